@@ -1,0 +1,59 @@
+#include "platform/Windows1252.h"
+
+#include <array>
+
+namespace kr::platform {
+namespace {
+
+// Bytes 0x80-0x9F; all other bytes equal their code point. The undefined
+// positions hold the control character of the same value.
+constexpr std::array<char16_t, 32> kHighControlRange = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+char EncodeOne(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (std::size_t i = 0; i < kHighControlRange.size(); ++i) {
+        if (kHighControlRange[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+}  // namespace
+
+std::u16string DecodeWindows1252(std::string_view bytes)
+{
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        text.push_back(u >= 0x80 && u <= 0x9F ? kHighControlRange[u - 0x80] : char16_t(u));
+    }
+    return text;
+}
+
+std::string EncodeWindows1252(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            bytes.push_back('?');
+            ++i;
+            continue;
+        }
+        bytes.push_back(EncodeOne(text[i]));
+    }
+    return bytes;
+}
+
+}  // namespace kr::platform

@@ -1,0 +1,65 @@
+#include "platform/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/TempDir.h"
+
+namespace kr::platform {
+namespace {
+
+std::size_t EntriesIn(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+TEST(AtomicFile, CreatesAndReplacesFilesWithoutLeavingTemporaries)
+{
+    test::TempDir dir;
+    const auto file = dir / "out.txt";
+    ASSERT_TRUE(WriteFileAtomically(file.string(), std::string("one\r\n\0two", 10)));
+    EXPECT_EQ(test::ReadBytes(file), std::string("one\r\n\0two", 10));
+    ASSERT_TRUE(WriteFileAtomically(file.string(), "x"));
+    EXPECT_EQ(test::ReadBytes(file), "x");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, NewFilesGetTheUsualPermissionsAndReplacedFilesKeepTheirs)
+{
+    test::TempDir dir;
+    const auto fresh = dir / "fresh";
+    const mode_t oldMask = ::umask(022);
+    ASSERT_TRUE(WriteFileAtomically(fresh.string(), "a"));
+    ::umask(oldMask);
+    struct stat st {};
+    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+    const auto kept = dir / "kept";
+    test::WriteBytes(kept, "old");
+    ::chmod(kept.c_str(), 0640);
+    ASSERT_TRUE(WriteFileAtomically(kept.string(), "new"));
+    ASSERT_EQ(::stat(kept.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFile, RefusesWhatAnInPlaceWriteWouldRefuse)
+{
+    test::TempDir dir;
+    EXPECT_FALSE(WriteFileAtomically((dir / "missing/out.txt").string(), "x"));
+    EXPECT_FALSE(WriteFileAtomically(dir.path().string() + "/", "x"));
+
+    std::filesystem::create_directory(dir / "sub");
+    EXPECT_FALSE(WriteFileAtomically((dir / "sub").string(), "x"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "sub"));
+
+    const auto readOnly = dir / "ro.txt";
+    test::WriteBytes(readOnly, "keep");
+    ::chmod(readOnly.c_str(), 0444);
+    EXPECT_FALSE(WriteFileAtomically(readOnly.string(), "lost"));
+    EXPECT_EQ(test::ReadBytes(readOnly), "keep");
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
+}  // namespace
+}  // namespace kr::platform
