@@ -1,4 +1,3 @@
-# The program's embedded resources: TYPE NUMBER FILE, one triple per resource.
-# Templates are looked up by type "TEMPLATE" and number; the save-file
-# stylesheet by type "XML".
-set(KR_PROGRAM_RESOURCES)
+# The twelve project templates: type "TEMPLATE", numbers 138-149.
+# Appended to the program's resource list as TYPE NUMBER FILE triples.
+list(APPEND KR_PROGRAM_RESOURCES)
