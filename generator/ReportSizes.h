@@ -1,0 +1,35 @@
+#pragma once
+// The sizes the HID reports of a configuration declare: the touch size in
+// physical units, the byte sizes of the three input reports, the pen's
+// one-bit controls and the length of the HID report descriptor.
+
+#include <cstdint>
+
+#include "model/ConfigurationSettings.h"
+
+namespace kr {
+
+// A touch-point extent in pixels converted to the screen's physical units:
+// (extent * pixels + millimetres / 2) / millimetres, rounded to nearest with
+// halves going up. Computed in 64 bits; 0 millimetres gives 0.
+std::int64_t TouchPhysicalMaximum(std::uint16_t extent, std::uint16_t pixels, std::uint16_t millimetres);
+
+// Touch width W and height H in physical units.
+std::int64_t TouchWidthPhysicalMaximum(const ConfigurationSettings& settings);
+std::int64_t TouchHeightPhysicalMaximum(const ConfigurationSettings& settings);
+
+// Byte counts of one input report as the firmware's buffer structures lay it
+// out. Each option counts on its own flag, whether or not its function is on.
+int TouchReportSize(const TouchData& touch);
+int PenReportSize(const PenData& pen);
+inline constexpr int kMouseReportSize = 5;
+
+// One-bit pen controls in the controls byte (tip switch and in range, plus
+// barrel and invert when reported); 8 minus this are constant filler bits.
+int PenControlCount(const PenData& pen);
+
+// Byte count of the HID report descriptor the USB descriptor template writes
+// for the same configuration. Both must change together.
+int ReportDescriptorLength(const ConfigurationSettings& settings);
+
+}  // namespace kr

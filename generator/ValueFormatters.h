@@ -1,0 +1,35 @@
+#pragma once
+// The renderings that every substitution key shares: a byte in hexadecimal,
+// a decimal number, the body of a USB string descriptor, and a text made safe
+// to quote inside a one-line comment of the generated C.
+
+#include <cstdint>
+#include <string>
+
+namespace kr {
+
+// "0x" and two upper-case hexadecimal digits of the low 8 bits of value.
+std::u16string FormatHexByte(std::int64_t value);
+
+// Signed decimal, no leading zeros or blanks.
+std::u16string FormatDecimal(std::int64_t value);
+
+// Number of UTF-16 slots in a string descriptor body: 126 bytes in all, of
+// which 2 are the length and type header.
+inline constexpr int kStringDescriptorSlots = 62;
+
+// The 126 bytes of a string descriptor as C initializer text, in eight lines
+// of three-blank indented "0x..,0x.., " pairs joined by CR LF, the last line
+// ending in ", ". The text's UTF-16 code units fill the slots from the start;
+// a longer text is cut to the first 62 units (one less when that would split
+// a surrogate pair) and the length byte counts only what is written. Printable
+// ASCII appears as character literals, quote and backslash escaped; every
+// other unit as its two bytes, low byte first, so the file stays plain C in
+// any 8-bit code page.
+std::u16string FormatStringDescriptorBody(const std::u16string& text);
+
+// The text with every control character (C0, DEL, C1) replaced by a blank,
+// so that quoting it in a comment line cannot end the line early.
+std::u16string CommentSafeText(const std::u16string& text);
+
+}  // namespace kr
