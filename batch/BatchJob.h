@@ -1,0 +1,56 @@
+#pragma once
+// The record one batch run shares between the thread that starts it, the
+// worker and whoever shows its progress. Held by shared pointers, so the
+// starter may stop waiting for the worker without the worker ever touching
+// freed memory.
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/Process.h"
+
+namespace kr {
+
+// Log text the worker appends one step at a time and the viewer takes away.
+class PendingLog {
+public:
+    void Append(const std::u16string& text);
+    // Everything appended since the last call; the pending text is emptied.
+    std::u16string Take();
+
+private:
+    std::mutex logLock_;
+    std::u16string pendingLog_;
+};
+
+class BatchJob {
+public:
+    explicit BatchJob(std::shared_ptr<PendingLog> pendingLog) : log(std::move(pendingLog)) {}
+
+    // Written before the worker starts, only read afterwards. Folders end with '/'.
+    std::u16string inputFolder;
+    std::u16string outputFolder;
+    std::u16string builderPath;
+    bool buildProjects = false;
+    const std::shared_ptr<PendingLog> log;
+
+    // Progress in percent of files done and the stop flag: set by Cancel to
+    // ask the worker to stop between files, and by the worker when it has
+    // finished every file.
+    void SetProgress(int percent);
+    int GetProgress() const;
+    void SetStop();
+    bool IsStopped() const;
+
+    // The builder the worker may be running; Terminate ends it (and any
+    // builder started after) when a cut-off is needed.
+    platform::ProcessControl builder;
+
+private:
+    mutable std::mutex lock_;
+    int progress_ = 0;
+    bool stopFlag_ = false;
+};
+
+}  // namespace kr

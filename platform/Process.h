@@ -1,0 +1,41 @@
+#pragma once
+// Starting an external program with one argument and waiting for its end,
+// with a way for another thread to end it while it runs.
+
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+
+namespace kr::platform {
+
+struct ProcessResult {
+    bool started = false;   // the program could be started
+    bool waited = false;    // its end was seen and its status read
+    bool exited = false;    // it ended by exiting (else by a signal)
+    int exitStatus = 0;     // when exited
+    int signal = 0;         // when ended by a signal
+};
+
+// Shared between the thread that waits for a program and any thread that may
+// need to end it. Once Terminate has been called, a running program is
+// killed and any program started later through this control is killed at
+// once, so a cut-off cannot be missed by a start that comes just after it.
+class ProcessControl {
+public:
+    void Terminate();
+    bool TerminateRequested() const;
+
+private:
+    friend ProcessResult RunAndWait(const std::string&, const std::string&, ProcessControl*);
+    mutable std::mutex mutex_;
+    pid_t group_ = 0;        // process group of the running program; 0 when none
+    bool terminate_ = false;
+};
+
+// Runs program (UTF-8 path) with argument as its only argument, in a process
+// group of its own so that ending it also ends what it started. Its standard
+// input is /dev/null and its standard output goes to our standard error, so
+// nothing it prints mixes with our own output. Waits without a time limit.
+ProcessResult RunAndWait(const std::string& program, const std::string& argument, ProcessControl* control = nullptr);
+
+}  // namespace kr::platform

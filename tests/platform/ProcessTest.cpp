@@ -1,0 +1,92 @@
+#include "platform/Process.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace kr::platform {
+namespace {
+
+std::string Script(const test::TempDir& dir, const std::string& name, const std::string& body)
+{
+    const auto path = dir / name;
+    test::WriteBytes(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+    return path.string();
+}
+
+TEST(Process, PassesOneArgumentAndReportsTheExitStatus)
+{
+    test::TempDir dir;
+    const auto record = dir / "arg.txt";
+    const std::string program = Script(dir, "record.sh", "printf '%s|%s' \"$1\" \"$#\" > '" + record.string() + "'; exit 3");
+    const ProcessResult r = RunAndWait(program, "/path with blanks/\"quoted\".wsp");
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.waited);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitStatus, 3);
+    EXPECT_EQ(test::ReadBytes(record), "/path with blanks/\"quoted\".wsp|1");
+}
+
+TEST(Process, AProgramThatCannotStartIsReportedSo)
+{
+    test::TempDir dir;
+    EXPECT_FALSE(RunAndWait((dir / "missing").string(), "x").started);
+    const auto notExecutable = dir / "plain.txt";
+    test::WriteBytes(notExecutable, "data");
+    EXPECT_FALSE(RunAndWait(notExecutable.string(), "x").started);
+}
+
+TEST(Process, TerminateEndsAHangingProgramAndWhatItStarted)
+{
+    test::TempDir dir;
+    const auto childPidFile = dir / "child.pid";
+    // The script starts a child of its own; both must end.
+    const std::string program =
+        Script(dir, "hang.sh", "sleep 30 & echo $! > '" + childPidFile.string() + "'; sleep 30");
+    ProcessControl control;
+    std::thread stopper([&] {
+        // End it only once the child is known to exist.
+        for (int i = 0; i < 500 && test::ReadBytes(childPidFile).empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        control.Terminate();
+    });
+    const ProcessResult r = RunAndWait(program, "x", &control);
+    stopper.join();
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.waited);
+    EXPECT_FALSE(r.exited);
+    EXPECT_EQ(r.signal, SIGKILL);
+    EXPECT_TRUE(control.TerminateRequested());
+
+    // The orphaned child was killed too: soon gone, or a zombie waiting for init.
+    const std::string childPid = test::ReadBytes(childPidFile);
+    ASSERT_FALSE(childPid.empty());
+    const std::string statPath = "/proc/" + childPid.substr(0, childPid.find('\n')) + "/stat";
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        const std::string stat = test::ReadBytes(statPath);
+        const auto state = stat.find(") ");
+        ended = stat.empty() || (state != std::string::npos && stat[state + 2] == 'Z');
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(ended);
+}
+
+TEST(Process, AProgramStartedAfterTerminateIsEndedAtOnce)
+{
+    test::TempDir dir;
+    ProcessControl control;
+    control.Terminate();
+    const ProcessResult r = RunAndWait(Script(dir, "hang.sh", "sleep 30"), "x", &control);
+    EXPECT_TRUE(r.started);
+    EXPECT_FALSE(r.exited);
+    EXPECT_EQ(r.signal, SIGKILL);
+}
+
+}  // namespace
+}  // namespace kr::platform
