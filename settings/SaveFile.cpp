@@ -1,0 +1,155 @@
+#include "settings/SaveFile.h"
+
+#include <optional>
+
+#include "platform/Resources.h"
+#include "platform/Windows1252.h"
+#include "settings/SavedFields.h"
+
+namespace kr {
+namespace {
+
+constexpr std::uint16_t kSaveFileVersion = 0x0100;
+constexpr int kIndentStylesheetResource = 150;
+
+// Creates each field's element in the current group (or GPIO array) in turn.
+class FieldWriter {
+public:
+    FieldWriter(CSerialXml& document, XmlNode settings) : document_(document), settings_(settings) {}
+
+    void BeginGroup(const std::u16string& name)
+    {
+        group_ = document_.AppendChild(settings_, document_.CreateElement(name));
+        container_ = group_;
+    }
+    void BeginList(const std::u16string& name) { container_ = document_.AppendChild(group_, document_.CreateElement(name)); }
+
+    void Int(const std::u16string& name, std::int32_t value) { Add(document_.CreateIntElement(name, value)); }
+    void DecimalWord(const std::u16string& name, std::uint16_t value) { Add(document_.CreateDecimalWordElement(name, value)); }
+    void DecimalDWord(const std::u16string& name, std::uint32_t value) { Add(document_.CreateDecimalDWordElement(name, value)); }
+    void HexByte(const std::u16string& name, std::uint8_t value) { Add(document_.CreateHexByteElement(name, value)); }
+    void HexWord(const std::u16string& name, std::uint16_t value) { Add(document_.CreateHexWordElement(name, value)); }
+    void String(const std::u16string& name, const std::u16string& value) { Add(document_.CreateStringElement(name, value)); }
+
+private:
+    void Add(XmlNode element) { document_.AppendChild(container_, element); }
+
+    CSerialXml& document_;
+    XmlNode settings_;
+    XmlNode group_;
+    XmlNode container_;
+};
+
+// Reads each field from "//Group/field" (or "//GpioData/modes/pinN").
+// A missing element ends the walk with MissingNodeError.
+class FieldReader {
+public:
+    explicit FieldReader(CSerialXml& document) : document_(document) {}
+
+    void BeginGroup(const std::u16string& name) { prefix_ = u"//" + name + u"/"; groupPrefix_ = prefix_; }
+    void BeginList(const std::u16string& name) { prefix_ = groupPrefix_ + name + u"/"; }
+
+    void Int(const std::u16string& name, std::int32_t& field) { document_.GetInt(prefix_ + name, field); }
+    void DecimalWord(const std::u16string& name, std::uint16_t& field) { document_.GetDecimalWord(prefix_ + name, field); }
+    void DecimalDWord(const std::u16string& name, std::uint32_t& field) { document_.GetDecimalDWord(prefix_ + name, field); }
+    void HexByte(const std::u16string& name, std::uint8_t& field) { document_.GetHexByte(prefix_ + name, field); }
+    void HexWord(const std::u16string& name, std::uint16_t& field) { document_.GetHexWord(prefix_ + name, field); }
+    void String(const std::u16string& name, std::u16string& field) { document_.GetString(prefix_ + name, field); }
+
+private:
+    CSerialXml& document_;
+    std::u16string groupPrefix_;
+    std::u16string prefix_;
+};
+
+std::optional<std::u16string> IndentStylesheet()
+{
+    const auto bytes = platform::FindResource("XML", kIndentStylesheetResource);
+    if (!bytes)
+        return std::nullopt;
+    return platform::DecodeWindows1252(*bytes);
+}
+
+bool WriteSettings(const std::u16string& path, const ConfigurationSettings& settings)
+{
+    try {
+        CSerialXml document;
+        const XmlNode root = document.CreateElement(u"Touch_Config_Wizard_Save");
+        document.AppendToDocument(root);
+        const XmlNode settingsElement = document.AppendChild(root, document.CreateElement(u"Settings"));
+        document.AppendChild(settingsElement, document.CreateHexWordElement(u"SAVE_FILE_VERSION", kSaveFileVersion));
+
+        FieldWriter writer(document, settingsElement);
+        ForEachSavedField(settings, writer);
+
+        const auto stylesheet = IndentStylesheet();
+        if (!stylesheet)
+            return false;
+        return document.SaveWithStylesheet(path, *stylesheet);
+    } catch (const XmlLibraryError&) {
+        return false;
+    }
+}
+
+std::u16string LoadFailure(const std::u16string& path, const char16_t* reason)
+{
+    return u"Failed to load settings from:\n" + path + u"\n\n" + reason;
+}
+
+}  // namespace
+
+bool SaveSettings(const std::u16string& path, std::u16string& errorText, const ConfigurationSettings& settings)
+{
+    errorText.clear();
+    if (WriteSettings(path, settings))
+        return true;
+    errorText = u"Failed to save settings to:\n" + path;
+    return false;
+}
+
+bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, std::u16string& errorText)
+{
+    errorText.clear();
+    try {
+        CSerialXml document;
+        if (!document.Load(path)) {
+            errorText = LoadFailure(path, u"The file does not exist, or the file format is invalid.");
+            return false;
+        }
+
+        std::uint16_t version = 0xFFFF;
+        try {
+            document.GetHexWord(u"//SAVE_FILE_VERSION", version);
+        } catch (const MissingNodeError&) {
+            // Absent: stays above every supported version.
+        }
+        if (version > kSaveFileVersion) {
+            errorText = LoadFailure(path, u"The file version is unsupported.");
+            return false;
+        }
+
+        if (!ReadSettings(document, settings)) {
+            errorText = LoadFailure(path, u"The file is missing configuration settings.");
+            return false;
+        }
+        return true;
+    } catch (const XmlLibraryError&) {
+        // The library failed on a file it had parsed; to the user the file is
+        // simply not one this program can read.
+        errorText = LoadFailure(path, u"The file does not exist, or the file format is invalid.");
+        return false;
+    }
+}
+
+bool ReadSettings(CSerialXml& document, ConfigurationSettings& settings)
+{
+    try {
+        FieldReader reader(document);
+        ForEachSavedField(settings, reader);
+        return true;
+    } catch (const MissingNodeError&) {
+        return false;
+    }
+}
+
+}  // namespace kr

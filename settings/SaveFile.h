@@ -1,0 +1,31 @@
+#pragma once
+// The save file: one ConfigurationSettings as an XML document, written and
+// read through one CSerialXml per call. Neither operation shows anything;
+// both clear errorText first and fill it with the message to show on failure.
+
+#include <string>
+
+#include "model/ConfigurationSettings.h"
+#include "settings/SerialXml.h"
+
+namespace kr {
+
+// Writes every field to path, indented, replacing any file there only once
+// the new one is complete. False with "Failed to save settings to:\n<path>"
+// when the stylesheet resource is missing or the file cannot be written.
+bool SaveSettings(const std::u16string& path, std::u16string& errorText, const ConfigurationSettings& settings);
+
+// Fills settings from the file at path. Refuses, with the record untouched,
+// a file that cannot be parsed and one whose SAVE_FILE_VERSION is absent or
+// above 0x0100. A file lacking a field is refused too, but the fields before
+// it have been filled already: load into a fresh record and adopt it only on
+// true.
+bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, std::u16string& errorText);
+
+// The reading step of LoadSettings over an already parsed document: every
+// field from the first element its path "//Group/field" selects. False at the
+// first field that has no element; the fields read before it keep their new
+// values.
+bool ReadSettings(CSerialXml& document, ConfigurationSettings& settings);
+
+}  // namespace kr

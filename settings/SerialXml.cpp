@@ -1,0 +1,368 @@
+#include "settings/SerialXml.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+#include <libxslt/security.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltutils.h>
+
+#include "platform/AtomicFile.h"
+#include "platform/Utf.h"
+#include "settings/ValueText.h"
+#include "settings/XmlLibrary.h"
+
+namespace kr {
+namespace {
+
+// A save file is a few kilobytes; anything far beyond is not one, and reading
+// it whole into memory would only invite trouble.
+constexpr std::size_t kMaxDocumentBytes = 16 * 1024 * 1024;
+
+xmlDoc* Doc(void* doc) { return static_cast<xmlDoc*>(doc); }
+
+const xmlChar* Chars(const std::string& utf8)
+{
+    return reinterpret_cast<const xmlChar*>(utf8.c_str());
+}
+
+std::u16string FromLibraryText(xmlChar* text)
+{
+    if (!text)
+        return {};
+    std::u16string out = platform::FromUtf8(reinterpret_cast<const char*>(text));
+    xmlFree(text);
+    return out;
+}
+
+// Characters of XML 1.0: everything but most C0 controls, lone surrogates
+// and U+FFFE/U+FFFF.
+bool XmlCanCarry(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+            return false;
+        if (c == 0xFFFE || c == 0xFFFF)
+            return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+                return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The whole of a regular file of at most kMaxDocumentBytes, or nothing.
+// Opening without blocking keeps a named pipe from hanging the caller.
+std::optional<std::string> ReadSmallFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> result;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= kMaxDocumentBytes) {
+        std::string bytes;
+        char buffer[65536];
+        bool ok = true;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxDocumentBytes) {
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (ok)
+            result = std::move(bytes);
+    }
+    ::close(fd);
+    return result;
+}
+
+struct XPathContextDeleter {
+    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+};
+struct XPathObjectDeleter {
+    void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
+};
+struct TransformDeleter {
+    void operator()(xsltTransformContext* context) const { xsltFreeTransformContext(context); }
+};
+struct SecurityDeleter {
+    void operator()(xsltSecurityPrefs* prefs) const { xsltFreeSecurityPrefs(prefs); }
+};
+struct LibraryFree {
+    void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+void DropTransformError(void*, const char*, ...) {}
+
+// The stylesheet only copies nodes; it has no business touching files or the
+// network, whatever text it is given.
+std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> LockedDownPrefs()
+{
+    std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> prefs(xsltNewSecurityPrefs());
+    if (!prefs)
+        throw XmlLibraryError("cannot create the transform's security settings");
+    for (const auto option : {XSLT_SECPREF_READ_FILE, XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
+                              XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK})
+        xsltSetSecurityPrefs(prefs.get(), option, xsltSecurityForbid);
+    return prefs;
+}
+
+}  // namespace
+
+MissingNodeError::MissingNodeError(const std::u16string& path)
+    : std::runtime_error("Invalid XPath: " + platform::ToUtf8(path))
+{
+}
+
+XmlLibraryError::XmlLibraryError(const std::string& what) : std::runtime_error(what) {}
+
+CSerialXml::CSerialXml()
+{
+    xml::EnsureInitialised();
+    doc_ = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    if (!doc_)
+        throw XmlLibraryError("cannot create an XML document");
+}
+
+CSerialXml::~CSerialXml()
+{
+    ReleaseDocument();
+}
+
+void CSerialXml::ReleaseDocument()
+{
+    // Only the top of each unattached tree is freed; its descendants go with
+    // it. Collected first, since freeing one top releases nodes listed later.
+    std::vector<xmlNode*> detached;
+    for (void* p : created_) {
+        auto* node = static_cast<xmlNode*>(p);
+        if (!node->parent)
+            detached.push_back(node);
+    }
+    for (xmlNode* node : detached)
+        xmlFreeNode(node);
+    created_.clear();
+    xmlFreeDoc(Doc(doc_));
+    doc_ = nullptr;
+}
+
+XmlNode CSerialXml::CreateElement(const std::u16string& name)
+{
+    const std::string utf8 = platform::ToUtf8(name);
+    if (!XmlCanCarry(name) || xmlValidateName(Chars(utf8), 0) != 0)
+        throw XmlLibraryError("invalid element name: " + utf8);
+    created_.reserve(created_.size() + 1);
+    xmlNode* element = xmlNewDocNode(Doc(doc_), nullptr, Chars(utf8), nullptr);
+    if (!element)
+        throw XmlLibraryError("cannot create element " + utf8);
+    created_.push_back(element);
+    return XmlNode(element);
+}
+
+XmlNode CSerialXml::CreateTextElement(const std::u16string& name, const std::u16string& text)
+{
+    if (!XmlCanCarry(text))
+        throw XmlLibraryError("the text of element " + platform::ToUtf8(name) + " holds a character XML cannot carry");
+    const XmlNode element = CreateElement(name);
+    if (!text.empty()) {
+        // A text node takes the characters as they are; markup in them is
+        // escaped when the document is written.
+        const std::string utf8 = platform::ToUtf8(text);
+        if (utf8.size() > static_cast<std::size_t>(INT_MAX))
+            throw XmlLibraryError("text too long for element " + platform::ToUtf8(name));
+        xmlNode* content = xmlNewDocTextLen(Doc(doc_), Chars(utf8), static_cast<int>(utf8.size()));
+        if (!content)
+            throw XmlLibraryError("cannot create text");
+        xmlAddChild(static_cast<xmlNode*>(element.node_), content);
+    }
+    return element;
+}
+
+XmlNode CSerialXml::CreateStringElement(const std::u16string& name, const std::u16string& value)
+{
+    return CreateTextElement(name, QuoteString(value));
+}
+
+XmlNode CSerialXml::CreateIntElement(const std::u16string& name, std::int32_t value)
+{
+    return CreateTextElement(name, FormatInt(value));
+}
+
+XmlNode CSerialXml::CreateDecimalWordElement(const std::u16string& name, std::uint16_t value)
+{
+    return CreateTextElement(name, FormatDecimal(value));
+}
+
+XmlNode CSerialXml::CreateDecimalDWordElement(const std::u16string& name, std::uint32_t value)
+{
+    return CreateTextElement(name, FormatDecimal(value));
+}
+
+XmlNode CSerialXml::CreateHexByteElement(const std::u16string& name, std::uint8_t value)
+{
+    return CreateTextElement(name, FormatHex(value, 2));
+}
+
+XmlNode CSerialXml::CreateHexWordElement(const std::u16string& name, std::uint16_t value)
+{
+    return CreateTextElement(name, FormatHex(value, 4));
+}
+
+void CSerialXml::AppendToDocument(XmlNode element)
+{
+    auto* node = static_cast<xmlNode*>(element.node_);
+    if (!node || node->type != XML_ELEMENT_NODE || node->doc != Doc(doc_))
+        throw XmlLibraryError("only an element of this document can become its root");
+    if (xmlDocGetRootElement(Doc(doc_)))
+        throw XmlLibraryError("the document already has a root element");
+    xmlUnlinkNode(node);
+    xmlAddChild(reinterpret_cast<xmlNode*>(Doc(doc_)), node);
+}
+
+XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
+{
+    auto* to = static_cast<xmlNode*>(parent.node_);
+    auto* node = static_cast<xmlNode*>(child.node_);
+    if (!to || !node || to->type != XML_ELEMENT_NODE || node->type != XML_ELEMENT_NODE || to->doc != Doc(doc_)
+        || node->doc != Doc(doc_))
+        throw XmlLibraryError("only an element of this document can be appended to one of its elements");
+    for (xmlNode* up = to; up; up = up->parent) {
+        if (up == node)
+            throw XmlLibraryError("an element cannot be appended below itself");
+    }
+    xmlUnlinkNode(node);
+    xmlAddChild(to, node);
+    return child;
+}
+
+bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16string& stylesheetText)
+{
+    xml::QuietErrors quiet;
+    xml::DocPtr styleDoc = xml::ParseUntrusted(platform::ToUtf8(stylesheetText), true);
+    if (!styleDoc)
+        return false;
+    xml::StylesheetPtr style(xsltParseStylesheetDoc(styleDoc.get()));
+    if (!style)
+        return false;
+    styleDoc.release();  // now owned by the stylesheet
+
+    std::unique_ptr<xsltTransformContext, TransformDeleter> transform(xsltNewTransformContext(style.get(), Doc(doc_)));
+    if (!transform)
+        throw XmlLibraryError("cannot create a transform");
+    const auto prefs = LockedDownPrefs();
+    xsltSetCtxtSecurityPrefs(prefs.get(), transform.get());
+    xsltSetTransformErrorFunc(transform.get(), nullptr, DropTransformError);
+
+    const xml::DocPtr result(xsltApplyStylesheetUser(style.get(), Doc(doc_), nullptr, nullptr, nullptr, transform.get()));
+    if (!result || transform->state != XSLT_STATE_OK)
+        throw XmlLibraryError("the transform failed");
+
+    xmlChar* raw = nullptr;
+    int length = 0;
+    if (xsltSaveResultToString(&raw, &length, result.get(), style.get()) != 0)
+        throw XmlLibraryError("cannot serialise the transformed document");
+    const std::unique_ptr<xmlChar, LibraryFree> text(raw);
+    const std::string_view bytes(reinterpret_cast<const char*>(raw), raw ? static_cast<std::size_t>(length) : 0);
+    if (!platform::WriteFileAtomically(platform::ToUtf8(path), bytes))
+        throw XmlLibraryError("cannot write " + platform::ToUtf8(path));
+    return true;
+}
+
+bool CSerialXml::Load(const std::u16string& path)
+{
+    const auto bytes = ReadSmallFile(platform::ToUtf8(path));
+    if (!bytes)
+        return false;
+    xml::DocPtr parsed = xml::ParseUntrusted(*bytes, false);
+    if (!parsed)
+        return false;
+    ReleaseDocument();
+    doc_ = parsed.release();
+    return true;
+}
+
+XmlNode CSerialXml::SelectNode(const std::u16string& path)
+{
+    xml::QuietErrors quiet;
+    const std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(Doc(doc_)));
+    if (!context)
+        throw XmlLibraryError("cannot create a path context");
+    const std::string expression = platform::ToUtf8(path);
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(xmlXPathEval(Chars(expression), context.get()));
+    if (!result || result->type != XPATH_NODESET)
+        throw XmlLibraryError("not a path to nodes: " + expression);
+    xmlNodeSet* nodes = result->nodesetval;
+    if (!nodes || nodes->nodeNr == 0)
+        return {};
+    xmlXPathNodeSetSort(nodes);
+    xmlNode* first = nodes->nodeTab[0];
+    if (first->type == XML_NAMESPACE_DECL)
+        throw XmlLibraryError("a namespace node cannot be read: " + expression);
+    return XmlNode(first);
+}
+
+std::u16string CSerialXml::GetNodeText(XmlNode node)
+{
+    if (!node)
+        return {};
+    return FromLibraryText(xmlNodeGetContent(static_cast<xmlNode*>(node.node_)));
+}
+
+std::u16string CSerialXml::ReadText(const std::u16string& path)
+{
+    const XmlNode node = SelectNode(path);
+    if (!node)
+        throw MissingNodeError(path);
+    return GetNodeText(node);
+}
+
+void CSerialXml::GetString(const std::u16string& path, std::u16string& value)
+{
+    value = UnquoteString(ReadText(path));
+}
+
+void CSerialXml::GetInt(const std::u16string& path, std::int32_t& value)
+{
+    value = ParseLooseInt(ReadText(path));
+}
+
+void CSerialXml::GetDecimalWord(const std::u16string& path, std::uint16_t& value)
+{
+    value = static_cast<std::uint16_t>(ParseLooseUnsigned(ReadText(path), 10));
+}
+
+void CSerialXml::GetDecimalDWord(const std::u16string& path, std::uint32_t& value)
+{
+    value = ParseLooseUnsigned(ReadText(path), 10);
+}
+
+void CSerialXml::GetHexByte(const std::u16string& path, std::uint8_t& value)
+{
+    value = static_cast<std::uint8_t>(ParseLooseUnsigned(ReadText(path), 16));
+}
+
+void CSerialXml::GetHexWord(const std::u16string& path, std::uint16_t& value)
+{
+    value = static_cast<std::uint16_t>(ParseLooseUnsigned(ReadText(path), 16));
+}
+
+}  // namespace kr

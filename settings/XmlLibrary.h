@@ -1,0 +1,51 @@
+#pragma once
+// What every use of libxml2 and libxslt in the program goes through: one
+// initialisation for the process, silence on stderr, and the one way a
+// document is parsed. Only the settings code includes this.
+
+#include <memory>
+#include <string_view>
+
+#include <libxml/tree.h>
+#include <libxslt/xsltInternals.h>
+
+namespace kr::xml {
+
+// Initialises both libraries once, whichever thread gets here first, so
+// documents may then be parsed on any thread.
+void EnsureInitialised();
+
+// While alive, library errors raised on this thread are dropped instead of
+// being printed; the caller reports its own failure.
+class QuietErrors {
+public:
+    QuietErrors();
+    ~QuietErrors();
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    xmlGenericErrorFunc oldGeneric_;
+    void* oldGenericContext_;
+    xmlStructuredErrorFunc oldStructured_;
+    void* oldStructuredContext_;
+};
+
+struct DocDeleter {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+struct StylesheetDeleter {
+    void operator()(xsltStylesheet* style) const { xsltFreeStylesheet(style); }
+};
+using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetDeleter>;
+
+// Parses bytes that may come from anyone. No network, no DTD loading, no
+// entity substitution; a document that declares an entity or names an
+// external DTD is refused before anything is expanded. With assumeUtf8 the
+// bytes are read as UTF-8 whatever their declaration says. Null when the
+// bytes are not a well-formed document or are refused.
+DocPtr ParseUntrusted(std::string_view bytes, bool assumeUtf8);
+
+}  // namespace kr::xml
