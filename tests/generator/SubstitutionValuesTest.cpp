@@ -1,0 +1,168 @@
+#include "generator/SubstitutionValues.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace kr {
+namespace {
+
+SubstitutionMap Build(const ConfigurationSettings& settings)
+{
+    SubstitutionMap keys{{u"STALE", u"x"}};
+    return BuildSubstitutionMap(settings, keys);
+}
+
+std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+std::vector<std::u16string> KeyNames(const SubstitutionMap& keys)
+{
+    std::vector<std::u16string> names;
+    for (const auto& [key, text] : keys)
+        names.push_back(key);
+    return names;
+}
+
+// Mouse; touch with every option; pen with every option.
+ConfigurationSettings EverythingOn()
+{
+    ConfigurationSettings s;
+    s.touch = {5, 1, 1, 100, 1, 50, 1, 50};
+    s.pen = {1, 1, 100, 1, 10, 100, 1, 10, 100, 1, 1};
+    return s;
+}
+
+void ExpectKeys(const SubstitutionMap& keys, const std::vector<std::pair<std::u16string, std::u16string>>& expected)
+{
+    for (const auto& [key, text] : expected) {
+        ASSERT_TRUE(keys.count(key)) << Narrow(key);
+        EXPECT_EQ(Narrow(keys.at(key)), Narrow(text)) << Narrow(key);
+    }
+}
+
+TEST(SubstitutionValues, DefaultConfiguration)
+{
+    ExpectKeys(Build({}), {
+        {u"S_COMPILER", u"Keil"}, {u"S_TARGET_DEVICE", u"KR7611"}, {u"S_OSC", u"OSC_24"},
+        {u"S_DEFAULT_MODE", u"ENUM_MOUSE_MODE"}, {u"S_REG", u"BUSPOW"},
+        {u"X2_VID_LSB", u"0x3A"}, {u"X2_VID_MSB", u"0x1F"}, {u"X2_PID_LSB", u"0x4D"}, {u"X2_PID_MSB", u"0x7C"},
+        {u"X2_MAX_POWER", u"0x32"}, {u"X2_REL_VER_MSB", u"0x01"}, {u"X2_REL_VER_LSB", u"0x00"},
+        {u"S_MANUFACTURER", u"Vellmark Instruments"}, {u"S_PRODUCT", u"KR761x Touch Device"},
+        {u"D_SPI_CLOCK", u"100000"}, {u"S_SPI_CONFIG", u"PH1_POLLO"}, {u"D_SMBUS_CLOCK", u"100000"},
+        {u"X2_SMBUS_ADDR", u"0x00"}, {u"D_UART_BAUD", u"115200"}, {u"S_UART_BITS", u"EIGHT_DATA_BITS"},
+        {u"S_UART_PARITY", u"NO_PARITY"}, {u"S_UART_STOP", u"ONE_STOP_BIT"},
+        {u"X2_MODE70", u"0x00"}, {u"X2_MODE158", u"0x00"}, {u"X2_LATCH70", u"0xFF"}, {u"X2_LATCH158", u"0xFF"},
+        {u"D_X_LOG_MAX", u"1024"}, {u"X2_X_LOG_MAX_LSB", u"0x00"}, {u"X2_X_LOG_MAX_MSB", u"0x04"},
+        {u"D_Y_PHYS_MAX", u"77"}, {u"X2_Y_PHYS_MAX_LSB", u"0x4D"},
+        {u"D_TOUCH_WIDTH_PHYS_MAX", u"502"}, {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0xF6"},
+        {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x01"}, {u"D_TOUCH_HEIGHT_PHYS_MAX", u"499"},
+        {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0xF3"}, {u"X2_TOUCH_HEIGHT_PHYS_MAX_MSB", u"0x01"},
+        {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x06"}, {u"X2_SIZE_PEN_DATA", u"0x06"}, {u"X2_SIZE_MOUSE_DATA", u"0x05"},
+        {u"D_NUM_TOUCH", u"0"}, {u"D_NUM_PEN", u"0"}, {u"D_PEN_CONTROL_COUNT", u"2"}, {u"D_PEN_CONTROL_PAD", u"6"},
+        {u"D_MOUSE_NUM_BUTTONS", u"1"}, {u"D_MOUSE_PAD_BUTTONS", u"7"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x07"},
+        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0x7D"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x00"},
+    });
+    EXPECT_FALSE(Build({}).count(u"STALE"));
+}
+
+TEST(SubstitutionValues, EveryKeyIsDefinedWhateverTheFunctionsAndBus)
+{
+    const auto expected = KeyNames(Build({}));
+    EXPECT_EQ(expected.size(), 88u);
+    ConfigurationSettings s = EverythingOn();
+    s.mouse.bMouse = 0;
+    s.communication.protocol = 2;
+    s.device.powerMode = 1;
+    EXPECT_EQ(KeyNames(Build(s)), expected);
+}
+
+TEST(SubstitutionValues, SelectionOutsideItsListLeavesExactlyItsKeyUndefined)
+{
+    const std::pair<std::function<void(ConfigurationSettings&)>, std::u16string> cases[] = {
+        {[](auto& s) { s.project.toolchain = 3; }, u"S_COMPILER"},
+        {[](auto& s) { s.device.deviceSel = 2; }, u"S_TARGET_DEVICE"},
+        {[](auto& s) { s.device.oscillator = -1; }, u"S_OSC"},
+        {[](auto& s) { s.device.defaultInputMode = 2; }, u"S_DEFAULT_MODE"},
+        {[](auto& s) { s.device.powerMode = 2; }, u"S_REG"},
+        {[](auto& s) { s.communication.spiPha = 2; }, u"S_SPI_CONFIG"},
+        {[](auto& s) { s.communication.uartDataBits = 4; }, u"S_UART_BITS"},
+        {[](auto& s) { s.communication.uartParity = 5; }, u"S_UART_PARITY"},
+        {[](auto& s) { s.communication.uartStopBits = -1; }, u"S_UART_STOP"},
+    };
+    for (const auto& [set, key] : cases) {
+        ConfigurationSettings s;
+        set(s);
+        auto expected = KeyNames(Build({}));
+        ASSERT_EQ(std::erase(expected, key), 1u) << Narrow(key);
+        EXPECT_EQ(KeyNames(Build(s)), expected) << Narrow(key);
+    }
+}
+
+TEST(SubstitutionValues, WordsChosenByTwoFields)
+{
+    struct Case { std::int32_t a, b; const char16_t* reg; const char16_t* spi; };
+    // a: powerMode and spiPha; b: bEnableRegulator and spiPol.
+    const Case cases[] = {
+        {0, 0, u"BUSPOW", u"PH1_POLLO"}, {0, 1, u"BUSPOW", u"PH1_POLHI"},
+        {1, 0, u"SELFPOW_VREGOFF", u"PH2_POLLO"}, {1, 1, u"SELFPOW_VREGON", u"PH2_POLHI"},
+        {1, 5, u"SELFPOW_VREGON", u"PH2_POLHI"},
+    };
+    for (const Case& c : cases) {
+        ConfigurationSettings s;
+        s.device.powerMode = s.communication.spiPha = c.a;
+        s.device.bEnableRegulator = s.communication.spiPol = c.b;
+        ExpectKeys(Build(s), {{u"S_REG", c.reg}, {u"S_SPI_CONFIG", c.spi}});
+    }
+}
+
+TEST(SubstitutionValues, PinMasksCoverOnlyThePinsOfTheChip)
+{
+    ConfigurationSettings s;
+    s.gpio.modes[0] = 1;
+    s.gpio.modes[8] = 2;
+    s.gpio.modes[6] = 2;
+    s.gpio.values[3] = 0;
+    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x01"},
+                          {u"X2_LATCH70", u"0xF7"}, {u"X2_LATCH158", u"0xFF"}});
+    s.device.deviceSel = 0;
+    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x00"},
+                          {u"X2_LATCH70", u"0x77"}, {u"X2_LATCH158", u"0x00"}});
+    s.device.deviceSel = 5;
+    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x00"}, {u"X2_LATCH70", u"0x00"}, {u"X2_LATCH158", u"0x00"}});
+}
+
+TEST(SubstitutionValues, HidCountsAndLimits)
+{
+    ConfigurationSettings s = EverythingOn();
+    s.pen.xTiltMin = 65535;
+    s.mouse.numButtons = 8;
+    ExpectKeys(Build(s), {
+        {u"D_TILT_X_MIN", u"65535"}, {u"X2_TILT_X_MIN_LSB", u"0xFF"}, {u"X2_TILT_X_MIN_MSB", u"0xFF"},
+        {u"D_PEN_CONTROL_COUNT", u"4"}, {u"X2_PEN_CONTROL_PAD", u"0x04"}, {u"D_NUM_TOUCH", u"5"},
+        {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"}, {u"X2_SIZE_PEN_DATA", u"0x0C"},
+        {u"D_MOUSE_PAD_BUTTONS", u"0"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
+        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0x99"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
+    });
+    s.mouse.numButtons = 0;
+    ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"8"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x08"}});
+    s.mouse.numButtons = 10;  // only from a save file; the decimal goes negative as written
+    ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"-2"}, {u"X2_MOUSE_PAD_BUTTONS", u"0xFE"}});
+}
+
+TEST(SubstitutionValues, TouchPhysicalMaximaAreComputedWideAndNeverDivideByZero)
+{
+    ConfigurationSettings s;
+    s.touch.width = s.touch.height = 65535;
+    s.screen.width_px = s.screen.height_px = 65535;
+    s.screen.width_mm = 1;
+    s.screen.height_mm = 0;
+    // 65535 * 65535 = 4294836225 = 0xFFFE0001: bytes keep bits 0-15.
+    ExpectKeys(Build(s), {{u"D_TOUCH_WIDTH_PHYS_MAX", u"4294836225"}, {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0x01"},
+                          {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x00"}, {u"D_TOUCH_HEIGHT_PHYS_MAX", u"0"},
+                          {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0x00"}});
+    // Halves round up: 1 * 3 px over 2 mm is 1.5.
+    EXPECT_EQ(TouchPhysicalMaximum(1, 3, 2), 2);
+    EXPECT_EQ(TouchPhysicalMaximum(1, 5, 4), 1);
+}
+
+}  // namespace
+}  // namespace kr
