@@ -56,9 +56,6 @@ void EnsureInitialised()
         // libxslt keeps one error sink for the whole process; set it here,
         // before any other thread can use the library.
         xsltSetGenericErrorFunc(nullptr, DropGeneric);
-        // Threads started later begin with silent libxml2 error sinks as well.
-        xmlThrDefSetGenericErrorFunc(nullptr, DropGeneric);
-        xmlThrDefSetStructuredErrorFunc(nullptr, DropStructured);
     });
 }
 

@@ -1,0 +1,447 @@
+#include "settings/SaveFile.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <regex>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <libxml/parser.h>
+
+#include "support/TempDir.h"
+
+namespace kr {
+namespace {
+
+const std::u16string kNotLoadable = u"\n\nThe file does not exist, or the file format is invalid.";
+const std::u16string kUnsupported = u"\n\nThe file version is unsupported.";
+const std::u16string kIncomplete = u"\n\nThe file is missing configuration settings.";
+
+std::string SavedText(const ConfigurationSettings& settings)
+{
+    test::TempDir dir;
+    std::u16string error;
+    EXPECT_TRUE(SaveSettings((dir / "s.kcw").u16string(), error, settings));
+    return test::ReadBytes(dir / "s.kcw");
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// A record whose every field differs from the defaults, including the
+// awkward cases: -1 list positions, extreme numbers, markup, quotes and
+// characters beyond ASCII in the texts.
+ConfigurationSettings RandomRecord(std::mt19937& random)
+{
+    const auto anyInt = [&] {
+        const std::int32_t specials[] = {-1, 0, 1, INT32_MIN, INT32_MAX};
+        return random() % 3 == 0 ? specials[random() % 5] : static_cast<std::int32_t>(random());
+    };
+    const auto u16 = [&] { return static_cast<std::uint16_t>(random()); };
+    const auto u32 = [&] { return static_cast<std::uint32_t>(random()); };
+    const auto text = [&] {
+        static const std::u16string pieces[] = {u"\"", u"&", u"<", u">", u"&amp;", u"]]>", u" ", u"\t",
+                                                u"\r\n", u"\u00E9", u"\u4E2D", u"\U0001F600", u"C:\\x\\", u"/tmp/"};
+        std::u16string out;
+        const auto count = random() % 8;
+        for (unsigned i = 0; i < count; ++i)
+            out += pieces[random() % std::size(pieces)];
+        return out;
+    };
+
+    ConfigurationSettings s;
+    s.project = {anyInt(), text()};
+    s.device = {anyInt(), anyInt(), anyInt(), anyInt(), u16(), u16(), u16(), anyInt(), anyInt(), u16(), text(), text()};
+    s.communication = {anyInt(), u32(), anyInt(), anyInt(), u32(), static_cast<std::uint8_t>(random()),
+                       u32(), anyInt(), anyInt(), anyInt()};
+    s.screen = {u16(), u16(), u16(), u16()};
+    s.touch = {anyInt(), anyInt(), anyInt(), u16(), anyInt(), u16(), anyInt(), u16()};
+    s.pen = {anyInt(), anyInt(), u16(), anyInt(), u16(), u16(), anyInt(), u16(), u16(), anyInt(), anyInt()};
+    s.mouse = {anyInt(), anyInt()};
+    for (int pin = 0; pin < kPinCount; ++pin) {
+        s.gpio.modes[pin] = anyInt();
+        s.gpio.values[pin] = anyInt();
+    }
+    return s;
+}
+
+TEST(SaveFile, RecordsLoadBackEqualInEveryField)
+{
+    test::TempDir dir;
+    const std::u16string path = (dir / "round trip.kcw").u16string();
+    std::mt19937 random(7610);
+    for (int i = 0; i < 50; ++i) {
+        const ConfigurationSettings saved = RandomRecord(random);
+        std::u16string error = u"stale";
+        ASSERT_TRUE(SaveSettings(path, error, saved));
+        EXPECT_EQ(error, u"");
+
+        ConfigurationSettings loaded;
+        ASSERT_TRUE(LoadSettings(path, loaded, error)) << test::ReadBytes(dir / "round trip.kcw");
+        ASSERT_EQ(error, u"");
+        ASSERT_TRUE(loaded == saved) << test::ReadBytes(dir / "round trip.kcw");
+    }
+}
+
+// Walks the written document: every leaf as "Group/field=text" in file order.
+void CollectLeaves(xmlNode* node, const std::string& prefix, std::vector<std::string>& out)
+{
+    for (xmlNode* child = node->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        const std::string name = reinterpret_cast<const char*>(child->name);
+        bool leaf = true;
+        for (xmlNode* c = child->children; c; c = c->next)
+            leaf = leaf && c->type != XML_ELEMENT_NODE;
+        if (leaf) {
+            xmlChar* text = xmlNodeGetContent(child);
+            out.push_back(prefix + name + "=" + reinterpret_cast<const char*>(text));
+            xmlFree(text);
+        } else {
+            CollectLeaves(child, prefix + name + "/", out);
+        }
+    }
+}
+
+TEST(SaveFile, TheDefaultRecordIsWrittenElementByElementInOrder)
+{
+    const std::string text = SavedText(ConfigurationSettings{});
+    std::vector<std::string> expected = {
+        "SAVE_FILE_VERSION=0100",
+        "ProjectData/toolchain=0", "ProjectData/projectPath=\"\"",
+        "DeviceData/deviceSel=1", "DeviceData/oscillator=0", "DeviceData/defaultInputMode=0",
+        "DeviceData/bEnableRegulator=1", "DeviceData/vid=1F3A", "DeviceData/pid=7C4D", "DeviceData/maxPower=100",
+        "DeviceData/powerMode=0", "DeviceData/bEnableRemoteWakeup=0", "DeviceData/releaseVersion=0100",
+        "DeviceData/manufacturer=\"Vellmark Instruments\"", "DeviceData/product=\"KR761x Touch Device\"",
+        "CommunicationData/protocol=0", "CommunicationData/spiClk=100000", "CommunicationData/spiPha=0",
+        "CommunicationData/spiPol=0", "CommunicationData/smbusClk=100000", "CommunicationData/smbusAddress=00",
+        "CommunicationData/uartBaudRate=115200", "CommunicationData/uartDataBits=3",
+        "CommunicationData/uartParity=0", "CommunicationData/uartStopBits=0",
+        "ScreenData/width_mm=102", "ScreenData/width_px=1024", "ScreenData/height_mm=77", "ScreenData/height_px=768",
+        "TouchData/numTouchPoints=0", "TouchData/bConfidence=0", "TouchData/bPressure=0", "TouchData/pressure=100",
+        "TouchData/bWidth=0", "TouchData/width=50", "TouchData/bHeight=0", "TouchData/height=50",
+        "PenData/bPen=0", "PenData/bPressure=0", "PenData/pressure=100", "PenData/bXTilt=0", "PenData/xTiltMin=10",
+        "PenData/xTiltMax=100", "PenData/bYTilt=0", "PenData/yTiltMin=10", "PenData/yTiltMax=100",
+        "PenData/bInverted=0", "PenData/bBarrelButton=0",
+        "MouseData/bMouse=1", "MouseData/numButtons=1",
+    };
+    for (const char* array : {"modes", "values"})
+        for (int pin = 0; pin < kPinCount; ++pin)
+            expected.push_back("GpioData/" + std::string(array) + "/pin" + std::to_string(pin) + "=" + (array[0] == 'm' ? "0" : "1"));
+
+    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_NONET);
+    ASSERT_NE(doc, nullptr);
+    xmlNode* root = xmlDocGetRootElement(doc);
+    EXPECT_STREQ(reinterpret_cast<const char*>(root->name), "Touch_Config_Wizard_Save");
+    std::vector<std::string> leaves;
+    CollectLeaves(root, "", leaves);
+    for (auto& leaf : leaves) {
+        ASSERT_EQ(leaf.rfind("Settings/", 0), 0u) << leaf;
+        leaf.erase(0, 9);
+    }
+    EXPECT_EQ(leaves, expected);
+    xmlFreeDoc(doc);
+
+    // Indented: one element per line, each deeper than the element it is in.
+    std::istringstream lines(text);
+    std::string line;
+    std::vector<std::size_t> open;
+    const std::regex element(R"(( *)<(/?)([A-Za-z_0-9]+)>(.*</[A-Za-z_0-9]+>)?)");
+    int elementLines = 0;
+    while (std::getline(lines, line)) {
+        std::smatch m;
+        if (line.rfind("<?xml", 0) == 0)
+            continue;
+        ASSERT_TRUE(std::regex_match(line, m, element)) << line;
+        const std::size_t indent = m[1].length();
+        if (m[2].length()) {
+            ASSERT_FALSE(open.empty());
+            EXPECT_EQ(indent, open.back()) << line;
+            open.pop_back();
+            continue;
+        }
+        ++elementLines;
+        if (!open.empty()) {
+            EXPECT_GT(indent, open.back()) << line;
+        }
+        if (!m[4].matched)
+            open.push_back(indent);
+    }
+    EXPECT_TRUE(open.empty());
+    EXPECT_EQ(elementLines, 2 + static_cast<int>(expected.size()) + 8 + 2);
+}
+
+TEST(SaveFile, VersionsUpTo0100AreAccepted)
+{
+    test::TempDir dir;
+    const std::string text = SavedText(ConfigurationSettings{});
+    const std::string version = "<SAVE_FILE_VERSION>0100</SAVE_FILE_VERSION>";
+    const struct {
+        std::string element;
+        bool accepted;
+    } cases[] = {
+        {version, true},
+        {"<SAVE_FILE_VERSION>0000</SAVE_FILE_VERSION>", true},
+        {"<SAVE_FILE_VERSION></SAVE_FILE_VERSION>", true},
+        {"<SAVE_FILE_VERSION>100</SAVE_FILE_VERSION>", true},
+        {"<SAVE_FILE_VERSION>0x00ff</SAVE_FILE_VERSION>", true},
+        {"<SAVE_FILE_VERSION>0101</SAVE_FILE_VERSION>", false},
+        {"<SAVE_FILE_VERSION>0200</SAVE_FILE_VERSION>", false},
+        {"<SAVE_FILE_VERSION>FFFF</SAVE_FILE_VERSION>", false},
+        {"<SAVE_FILE_VERSION>-1</SAVE_FILE_VERSION>", false},
+        {"", false},
+    };
+    const std::u16string path = (dir / "v.kcw").u16string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.element);
+        test::WriteBytes(dir / "v.kcw", Replaced(text, version, c.element));
+        ConfigurationSettings settings;
+        settings.mouse.numButtons = 5;
+        std::u16string error;
+        EXPECT_EQ(LoadSettings(path, settings, error), c.accepted);
+        EXPECT_EQ(error, c.accepted ? u"" : u"Failed to load settings from:\n" + path + kUnsupported);
+        EXPECT_EQ(settings.mouse.numButtons, c.accepted ? 1 : 5);
+    }
+}
+
+TEST(SaveFile, ANewerVersionIsReportedBeforeMissingFields)
+{
+    test::TempDir dir;
+    std::string text = SavedText(ConfigurationSettings{});
+    text = Replaced(text, "<SAVE_FILE_VERSION>0100", "<SAVE_FILE_VERSION>0200");
+    text = Replaced(text, "<numButtons>1</numButtons>", "");
+    test::WriteBytes(dir / "v.kcw", text);
+    ConfigurationSettings settings;
+    std::u16string error;
+    EXPECT_FALSE(LoadSettings((dir / "v.kcw").u16string(), settings, error));
+    EXPECT_EQ(error, u"Failed to load settings from:\n" + (dir / "v.kcw").u16string() + kUnsupported);
+}
+
+TEST(SaveFile, AMissingFieldStopsTheLoadAfterTheFieldsBeforeIt)
+{
+    test::TempDir dir;
+    ConfigurationSettings inFile;
+    inFile.mouse.bMouse = 0;
+    inFile.device.product = u"From file";
+    const std::string text = SavedText(inFile);
+    const std::u16string path = (dir / "m.kcw").u16string();
+
+    test::WriteBytes(dir / "m.kcw", Replaced(text, "<numButtons>1</numButtons>", ""));
+    ConfigurationSettings settings;
+    settings.mouse.numButtons = 7;
+    settings.gpio.modes[0] = 2;
+    std::u16string error;
+    EXPECT_FALSE(LoadSettings(path, settings, error));
+    EXPECT_EQ(error, u"Failed to load settings from:\n" + path + kIncomplete);
+    EXPECT_EQ(settings.device.product, u"From file");
+    EXPECT_EQ(settings.mouse.bMouse, 0);
+    EXPECT_EQ(settings.mouse.numButtons, 7);
+    EXPECT_EQ(settings.gpio.modes[0], 2);
+
+    // A KR7610 has seven pins, but a file still needs all sixteen.
+    std::string sevenPins = text;
+    for (int pin = 7; pin < kPinCount; ++pin) {
+        const std::string p = std::to_string(pin);
+        sevenPins = Replaced(sevenPins, "<pin" + p + ">0</pin" + p + ">", "");
+    }
+    test::WriteBytes(dir / "m.kcw", sevenPins);
+    EXPECT_FALSE(LoadSettings(path, settings, error));
+    EXPECT_EQ(error, u"Failed to load settings from:\n" + path + kIncomplete);
+}
+
+TEST(SaveFile, ElementsAreFoundWhereverTheyStand)
+{
+    test::TempDir dir;
+    const std::u16string path = (dir / "a.kcw").u16string();
+    std::string text = SavedText(ConfigurationSettings{});
+    text = Replaced(text, "Touch_Config_Wizard_Save>", "Other>");
+    text = Replaced(text, "Touch_Config_Wizard_Save>", "Other>");
+    text = Replaced(text, "<Settings>", "<Settings/><Unknown><x>1</x></Unknown>");
+    text = Replaced(text, "</Settings>", "");
+    // An earlier duplicate wins over the original.
+    text = Replaced(text, "<SAVE_FILE_VERSION>", "<MouseData><numButtons>4</numButtons></MouseData><SAVE_FILE_VERSION>");
+    // A group moved inside another still matches its paths.
+    text = Replaced(text, "<ScreenData>", "<Wrapper><ScreenData>");
+    text = Replaced(text, "</ScreenData>", "</ScreenData></Wrapper>");
+    test::WriteBytes(dir / "a.kcw", text);
+
+    ConfigurationSettings settings;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings(path, settings, error)) << text;
+    ConfigurationSettings expected;
+    expected.mouse.numButtons = 4;
+    EXPECT_TRUE(settings == expected);
+}
+
+TEST(SaveFile, NumbersAreTakenAsTheyReadWithoutRangeChecks)
+{
+    test::TempDir dir;
+    std::string text = SavedText(ConfigurationSettings{});
+    text = Replaced(text, "<numButtons>1<", "<numButtons>99<");
+    text = Replaced(text, "<width_mm>102<", "<width_mm>70000<");
+    text = Replaced(text, "<height_mm>77<", "<height_mm>0<");
+    text = Replaced(text, "<vid>1F3A<", "<vid>0x1f3b<");
+    text = Replaced(text, "<spiClk>100000<", "<spiClk>fast<");
+    text = Replaced(text, "<projectPath>\"\"<", "<projectPath>/no/quotes/<");
+    text = Replaced(text, "<product>\"KR761x Touch Device\"<", "<product> \"padded\"<");
+    test::WriteBytes(dir / "n.kcw", text);
+
+    ConfigurationSettings settings;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings((dir / "n.kcw").u16string(), settings, error));
+    EXPECT_EQ(settings.mouse.numButtons, 99);
+    EXPECT_EQ(settings.screen.width_mm, 4464);
+    EXPECT_EQ(settings.screen.height_mm, 0);
+    EXPECT_EQ(settings.device.vid, 0x1F3B);
+    EXPECT_EQ(settings.communication.spiClk, 0u);
+    EXPECT_EQ(settings.project.projectPath, u"/no/quotes/");
+    EXPECT_EQ(settings.device.product, u" \"padded");
+}
+
+TEST(SaveFile, FilesFromOtherToolsLoad)
+{
+    test::TempDir dir;
+    ConfigurationSettings saved;
+    saved.device.manufacturer = u"M\u00FCller & S\u00F6hne \u65E5\u672C";
+    saved.project.projectPath = u"/home/\u00E5sa/projects/";
+    const std::string text = SavedText(saved);
+    const std::string withoutDeclaration = text.substr(text.find('<', 1));
+    const std::string compact = std::regex_replace(withoutDeclaration, std::regex(">\\s+<"), "><");
+    const std::string crlfTabs = std::regex_replace(std::regex_replace(text, std::regex("\n"), "\r\n"),
+                                                    std::regex("  "), "\t");
+
+    // The same record as ISO-8859-1; the Japanese text cannot be, so it goes.
+    ConfigurationSettings latin = saved;
+    latin.device.manufacturer = u"M\u00FCller & S\u00F6hne";
+    const std::string latinText = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" +
+        Replaced(Replaced(withoutDeclaration, "M\xC3\xBCller &amp; S\xC3\xB6hne \xE6\x97\xA5\xE6\x9C\xAC", "M\xFCller &amp; S\xF6hne"),
+                 "/home/\xC3\xA5sa/", "/home/\xE5sa/");
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        const ConfigurationSettings& expected;
+    } files[] = {
+        {"no declaration", withoutDeclaration, saved},
+        {"no indentation", compact, saved},
+        {"CR LF and tabs", crlfTabs, saved},
+        {"byte order mark", "\xEF\xBB\xBF" + text, saved},
+        {"bare document type", "<!DOCTYPE Touch_Config_Wizard_Save>" + compact, saved},
+        {"ISO-8859-1", latinText, latin},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        test::WriteBytes(dir / "o.kcw", file.bytes);
+        ConfigurationSettings settings;
+        std::u16string error;
+        ASSERT_TRUE(LoadSettings((dir / "o.kcw").u16string(), settings, error));
+        EXPECT_TRUE(settings == file.expected);
+    }
+}
+
+TEST(SaveFile, AFailedSaveLeavesTheOldFileAsItWas)
+{
+    test::TempDir dir;
+    const std::string old = SavedText(ConfigurationSettings{});
+    ConfigurationSettings changed;
+    changed.device.vid = 0x1234;
+
+    const auto readOnly = dir / "read-only.kcw";
+    test::WriteBytes(readOnly, old);
+    ::chmod(readOnly.c_str(), 0444);
+    const std::filesystem::path folder = dir / "folder.kcw";
+    std::filesystem::create_directory(folder);
+
+    for (const auto& target : {readOnly, dir / "missing" / "new.kcw", folder}) {
+        std::u16string error;
+        EXPECT_FALSE(SaveSettings(target.u16string(), error, changed));
+        EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
+    }
+    EXPECT_EQ(test::ReadBytes(readOnly), old);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(SaveFile, ATextXmlCannotCarryFailsTheSaveInsteadOfWritingAnUnloadableFile)
+{
+    test::TempDir dir;
+    const auto target = dir / "c.kcw";
+    const std::string old = SavedText(ConfigurationSettings{});
+    test::WriteBytes(target, old);
+    ConfigurationSettings settings;
+    settings.device.product = u"bell\u0007";
+    std::u16string error;
+    EXPECT_FALSE(SaveSettings(target.u16string(), error, settings));
+    EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
+    EXPECT_EQ(test::ReadBytes(target), old);
+}
+
+// A save killed at any moment leaves either the old or the new file, whole.
+TEST(SaveFile, AnInterruptedSaveLeavesACompleteFile)
+{
+    test::TempDir dir;
+    const std::u16string path = (dir / "k.kcw").u16string();
+    ConfigurationSettings first;
+    ConfigurationSettings second;
+    second.device.manufacturer = std::u16string(20000, u'x');
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(path, error, first));
+
+    std::mt19937 random(42);
+    for (int round = 0; round < 10; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                std::u16string childError;
+                SaveSettings(path, childError, i % 2 ? first : second);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(random() % 20000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+
+        ConfigurationSettings loaded;
+        ASSERT_TRUE(LoadSettings(path, loaded, error)) << "round " << round;
+        EXPECT_TRUE(loaded == first || loaded == second);
+    }
+}
+
+TEST(SaveFile, LoadsRunOnSeveralThreadsAtOnce)
+{
+    test::TempDir dir;
+    std::mt19937 random(5);
+    const ConfigurationSettings saved = RandomRecord(random);
+    const std::u16string path = (dir / "t.kcw").u16string();
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(path, error, saved));
+
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                ConfigurationSettings loaded;
+                std::u16string threadError;
+                if (LoadSettings(path, loaded, threadError) && loaded == saved)
+                    ++good;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(good, 80);
+}
+
+}  // namespace
+}  // namespace kr
