@@ -1,0 +1,48 @@
+#include "generator/GenerateProject.h"
+
+#include "generator/CodeGenerator.h"
+#include "generator/LoadTemplate.h"
+#include "generator/SubstitutionValues.h"
+#include "generator/Switches.h"
+
+namespace kr {
+
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText)
+{
+    return GenerateFiles(settings, TemplateTable, errorText);
+}
+
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                   std::u16string& errorText)
+{
+    errorText.clear();
+
+    // One pair of tables for the whole run; every file sees the same values.
+    SwitchSet switches;
+    SubstitutionMap keys;
+    BuildSwitchSet(settings, switches);
+    BuildSubstitutionMap(settings, keys);
+
+    for (const TemplateRow& row : rows) {
+        if (row.toolchain != kEveryToolchain && row.toolchain != settings.project.toolchain)
+            continue;
+
+        const std::optional<std::u16string> text = LoadTemplate(row.resource);
+        if (!text) {
+            errorText = u"Error loading resource files.";
+            return false;
+        }
+
+        const std::u16string outputPath = settings.project.projectPath + row.fileName;
+        CCodeGenerator generator;
+        generator.switchSet = switches;
+        generator.substitutionMap = keys;
+        if (generator.ExpandToFile(*text, outputPath) != ExpandResult::Ok) {
+            errorText = u"Error generating:\r\n" + outputPath;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace kr

@@ -1,0 +1,52 @@
+#pragma once
+// Writing one firmware project: every template of the chosen toolchain,
+// expanded against the switches and keys of the configuration, into the
+// project folder.
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "model/ConfigurationSettings.h"
+
+namespace kr {
+
+// One template and the file it becomes. toolchain is the only toolchain the
+// file is written for, or kEveryToolchain.
+struct TemplateRow {
+    int resource;
+    const char16_t* fileName;
+    int toolchain;
+};
+
+inline constexpr int kEveryToolchain = -1;
+
+// Every template of the program in the order the files are written.
+inline constexpr std::array<TemplateRow, 12> TemplateTable{{
+    {138, u"compiler_defs.h", kEveryToolchain},
+    {139, u"KR761x_API.h", kEveryToolchain},
+    {140, u"KR761x_Buffer_Struct.h", kEveryToolchain},
+    {141, u"KR761x_Configuration.c", kEveryToolchain},
+    {142, u"KR761x_Configuration.h", kEveryToolchain},
+    {143, u"KR761x_Keil.wsp", 0},
+    {144, u"KR761x_Main.c", kEveryToolchain},
+    {145, u"KR761x_Raisonance.wsp", 1},
+    {146, u"KR761x_SDCC.wsp", 2},
+    {147, u"KR761x_USB_Descriptor.c", kEveryToolchain},
+    {148, u"STARTUP.A51", 0},
+    {149, u"STARTUP.A51", 1},
+}};
+
+// Writes the files of TemplateTable for settings.project.toolchain into
+// settings.project.projectPath, which must name an existing folder and end
+// with a separator (file names are appended to it as they are). Stops at the
+// first failure with errorText set to "Error loading resource files." or
+// "Error generating:\r\n" and the output path; files written before it stay.
+// errorText is emptied first.
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText);
+
+// The same for any table of templates.
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                   std::u16string& errorText);
+
+}  // namespace kr

@@ -1,0 +1,197 @@
+// The USB descriptor, configuration and report structure files as a host and
+// a firmware engineer read them: the bytes of every descriptor and the report
+// descriptor's items for every combination of the HID options. Whole files,
+// with the placement of each table, are pinned by the golden file test.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "GeneratedSource.h"
+#include "generator/GenerateProject.h"
+#include "generator/ReportSizes.h"
+#include "platform/Utf.h"
+#include "support/TempDir.h"
+
+namespace kr {
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+// The files these tests read, generated on their own.
+constexpr TemplateRow kRows[] = {TemplateTable[2], TemplateTable[4], TemplateTable[9]};
+
+// Quicker than test::ReadBytes in unoptimised builds, where the loop over
+// every combination spends most of its time reading.
+std::string Read(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct Generated {
+    std::string buffers, configH, descriptor;
+    std::map<std::string, long> defines;
+
+    std::vector<int> Bytes(const std::string& array) const { return test::ArrayBytes(descriptor, array, defines); }
+};
+
+Generated Generate(ConfigurationSettings settings)
+{
+    test::TempDir dir;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    EXPECT_TRUE(GenerateFiles(settings, kRows, error)) << platform::ToUtf8(error);
+    Generated g{Read(dir / "KR761x_Buffer_Struct.h"), Read(dir / "KR761x_Configuration.h"),
+                Read(dir / "KR761x_USB_Descriptor.c"), {}};
+    g.defines = test::ReadDefines(g.configH);
+    return g;
+}
+
+// Bytes each input report structure takes, counted from its fields.
+std::map<std::string, long> StructSizes(const std::string& header)
+{
+    std::map<std::string, long> sizes;
+    long size = 0;
+    std::istringstream lines(header);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("   U8 "))
+            size += 1;
+        else if (line.starts_with("   UU16 "))
+            size += 2;
+        else if (line.starts_with("} ")) {
+            sizes[line.substr(2, line.find(';') - 2)] = size;
+            size = 0;
+        }
+    }
+    return sizes;
+}
+
+TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
+{
+    ConfigurationSettings s;
+    int combination = 0;
+    for (int mouse = 0; mouse < 2; ++mouse)
+        for (int touch = 0; touch <= 16; ++touch)    // 0 off, else on with options touch - 1
+            for (int pen = 0; pen <= 32; ++pen) {    // 0 off, else on with options pen - 1
+                ++combination;
+                s.mouse.bMouse = mouse;
+                // Values that change no structure vary along the way.
+                s.mouse.numButtons = combination % 9;
+                s.touch.numTouchPoints = touch ? 1 + combination % 10 : 0;
+                const int t = touch - 1, p = pen - 1;
+                s.touch.bConfidence = touch && (t & 1);
+                s.touch.bWidth = touch && (t & 2);
+                s.touch.bHeight = touch && (t & 4);
+                s.touch.bPressure = touch && (t & 8);
+                s.pen.bPen = pen != 0;
+                s.pen.bBarrelButton = pen && (p & 1);
+                s.pen.bInverted = pen && (p & 2);
+                s.pen.bPressure = pen && (p & 4);
+                s.pen.bXTilt = pen && (p & 8);
+                s.pen.bYTilt = pen && (p & 16);
+                SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen " +
+                             std::to_string(pen));
+
+                const Generated g = Generate(s);
+                const std::vector<int> report = g.Bytes("HidReportDesc");
+                const std::vector<int> config = g.Bytes("HidConfigDesc");
+                ASSERT_EQ(static_cast<int>(report.size()), ReportDescriptorLength(s));
+                ASSERT_EQ(config.size(), 34u);
+                EXPECT_EQ(config[25] | config[26] << 8, static_cast<int>(report.size()));
+
+                const test::HidItems items = test::ParseHidItems(report);
+                ASSERT_THAT(items.faults, IsEmpty());
+
+                // Touch and mouse reports declare exactly the bytes of their
+                // structures; every report of a function that is off is absent.
+                const std::map<int, long> bits = test::InputReportBits(items.items);
+                const std::map<std::string, long> structs = StructSizes(g.buffers);
+                EXPECT_EQ(bits.contains(0x80), mouse != 0);
+                EXPECT_EQ(bits.contains(0x81), touch != 0);
+                EXPECT_EQ(bits.contains(0x82), pen != 0);
+                if (mouse) {
+                    EXPECT_EQ(bits.at(0x80), 8 * g.defines.at("SIZE_MOUSE_DATA"));
+                    EXPECT_EQ(structs.at("Mouse_Report"), g.defines.at("SIZE_MOUSE_DATA"));
+                }
+                if (touch) {
+                    EXPECT_EQ(bits.at(0x81), 8 * g.defines.at("SIZE_TOUCH_DATA"));
+                    EXPECT_EQ(structs.at("Touch_Point_Report"), g.defines.at("SIZE_TOUCH_DATA"));
+                }
+                if (pen) {
+                    EXPECT_EQ(structs.at("Pen_Report"), g.defines.at("SIZE_PEN_DATA"));
+                }
+                EXPECT_EQ(structs.size(), static_cast<std::size_t>((mouse != 0) + (touch != 0) + (pen != 0)));
+            }
+    EXPECT_EQ(combination, 1122);
+}
+
+TEST(UsbDescriptors, DeviceDescriptorCarriesTheUsbIdentity)
+{
+    ConfigurationSettings s;
+    s.device.vid = 0xA1B2;
+    s.device.pid = 0x0C0D;
+    s.device.releaseVersion = 0x0217;
+    EXPECT_THAT(Generate(s).Bytes("HidDeviceDesc"),
+                ElementsAreArray({18, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0xB2, 0xA1, 0x0D, 0x0C, 0x17, 0x02,
+                                  0x01, 0x02, 0x03, 0x01}));
+}
+
+TEST(UsbDescriptors, ConfigurationDescriptorCarriesPowerAndReportLength)
+{
+    struct Case {
+        int powerMode, remoteWakeup, maxPower, attributes;
+    };
+    for (const Case c : {Case{0, 0, 100, 0x80}, Case{1, 0, 0, 0xC0}, Case{0, 1, 500, 0xA0}, Case{1, 1, 2, 0xE0}}) {
+        ConfigurationSettings s;
+        s.device.powerMode = c.powerMode;
+        s.device.bEnableRemoteWakeup = c.remoteWakeup;
+        s.device.maxPower = static_cast<std::uint16_t>(c.maxPower);
+        s.touch.numTouchPoints = 2;
+        s.pen.bPen = 1;
+        const int length = ReportDescriptorLength(s);
+        EXPECT_THAT(Generate(s).Bytes("HidConfigDesc"),
+                    ElementsAreArray({0x09, 0x02, 0x22, 0x00, 0x01, 0x01, 0x00, c.attributes, c.maxPower / 2,
+                                      0x09, 0x04, 0x00, 0x00, 0x01, 0x03, 0x00, 0x00, 0x00,
+                                      0x09, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22, length & 0xFF, length >> 8,
+                                      0x07, 0x05, 0x81, 0x03, 0x40, 0x00, 0x01}));
+    }
+}
+
+// The text of one 126-byte string descriptor slot, checking its header.
+std::u16string SlotText(const std::vector<int>& bytes, std::size_t start)
+{
+    const int length = bytes[start];
+    EXPECT_EQ(bytes[start + 1], 0x03);
+    EXPECT_EQ(length % 2, 0);
+    std::u16string text;
+    for (int i = 2; i + 1 < length; i += 2)
+        text += static_cast<char16_t>(bytes[start + i] | bytes[start + i + 1] << 8);
+    for (std::size_t i = start + length; i < start + 126; ++i)
+        EXPECT_EQ(bytes[i], 0) << "padding at " << i;
+    return text;
+}
+
+TEST(UsbDescriptors, StringDescriptorsHoldAnyTextInTwoFixedSlots)
+{
+    ConfigurationSettings s;
+    const std::u16string awkward = u"Quote \" apostrophe ' back\\slash, comma \u00C4\u20AC\u4E2D";
+    const std::u16string longest(61, u'x');
+    for (const auto& [manufacturer, product] :
+         {std::pair{s.device.manufacturer, s.device.product}, std::pair{awkward, std::u16string()},
+          std::pair{longest, awkward + u"*/ ?\?/"}}) {
+        s.device.manufacturer = manufacturer;
+        s.device.product = product;
+        const std::vector<int> bytes = Generate(s).Bytes("StringDesc");
+        ASSERT_EQ(bytes.size(), 252u);
+        EXPECT_EQ(SlotText(bytes, 0), manufacturer);
+        EXPECT_EQ(SlotText(bytes, 126), product);
+    }
+}
+
+}  // namespace
+}  // namespace kr
