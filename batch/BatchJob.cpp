@@ -40,4 +40,16 @@ bool BatchJob::IsStopped() const
     return stopFlag_;
 }
 
+void BatchJob::CountFailure()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    ++failures_;
+}
+
+int BatchJob::Failures() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return failures_;
+}
+
 }  // namespace kr

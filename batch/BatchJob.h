@@ -43,6 +43,10 @@ public:
     void SetStop();
     bool IsStopped() const;
 
+    // Steps (generations and builds) that failed so far.
+    void CountFailure();
+    int Failures() const;
+
     // The builder the worker may be running; Terminate ends it (and any
     // builder started after) when a cut-off is needed.
     platform::ProcessControl builder;
@@ -51,6 +55,7 @@ private:
     mutable std::mutex lock_;
     int progress_ = 0;
     bool stopFlag_ = false;
+    int failures_ = 0;
 };
 
 }  // namespace kr

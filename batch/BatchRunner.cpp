@@ -1,0 +1,62 @@
+#include "batch/BatchRunner.h"
+
+#include "batch/BatchWorker.h"
+
+namespace kr {
+
+BatchRunner::BatchRunner(std::shared_ptr<BatchJob> job) : job_(std::move(job)), shared_(std::make_shared<Shared>())
+{
+    thread_ = std::thread([job = job_, shared = shared_] {
+        RunBatch(*job);
+        std::lock_guard<std::mutex> guard(shared->mutex);
+        shared->hasEnded = true;
+        shared->ended.notify_all();
+    });
+}
+
+BatchRunner::~BatchRunner()
+{
+    if (thread_.joinable()) {
+        if (HasEnded())
+            thread_.join();
+        else
+            CutOff();
+    }
+}
+
+bool BatchRunner::WaitForEnd(std::chrono::milliseconds limit)
+{
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    if (!shared_->ended.wait_for(lock, limit, [this] { return shared_->hasEnded; }))
+        return false;
+    lock.unlock();
+    if (thread_.joinable())
+        thread_.join();
+    return true;
+}
+
+void BatchRunner::WaitForEnd()
+{
+    {
+        std::unique_lock<std::mutex> lock(shared_->mutex);
+        shared_->ended.wait(lock, [this] { return shared_->hasEnded; });
+    }
+    if (thread_.joinable())
+        thread_.join();
+}
+
+bool BatchRunner::HasEnded() const
+{
+    std::lock_guard<std::mutex> guard(shared_->mutex);
+    return shared_->hasEnded;
+}
+
+void BatchRunner::CutOff()
+{
+    job_->SetStop();
+    job_->builder.Terminate();
+    if (thread_.joinable())
+        thread_.detach();
+}
+
+}  // namespace kr

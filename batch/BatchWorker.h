@@ -1,0 +1,28 @@
+#pragma once
+// The batch worker: for every save file of the input folder, a project folder
+// under the output folder, the project generated into it and, when asked, the
+// external builder run on its workspace. Every step is logged; no failure of
+// one file stops the run.
+
+#include <memory>
+#include <string>
+
+#include "batch/BatchJob.h"
+
+namespace kr {
+
+// Thread entry: processes every save file, then pauses 100 ms and sets the
+// stop flag. A stop request is noticed between files only.
+void RunBatch(BatchJob& job);
+
+// Loads savePath over the defaults and generates it into projectFolder
+// (created, one level, unless it exists). Fills stepLog with this step's lines.
+bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder);
+
+// Runs the builder on the one workspace of projectFolder and waits for it.
+// Fills stepLog with this step's lines. control, when given, lets another
+// thread end the builder.
+bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
+              platform::ProcessControl* control = nullptr);
+
+}  // namespace kr

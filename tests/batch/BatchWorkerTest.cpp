@@ -1,0 +1,243 @@
+#include "batch/BatchRunner.h"
+#include "batch/BatchWorker.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+#include "model/ConfigurationSettings.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
+
+namespace kr {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Batch : public ::testing::Test {
+protected:
+    test::TempDir in;
+    test::TempDir out;
+    test::TempDir tools;
+
+    void Save(const std::string& name, ConfigurationSettings settings)
+    {
+        std::u16string error;
+        ASSERT_TRUE(SaveSettings(in.folder() + std::u16string(name.begin(), name.end()), error, settings));
+    }
+
+    ConfigurationSettings WithToolchain(int toolchain)
+    {
+        ConfigurationSettings s;
+        s.project.toolchain = toolchain;
+        return s;
+    }
+
+    std::u16string Builder(const std::string& body)
+    {
+        const auto path = tools / "builder.sh";
+        test::WriteBytes(path, "#!/bin/sh\n" + body + "\n");
+        ::chmod(path.c_str(), 0755);
+        return path.u16string();
+    }
+
+    std::shared_ptr<BatchJob> Job(const std::u16string& builder = {})
+    {
+        auto job = std::make_shared<BatchJob>(std::make_shared<PendingLog>());
+        job->inputFolder = in.folder();
+        job->outputFolder = out.folder();
+        job->builderPath = builder;
+        job->buildProjects = !builder.empty();
+        return job;
+    }
+
+    // Runs the batch to its end on the calling thread and returns its log.
+    std::u16string Run(BatchJob& job)
+    {
+        RunBatch(job);
+        EXPECT_TRUE(job.IsStopped());
+        return job.log->Take();
+    }
+
+    std::u16string Folder(const std::string& title) { return out.folder() + std::u16string(title.begin(), title.end()) + u"/"; }
+};
+
+TEST_F(Batch, AnEmptyFolderLogsNothingAndFinishes)
+{
+    std::filesystem::create_directory(in / "folder.kcw");
+    std::filesystem::create_directory(in / "sub");
+    Save("sub/inner.kcw", {});
+    auto job = Job();
+    EXPECT_EQ(Run(*job), u"");
+    EXPECT_EQ(job->GetProgress(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+TEST_F(Batch, LogsEveryStepExactlyAndReusesFoldersOnASecondRun)
+{
+    Save("panel_a.kcw", WithToolchain(0));
+    Save("panel_b.kcw", WithToolchain(2));
+    const std::u16string builder = Builder("exit 0");
+    const std::u16string expected =
+        u"Generating Project: panel_a.kcw\r\nOutput Folder: " + Folder("panel_a") + u"\r\nSucceeded\r\n\r\n"
+        u"Building Project: " + Folder("panel_a") + u"\r\nWorkspace: " + Folder("panel_a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"
+        u"Generating Project: panel_b.kcw\r\nOutput Folder: " + Folder("panel_b") + u"\r\nSucceeded\r\n\r\n"
+        u"Building Project: " + Folder("panel_b") + u"\r\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n";
+    for (int run = 0; run < 2; ++run) {
+        auto job = Job(builder);
+        EXPECT_EQ(Run(*job), expected) << "run " << run;
+        EXPECT_EQ(job->GetProgress(), 100);
+        EXPECT_EQ(job->Failures(), 0);
+    }
+    EXPECT_TRUE(std::filesystem::exists(out / "panel_a/STARTUP.A51"));
+    EXPECT_TRUE(std::filesystem::exists(out / "panel_b/KR761x_USB_Descriptor.c"));
+}
+
+TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
+{
+    test::WriteBytes(in / "a_broken.kcw", "<not xml");
+    Save("b_good.kcw", {});
+    auto job = Job();
+    const std::u16string log = Run(*job);
+    const std::u16string loadError = u"Failed to load settings from:\n" + in.folder()
+                                     + u"a_broken.kcw\n\nThe file does not exist, or the file format is invalid.";
+    EXPECT_EQ(log, u"Generating Project: a_broken.kcw\r\nOutput Folder: " + Folder("a_broken") + u"\r\n" + loadError
+                       + u"\r\nFailed\r\n\r\n"
+                       u"Generating Project: b_good.kcw\r\nOutput Folder: " + Folder("b_good") + u"\r\nSucceeded\r\n\r\n");
+    EXPECT_EQ(job->GetProgress(), 100);
+    EXPECT_EQ(job->Failures(), 1);
+}
+
+TEST_F(Batch, AFailedGenerationIsNotBuilt)
+{
+    Save("bad_toolchain.kcw", WithToolchain(7));
+    auto job = Job(Builder("exit 0"));
+    const std::u16string log = Run(*job);
+    EXPECT_EQ(log, u"Generating Project: bad_toolchain.kcw\r\nOutput Folder: " + Folder("bad_toolchain")
+                       + u"\r\nError generating:\r\n" + Folder("bad_toolchain") + u"KR761x_API.h\r\nFailed\r\n\r\n");
+}
+
+TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)
+{
+    Save("blocked.kcw", {});
+    test::WriteBytes(out / "blocked", "a file where the folder should be");
+    auto job = Job();
+    const std::u16string log = Run(*job);
+    // The name exists, so the folder counts as existing; writing into it fails.
+    EXPECT_NE(log.find(u"Error generating:\r\n" + Folder("blocked") + u"compiler_defs.h\r\nFailed\r\n\r\n"), std::u16string::npos);
+
+    auto unwritable = Job();
+    unwritable->outputFolder = out.folder() + u"missing/";
+    EXPECT_EQ(Run(*unwritable), u"Generating Project: blocked.kcw\r\nOutput Folder: " + out.folder()
+                                    + u"missing/blocked/\r\nError: Could not create directory\r\nFailed\r\n\r\n");
+}
+
+TEST_F(Batch, BuildVerdictsFollowTheBuildersExit)
+{
+    Save("p.kcw", {});
+    const std::u16string head = u"Building Project: " + Folder("p") + u"\r\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\r\n";
+    std::u16string log;
+
+    const auto args = tools / "args.txt";
+    ASSERT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", Folder("p")));
+    EXPECT_TRUE(BuildOne(log, Builder("printf '%s' \"$1\" > '" + args.string() + "'"), Folder("p")));
+    EXPECT_EQ(log, head + u"Succeeded\r\n\r\n");
+    EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
+
+    EXPECT_FALSE(BuildOne(log, Builder("exit 2"), Folder("p")));
+    EXPECT_EQ(log, head + u"Error: Build failed with exit status 2\r\nFailed\r\n\r\n");
+
+    EXPECT_FALSE(BuildOne(log, Builder("kill -TERM $$"), Folder("p")));
+    EXPECT_EQ(log, head + u"Error: Build terminated by signal 15\r\nFailed\r\n\r\n");
+
+    EXPECT_FALSE(BuildOne(log, tools.folder() + u"no-such-builder", Folder("p")));
+    EXPECT_EQ(log, head + u"Failed\r\n\r\n");
+}
+
+TEST_F(Batch, WorkspacesMustBeExactlyOne)
+{
+    std::filesystem::create_directory(out / "p");
+    std::u16string log;
+    EXPECT_FALSE(BuildOne(log, Builder("exit 0"), Folder("p")));
+    EXPECT_EQ(log, u"Building Project: " + Folder("p") + u"\r\nError: No projects found\r\nFailed\r\n\r\n");
+
+    // An earlier run with another toolchain left its workspace behind.
+    Save("p.kcw", WithToolchain(2));
+    test::WriteBytes(out / "p/KR761x_Keil.wsp", "old");
+    const auto ran = tools / "ran";
+    auto job = Job(Builder("touch '" + ran.string() + "'"));
+    const std::u16string runLog = Run(*job);
+    EXPECT_NE(runLog.find(u"Building Project: " + Folder("p") + u"\r\nError: Multiple projects detected\r\nFailed\r\n\r\n"),
+              std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(ran));
+}
+
+TEST_F(Batch, ProgressCountsFilesDoneWithTruncatingDivision)
+{
+    for (const char* name : {"a.kcw", "b.kcw", "c.kcw"})
+        Save(name, {});
+    // The builder records the progress published before its own file.
+    auto job = Job();
+    job->buildProjects = true;
+    std::vector<int> seen;
+    const auto gate = tools / "gate";
+    job->builderPath = Builder("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; rm '" + gate.string() + "'");
+    BatchRunner runner(job);
+    for (int file = 0; file < 3; ++file) {
+        seen.push_back(job->GetProgress());
+        test::WriteBytes(gate, "");
+        // Wait until the builder has consumed the gate.
+        for (int i = 0; i < 1000 && std::filesystem::exists(gate); ++i)
+            std::this_thread::sleep_for(5ms);
+        for (int i = 0; i < 1000 && job->GetProgress() == seen.back(); ++i)
+            std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(runner.WaitForEnd(10s));
+    seen.push_back(job->GetProgress());
+    EXPECT_EQ(seen, (std::vector<int>{0, 33, 66, 100}));
+}
+
+TEST_F(Batch, CancelLetsTheRunningBuildFinishAndStartsNoFurtherFile)
+{
+    Save("a.kcw", {});
+    Save("b.kcw", {});
+    const auto started = tools / "started";
+    const auto gate = tools / "gate";
+    auto job = Job(Builder("touch '" + started.string() + "'; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done"));
+    BatchRunner runner(job);
+    for (int i = 0; i < 2000 && !std::filesystem::exists(started); ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(std::filesystem::exists(started));
+    job->SetStop();
+    test::WriteBytes(gate, "");
+    ASSERT_TRUE(runner.WaitForEnd(10s));
+    const std::u16string log = job->log->Take();
+    EXPECT_NE(log.find(u"Workspace: " + Folder("a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"), std::u16string::npos);
+    EXPECT_EQ(log.find(u"b.kcw"), std::u16string::npos);
+    EXPECT_EQ(job->GetProgress(), 50);
+}
+
+TEST_F(Batch, CuttingOffEndsAHangingBuilder)
+{
+    Save("a.kcw", {});
+    Save("b.kcw", {});
+    auto job = Job(Builder("sleep 60"));
+    auto log = job->log;
+    {
+        BatchRunner runner(job);
+        EXPECT_FALSE(runner.WaitForEnd(300ms));
+        runner.CutOff();
+    }
+    job.reset();  // the worker holds its own reference until it ends
+    std::u16string text;
+    for (int i = 0; i < 1000 && text.find(u"Failed\r\n\r\n", text.find(u"Building")) == std::u16string::npos; ++i) {
+        text += log->Take();
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_NE(text.find(u"Error: Build terminated by signal 9\r\nFailed\r\n\r\n"), std::u16string::npos) << std::string(text.begin(), text.end());
+    EXPECT_EQ(text.find(u"b.kcw"), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace kr
