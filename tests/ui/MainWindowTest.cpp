@@ -1,0 +1,395 @@
+// The main window as the user meets it: its title, menu and project box,
+// opening, saving and generating through the scripted dialogs, and every
+// failure message with its title.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "ScriptedInteraction.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
+#include "ui/ConfigWizardDlg.h"
+#include "ui/ControlId.h"
+#include "ui/DeviceDlg.h"
+#include "ui/DlgTabCtrl.h"
+#include "ui/Page.h"
+#include "ui/QtText.h"
+
+namespace kr::test {
+namespace {
+
+using namespace wizard_id;
+
+QString Q(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+const QString kBaseTitle = "KR761x Configuration Wizard";
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { Open(); }
+
+    void Open(const QString& startupFile = {})
+    {
+        window = std::make_unique<CKR761x_ConfigWizardDlg>(startupFile);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void Trigger(int id)
+    {
+        QAction* action = FindAction(window.get(), id);
+        ASSERT_NE(action, nullptr) << id;
+        action->trigger();
+    }
+
+    void Click(int id)
+    {
+        auto* button = qobject_cast<QPushButton*>(FindControl(window.get(), id));
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QString PathBox() const { return qobject_cast<QLineEdit*>(FindControl(window.get(), kProjectPath))->text(); }
+    QComboBox* Toolchain() const { return qobject_cast<QComboBox*>(FindControl(window.get(), kToolchain)); }
+
+    // A configuration that differs from the defaults in every group.
+    static ConfigurationSettings Edited(const std::u16string& projectPath)
+    {
+        ConfigurationSettings s;
+        s.project.toolchain = 2;
+        s.project.projectPath = projectPath;
+        s.device.vid = 0x1234;
+        s.device.manufacturer = u"Maker";
+        s.communication.protocol = 1;
+        s.screen.width_px = 800;
+        s.touch.numTouchPoints = 2;
+        s.pen.bPen = 1;
+        s.mouse.numButtons = 3;
+        s.gpio.modes[12] = 2;
+        return s;
+    }
+
+    static void Save(const std::filesystem::path& file, const ConfigurationSettings& s)
+    {
+        std::u16string error;
+        ASSERT_TRUE(SaveSettings(file.u16string(), error, s)) << platform_error(error);
+    }
+
+    static std::string platform_error(const std::u16string& e) { return ToQString(e).toStdString(); }
+
+    ScriptedInteraction ui;
+    TempDir dir;
+    std::unique_ptr<CKR761x_ConfigWizardDlg> window;
+};
+
+TEST_F(MainWindowTest, StartsWithItsTitleMenuTabsAndProjectBox)
+{
+    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Project", "&Help"}));
+    const std::pair<int, const char*> items[] = {
+        {kFileOpen, "&Open..."}, {kFileSave, "&Save"}, {kFileSaveAs, "Save &As..."}, {kExit, "E&xit"},
+        {kGenerate, "&Generate"}, {kBatchGenerate, "Batch Generate..."}, {kAbout, "&About"}};
+    for (const auto& [id, text] : items) {
+        QAction* action = FindAction(window.get(), id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_EQ(action->text(), text);
+    }
+    EXPECT_EQ(FindAction(window.get(), kFileOpen)->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(FindAction(window.get(), kFileSave)->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(FindAction(window.get(), kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    EXPECT_EQ(FindAction(window.get(), kExit)->shortcut(), QKeySequence("Ctrl+Q"));
+
+    CDlgTabCtrl* tabs = window->Tabs();
+    EXPECT_EQ(FindControl(window.get(), kTabs), tabs);
+    QStringList labels;
+    for (int i = 0; i < tabs->count(); ++i)
+        labels << tabs->tabText(i);
+    EXPECT_EQ(labels, QStringList({"Device", "Communication", "Screen", "Touch", "Pen", "Mouse", "GPIO"}));
+    EXPECT_EQ(tabs->PageCount(), 7);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    for (int i = 0; i < tabs->PageCount(); ++i) {
+        EXPECT_EQ(tabs->Page(i)->isVisible(), i == 0) << i;
+        EXPECT_NE(tabs->Page(i)->Control(kDefaultButtonId), nullptr) << i;
+    }
+
+    auto* path = qobject_cast<QLineEdit*>(FindControl(window.get(), kProjectPath));
+    ASSERT_NE(path, nullptr);
+    EXPECT_TRUE(path->isReadOnly());
+    EXPECT_EQ(path->text(), "");
+    QStringList toolchains;
+    for (int i = 0; i < Toolchain()->count(); ++i)
+        toolchains << Toolchain()->itemText(i);
+    EXPECT_EQ(toolchains, QStringList({"Keil", "Raisonance", "SDCC"}));
+    EXPECT_EQ(Toolchain()->currentIndex(), 0);
+    EXPECT_EQ(qobject_cast<QPushButton*>(FindControl(window.get(), kGenerateButton))->text(), "Generate Project");
+    EXPECT_EQ(qobject_cast<QPushButton*>(FindControl(window.get(), kBrowse))->text(), "...");
+    EXPECT_EQ(qobject_cast<QPushButton*>(FindControl(window.get(), kOpenFolder))->text(), "Open Folder");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
+{
+    ui.saveAnswers = {Q(dir / "board.kcw")};
+    Toolchain()->setCurrentIndex(1);
+    Trigger(kFileSave);
+
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].defaultSuffix, "kcw");
+    EXPECT_EQ(ui.saveRequests[0].initialName, "KR761x_Configuration");
+    EXPECT_EQ(ui.saveRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
+    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - board.kcw");
+    EXPECT_EQ(window->CurrentFile(), Q(dir / "board.kcw"));
+
+    ConfigurationSettings saved;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings((dir / "board.kcw").u16string(), saved, error));
+    EXPECT_EQ(saved.project.toolchain, 1);  // what the list showed, committed
+
+    // Bound now: Save writes there without asking.
+    Toolchain()->setCurrentIndex(2);
+    Trigger(kFileSave);
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+    ASSERT_TRUE(LoadSettings((dir / "board.kcw").u16string(), saved, error));
+    EXPECT_EQ(saved.project.toolchain, 2);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, CancellingSaveAsChangesNothing)
+{
+    ui.saveAnswers = {std::nullopt};
+    Trigger(kFileSaveAs);
+    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+    EXPECT_EQ(window->CurrentFile(), "");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
+{
+    const ConfigurationSettings edited = Edited(dir.folder());
+    Save(dir / "panel.kcw", edited);
+    ui.openAnswers = {Q(dir / "panel.kcw")};
+    Trigger(kFileOpen);
+
+    ASSERT_EQ(ui.openRequests.size(), 1u);
+    EXPECT_EQ(ui.openRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
+    EXPECT_EQ(ui.openRequests[0].defaultSuffix, "");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - panel.kcw");
+    EXPECT_EQ(window->CollectSettings(), edited);
+    EXPECT_EQ(Toolchain()->currentText(), "SDCC");
+    EXPECT_EQ(PathBox(), ToQString(dir.folder()));
+
+    // What was loaded is what a save writes back.
+    ui.saveAnswers = {Q(dir / "copy.kcw")};
+    Trigger(kFileSaveAs);
+    ConfigurationSettings copy;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings((dir / "copy.kcw").u16string(), copy, error));
+    EXPECT_EQ(copy, edited);
+}
+
+TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNoValueButBindsTheWindow)
+{
+    Save(dir / "good.kcw", Edited(dir.folder()));
+    ui.openAnswers = {Q(dir / "good.kcw"), Q(dir / "broken.kcw")};
+    Trigger(kFileOpen);
+    const ConfigurationSettings before = window->CollectSettings();
+
+    WriteBytes(dir / "broken.kcw", "<not a save file");
+    Trigger(kFileOpen);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Load Error");
+    EXPECT_TRUE(ui.messages[0].text.startsWith("Failed to load settings from:\n" + Q(dir / "broken.kcw")))
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(window->CollectSettings(), before);
+    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - broken.kcw");
+
+    // The following Save writes the kept values to that file.
+    Trigger(kFileSave);
+    EXPECT_TRUE(ui.saveRequests.empty());
+    ConfigurationSettings rewritten;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings((dir / "broken.kcw").u16string(), rewritten, error));
+    EXPECT_EQ(rewritten, before);
+}
+
+TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
+{
+    Save(dir / "start.kcw", Edited(dir.folder()));
+    Open(Q(dir / "start.kcw"));
+    window->OpenStartupFile();
+    EXPECT_EQ(window->CurrentFile(), Q(dir / "start.kcw"));
+    EXPECT_EQ(window->CollectSettings(), Edited(dir.folder()));
+    EXPECT_TRUE(ui.messages.empty());
+
+    Open(Q(dir / "absent.kcw"));
+    window->OpenStartupFile();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], (ShownMessage{"File Load Error", "File does not exist", MessageIcon::Warning}));
+    EXPECT_EQ(window->CurrentFile(), "");
+    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+}
+
+TEST_F(MainWindowTest, ASaveThatFailsSaysSoAndKeepsTheNewBinding)
+{
+    const QString target = Q(dir / "no-such-folder" / "board.kcw");
+    ui.saveAnswers = {target};
+    Trigger(kFileSaveAs);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Save Error");
+    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target);
+    EXPECT_EQ(window->CurrentFile(), target);
+    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - board.kcw");
+}
+
+TEST_F(MainWindowTest, GenerateWithoutAProjectPathAsksForTheFolderFirst)
+{
+    // Cancelling the chooser ends the command without a word.
+    ui.folderAnswers = {{kFolderCancel, {}}};
+    Click(kGenerateButton);
+    ASSERT_EQ(ui.folderRequests.size(), 1u);
+    EXPECT_EQ(ui.folderRequests[0].title, "Select project output directory.");
+    EXPECT_EQ(ui.folderRequests[0].initialFolder, "");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(PathBox(), "");
+
+    // Choosing a folder goes on to generate into it.
+    Toolchain()->setCurrentIndex(2);
+    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    Trigger(kGenerate);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(window->Project().projectPath, dir.folder());
+    EXPECT_EQ(PathBox(), ToQString(dir.folder()));
+    EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_SDCC.wsp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Main.c"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "KR761x_Keil.wsp"));
+
+    // The command ran under the wait cursor, and only it.
+    ASSERT_FALSE(ui.waitCursorSeen.empty());
+    EXPECT_TRUE(ui.waitCursorSeen.back());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, GenerateIntoAVanishedFolderAsksForAValidPath)
+{
+    std::filesystem::create_directory(dir / "out");
+    ui.folderAnswers = {{kFolderOk, Q(dir / "out")}};
+    Click(kBrowse);
+    EXPECT_EQ(PathBox(), Q(dir / "out") + "/");
+    std::filesystem::remove(dir / "out");
+
+    Click(kGenerateButton);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0],
+              (ShownMessage{"Project Path Error", "Please select a valid project path.", MessageIcon::Warning}));
+    EXPECT_EQ(ui.folderRequests.size(), 1u);  // a path was set: no second chooser
+}
+
+TEST_F(MainWindowTest, AGeneratorFailureShowsItsText)
+{
+    // A folder where the generator has to write a file cannot be replaced.
+    std::filesystem::create_directories(dir / "KR761x_Main.c");
+    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    Trigger(kGenerate);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Generation Error");
+    EXPECT_TRUE(ui.messages[0].text.startsWith("Error generating:")) << ui.messages[0].text.toStdString();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
+{
+    ConfigurationSettings s;
+    std::filesystem::create_directory(dir / "bare");
+    s.project.projectPath = (dir / "bare").u16string();
+    Save(dir / "bare.kcw", s);
+    ui.openAnswers = {Q(dir / "bare.kcw")};
+    Trigger(kFileOpen);
+
+    Trigger(kGenerate);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(PathBox(), Q(dir / "bare") + "/");
+    EXPECT_TRUE(std::filesystem::exists(dir / "bare" / "KR761x_Main.c"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "bareKR761x_Main.c"));
+}
+
+TEST_F(MainWindowTest, BrowseKeepsTheOldPathUnlessAFolderIsChosen)
+{
+    ui.folderAnswers = {{kFolderOk, "/"}, {kFolderCancel, {}}, {kFolderNoPath, {}}, {kFolderOk, Q(dir.path()) + "/"}};
+    Click(kBrowse);
+    EXPECT_EQ(PathBox(), "/");
+    Click(kBrowse);
+    Click(kBrowse);
+    EXPECT_EQ(PathBox(), "/");
+    EXPECT_EQ(ui.folderRequests[1].initialFolder, "/");
+    Click(kBrowse);
+    EXPECT_EQ(PathBox(), ToQString(dir.folder()));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, OpenFolderShowsTheProjectFolderWhenThereIsOne)
+{
+    Click(kOpenFolder);
+    EXPECT_TRUE(ui.explored.empty());
+
+    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    Click(kBrowse);
+    Click(kOpenFolder);
+    ASSERT_EQ(ui.explored.size(), 1u);
+    EXPECT_EQ(ui.explored[0], ToQString(dir.folder()));
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowOpenExitClosesIt)
+{
+    QWidget* focus = FindControl(window->DevicePage(), kDefaultButtonId);
+    focus->setFocus();
+    for (QWidget* target : {focus, static_cast<QWidget*>(window.get()), FindControl(window.get(), kToolchain)}) {
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(ui.messages.empty());
+
+    Trigger(kExit);
+    EXPECT_FALSE(window->isVisible());
+
+    Open();
+    EXPECT_TRUE(window->close());  // the close box: no question asked
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainWindowTest, AboutShowsTheNameAndVersion)
+{
+    QStringList texts;
+    ui.runModal = [&](QDialog& dialog) {
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            texts << label->text();
+        return int(QDialog::Accepted);
+    };
+    Trigger(kAbout);
+    ASSERT_EQ(ui.dialogsRun.size(), 1u);
+    EXPECT_EQ(ui.dialogsRun[0], "About KR761x Configuration Wizard");
+    EXPECT_TRUE(texts.contains("KR761x Configuration Wizard Version 1.10"));
+}
+
+}  // namespace
+}  // namespace kr::test

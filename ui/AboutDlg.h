@@ -1,0 +1,14 @@
+#pragma once
+// The About box: the program's name and version.
+
+#include <QDialog>
+
+namespace kr {
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace kr

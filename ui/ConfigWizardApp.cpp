@@ -1,0 +1,42 @@
+#include "ui/ConfigWizardApp.h"
+
+#include <QCommandLineParser>
+
+#include "ui/AppArt.h"
+#include "ui/ConfigWizardDlg.h"
+
+namespace kr {
+
+CKR761x_ConfigWizardApp::CKR761x_ConfigWizardApp(int& argc, char** argv)
+    : application_(argc, argv), previous_(InstallInteraction(&interaction_))
+{
+    QApplication::setApplicationName(QStringLiteral("kr761x-wizard"));
+    QApplication::setApplicationVersion(QStringLiteral("1.10"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kr761x-wizard"));
+    QApplication::setWindowIcon(AppIcon());
+}
+
+CKR761x_ConfigWizardApp::~CKR761x_ConfigWizardApp()
+{
+    InstallInteraction(previous_);
+}
+
+int CKR761x_ConfigWizardApp::Run()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("KR761x Configuration Wizard: describe a KR7610 or KR7611 touch controller product "
+                       "and generate its 8051 firmware project."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Save file (.kcw) to open at start."),
+                                 QStringLiteral("[file]"));
+    parser.process(application_);
+
+    CKR761x_ConfigWizardDlg window(parser.positionalArguments().value(0));
+    window.show();
+    window.OpenStartupFile();
+    return application_.exec();
+}
+
+}  // namespace kr

@@ -1,0 +1,28 @@
+#pragma once
+// The application: reads the command line (an optional save file to open),
+// puts the real modal interactions in force and runs the main window. The
+// program ends when the main window closes.
+
+#include <QApplication>
+
+#include "ui/QtInteraction.h"
+
+namespace kr {
+
+class CKR761x_ConfigWizardApp {
+public:
+    CKR761x_ConfigWizardApp(int& argc, char** argv);
+    ~CKR761x_ConfigWizardApp();
+    CKR761x_ConfigWizardApp(const CKR761x_ConfigWizardApp&) = delete;
+    CKR761x_ConfigWizardApp& operator=(const CKR761x_ConfigWizardApp&) = delete;
+
+    // Runs the main window until it closes; returns the exit status.
+    int Run();
+
+private:
+    QApplication application_;
+    CQtInteraction interaction_;
+    CInteraction* previous_;
+};
+
+}  // namespace kr

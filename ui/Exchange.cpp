@@ -1,0 +1,240 @@
+#include "ui/Exchange.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "model/NumericEntry.h"
+#include "ui/ControlId.h"
+#include "ui/InputLimit.h"
+#include "ui/Interaction.h"
+#include "ui/QtText.h"
+
+namespace kr {
+namespace {
+
+QWidget* Control(const ExchangeContext& ctx, int id)
+{
+    QWidget* control = FindControl(ctx.page, id);
+    if (!control)
+        throw std::logic_error("exchange: no control " + std::to_string(id));
+    return control;
+}
+
+template <class Widget>
+Widget* ControlAs(const ExchangeContext& ctx, int id)
+{
+    auto* control = qobject_cast<Widget*>(Control(ctx, id));
+    if (!control)
+        throw std::logic_error("exchange: control " + std::to_string(id) + " is of another kind");
+    return control;
+}
+
+QLineEdit* PrepareEdit(ExchangeContext& ctx, int id)
+{
+    auto* edit = ControlAs<QLineEdit>(ctx, id);
+    ctx.lastControl = id;
+    ctx.lastIsEdit = true;
+    ctx.undoLast = nullptr;
+    return edit;
+}
+
+void PrepareOther(ExchangeContext& ctx, int id)
+{
+    Control(ctx, id);
+    ctx.lastControl = id;
+    ctx.lastIsEdit = false;
+    ctx.undoLast = nullptr;
+}
+
+// Stores a committed value, remembering the old one for a check that follows.
+template <class Field>
+void Store(ExchangeContext& ctx, Field& field, Field value)
+{
+    ctx.undoLast = [&field, old = field] { field = old; };
+    field = std::move(value);
+}
+
+void ShowText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void ExchangeNumber(ExchangeContext& ctx, int id, NumberKind kind, std::uint32_t& value)
+{
+    QLineEdit* edit = PrepareEdit(ctx, id);
+    if (!ctx.commit) {
+        ShowText(edit, ToQString(FormatEntry(kind, value)));
+        return;
+    }
+    const EntryResult read = ParseEntry(kind, ToU16(edit->text()));
+    if (!read.ok)
+        RefuseValue(ctx, ToQString(read.message));
+    value = read.value;
+}
+
+template <class Field>
+void ExchangeNumberField(ExchangeContext& ctx, int id, NumberKind kind, Field& field)
+{
+    std::uint32_t value = field;
+    ExchangeNumber(ctx, id, kind, value);
+    if (ctx.commit)
+        Store(ctx, field, static_cast<Field>(value));  // ParseEntry keeps the value within the field's width
+}
+
+void Check(ExchangeContext& ctx, const std::optional<std::u16string>& refusal)
+{
+    if (ctx.commit && refusal)
+        RefuseValue(ctx, ToQString(*refusal));
+}
+
+void LimitLastEdit(ExchangeContext& ctx, int n)
+{
+    if (ctx.lastControl == 0 || !ctx.lastIsEdit)
+        return;
+    CInputLimit::Apply(ControlAs<QLineEdit>(ctx, ctx.lastControl), n);
+}
+
+}  // namespace
+
+bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange)
+{
+    ExchangeContext ctx;
+    ctx.commit = commit;
+    ctx.page = page;
+    try {
+        exchange(ctx);
+    } catch (const ExchangeFailure&) {
+        return false;
+    }
+    return true;
+}
+
+void RefuseValue(ExchangeContext& ctx, const QString& message)
+{
+    if (ctx.undoLast)
+        ctx.undoLast();
+    Interaction().ShowMessage(ctx.page->window(), kApplicationName, message, MessageIcon::Warning);
+    if (ctx.lastControl != 0) {
+        QWidget* control = Control(ctx, ctx.lastControl);
+        control->setFocus(Qt::OtherFocusReason);
+        if (ctx.lastIsEdit)
+            ControlAs<QLineEdit>(ctx, ctx.lastControl)->selectAll();
+    }
+    throw ExchangeFailure{};
+}
+
+void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field)
+{
+    ExchangeNumberField(ctx, id, NumberKind::DecimalWord, field);
+}
+
+void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field)
+{
+    ExchangeNumberField(ctx, id, NumberKind::DecimalDWord, field);
+}
+
+void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field)
+{
+    ExchangeNumberField(ctx, id, NumberKind::HexByte, field);
+}
+
+void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field)
+{
+    ExchangeNumberField(ctx, id, NumberKind::HexWord, field);
+}
+
+void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi)
+{
+    Check(ctx, CheckRange(value, lo, hi));
+}
+
+void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint16_t lo, std::uint16_t hi)
+{
+    Check(ctx, CheckEvenRangeWord(value, lo, hi));
+}
+
+void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi)
+{
+    Check(ctx, CheckEvenRangeHexByte(value, lo, hi));
+}
+
+void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n)
+{
+    LimitLastEdit(ctx, n);
+    Check(ctx, CheckMaxChars(text, n));
+}
+
+void LimitHexDigits(ExchangeContext& ctx, int n)
+{
+    LimitLastEdit(ctx, n);
+}
+
+void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
+{
+    PrepareOther(ctx, id);
+    auto* box = ControlAs<QAbstractButton>(ctx, id);
+    if (ctx.commit) {
+        field = box->isChecked() ? 1 : 0;
+        return;
+    }
+    if (field < 0 || field > 2)
+        field = 0;
+    // 2 is the third state of a three-state box; these boxes have two states,
+    // so it shows as checked.
+    box->setChecked(field != 0);
+}
+
+void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
+{
+    PrepareOther(ctx, firstId);
+    auto* first = ControlAs<QAbstractButton>(ctx, firstId);
+    QButtonGroup* group = first->group();
+    const QList<QAbstractButton*> buttons = group ? group->buttons() : QList<QAbstractButton*>{first};
+    if (ctx.commit) {
+        field = -1;
+        for (qsizetype i = 0; i < buttons.size(); ++i) {
+            if (buttons[i]->isChecked()) {
+                field = static_cast<std::int32_t>(i);
+                break;
+            }
+        }
+        return;
+    }
+    // An exclusive group refuses to clear its checked button; lift that while
+    // setting, so that a position outside the group checks none.
+    const bool exclusive = group && group->exclusive();
+    if (exclusive)
+        group->setExclusive(false);
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        buttons[i]->setChecked(i == field);
+    if (exclusive)
+        group->setExclusive(true);
+}
+
+void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
+{
+    PrepareOther(ctx, id);
+    auto* list = ControlAs<QComboBox>(ctx, id);
+    if (ctx.commit) {
+        field = list->currentIndex();
+        return;
+    }
+    list->setCurrentIndex(field >= 0 && field < list->count() ? field : -1);
+}
+
+void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field)
+{
+    QLineEdit* edit = PrepareEdit(ctx, id);
+    if (ctx.commit)
+        Store(ctx, field, ToU16(edit->text()));
+    else
+        ShowText(edit, ToQString(field));
+}
+
+}  // namespace kr

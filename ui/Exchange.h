@@ -1,0 +1,74 @@
+#pragma once
+// Moving a page's fields to and from its controls. One ExchangeContext runs
+// one exchange in one direction: display (fields to controls) or commit
+// (controls to fields, checking each value). A refused value shows its
+// message, puts the focus on its control with the whole text selected, and
+// throws ExchangeFailure, which ends the exchange: controls after the refused
+// one are not read, fields read before it keep their new values, the refused
+// field keeps its old one (also when a check after its exchange refuses it).
+//
+// Controls are found by their numbers (ControlId.h) inside the context's page.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <QString>
+
+class QWidget;
+
+namespace kr {
+
+struct ExchangeContext {
+    bool commit = false;        // true: controls to fields, checking
+    QWidget* page = nullptr;    // whose controls are exchanged
+    int lastControl = 0;        // the control last prepared; 0 before the first
+    bool lastIsEdit = false;    // whether it was prepared as an edit box
+    // Puts back the value the last committed field had before, so that a
+    // field whose check refuses its new value keeps its old one.
+    std::function<void()> undoLast;
+};
+
+// Raised by a refused value; the message has been shown already.
+struct ExchangeFailure {};
+
+// Runs exchange over page's controls in one direction. False when a value
+// was refused.
+bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange);
+
+// Numeric edit boxes.
+void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field);
+void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field);
+void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field);
+void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field);
+
+// Checks on the value just committed; they do nothing when displaying.
+void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
+void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint16_t lo, std::uint16_t hi);
+void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi);
+
+// Limits the last edit box to n typed characters (both directions) and, when
+// committing, refuses a text longer than n.
+void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n);
+
+// Limits the last edit box to n typed characters, in both directions.
+void LimitHexDigits(ExchangeContext& ctx, int n);
+
+// Check box: 0 unchecked, 1 checked. A field outside 0-2 is set to 0 before
+// it is shown.
+void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field);
+
+// Radio group named by its first button: the position of the checked button
+// in its QButtonGroup, -1 when none is checked.
+void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field);
+
+// Drop-down list: the position of the selected item, -1 when none.
+void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field);
+
+// Edit box holding plain text.
+void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field);
+
+// Shows message as a refusal in ctx's page and throws ExchangeFailure.
+[[noreturn]] void RefuseValue(ExchangeContext& ctx, const QString& message);
+
+}  // namespace kr

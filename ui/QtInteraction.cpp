@@ -1,0 +1,87 @@
+#include "ui/QtInteraction.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "ui/FolderBrowser.h"
+
+namespace kr {
+namespace {
+
+// A command may show the wait cursor while it asks something; the user
+// answers with the ordinary pointer.
+class NormalCursor {
+public:
+    NormalCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~NormalCursor() { QGuiApplication::restoreOverrideCursor(); }
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+};
+
+bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode, QString& path)
+{
+    NormalCursor cursor;
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+}  // namespace
+
+void CQtInteraction::ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon)
+{
+    NormalCursor cursor;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, shown,
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool CQtInteraction::GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path)
+{
+    return RunFileDialog(owner, request, QFileDialog::AcceptOpen, path);
+}
+
+bool CQtInteraction::GetSaveFileName(QWidget* owner, const FileDialogRequest& request, QString& path)
+{
+    return RunFileDialog(owner, request, QFileDialog::AcceptSave, path);
+}
+
+int CQtInteraction::ChooseFolder(QWidget* owner, const QString& title, const QString& initialFolder, QString& folder)
+{
+    NormalCursor cursor;
+    CFolderBrowser browser(owner, title, initialFolder);
+    if (browser.exec() != QDialog::Accepted)
+        return kFolderCancel;
+    const QStringList chosen = browser.selectedFiles();
+    if (chosen.isEmpty() || !QFileInfo(chosen.constFirst()).isDir())
+        return kFolderNoPath;
+    folder = chosen.constFirst();
+    return kFolderOk;
+}
+
+void CQtInteraction::Explore(const QString& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+int CQtInteraction::RunModal(QDialog& dialog)
+{
+    NormalCursor cursor;
+    return dialog.exec();
+}
+
+}  // namespace kr
