@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "GeneratedSource.h"
@@ -40,17 +41,47 @@ struct Generated {
     std::vector<int> Bytes(const std::string& array) const { return test::ArrayBytes(descriptor, array, defines); }
 };
 
-Generated Generate(ConfigurationSettings settings)
+Generated Generate(ConfigurationSettings settings, const std::filesystem::path& folder)
 {
-    test::TempDir dir;
-    settings.project.projectPath = dir.folder();
+    settings.project.projectPath = folder.u16string() + u"/";
     std::u16string error;
     EXPECT_TRUE(GenerateFiles(settings, kRows, error)) << platform::ToUtf8(error);
-    Generated g{Read(dir / "KR761x_Buffer_Struct.h"), Read(dir / "KR761x_Configuration.h"),
-                Read(dir / "KR761x_USB_Descriptor.c"), {}};
+    Generated g{Read(folder / "KR761x_Buffer_Struct.h"), Read(folder / "KR761x_Configuration.h"),
+                Read(folder / "KR761x_USB_Descriptor.c"), {}};
     g.defines = test::ReadDefines(g.configH);
     return g;
 }
+
+Generated Generate(const ConfigurationSettings& settings)
+{
+    test::TempDir dir;
+    return Generate(settings, dir.path());
+}
+
+// The folder of the loop over every combination. Each generated file is
+// flushed to disk, so a memory-backed folder, where there is one, keeps
+// thousands of them quick.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+            ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "kr761x-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        path = pattern;
+    }
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::filesystem::path path;
+};
 
 // Bytes each input report structure takes, counted from its fields.
 std::map<std::string, long> StructSizes(const std::string& header)
@@ -74,6 +105,7 @@ std::map<std::string, long> StructSizes(const std::string& header)
 TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
 {
     ConfigurationSettings s;
+    ScratchDir scratch;
     int combination = 0;
     for (int mouse = 0; mouse < 2; ++mouse)
         for (int touch = 0; touch <= 16; ++touch)    // 0 off, else on with options touch - 1
@@ -97,7 +129,8 @@ TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
                 SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen " +
                              std::to_string(pen));
 
-                const Generated g = Generate(s);
+                // Every run rewrites all three files, so one folder serves all.
+                const Generated g = Generate(s, scratch.path);
                 const std::vector<int> report = g.Bytes("HidReportDesc");
                 const std::vector<int> config = g.Bytes("HidConfigDesc");
                 ASSERT_EQ(static_cast<int>(report.size()), ReportDescriptorLength(s));
