@@ -1,0 +1,80 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+
+namespace kr::cli {
+
+std::string UsageLine(const CCommand& command)
+{
+    return std::string("usage: ") + kProgramName + " " + std::string(command.Name()) + " " +
+           std::string(command.Arguments());
+}
+
+CCommandLine::CCommandLine(std::string version) : version_(std::move(version)) {}
+
+void CCommandLine::Add(std::unique_ptr<CCommand> command)
+{
+    commands_.push_back(std::move(command));
+}
+
+CCommand* CCommandLine::Find(const std::string& name) const
+{
+    const auto it = std::find_if(commands_.begin(), commands_.end(),
+                                 [&](const auto& command) { return command->Name() == name; });
+    return it == commands_.end() ? nullptr : it->get();
+}
+
+int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty()) {
+        WriteUsage(err);
+        return kExitUsage;
+    }
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h") {
+        WriteHelp(out);
+        return kExitSuccess;
+    }
+    if (first == "--version") {
+        out << kProgramName << " " << version_ << "\n";
+        return kExitSuccess;
+    }
+    CCommand* command = Find(first);
+    if (!command) {
+        if (first.starts_with("-"))
+            err << kProgramName << ": unknown option '" << first << "'\n";
+        else
+            err << kProgramName << ": unknown command '" << first << "'\n";
+        WriteUsage(err);
+        return kExitUsage;
+    }
+    return command->Run({args.begin() + 1, args.end()}, out, err);
+}
+
+void CCommandLine::WriteUsage(std::ostream& err) const
+{
+    err << "usage: " << kProgramName << " COMMAND ARGUMENTS (try '" << kProgramName << " --help')\n";
+}
+
+void CCommandLine::WriteHelp(std::ostream& out) const
+{
+    out << "usage: " << kProgramName << " COMMAND ARGUMENTS\n"
+        << "\n"
+        << "Generates KR761x firmware projects from configuration save files (.kcw).\n"
+        << "\n"
+        << "Commands:\n";
+    for (const auto& command : commands_) {
+        const std::string call = std::string(command->Name()) + " " + std::string(command->Arguments());
+        out << "  " << call << std::string(call.size() < 30 ? 30 - call.size() : 1, ' ') << command->Summary()
+            << "\n";
+    }
+    out << "\n"
+        << "Options:\n"
+        << "  --help                        show this help and exit\n"
+        << "  --version                     show the version and exit\n"
+        << "\n"
+        << "Exit status: 0 on success; 1 when the work failed, with the reason on\n"
+        << "standard error; 2 when the command line was not understood.\n";
+}
+
+}  // namespace kr::cli

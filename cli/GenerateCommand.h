@@ -1,0 +1,22 @@
+#pragma once
+// kr761x-gen generate SAVEFILE OUTDIR: the project of one save file, written
+// into OUTDIR the way the wizard's "Generate Project" writes it.
+
+#include "cli/Command.h"
+
+namespace kr::cli {
+
+class CGenerateCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "generate"; }
+    std::string_view Arguments() const override { return "SAVEFILE OUTDIR"; }
+    std::string_view Summary() const override { return "write the project of SAVEFILE into OUTDIR"; }
+
+    // Loads SAVEFILE over the defaults, creates OUTDIR when it is missing (one
+    // level; its parent must exist), points the project path at OUTDIR and
+    // generates. Silent on success. On failure the error text of the step
+    // that failed goes to err, with its line ends as plain newlines.
+    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+};
+
+}  // namespace kr::cli

@@ -1,0 +1,197 @@
+#include "cli/GenerateCommand.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "cli/CommandLine.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
+
+namespace kr::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::vector<std::string>& args)
+{
+    CCommandLine commandLine("1.2.3");
+    commandLine.Add(std::make_unique<CGenerateCommand>());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = commandLine.Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::vector<std::string> FilesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Generate : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    const std::string saveFile = (dir / "panel.kcw").string();
+    const std::string outDir = (dir / "out").string();
+
+    void Save(const ConfigurationSettings& settings)
+    {
+        std::u16string error;
+        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+    }
+};
+
+TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    settings.project.projectPath = u"/elsewhere/";   // ignored: OUTDIR wins
+    Save(settings);
+
+    const Outcome result = RunCli({"generate", saveFile, outDir});
+
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(FilesIn(outDir), (std::vector<std::string>{
+        "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
+        "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c", "compiler_defs.h"}));
+    // The project path is OUTDIR with one separator added.
+    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp")
+                  .find("WorkSpaceName=" + outDir + "/KR761x_SDCC.wsp\r\n"),
+              std::string::npos);
+}
+
+TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
+{
+    Save(ConfigurationSettings{});   // Keil
+    fs::create_directory(outDir);
+    test::WriteBytes(fs::path(outDir) / "KR761x_Main.c", "stale");
+    test::WriteBytes(fs::path(outDir) / "notes.txt", "mine");
+
+    const Outcome result = RunCli({"generate", saveFile, outDir + "/"});
+
+    ASSERT_EQ(result.code, kExitSuccess) << result.err;
+    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Main.c"), "stale");
+    EXPECT_EQ(test::ReadBytes(fs::path(outDir) / "notes.txt"), "mine");
+    EXPECT_TRUE(fs::exists(fs::path(outDir) / "STARTUP.A51"));
+    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Keil.wsp")
+                  .find("WorkSpaceName=" + outDir + "/KR761x_Keil.wsp\r\n"),
+              std::string::npos);
+}
+
+TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
+{
+    const std::string notFound = (dir / "missing.kcw").string();
+    Outcome result = RunCli({"generate", notFound, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + notFound +
+                              "\n\nThe file does not exist, or the file format is invalid.\n");
+
+    test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings>");
+    result = RunCli({"generate", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_NE(result.err.find("The file does not exist, or the file format is invalid."), std::string::npos);
+
+    test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0101</SAVE_FILE_VERSION>"
+                               "</Settings></Touch_Config_Wizard_Save>");
+    result = RunCli({"generate", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_NE(result.err.find("The file version is unsupported."), std::string::npos);
+
+    test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0100</SAVE_FILE_VERSION>"
+                               "</Settings></Touch_Config_Wizard_Save>");
+    result = RunCli({"generate", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_NE(result.err.find("The file is missing configuration settings."), std::string::npos);
+
+    EXPECT_FALSE(fs::exists(outDir));
+}
+
+TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 3;   // no such toolchain: no compiler name for the headers
+    Save(settings);
+
+    Outcome result = RunCli({"generate", saveFile, outDir});
+
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n");
+    EXPECT_EQ(FilesIn(outDir), std::vector<std::string>{"compiler_defs.h"});
+
+    settings.project.toolchain = 2;
+    settings.communication.uartDataBits = 4;   // fails in the main program, whatever the bus
+    Save(settings);
+    result = RunCli({"generate", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n");
+}
+
+TEST_F(Generate, AFolderThatCannotBeCreatedFails)
+{
+    Save(ConfigurationSettings{});
+    const std::string twoLevels = (dir / "a" / "b").string();
+    Outcome result = RunCli({"generate", saveFile, twoLevels});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err, "Error: Could not create directory\n" + twoLevels + "/\n");
+    EXPECT_FALSE(fs::exists(dir / "a"));
+
+    test::WriteBytes(outDir, "a file, not a folder");
+    result = RunCli({"generate", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err, "Error: Could not create directory\n" + outDir + "/\n");
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
+{
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"generate"},
+        {"generate", "a.kcw"},
+        {"generate", "a.kcw", "out", "extra"},
+        {"generate", "", "out"},
+        {"generate", "a.kcw", ""},
+        {"build", "a.kcw", "out"},
+        {"--verbose"},
+    };
+    for (const auto& args : wrong) {
+        const Outcome result = RunCli(args);
+        EXPECT_EQ(result.code, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(result.err.find("usage: kr761x-gen") != std::string::npos) << result.err;
+    }
+    EXPECT_NE(RunCli({"build"}).err.find("unknown command 'build'"), std::string::npos);
+    EXPECT_NE(RunCli({"--verbose"}).err.find("unknown option '--verbose'"), std::string::npos);
+    EXPECT_EQ(RunCli({"generate", "a.kcw"}).err, "usage: kr761x-gen generate SAVEFILE OUTDIR\n");
+}
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutput)
+{
+    Outcome result = RunCli({"--help"});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.err, "");
+    EXPECT_NE(result.out.find("generate SAVEFILE OUTDIR"), std::string::npos);
+    EXPECT_NE(result.out.find("--version"), std::string::npos);
+
+    result = RunCli({"generate", "--help"});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-gen generate SAVEFILE OUTDIR\n", 0), 0u);
+
+    result = RunCli({"--version"});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "kr761x-gen 1.2.3\n");
+}
+
+}  // namespace
+}  // namespace kr::cli

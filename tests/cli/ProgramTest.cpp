@@ -1,0 +1,47 @@
+// The built kr761x-gen as a build script sees it: exit status and streams.
+
+#include <gtest/gtest.h>
+
+#include "generator/GenerateProject.h"
+#include "settings/SaveFile.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace kr {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
+{
+    test::TempDir dir;
+    const std::string saveFile = (dir / "panel.kcw").string();
+    const std::string outDir = (dir / "out").string();
+    ConfigurationSettings settings;
+    settings.project.toolchain = 1;
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+
+    test::ProgramResult result = test::RunProgram({KR_GEN_PROGRAM, "generate", saveFile, outDir});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_TRUE(fs::exists(fs::path(outDir) / "KR761x_Raisonance.wsp"));
+
+    result = test::RunProgram({KR_GEN_PROGRAM, "generate", (dir / "none.kcw").string(), outDir});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("Failed to load settings from:\n", 0), 0u) << result.err;
+
+    result = test::RunProgram({KR_GEN_PROGRAM});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("usage:"), std::string::npos);
+
+    result = test::RunProgram({KR_GEN_PROGRAM, "--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.rfind("kr761x-gen ", 0), 0u);
+    EXPECT_EQ(result.err, "");
+}
+
+}  // namespace
+}  // namespace kr
