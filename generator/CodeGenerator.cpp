@@ -192,7 +192,7 @@ ExpandResult CCodeGenerator::Render()
 ExpandResult CCodeGenerator::Write(const std::u16string& outputPath) const
 {
     const std::string bytes = platform::EncodeWindows1252(output_);
-    return platform::WriteFileAtomically(platform::ToUtf8(outputPath), bytes) ? ExpandResult::Ok
+    return platform::WriteFileAtomically(platform::ToUtf8(outputPath), bytes, platform::Durability::InOnePiece) ? ExpandResult::Ok
                                                                                  : ExpandResult::WriteError;
 }
 

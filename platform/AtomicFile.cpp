@@ -46,7 +46,7 @@ mode_t ModeForNewFile(const struct stat* existing)
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes)
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, Durability durability)
 {
     if (path.empty() || path.back() == '/')
         return false;
@@ -68,7 +68,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
         return false;
 
     bool ok = WriteAll(fd, bytes) && ::fchmod(fd, ModeForNewFile(exists ? &existing : nullptr)) == 0
-              && ::fsync(fd) == 0;
+              && (durability == Durability::InOnePiece || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
     if (ok)
         ok = ::rename(temp.c_str(), path.c_str()) == 0;

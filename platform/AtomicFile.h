@@ -8,10 +8,16 @@
 
 namespace kr::platform {
 
+// Whether the new content is flushed to the disk before it replaces the
+// target. Save files are; generated files, which can always be generated
+// again, are replaced in one piece without waiting for the disk.
+enum class Durability { FlushToDisk, InOnePiece };
+
 // Writes bytes to path (UTF-8). Fails, leaving any existing file as it was,
 // when the folder does not exist, the target is not a writable regular file
 // (a file with no write permission bits counts as read-only for everyone),
 // or any write, flush or rename fails part-way.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         Durability durability = Durability::FlushToDisk);
 
 }  // namespace kr::platform
