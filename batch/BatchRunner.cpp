@@ -7,8 +7,9 @@ namespace kr {
 BatchRunner::BatchRunner(std::shared_ptr<BatchJob> job) : job_(std::move(job)), shared_(std::make_shared<Shared>())
 {
     thread_ = std::thread([job = job_, shared = shared_] {
-        RunBatch(*job);
+        const bool all = RunBatch(*job);
         std::lock_guard<std::mutex> guard(shared->mutex);
+        shared->allFilesProcessed = all;
         shared->hasEnded = true;
         shared->ended.notify_all();
     });
@@ -49,6 +50,12 @@ bool BatchRunner::HasEnded() const
 {
     std::lock_guard<std::mutex> guard(shared_->mutex);
     return shared_->hasEnded;
+}
+
+bool BatchRunner::AllFilesProcessed() const
+{
+    std::lock_guard<std::mutex> guard(shared_->mutex);
+    return shared_->hasEnded && shared_->allFilesProcessed;
 }
 
 void BatchRunner::CutOff()

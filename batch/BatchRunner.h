@@ -28,6 +28,8 @@ public:
     // Waits without a limit.
     void WaitForEnd();
     bool HasEnded() const;
+    // After the end: whether the worker processed every file.
+    bool AllFilesProcessed() const;
 
     // Asks the worker to stop between files, ends a running builder and
     // stops waiting for the thread.
@@ -38,6 +40,7 @@ private:
         std::mutex mutex;
         std::condition_variable ended;
         bool hasEnded = false;
+        bool allFilesProcessed = false;
     };
     std::shared_ptr<BatchJob> job_;
     std::shared_ptr<Shared> shared_;

@@ -84,14 +84,14 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
     return true;
 }
 
-void RunBatch(BatchJob& job)
+bool RunBatch(BatchJob& job)
 {
     const auto files = platform::FindFilesByExtension(job.inputFolder, u"kcw");
     const auto n = static_cast<unsigned>(files.size());
     std::u16string stepLog;
     for (unsigned i = 0; i < n; ++i) {
         if (job.IsStopped())
-            return;
+            return false;
         const std::u16string projectFolder = job.outputFolder + platform::FileTitleOf(files[i]) + u"/";
         const bool generated = GenerateOne(stepLog, files[i], projectFolder);
         job.log->Append(stepLog);
@@ -106,6 +106,7 @@ void RunBatch(BatchJob& job)
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     job.SetStop();
+    return true;
 }
 
 }  // namespace kr

@@ -12,8 +12,9 @@
 namespace kr {
 
 // Thread entry: processes every save file, then pauses 100 ms and sets the
-// stop flag. A stop request is noticed between files only.
-void RunBatch(BatchJob& job);
+// stop flag. A stop request is noticed between files only. True when every
+// file was processed, false when the run stopped on request before that.
+bool RunBatch(BatchJob& job);
 
 // Loads savePath over the defaults and generates it into projectFolder
 // (created, one level, unless it exists). Fills stepLog with this step's lines.

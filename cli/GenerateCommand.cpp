@@ -1,6 +1,7 @@
 #include "cli/GenerateCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
@@ -8,28 +9,6 @@
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
-namespace {
-
-// The system's texts break lines with CR LF, meant for a message box; a
-// terminal wants plain newlines.
-std::string ForTerminal(const std::u16string& text)
-{
-    std::string result = platform::ToUtf8(text);
-    std::string::size_type at = 0;
-    while ((at = result.find("\r\n", at)) != std::string::npos)
-        result.erase(at, 1);
-    return result;
-}
-
-// The folder as the generator takes it: ending with exactly one separator.
-std::u16string AsFolder(std::u16string path)
-{
-    if (path.back() != u'/')
-        path += u'/';
-    return path;
-}
-
-}  // namespace
 
 int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {

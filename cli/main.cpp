@@ -1,15 +1,34 @@
 // kr761x-gen: generates firmware projects from save files without the
 // desktop program, for build scripts and continuous integration.
 
+#include <csignal>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
+#include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/GenerateCommand.h"
 
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// The first Ctrl+C asks a batch to stop between files; a second one ends the
+// program at once.
+void OnInterrupt(int)
+{
+    interrupted = 1;
+    std::signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    std::signal(SIGINT, OnInterrupt);
     kr::cli::CCommandLine commandLine(KR_VERSION);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, ::isatty(STDERR_FILENO) == 1));
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }
