@@ -1,7 +1,5 @@
 #include "ui/ConfigWizardApp.h"
 
-#include <QCommandLineParser>
-
 #include "ui/AppArt.h"
 #include "ui/ConfigWizardDlg.h"
 
@@ -10,9 +8,9 @@ namespace kr {
 CKR761x_ConfigWizardApp::CKR761x_ConfigWizardApp(int& argc, char** argv)
     : application_(argc, argv), previous_(InstallInteraction(&interaction_))
 {
-    QApplication::setApplicationName(QStringLiteral("kr761x-wizard"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("kr761x-wizard"));
+    QApplication::setApplicationName(kProgramName);
+    QApplication::setApplicationVersion(kProgramVersion);
+    QGuiApplication::setDesktopFileName(kProgramName);
     QApplication::setWindowIcon(AppIcon());
 }
 
@@ -21,9 +19,8 @@ CKR761x_ConfigWizardApp::~CKR761x_ConfigWizardApp()
     InstallInteraction(previous_);
 }
 
-int CKR761x_ConfigWizardApp::Run()
+void SetUpCommandLine(QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("KR761x Configuration Wizard: describe a KR7610 or KR7611 touch controller product "
                        "and generate its 8051 firmware project."));
@@ -31,6 +28,12 @@ int CKR761x_ConfigWizardApp::Run()
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Save file (.kcw) to open at start."),
                                  QStringLiteral("[file]"));
+}
+
+int CKR761x_ConfigWizardApp::Run()
+{
+    QCommandLineParser parser;
+    SetUpCommandLine(parser);
     parser.process(application_);
 
     CKR761x_ConfigWizardDlg window(parser.positionalArguments().value(0));

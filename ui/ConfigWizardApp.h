@@ -4,10 +4,17 @@
 // program ends when the main window closes.
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include "ui/QtInteraction.h"
 
 namespace kr {
+
+inline const QString kProgramName = QStringLiteral("kr761x-wizard");
+inline const QString kProgramVersion = QStringLiteral("1.10");
+
+// The program's options: --help, --version and the optional save file.
+void SetUpCommandLine(QCommandLineParser& parser);
 
 class CKR761x_ConfigWizardApp {
 public:
