@@ -12,8 +12,8 @@ function(kr_embed_resources target)
   endif()
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target})
   set(table_cpp ${out_dir}/resource_table.cpp)
-  set(spec_file ${out_dir}/resources.txt)
-  set(spec "")
+  set(list_file ${out_dir}/resources.txt)
+  set(listing "")
   set(depends "")
   set(i 0)
   while(i LESS count)
@@ -23,18 +23,18 @@ function(kr_embed_resources target)
     list(GET args ${j} number)
     list(GET args ${k} file)
     get_filename_component(file "${file}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
-    string(APPEND spec "${type}|${number}|${file}\n")
+    string(APPEND listing "${type}|${number}|${file}\n")
     list(APPEND depends ${file})
     math(EXPR i "${i} + 3")
   endwhile()
   file(MAKE_DIRECTORY ${out_dir})
-  file(WRITE ${spec_file}.in "${spec}")
-  configure_file(${spec_file}.in ${spec_file} COPYONLY)
+  file(WRITE ${list_file}.in "${listing}")
+  configure_file(${list_file}.in ${list_file} COPYONLY)
   add_custom_command(
     OUTPUT ${table_cpp}
-    COMMAND ${CMAKE_COMMAND} -DSPEC=${spec_file} -DOUT=${table_cpp}
+    COMMAND ${CMAKE_COMMAND} -DLIST=${list_file} -DOUT=${table_cpp}
             -P ${CMAKE_SOURCE_DIR}/cmake/GenerateResourceTable.cmake
-    DEPENDS ${spec_file} ${depends} ${CMAKE_SOURCE_DIR}/cmake/GenerateResourceTable.cmake
+    DEPENDS ${list_file} ${depends} ${CMAKE_SOURCE_DIR}/cmake/GenerateResourceTable.cmake
     COMMENT "Embedding resources for ${target}"
     VERBATIM)
   add_library(${target} OBJECT ${table_cpp})

@@ -1,6 +1,6 @@
-# Script mode: reads SPEC (lines TYPE|NUMBER|FILE) and writes OUT, a C++ file
+# Script mode: reads LIST (lines TYPE|NUMBER|FILE) and writes OUT, a C++ file
 # holding every file's bytes and the table the core searches.
-file(STRINGS ${SPEC} lines)
+file(STRINGS ${LIST} lines)
 set(arrays "")
 set(entries "")
 set(n 0)
