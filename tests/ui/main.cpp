@@ -1,14 +1,50 @@
 // One QApplication for all user-interface tests, on the offscreen platform
-// unless the environment names another.
+// unless the environment names another. Outside a test's own scripted
+// interaction, any modal question or message fails the test instead of
+// opening a real dialog that would wait for ever.
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+#include "ui/Interaction.h"
+
+namespace {
+
+class UnscriptedInteraction : public kr::CInteraction {
+public:
+    void ShowMessage(QWidget*, const QString& title, const QString& text, kr::MessageIcon) override
+    {
+        ADD_FAILURE() << "message outside a script: [" << title.toStdString() << "] " << text.toStdString();
+    }
+    bool GetOpenFileName(QWidget*, const kr::FileDialogRequest&, QString&) override { return Refuse("open file"); }
+    bool GetSaveFileName(QWidget*, const kr::FileDialogRequest&, QString&) override { return Refuse("save file"); }
+    int ChooseFolder(QWidget*, const QString&, const QString&, QString&) override
+    {
+        Refuse("folder chooser");
+        return kr::kFolderCancel;
+    }
+    void Explore(const QString&) override { Refuse("explore"); }
+    int RunModal(QDialog&) override { return Refuse("modal dialog") ? 1 : 0; }
+
+private:
+    static bool Refuse(const char* what)
+    {
+        ADD_FAILURE() << what << " outside a script";
+        return false;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    UnscriptedInteraction unscripted;
+    kr::InstallInteraction(&unscripted);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    kr::InstallInteraction(nullptr);
+    return result;
 }
