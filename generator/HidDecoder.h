@@ -1,0 +1,75 @@
+#pragma once
+// A HID report descriptor read the way a host reads it: the listing of its
+// items with names, indented by collection; the size of every report; and
+// the rules for which a host's parser refuses the whole descriptor.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kr {
+
+enum class HidItemType : int { Main = 0, Global = 1, Local = 2, Reserved = 3 };
+
+// One item as it stands in the descriptor.
+struct HidItem {
+    std::size_t offset = 0;
+    std::uint8_t prefix = 0;
+    HidItemType type = HidItemType::Main;
+    int tag = 0;
+    bool isLong = false;              // a long item: tag and data follow the 0xFE prefix
+    std::vector<std::uint8_t> data;   // little-endian
+
+    std::uint32_t Unsigned() const;
+    // Sign-extended from the item's own size (1, 2 or 4 bytes).
+    std::int32_t Signed() const;
+};
+
+enum class HidReportKind { Input, Output, Feature };
+
+struct HidReportSize {
+    HidReportKind kind = HidReportKind::Input;
+    int reportId = 0;       // 0 when no Report ID item precedes the report's fields
+    std::int64_t bits = 0;  // without the report id byte
+};
+
+struct HidDecoding {
+    std::vector<HidItem> items;
+    // A line of column titles, then one line per item: offset, bytes, then
+    // the item, indented by the collections open around it. Lines end with
+    // '\n'.
+    std::u16string listing;
+    // Input reports, then output, then feature, each by report id.
+    std::vector<HidReportSize> reports;
+    // The table of report sizes as text, lines ending with '\n'.
+    std::u16string reportSizes;
+    // One sentence per broken rule, naming the item and its offset; empty
+    // when a host accepts the descriptor.
+    std::vector<std::u16string> failures;
+
+    // Bits of one report, or -1 when the descriptor declares no such report.
+    std::int64_t ReportBits(HidReportKind kind, int reportId) const;
+};
+
+// Decodes bytes. reportIdNames, when given, are shown beside report ids (for
+// example the macro names of the generated header).
+//
+// The rules checked are those of a host's parser, with values read as the
+// Linux HID core reads them (Logical Minimum signed; Logical Maximum signed
+// only while the minimum is negative, else unsigned):
+//  - every Input, Output and Feature item has its logical minimum at or below
+//    its logical maximum;
+//  - every item fits in the descriptor and is a short item; End Collection,
+//    Push and Pop carry no data; global item tags are known;
+//  - collections, Push/Pop and delimiters are balanced, with at most four
+//    Push levels;
+//  - Report Size is at most 256, Report Count at most 12288, Report ID within
+//    1 to 255, and when the descriptor uses report ids, no Input, Output or
+//    Feature item comes before the first of them.
+HidDecoding DecodeHidReportDescriptor(std::span<const std::uint8_t> bytes,
+                                      const std::map<int, std::u16string>& reportIdNames = {});
+
+}  // namespace kr
