@@ -64,8 +64,8 @@ int ReportDescriptorLength(const ConfigurationSettings& settings)
     int length = settings.mouse.bMouse ? 55 + 70 : 55;
 
     if (touch.numTouchPoints > 0) {
-        // The width item carries 10 bytes of its own on top of the base 112.
-        length += touch.bWidth ? 122 : 112;
+        // The width item carries 10 bytes of its own on top of the base 114.
+        length += touch.bWidth ? 124 : 114;
         if (touch.bHeight)
             length += 10;
         if (touch.bPressure)
@@ -76,13 +76,13 @@ int ReportDescriptorLength(const ConfigurationSettings& settings)
     }
 
     if (pen.bPen) {
-        length += pen.bBarrelButton ? 106 : 104;
+        length += pen.bBarrelButton ? 120 : 118;
         if (pen.bInverted)
             length += 2;
         if (pen.bPressure)
             length += 7;
         if (pen.bXTilt || pen.bYTilt) {
-            length += 2;  // the shared report count item
+            length += 2;  // the logical minimum reset after the tilt items
             if (pen.bXTilt)
                 length += 10;
             if (pen.bYTilt)

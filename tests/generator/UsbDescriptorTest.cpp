@@ -6,11 +6,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
+#include "DescriptorRows.h"
 #include "GeneratedSource.h"
 #include "generator/GenerateProject.h"
+#include "generator/HidDecoder.h"
 #include "generator/ReportSizes.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
@@ -102,7 +105,7 @@ std::map<std::string, long> StructSizes(const std::string& header)
     return sizes;
 }
 
-TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
+TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLengthAndSizes)
 {
     ConfigurationSettings s;
     ScratchDir scratch;
@@ -126,6 +129,9 @@ TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
                 s.pen.bPressure = pen && (p & 4);
                 s.pen.bXTilt = pen && (p & 8);
                 s.pen.bYTilt = pen && (p & 16);
+                // Tilt ranges above 32767, which a host must read unsigned.
+                s.pen.xTiltMax = static_cast<std::uint16_t>(100 + combination % 3 * 30000);
+                s.pen.yTiltMin = static_cast<std::uint16_t>(1 + combination % 5);
                 SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen " +
                              std::to_string(pen));
 
@@ -133,30 +139,37 @@ TEST(ReportDescriptor, EveryHidCombinationIsWellFormedAndDeclaresItsLength)
                 const Generated g = Generate(s, scratch.path);
                 const std::vector<int> report = g.Bytes("HidReportDesc");
                 const std::vector<int> config = g.Bytes("HidConfigDesc");
+                const std::vector<int> expected = test::ExpectedReportDescriptor(s);
+                const auto differ = std::mismatch(report.begin(), report.end(), expected.begin(), expected.end());
+                ASSERT_TRUE(differ.first == report.end() && differ.second == expected.end())
+                    << "first difference at offset " << differ.first - report.begin() << " of " << report.size()
+                    << ", " << expected.size() << " expected";
                 ASSERT_EQ(static_cast<int>(report.size()), ReportDescriptorLength(s));
                 ASSERT_EQ(config.size(), 34u);
                 EXPECT_EQ(config[25] | config[26] << 8, static_cast<int>(report.size()));
 
-                const test::HidItems items = test::ParseHidItems(report);
-                ASSERT_THAT(items.faults, IsEmpty());
+                const HidDecoding decoded = DecodeHidReportDescriptor(std::vector<std::uint8_t>(report.begin(), report.end()));
+                ASSERT_THAT(decoded.failures, IsEmpty());
 
-                // Touch and mouse reports declare exactly the bytes of their
-                // structures; every report of a function that is off is absent.
-                const std::map<int, long> bits = test::InputReportBits(items.items);
+                // Each input report declares exactly the bytes of its
+                // structure; every report of a function that is off is absent.
                 const std::map<std::string, long> structs = StructSizes(g.buffers);
-                EXPECT_EQ(bits.contains(0x80), mouse != 0);
-                EXPECT_EQ(bits.contains(0x81), touch != 0);
-                EXPECT_EQ(bits.contains(0x82), pen != 0);
-                if (mouse) {
-                    EXPECT_EQ(bits.at(0x80), 8 * g.defines.at("SIZE_MOUSE_DATA"));
-                    EXPECT_EQ(structs.at("Mouse_Report"), g.defines.at("SIZE_MOUSE_DATA"));
-                }
-                if (touch) {
-                    EXPECT_EQ(bits.at(0x81), 8 * g.defines.at("SIZE_TOUCH_DATA"));
-                    EXPECT_EQ(structs.at("Touch_Point_Report"), g.defines.at("SIZE_TOUCH_DATA"));
-                }
-                if (pen) {
-                    EXPECT_EQ(structs.at("Pen_Report"), g.defines.at("SIZE_PEN_DATA"));
+                const struct {
+                    bool on;
+                    int id;
+                    const char* size;
+                    const char* structure;
+                } inputs[] = {{mouse != 0, 0x80, "SIZE_MOUSE_DATA", "Mouse_Report"},
+                              {touch != 0, 0x81, "SIZE_TOUCH_DATA", "Touch_Point_Report"},
+                              {pen != 0, 0x82, "SIZE_PEN_DATA", "Pen_Report"}};
+                for (const auto& input : inputs) {
+                    const std::int64_t bits = decoded.ReportBits(HidReportKind::Input, input.id);
+                    if (!input.on) {
+                        EXPECT_EQ(bits, -1) << input.size;
+                        continue;
+                    }
+                    EXPECT_EQ(bits, 8 * g.defines.at(input.size)) << input.size;
+                    EXPECT_EQ(structs.at(input.structure), g.defines.at(input.size));
                 }
                 EXPECT_EQ(structs.size(), static_cast<std::size_t>((mouse != 0) + (touch != 0) + (pen != 0)));
             }
