@@ -21,6 +21,14 @@ bool IsMarker(char16_t c)
 
 ExpandResult CCodeGenerator::ExpandToFile(const std::u16string& templateText, const std::u16string& outputPath)
 {
+    ExpandResult result = Expand(templateText);
+    if (result == ExpandResult::Ok)
+        result = Write(outputPath);
+    return result;
+}
+
+ExpandResult CCodeGenerator::Expand(const std::u16string& templateText)
+{
     template_ = templateText;
     ExpandResult result = Tokenize();
     if (result == ExpandResult::Ok)
@@ -29,8 +37,6 @@ ExpandResult CCodeGenerator::ExpandToFile(const std::u16string& templateText, co
         result = CheckNames();
     if (result == ExpandResult::Ok)
         result = Render();
-    if (result == ExpandResult::Ok)
-        result = Write(outputPath);
     return result;
 }
 

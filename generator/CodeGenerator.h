@@ -55,6 +55,9 @@ public:
     // failure the output file is left untouched.
     ExpandResult ExpandToFile(const std::u16string& templateText, const std::u16string& outputPath);
 
+    // The same steps without writing: on Ok the expanded text is in Output().
+    ExpandResult Expand(const std::u16string& templateText);
+
     // The rendered text of the last successful render step.
     const std::u16string& Output() const { return output_; }
 

@@ -109,6 +109,19 @@ TEST_F(Expand, KeysAreReplacedVerbatimAndNotExpandedAgain)
     EXPECT_EQ(Run(u"a" + K + u"EMPTY" + K + u"b" + Block(u"T", K + u"EMPTY" + K)), "ab");
 }
 
+TEST_F(Expand, InMemoryExpansionGivesTheFileTextAndTheSameFailures)
+{
+    const std::u16string tmpl = u"a" + K + u"KEY" + K + Block(u"OFF", u"x") + Block(u"T", u"\u00E9\r\n");
+    CCodeGenerator gen;
+    gen.switchSet = switches;
+    gen.substitutionMap = keys;
+    ASSERT_EQ(gen.Expand(tmpl), ExpandResult::Ok);
+    EXPECT_EQ(platform::EncodeWindows1252(gen.Output()), Run(tmpl));
+    EXPECT_EQ(gen.Expand(K + u"MISSING" + K), ExpandResult::UndefinedName);
+    EXPECT_EQ(gen.Expand(u"a" + E), ExpandResult::StructureError);
+    EXPECT_EQ(gen.Expand(u"a" + K + u"KEY"), ExpandResult::SyntaxError);
+}
+
 TEST_F(Expand, NamesAreExactAndCaseSensitive)
 {
     EXPECT_EQ(Run(K + u"key" + K, ExpandResult::UndefinedName), "<absent>");

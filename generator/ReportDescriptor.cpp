@@ -1,0 +1,127 @@
+#include "generator/ReportDescriptor.h"
+
+#include <algorithm>
+#include <map>
+
+#include "generator/CSourceReader.h"
+#include "generator/CodeGenerator.h"
+#include "generator/GenerateProject.h"
+#include "generator/LoadTemplate.h"
+#include "generator/SubstitutionValues.h"
+#include "generator/Switches.h"
+#include "generator/ValueFormatters.h"
+
+namespace kr {
+namespace {
+
+constexpr int kConfigurationHeader = 142;
+constexpr int kUsbDescriptorSource = 147;
+
+// Offsets in the configuration descriptor set: its wTotalLength, and the
+// wDescriptorLength of the HID class descriptor.
+constexpr std::size_t kTotalLengthOffset = 2;
+constexpr std::size_t kDeclaredLengthOffset = 25;
+
+const char16_t* FileNameOf(int resource)
+{
+    const auto row = std::find_if(TemplateTable.begin(), TemplateTable.end(),
+                                  [&](const TemplateRow& r) { return r.resource == resource; });
+    return row->fileName;
+}
+
+bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionMap& keys, std::u16string& text,
+                    std::u16string& errorText)
+{
+    const std::optional<std::u16string> tmpl = LoadTemplate(resource);
+    if (!tmpl) {
+        errorText = u"Error loading resource files.";
+        return false;
+    }
+    CCodeGenerator generator;
+    generator.switchSet = switches;
+    generator.substitutionMap = keys;
+    if (generator.Expand(*tmpl) != ExpandResult::Ok) {
+        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
+        return false;
+    }
+    text = generator.Output();
+    return true;
+}
+
+// Report id value -> the ID_ macro that names it.
+std::map<int, std::u16string> ReportIdNames(const std::map<std::u16string, long>& defines)
+{
+    std::map<int, std::u16string> names;
+    for (const auto& [name, value] : defines)
+        if (name.starts_with(u"ID_"))
+            names.emplace(static_cast<int>(value), name);
+    return names;
+}
+
+}  // namespace
+
+bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescriptorView& view,
+                              std::u16string& errorText)
+{
+    errorText.clear();
+    view = ReportDescriptorView{};
+
+    SwitchSet switches;
+    SubstitutionMap keys;
+    BuildSwitchSet(settings, switches);
+    BuildSubstitutionMap(settings, keys);
+
+    std::u16string header, source;
+    if (!ExpandTemplate(kConfigurationHeader, switches, keys, header, errorText) ||
+        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText))
+        return false;
+
+    const std::map<std::u16string, long> defines = ReadNumericDefines(header);
+    std::vector<std::uint8_t> configuration;
+    std::u16string readError;
+    if (!ReadByteArray(source, u"HidReportDesc", defines, view.bytes, readError) ||
+        !ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) ||
+        configuration.size() < kDeclaredLengthOffset + 2) {
+        // Only a fault of the templates themselves can bring this about.
+        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(kUsbDescriptorSource) + u"\r\n" +
+                    (readError.empty() ? u"HidConfigDesc: too short" : readError);
+        return false;
+    }
+    auto word = [&](std::size_t offset) { return configuration[offset] | configuration[offset + 1] << 8; };
+
+    const std::map<int, std::u16string> idNames = ReportIdNames(defines);
+    view.decoding = DecodeHidReportDescriptor(view.bytes, idNames);
+    view.failures = view.decoding.failures;
+    const auto length = static_cast<std::int64_t>(view.bytes.size());
+    const auto total = static_cast<std::int64_t>(configuration.size());
+    if (word(kTotalLengthOffset) != total) {
+        // Then the declared length cannot be found where a host looks for it.
+        view.declaredLength = -1;
+        view.failures.push_back(u"The configuration descriptor set declares " +
+                                FormatDecimal(word(kTotalLengthOffset)) + u" bytes, but has " +
+                                FormatDecimal(total) + u", so a host misreads everything after the gap");
+    } else {
+        view.declaredLength = word(kDeclaredLengthOffset);
+        if (view.declaredLength != length)
+            view.failures.push_back(u"The configuration descriptor declares a report descriptor of " +
+                                    FormatDecimal(view.declaredLength) + u" bytes, but it has " +
+                                    FormatDecimal(length) + u"; a host reads only the declared length");
+    }
+
+    view.text = u"HID report descriptor: " + FormatDecimal(length) + u" bytes\n\n" +
+                view.decoding.listing + u"\n" +
+                u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;
+    return true;
+}
+
+std::u16string HostRuleFailureText(const std::vector<std::u16string>& failures)
+{
+    if (failures.empty())
+        return {};
+    std::u16string text = u"Hosts refuse this report descriptor, so the device would not work as a HID device:\n";
+    for (const std::u16string& failure : failures)
+        text += u"- " + failure + u".\n";
+    return text;
+}
+
+}  // namespace kr
