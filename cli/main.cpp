@@ -8,6 +8,7 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
 
 namespace {
@@ -30,5 +31,6 @@ int main(int argc, char** argv)
     kr::cli::CCommandLine commandLine(KR_VERSION);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, ::isatty(STDERR_FILENO) == 1));
+    commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }

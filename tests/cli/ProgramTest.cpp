@@ -32,6 +32,19 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err.rfind("Failed to load settings from:\n", 0), 0u) << result.err;
 
+    // describe: the listing on standard output, a host rule broken on standard error.
+    result = test::RunProgram({KR_GEN_PROGRAM, "describe", saveFile});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("HID report descriptor: 125 bytes\n", 0), 0u) << result.out;
+    EXPECT_EQ(result.err, "");
+    settings.pen.bPen = settings.pen.bXTilt = 1;
+    settings.pen.xTiltMin = 101;
+    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+    result = test::RunProgram({KR_GEN_PROGRAM, "describe", saveFile});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("Usage (X Tilt)"), std::string::npos);
+    EXPECT_NE(result.err.find("Logical Minimum 101 is above Logical Maximum 100"), std::string::npos) << result.err;
+
     result = test::RunProgram({KR_GEN_PROGRAM});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "");

@@ -1,0 +1,23 @@
+#pragma once
+// kr761x-gen describe SAVEFILE: the HID report descriptor that SAVEFILE's
+// project would carry, decoded, with the size of every report.
+
+#include "cli/Command.h"
+
+namespace kr::cli {
+
+class CDescribeCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "describe"; }
+    std::string_view Arguments() const override { return "SAVEFILE"; }
+    std::string_view Summary() const override { return "print the decoded HID report descriptor of SAVEFILE"; }
+
+    // Loads SAVEFILE over the defaults and prints the decoded descriptor and
+    // its report sizes on out. When the descriptor breaks a rule hosts check,
+    // says which on err and returns kExitFailure, after printing it all the
+    // same; a save file that cannot be loaded or expanded fails with the
+    // error text, as generate does.
+    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+};
+
+}  // namespace kr::cli

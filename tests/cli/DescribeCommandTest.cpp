@@ -1,0 +1,127 @@
+#include "cli/DescribeCommand.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
+#include "generator/ReportDescriptor.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
+
+namespace kr::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::vector<std::string>& args)
+{
+    CCommandLine commandLine("1.2.3");
+    commandLine.Add(std::make_unique<CDescribeCommand>());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = commandLine.Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+class Describe : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    const std::string saveFile = (dir / "panel.kcw").string();
+
+    void Save(const ConfigurationSettings& settings)
+    {
+        std::u16string error;
+        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+    }
+
+    // What the wizard's view shows for the same settings.
+    static ReportDescriptorView View(const ConfigurationSettings& settings)
+    {
+        ReportDescriptorView view;
+        std::u16string error;
+        EXPECT_TRUE(DescribeReportDescriptor(settings, view, error));
+        return view;
+    }
+};
+
+TEST_F(Describe, PrintsTheDecodedDescriptorTheWizardShows)
+{
+    ConfigurationSettings settings;
+    settings.touch.numTouchPoints = 2;
+    settings.pen.bPen = settings.pen.bBarrelButton = settings.pen.bPressure = 1;
+    settings.screen.width_px = 1920;
+    Save(settings);
+
+    const Outcome result = RunCli({"describe", saveFile});
+
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, ForTerminal(View(settings).text));
+    EXPECT_THAT(result.out, HasSubstr("Logical Maximum (1920)"));
+    EXPECT_THAT(result.out, HasSubstr("  Input   0x82 ID_PEN_DATA                      64 bits = 8 bytes\n"));
+}
+
+TEST_F(Describe, ARangeHostsRefuseFailsWithTheReasonAfterTheListing)
+{
+    ConfigurationSettings settings;
+    settings.pen.bPen = settings.pen.bYTilt = 1;
+    settings.pen.yTiltMin = 300;
+    settings.pen.yTiltMax = 299;
+    Save(settings);
+
+    const Outcome result = RunCli({"describe", saveFile});
+
+    EXPECT_EQ(result.code, kExitFailure);
+    const ReportDescriptorView view = View(settings);
+    EXPECT_EQ(result.out, ForTerminal(view.text));
+    EXPECT_EQ(result.err, ForTerminal(HostRuleFailureText(view.failures)));
+    EXPECT_THAT(result.err, HasSubstr("Hosts refuse this report descriptor"));
+    EXPECT_THAT(result.err, HasSubstr("Input (Y Tilt) at offset "));
+    EXPECT_THAT(result.err, HasSubstr("Logical Minimum 300 is above Logical Maximum 299"));
+}
+
+TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
+{
+    const std::string missing = (dir / "missing.kcw").string();
+    Outcome result = RunCli({"describe", missing});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + missing +
+                              "\n\nThe file does not exist, or the file format is invalid.\n");
+
+    ConfigurationSettings settings;
+    settings.project.toolchain = 3;
+    Save(settings);
+    result = RunCli({"describe", saveFile});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Error generating:\nKR761x_Configuration.h\n");
+}
+
+TEST(DescribeCommandLine, UsageAndHelp)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"describe"}, {"describe", ""}, {"describe", "a.kcw", "out"}}) {
+        const Outcome result = RunCli(args);
+        EXPECT_EQ(result.code, kExitUsage);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "usage: kr761x-gen describe SAVEFILE\n");
+    }
+    Outcome result = RunCli({"describe", "--help"});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-gen describe SAVEFILE\n", 0), 0u);
+    result = RunCli({"--help"});
+    EXPECT_THAT(result.out, HasSubstr("describe SAVEFILE"));
+}
+
+}  // namespace
+}  // namespace kr::cli
