@@ -53,6 +53,12 @@ std::optional<long> ParseNumber(std::u16string_view text)
     return value;
 }
 
+// Whether a comment of the form opened by '/' then second starts at i.
+bool CommentAt(std::u16string_view source, std::size_t i, char16_t second)
+{
+    return source[i] == u'/' && i + 1 < source.size() && source[i + 1] == second;
+}
+
 std::u16string_view Trim(std::u16string_view text)
 {
     while (!text.empty() && IsSpace(text.front()))
@@ -82,9 +88,9 @@ std::size_t FindInitializer(std::u16string_view source, std::u16string_view name
     };
     while (i < n) {
         const char16_t c = source[i];
-        if (source.substr(i, 2) == u"//") {
+        if (CommentAt(source, i, u'/')) {
             i = source.find(u'\n', i);
-        } else if (source.substr(i, 2) == u"/*") {
+        } else if (CommentAt(source, i, u'*')) {
             i = source.find(u"*/", i + 2);
             if (i != std::u16string_view::npos)
                 i += 2;
@@ -178,11 +184,11 @@ bool ReadByteArray(std::u16string_view source, std::u16string_view name,
 
     while (i < source.size()) {
         const char16_t c = source[i];
-        if (source.substr(i, 2) == u"//") {
+        if (CommentAt(source, i, u'/')) {
             i = source.find(u'\n', i);
             continue;
         }
-        if (source.substr(i, 2) == u"/*") {
+        if (CommentAt(source, i, u'*')) {
             const std::size_t close = source.find(u"*/", i + 2);
             if (close == std::u16string_view::npos)
                 break;
