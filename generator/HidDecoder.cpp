@@ -1,6 +1,7 @@
 #include "generator/HidDecoder.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "generator/HidNames.h"
 #include "generator/ValueFormatters.h"
@@ -248,7 +249,13 @@ private:
             result_.reports.push_back({kind, g.reportId, 0});
             it = result_.reports.end() - 1;
         }
-        it->bits += std::int64_t{g.reportSize} * g.reportCount;
+        // Sizes and counts beyond the host's limits are already failures;
+        // their products only need to stay representable.
+        const std::uint64_t fieldBits = std::uint64_t{g.reportSize} * g.reportCount;
+        constexpr auto kMaxBits = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        it->bits = fieldBits > kMaxBits - static_cast<std::uint64_t>(it->bits)
+            ? std::numeric_limits<std::int64_t>::max()
+            : it->bits + static_cast<std::int64_t>(fieldBits);
     }
 
     // The logical maximum as the host holds it: unsigned unless the minimum

@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "generator/HidNames.h"
 #include "platform/Utf.h"
 
@@ -95,6 +97,11 @@ TEST(HidDecoder, SizesEachReportByIdAndKindThroughPushAndPop)
               "  Input   0x02                                  48 bits = 6 bytes\n"
               "  Output  0x01 ID_ONE                           16 bits = 2 bytes\n"
               "  Feature 0x01 ID_ONE                           12 bits, not a whole number of bytes\n");
+
+    // Sizes far beyond the limits are refused without overflowing the sum.
+    const HidDecoding huge = Decode({0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02});
+    EXPECT_EQ(huge.failures.size(), 2u);
+    EXPECT_EQ(huge.ReportBits(HidReportKind::Input, 0), std::numeric_limits<std::int64_t>::max());
 
     // Without report ids every report is number 0.
     const HidDecoding plain = Decode({0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0x81, 0x02});
