@@ -99,7 +99,7 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
         view.declaredLength = -1;
         view.failures.push_back(u"The configuration descriptor set declares " +
                                 FormatDecimal(word(kTotalLengthOffset)) + u" bytes, but has " +
-                                FormatDecimal(total) + u", so a host misreads everything after the gap");
+                                FormatDecimal(total) + u", so a host misreads the descriptors in it");
     } else {
         view.declaredLength = word(kDeclaredLengthOffset);
         if (view.declaredLength != length)
