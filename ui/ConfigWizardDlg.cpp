@@ -88,7 +88,6 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
 
     auto* central = new QWidget(this);
     tabs_ = Numbered(new CDlgTabCtrl(central), kTabs);
-    tabs_->setMinimumSize(480, 430);
 
     auto* right = new QVBoxLayout;
     right->addWidget(tabs_, 1);
@@ -167,21 +166,21 @@ QWidget* CKR761x_ConfigWizardDlg::BuildProjectBox()
 
 void CKR761x_ConfigWizardDlg::AddPages()
 {
-    // The Device page comes first: later pages read its lists when they
-    // initialise.
+    // The Device page comes first: the Touch, Mouse and GPIO pages read its
+    // lists, from the moment they initialise.
     device_ = new CDeviceDlg(this);
     tabs_->AddPage(0, device_, tr("Device"));
     communication_ = new CCommunicationDlg(this);
     tabs_->AddPage(1, communication_, tr("Communication"));
     screen_ = new CScreenDlg(this);
     tabs_->AddPage(2, screen_, tr("Screen"));
-    touch_ = new CTouchDlg(this);
+    touch_ = new CTouchDlg(device_, this);
     tabs_->AddPage(3, touch_, tr("Touch"));
     pen_ = new CPenDlg(this);
     tabs_->AddPage(4, pen_, tr("Pen"));
-    mouse_ = new CMouseDlg(this);
+    mouse_ = new CMouseDlg(device_, this);
     tabs_->AddPage(5, mouse_, tr("Mouse"));
-    gpio_ = new CGpioDlg(this);
+    gpio_ = new CGpioDlg(device_, this);
     tabs_->AddPage(6, gpio_, tr("GPIO"));
 }
 

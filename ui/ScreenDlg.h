@@ -6,6 +6,13 @@
 
 namespace kr {
 
+namespace screen_id {
+inline constexpr int kWidthMm = 1090;
+inline constexpr int kWidthPx = 1088;
+inline constexpr int kHeightMm = 1059;
+inline constexpr int kHeightPx = 1089;
+}  // namespace screen_id
+
 class CScreenDlg : public CGroupPage<ScreenData> {
     Q_OBJECT
 public:

@@ -1,0 +1,149 @@
+// What every page owes the main window: its fields shown at once, "Default"
+// putting them back, one message per commit (the first refusal in page
+// order), and a save or open stopped by the first page that refuses a value.
+
+#include "PageFixture.h"
+#include "ui/CommunicationDlg.h"
+#include "ui/DeviceDlg.h"
+#include "ui/GpioDlg.h"
+#include "ui/MouseDlg.h"
+#include "ui/PenDlg.h"
+#include "ui/ScreenDlg.h"
+#include "ui/TouchDlg.h"
+
+namespace kr::test {
+namespace {
+
+// Differs from the defaults in every group.
+ConfigurationSettings Edited()
+{
+    ConfigurationSettings s;
+    s.device = {0, 1, 1, 0, 0x1234, 0x5678, 200, 1, 1, 0x0200, u"Maker", u"Panel"};
+    s.communication = {2, 200000, 1, 1, 20000, 0x42, 9600, 0, 4, 1};
+    s.screen = {1, 2, 3, 4};
+    s.touch = {5, 1, 1, 7, 1, 8, 1, 9};
+    s.pen = {1, 1, 7, 1, 1, 2, 1, 3, 4, 1, 1};
+    s.mouse = {1, 8};
+    s.gpio.modes.fill(2);
+    s.gpio.values.fill(0);
+    return s;
+}
+
+using PageContractTest = PageFixture;
+
+TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
+{
+    const std::tuple<int, int, QString> first[] = {
+        {0, device_id::kDevice, "KR7611"}, {0, device_id::kOscillator, "24 MHz"}, {0, device_id::kInputMode, "Mouse"},
+        {0, device_id::kRegulator, "on"}, {0, device_id::kVendorId, "1F3A"}, {0, device_id::kProductId, "7C4D"},
+        {0, device_id::kMaxPower, "100"}, {0, device_id::kBusPowered, "on"}, {0, device_id::kRemoteWakeup, "off"},
+        {0, device_id::kReleaseVersion, "0100"}, {0, device_id::kManufacturer, "Vellmark Instruments"},
+        {0, device_id::kProduct, "KR761x Touch Device"},
+        {1, communication_id::kSpi, "on"}, {1, communication_id::kAddress, "00"},
+        {1, communication_id::kBaudRate, "115200"}, {1, communication_id::kDataBits, "8"},
+        {2, screen_id::kWidthPx, "1024"}, {3, touch_id::kTouchPoints, "0"}, {4, pen_id::kTiltXMin, "10"},
+        {5, mouse_id::kMouse, "on"}, {5, mouse_id::kButtons, "1"},
+        {6, gpio_id::Input(0), "on"}, {6, gpio_id::High(15), "on"}};
+    for (const auto& [tab, id, text] : first)
+        EXPECT_EQ(Shows(Page(tab), id), text) << id;
+    EXPECT_FALSE(Enabled(Page(0), device_id::kDevice));
+
+    QList<QStringList> initial;
+    for (int tab = 0; tab < 7; ++tab)
+        initial << Snapshot(Page(tab));
+    Load(Edited());
+    EXPECT_EQ(window->CollectSettings(), Edited());
+    for (int tab = 0; tab < 7; ++tab) {
+        EXPECT_NE(Snapshot(Page(tab)), initial[tab]) << tab;
+        Click(Page(tab), kDefaultButtonId);
+        EXPECT_EQ(Snapshot(Page(tab)), initial[tab]) << tab;
+    }
+    EXPECT_EQ(window->CollectSettings(), ConfigurationSettings{});
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
+{
+    struct Fault {
+        int tab;
+        int id;
+        QString bad, message, good;
+    };
+    // Per page, two bad values: the one the page exchanges first, then a
+    // later one.
+    const std::pair<Fault, Fault> faults[] = {
+        {{0, device_id::kVendorId, "G", "Please enter a hexadecimal value.", "ABCD"},
+         {0, device_id::kMaxPower, "501", "Please enter an even integer between 0 and 500.", "500"}},
+        {{1, communication_id::kSpiClock, "50", "Please enter an integer between 100000 and 4000000.", "4000000"},
+         {1, communication_id::kAddress, "0F", "Please enter an even integer between 0x00 and 0xFE.", "10"}},
+        {{2, screen_id::kWidthMm, "0", "Please enter an integer between 1 and 65535.", "65535"},
+         {2, screen_id::kHeightPx, "65536", "Value overflow", "1"}},
+        {{3, touch_id::kPressureMax, "+1", "Please enter a positive integer.", "1"},
+         {3, touch_id::kHeightMax, "0", "Please enter an integer between 1 and 65535.", "2"}},
+        {{4, pen_id::kPressureMax, "0", "Please enter an integer between 1 and 65535.", "3"},
+         {4, pen_id::kTiltYMin, "4294967295", "Value overflow", "500"}},  // a minimum above its maximum is fine
+    };
+    for (const auto& [earlier, later] : faults) {
+        CPage* page = Page(earlier.tab);
+        Edit(page, later.id)->setText(later.bad);
+        Edit(page, earlier.id)->setText(earlier.bad);
+        EXPECT_FALSE(page->ExchangeData(true));
+        EXPECT_EQ(TakeMessage(), earlier.message);
+        EXPECT_EQ(Edit(page, earlier.id)->selectedText(), earlier.bad);
+
+        Edit(page, earlier.id)->setText(earlier.good);
+        EXPECT_FALSE(page->ExchangeData(true));
+        EXPECT_EQ(TakeMessage(), later.message);
+        Edit(page, later.id)->setText(later.good);
+        EXPECT_TRUE(page->ExchangeData(true)) << earlier.tab;
+        EXPECT_EQ(Shows(page, earlier.id), earlier.good);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PageContractTest, AManufacturerTooLongFromAFileIsShownWholeAndStopsTheSave)
+{
+    ConfigurationSettings s;
+    s.device.manufacturer = std::u16string(62, u'M');
+    Load(s);
+    QLineEdit* manufacturer = Edit(Page(0), device_id::kManufacturer);
+    EXPECT_EQ(manufacturer->text(), QString(62, 'M'));
+
+    Show(Page(6));
+    Trigger(wizard_id::kFileSaveAs);  // refused before the file dialog opens
+    EXPECT_EQ(TakeMessage(), "Please enter no more than 61 characters.");
+    EXPECT_EQ(window->Tabs()->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), manufacturer);
+    EXPECT_TRUE(ui.saveRequests.empty());
+
+    manufacturer->end(false);
+    manufacturer->backspace();
+    EXPECT_EQ(SaveAndReload().device.manufacturer, std::u16string(61, u'M'));
+}
+
+TEST_F(PageContractTest, SaveAndOpenStopAtTheFirstRefusingPageWithItInFront)
+{
+    Edit(Page(2), screen_id::kWidthMm)->setText("0");
+    Edit(Page(1), communication_id::kSpiClock)->setText("50");
+    Show(Page(6));
+
+    Trigger(wizard_id::kFileSave);  // no file yet: Save As, refused first
+    EXPECT_EQ(TakeMessage(), "Please enter an integer between 100000 and 4000000.");
+    EXPECT_EQ(window->Tabs()->currentIndex(), 1);
+    EXPECT_TRUE(Page(1)->isVisible());
+    QLineEdit* refused = Edit(Page(1), communication_id::kSpiClock);
+    EXPECT_EQ(QApplication::focusWidget(), refused);
+    EXPECT_EQ(refused->selectedText(), "50");
+    EXPECT_EQ(window->ScreenPage()->data.width_mm, 102);  // later pages are not committed
+    EXPECT_TRUE(ui.saveRequests.empty());
+
+    refused->setText("100000");
+    Show(Page(0));
+    Trigger(wizard_id::kFileOpen);
+    EXPECT_EQ(TakeMessage(), "Please enter an integer between 1 and 65535.");
+    EXPECT_EQ(window->Tabs()->currentIndex(), 2);
+    EXPECT_TRUE(ui.openRequests.empty());
+}
+
+}  // namespace
+}  // namespace kr::test
