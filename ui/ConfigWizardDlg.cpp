@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "batch/dialog/BatchDlg.h"
 #include "generator/GenerateProject.h"
 #include "settings/SaveFile.h"
 #include "ui/AboutDlg.h"
@@ -128,9 +129,13 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     add(project, tr("&Generate"), kGenerate, &CKR761x_ConfigWizardDlg::OnGenerate);
     project->addSeparator();
-    // Opens the batch dialog; stays disabled until that dialog is part of the
-    // program.
-    add(project, tr("Batch Generate..."), kBatchGenerate, nullptr)->setEnabled(false);
+    QAction* batch = add(project, tr("Batch Generate..."), kBatchGenerate, nullptr);
+    connect(batch, &QAction::triggered, this, [this] {
+        // A batch works on folders of save files; the window's own data is
+        // not touched.
+        CBatchDlg dialog(this);
+        Interaction().RunModal(dialog);
+    });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     add(help, tr("&About"), kAbout, &CKR761x_ConfigWizardDlg::OnAbout);

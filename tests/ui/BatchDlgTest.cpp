@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "batch/dialog/BatchDlg.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
+#include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
 #include "ui/QtText.h"
 
@@ -173,6 +175,22 @@ TEST_F(BatchDlgTest, AHangingBuilderIsCutOffAndOutlivesTheDialogSafely)
     const QString rest = ToQString(pending->Take());
     EXPECT_TRUE(rest.contains("Error: Build terminated by signal")) << rest.toStdString();
     EXPECT_FALSE(rest.contains("Generating Project"));
+}
+
+TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogEachTime)
+{
+    CKR761x_ConfigWizardDlg window;
+    QStringList inputs;
+    ui.runModal = [&](QDialog& batch) {
+        inputs << qobject_cast<QLineEdit*>(FindControl(&batch, kInputFolder))->text();
+        ui.folderAnswers = {{kFolderOk, Q(in.path())}};
+        Click(kBrowseInput, &batch);
+        return int(QDialog::Rejected);
+    };
+    FindAction(&window, wizard_id::kBatchGenerate)->trigger();
+    FindAction(&window, wizard_id::kBatchGenerate)->trigger();
+    EXPECT_EQ(ui.dialogsRun, std::vector<QString>(2, "Batch Project Generator"));
+    EXPECT_EQ(inputs, QStringList({"", ""}));
 }
 
 }  // namespace
