@@ -16,8 +16,10 @@
 
 #include "batch/dialog/BatchDlg.h"
 #include "generator/GenerateProject.h"
+#include "generator/ReportDescriptor.h"
 #include "settings/SaveFile.h"
 #include "ui/AboutDlg.h"
+#include "ui/ReportDescriptorDlg.h"
 #include "ui/AppArt.h"
 #include "ui/CommunicationDlg.h"
 #include "ui/ControlId.h"
@@ -128,6 +130,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
 
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     add(project, tr("&Generate"), kGenerate, &CKR761x_ConfigWizardDlg::OnGenerate);
+    add(project, tr("View Report Descriptor..."), kViewReportDescriptor, &CKR761x_ConfigWizardDlg::OnViewReportDescriptor);
     project->addSeparator();
     QAction* batch = add(project, tr("Batch Generate..."), kBatchGenerate, nullptr);
     connect(batch, &QAction::triggered, this, [this] {
@@ -366,6 +369,22 @@ void CKR761x_ConfigWizardDlg::OnGenerate()
     std::u16string error;
     if (!GenerateProject(CollectSettings(), error))
         ShowError(tr("File Generation Error"), ToQString(error));
+}
+
+void CKR761x_ConfigWizardDlg::OnViewReportDescriptor()
+{
+    // The descriptor of what Generate would write now: the pages commit
+    // first, and a refused value ends the command the same way.
+    if (!PrepareForm())
+        return;
+    ReportDescriptorView view;
+    std::u16string error;
+    if (!DescribeReportDescriptor(CollectSettings(), view, error)) {
+        ShowError(tr("File Generation Error"), ToQString(error));
+        return;
+    }
+    CReportDescriptorDlg dialog(view, this);
+    Interaction().RunModal(dialog);
 }
 
 void CKR761x_ConfigWizardDlg::OnAbout()

@@ -39,6 +39,7 @@ inline constexpr int kFileSaveAs = 32774;
 inline constexpr int kExit = 32771;
 inline constexpr int kGenerate = 32776;
 inline constexpr int kBatchGenerate = 32777;
+inline constexpr int kViewReportDescriptor = 32778;
 inline constexpr int kAbout = 32775;
 }  // namespace wizard_id
 
@@ -96,6 +97,7 @@ public:
     void OnFileSave();
     void OnFileSaveAs();
     void OnGenerate();
+    void OnViewReportDescriptor();
     void OnAbout();
     void OnBrowse();
     void OnOpenFolder();
