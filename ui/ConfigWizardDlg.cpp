@@ -34,6 +34,7 @@
 #include "ui/QtText.h"
 #include "ui/ScreenDlg.h"
 #include "ui/TouchDlg.h"
+#include "ui/WaitCursor.h"
 
 namespace kr {
 namespace {
@@ -57,15 +58,6 @@ protected:
         QPainter(this).drawPixmap(area.topLeft(), PaintSidePanel(area.width(), area.height()));
         QFrame::paintEvent(event);
     }
-};
-
-// The wait cursor for the whole of one command.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 template <class Widget>

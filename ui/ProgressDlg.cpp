@@ -16,6 +16,7 @@
 #include "batch/BatchRunner.h"
 #include "ui/ControlId.h"
 #include "ui/Interaction.h"
+#include "ui/WaitCursor.h"
 
 namespace kr {
 namespace {
@@ -24,14 +25,6 @@ using namespace std::chrono_literals;
 
 // How often the wait for the worker lets the windows repaint.
 constexpr std::chrono::milliseconds kWaitSlice = 50ms;
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Waits for the worker until limit has passed, then cuts it off. Meanwhile
 // timers and painting go on (the batch log keeps filling), but user input
