@@ -1,5 +1,7 @@
 #include "ui/GpioDlg.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
@@ -107,7 +109,12 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
 
     for (int pin = 0; pin < kPinCount; ++pin) {
         const int row = PinRow(pin);
-        grid_->addWidget(MakeLabel(this, tr("GPIO.%1:").arg(pin), RowLabel(pin)), row, kLabelColumn);
+        QLabel* label = MakeLabel(this, tr("GPIO.%1:").arg(pin), RowLabel(pin));
+        // As wide as the widest label, shown or not, so that the columns
+        // stay in place when the chip changes.
+        grid_->setColumnMinimumWidth(kLabelColumn,
+                                     std::max(grid_->columnMinimumWidth(kLabelColumn), label->sizeHint().width()));
+        grid_->addWidget(label, row, kLabelColumn);
         QRadioButton* buttons[5];
         const int ids[] = {Input(pin), OutputOpenDrain(pin), OutputPushPull(pin), Low(pin), High(pin)};
         for (int column = 0; column < 5; ++column) {
