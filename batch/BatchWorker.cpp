@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "generator/GenerateProject.h"
+#include "generator/ValueFormatters.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
@@ -14,11 +15,6 @@ namespace {
 
 const std::u16string kFailed = u"Failed\r\n\r\n";
 const std::u16string kSucceeded = u"Succeeded\r\n\r\n";
-
-std::u16string Number(long long value)
-{
-    return platform::FromUtf8(std::to_string(value));
-}
 
 }  // namespace
 
@@ -73,11 +69,11 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
     }
     // A builder reports a failed build by its exit status, or dies by a signal.
     if (!run.exited) {
-        stepLog += u"Error: Build terminated by signal " + Number(run.signal) + u"\r\n" + kFailed;
+        stepLog += u"Error: Build terminated by signal " + FormatDecimal(run.signal) + u"\r\n" + kFailed;
         return false;
     }
     if (run.exitStatus != 0) {
-        stepLog += u"Error: Build failed with exit status " + Number(run.exitStatus) + u"\r\n" + kFailed;
+        stepLog += u"Error: Build failed with exit status " + FormatDecimal(run.exitStatus) + u"\r\n" + kFailed;
         return false;
     }
     stepLog += kSucceeded;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/Utf.h"
+
 namespace kr {
 namespace {
 
@@ -12,8 +14,6 @@ std::u16string Widen(const char* ascii)
         out += static_cast<char16_t>(static_cast<unsigned char>(*ascii));
     return out;
 }
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 // One slot of the descriptor: a code unit as its little-endian byte pair.
 std::u16string FormatSlot(char16_t c)
@@ -51,7 +51,7 @@ std::u16string FormatStringDescriptorBody(const std::u16string& text)
     if (n > kStringDescriptorSlots) {
         n = kStringDescriptorSlots;
         // Half a surrogate pair would make the device report broken text.
-        if (IsHighSurrogate(text[n - 1]))
+        if (platform::IsHighSurrogate(text[n - 1]))
             --n;
     }
 

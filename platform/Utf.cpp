@@ -43,10 +43,10 @@ std::string ToUtf8(std::u16string_view text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
             c = kReplacement;
         }
         AppendUtf8(out, c);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/Utf.h"
+
 namespace kr::platform {
 namespace {
 
@@ -13,9 +15,6 @@ constexpr std::array<char16_t, 32> kHighControlRange = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 char EncodeOne(char16_t c)
 {

@@ -52,11 +52,11 @@ bool XmlCanCarry(std::u16string_view text)
             return false;
         if (c == 0xFFFE || c == 0xFFFF)
             return false;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+        if (platform::IsHighSurrogate(c)) {
+            if (i + 1 == text.size() || !platform::IsLowSurrogate(text[i + 1]))
                 return false;
             ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+        } else if (platform::IsLowSurrogate(c)) {
             return false;
         }
     }
