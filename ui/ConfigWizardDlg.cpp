@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "batch/dialog/BatchDlg.h"
+#include "ui/batch/BatchDlg.h"
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
 #include "settings/SaveFile.h"

@@ -1,4 +1,4 @@
-#include "batch/dialog/BatchDlg.h"
+#include "ui/batch/BatchDlg.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
