@@ -15,9 +15,9 @@
 #include "batch/BatchJob.h"
 #include "ui/ControlId.h"
 #include "ui/Exchange.h"
-#include "ui/FolderDialog.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
+#include "ui/dialogs/FolderDialog.h"
 
 namespace kr {
 namespace {

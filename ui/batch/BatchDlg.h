@@ -11,7 +11,7 @@
 
 #include <QDialog>
 
-#include "ui/ProgressDlg.h"
+#include "ui/dialogs/ProgressDlg.h"
 
 class QCheckBox;
 class QPlainTextEdit;

@@ -4,7 +4,7 @@
 // Single-Point Touch reports at least one touch point.
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

@@ -4,7 +4,7 @@
 // can be edited, but every setting is stored and checked whatever the link.
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

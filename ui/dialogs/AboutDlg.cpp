@@ -1,4 +1,4 @@
-#include "ui/AboutDlg.h"
+#include "ui/dialogs/AboutDlg.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

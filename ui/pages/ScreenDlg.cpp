@@ -1,4 +1,4 @@
-#include "ui/ScreenDlg.h"
+#include "ui/pages/ScreenDlg.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

@@ -1,4 +1,4 @@
-#include "ui/CommunicationDlg.h"
+#include "ui/pages/CommunicationDlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

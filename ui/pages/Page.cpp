@@ -1,4 +1,4 @@
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "ui/FolderBrowser.h"
+#include "ui/dialogs/FolderBrowser.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 // An input pin's level is forced high.
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 class QGridLayout;
 

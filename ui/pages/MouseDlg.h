@@ -3,7 +3,7 @@
 // (MouseData). A device whose default input mode is Mouse reports a mouse.
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

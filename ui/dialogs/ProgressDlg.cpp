@@ -1,4 +1,4 @@
-#include "ui/ProgressDlg.h"
+#include "ui/dialogs/ProgressDlg.h"
 
 #include <algorithm>
 #include <system_error>

@@ -3,7 +3,7 @@
 // state and barrel button (PenData).
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

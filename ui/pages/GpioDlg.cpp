@@ -1,4 +1,4 @@
-#include "ui/GpioDlg.h"
+#include "ui/pages/GpioDlg.h"
 
 #include <algorithm>
 
@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/DeviceDlg.h"
-#include "ui/PageLayout.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

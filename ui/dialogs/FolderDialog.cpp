@@ -1,4 +1,4 @@
-#include "ui/FolderDialog.h"
+#include "ui/dialogs/FolderDialog.h"
 
 #include <utility>
 

@@ -2,7 +2,7 @@
 // The page that edits the screen's size in millimetres and pixels (ScreenData).
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

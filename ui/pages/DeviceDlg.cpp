@@ -1,4 +1,4 @@
-#include "ui/DeviceDlg.h"
+#include "ui/pages/DeviceDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

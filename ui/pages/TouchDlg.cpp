@@ -1,4 +1,4 @@
-#include "ui/TouchDlg.h"
+#include "ui/pages/TouchDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "ui/DeviceDlg.h"
-#include "ui/PageLayout.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

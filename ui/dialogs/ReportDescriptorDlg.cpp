@@ -1,4 +1,4 @@
-#include "ui/ReportDescriptorDlg.h"
+#include "ui/dialogs/ReportDescriptorDlg.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -17,7 +17,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 namespace {

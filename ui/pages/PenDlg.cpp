@@ -1,4 +1,4 @@
-#include "ui/PenDlg.h"
+#include "ui/pages/PenDlg.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 

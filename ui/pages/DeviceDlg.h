@@ -5,7 +5,7 @@
 // which read what the lists show, not the committed fields.
 
 #include "model/ConfigurationSettings.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 class QComboBox;
 

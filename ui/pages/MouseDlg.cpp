@@ -1,4 +1,4 @@
-#include "ui/MouseDlg.h"
+#include "ui/pages/MouseDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/DeviceDlg.h"
-#include "ui/PageLayout.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/PageLayout.h"
 
 namespace kr {
 
