@@ -1,10 +1,13 @@
-#include "generator/HidNames.h"
+#include "hid/HidNames.h"
 
 #include <array>
 
-#include "generator/ValueFormatters.h"
+#include "platform/NumberText.h"
 
 namespace kr {
+
+using platform::FormatDecimal;
+
 namespace {
 
 constexpr std::uint32_t kGenericDesktop = 0x01;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/GenerationTables.h"
+#include "templating/GenerationTables.h"
 
 namespace kr {
 

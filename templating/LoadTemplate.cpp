@@ -1,4 +1,4 @@
-#include "generator/LoadTemplate.h"
+#include "templating/LoadTemplate.h"
 
 #include "platform/Resources.h"
 #include "platform/Windows1252.h"

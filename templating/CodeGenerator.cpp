@@ -1,4 +1,4 @@
-#include "generator/CodeGenerator.h"
+#include "templating/CodeGenerator.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Utf.h"

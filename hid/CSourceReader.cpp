@@ -1,4 +1,4 @@
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 
 #include <optional>
 

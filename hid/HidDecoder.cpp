@@ -1,12 +1,15 @@
-#include "generator/HidDecoder.h"
+#include "hid/HidDecoder.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "generator/HidNames.h"
-#include "generator/ValueFormatters.h"
+#include "hid/HidNames.h"
+#include "platform/NumberText.h"
 
 namespace kr {
+
+using platform::FormatDecimal;
+
 namespace {
 
 enum MainTag { kInput = 0x8, kOutput = 0x9, kCollection = 0xA, kFeature = 0xB, kEndCollection = 0xC };

@@ -3,14 +3,14 @@
 // descriptor for. The generated descriptors themselves are decoded for every
 // combination of options in UsbDescriptorTest.
 
-#include "generator/HidDecoder.h"
+#include "hid/HidDecoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "generator/HidNames.h"
+#include "hid/HidNames.h"
 #include "platform/Utf.h"
 
 namespace kr {

@@ -1,4 +1,4 @@
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

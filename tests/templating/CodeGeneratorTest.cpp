@@ -1,13 +1,13 @@
-#include "generator/CodeGenerator.h"
+#include "templating/CodeGenerator.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "generator/LoadTemplate.h"
 #include "platform/Resources.h"
 #include "platform/Windows1252.h"
 #include "support/TempDir.h"
+#include "templating/LoadTemplate.h"
 
 namespace kr {
 namespace {
