@@ -4,13 +4,16 @@
 #include <thread>
 
 #include "generator/GenerateProject.h"
-#include "generator/ValueFormatters.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
 namespace kr {
+
+using platform::FormatDecimal;
+
 namespace {
 
 const std::u16string kFailed = u"Failed\r\n\r\n";

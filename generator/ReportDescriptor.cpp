@@ -8,10 +8,14 @@
 #include "generator/Switches.h"
 #include "generator/ValueFormatters.h"
 #include "hid/CSourceReader.h"
+#include "platform/NumberText.h"
 #include "templating/CodeGenerator.h"
 #include "templating/LoadTemplate.h"
 
 namespace kr {
+
+using platform::FormatDecimal;
+
 namespace {
 
 constexpr int kConfigurationHeader = 142;

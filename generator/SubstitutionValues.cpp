@@ -3,7 +3,11 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/NumberText.h"
+
 namespace kr {
+
+using platform::FormatDecimal;
 namespace {
 
 // Writes the key only when index picks an entry of words.

@@ -1,19 +1,10 @@
 #include "generator/ValueFormatters.h"
 
-#include <cstdio>
-
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 
 namespace kr {
 namespace {
-
-std::u16string Widen(const char* ascii)
-{
-    std::u16string out;
-    for (; *ascii; ++ascii)
-        out += static_cast<char16_t>(static_cast<unsigned char>(*ascii));
-    return out;
-}
 
 // One slot of the descriptor: a code unit as its little-endian byte pair.
 std::u16string FormatSlot(char16_t c)
@@ -24,18 +15,14 @@ std::u16string FormatSlot(char16_t c)
         return u"'\\\\', 0x00, ";
     if (c >= 0x20 && c <= 0x7E)
         return u"'" + std::u16string(1, c) + u"', 0x00, ";
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%02X,0x%02X, ", static_cast<unsigned>(c & 0xFF), static_cast<unsigned>(c >> 8));
-    return Widen(buf);
+    return platform::FormatHexLiteral(c & 0xFF, 2) + u"," + platform::FormatHexLiteral(c >> 8, 2) + u", ";
 }
 
 }  // namespace
 
 std::u16string FormatHexByte(std::int64_t value)
 {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned>(value & 0xFF));
-    return Widen(buf);
+    return platform::FormatHexLiteral(static_cast<std::uint32_t>(value & 0xFF), 2);
 }
 
 std::u16string FormatStringDescriptorBody(const std::u16string& text)
@@ -48,9 +35,7 @@ std::u16string FormatStringDescriptorBody(const std::u16string& text)
             --n;
     }
 
-    char header[24];
-    std::snprintf(header, sizeof header, "   0x%02X,0x03, ", static_cast<unsigned>(2 * n + 2));
-    std::u16string out = Widen(header);
+    std::u16string out = u"   " + platform::FormatHexLiteral(static_cast<std::uint32_t>(2 * n + 2), 2) + u",0x03, ";
     for (std::size_t i = 0; i < kStringDescriptorSlots; ++i) {
         out += i < n ? FormatSlot(text[i]) : u"0x00,0x00, ";
         // The header shares the first line with 7 slots; every later line

@@ -1,17 +1,12 @@
 #pragma once
 // The renderings that every substitution key shares: a byte in hexadecimal,
-// a decimal number, the body of a USB string descriptor, and a text made safe
+// the body of a USB string descriptor, and a text made safe
 // to quote inside a one-line comment of the generated C.
 
 #include <cstdint>
 #include <string>
 
-#include "platform/NumberText.h"
-
 namespace kr {
-
-// Decimal numbers are written as everywhere else in the program.
-using platform::FormatDecimal;
 
 // "0x" and two upper-case hexadecimal digits of the low 8 bits of value.
 std::u16string FormatHexByte(std::int64_t value);

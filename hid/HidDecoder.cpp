@@ -9,6 +9,8 @@
 namespace kr {
 
 using platform::FormatDecimal;
+using platform::FormatHex;
+using platform::FormatHexLiteral;
 
 namespace {
 
@@ -65,7 +67,7 @@ std::u16string ItemName(const HidItem& item)
     if (names && names[item.tag])
         return names[item.tag];
     static constexpr const char16_t* kTypes[] = {u"Main", u"Global", u"Local", u"Reserved"};
-    return std::u16string(kTypes[static_cast<int>(item.type)]) + u" item " + HexText(item.tag, 1);
+    return std::u16string(kTypes[static_cast<int>(item.type)]) + u" item " + FormatHexLiteral(item.tag, 1);
 }
 
 std::u16string ItemBytes(std::span<const std::uint8_t> bytes, const HidItem& item, std::size_t size)
@@ -74,7 +76,7 @@ std::u16string ItemBytes(std::span<const std::uint8_t> bytes, const HidItem& ite
     for (std::size_t i = 0; i < size; ++i) {
         if (i)
             text += u' ';
-        text += HexText(bytes[item.offset + i], 2).substr(2);
+        text += FormatHex(bytes[item.offset + i], 2);
     }
     return text;
 }
@@ -191,7 +193,7 @@ private:
     std::u16string Reserved(const HidItem& item)
     {
         Fail(ItemName(item) + At(item) + u": the item type is reserved");
-        return HexText(item.Unsigned(), 2 * static_cast<int>(item.data.size()));
+        return FormatHexLiteral(item.Unsigned(), 2 * static_cast<int>(item.data.size()));
     }
 
     std::u16string Main(const HidItem& item)
@@ -213,7 +215,7 @@ private:
             break;
         default:
             if (!item.data.empty())
-                value = HexText(item.Unsigned(), 2);
+                value = FormatHexLiteral(item.Unsigned(), 2);
             break;
         }
         ClearLocals();
@@ -310,7 +312,7 @@ private:
                 Fail(u"Report ID" + At(item) + u" is " + FormatDecimal(id) + u"; report ids run from 1 to 255");
             g.reportId = static_cast<int>(std::min<std::uint32_t>(id, 0x7FFFFFFF));
             const auto name = reportIdNames_.find(g.reportId);
-            return HexText(id, 2) + (name != reportIdNames_.end() ? u" " + name->second : u"");
+            return FormatHexLiteral(id, 2) + (name != reportIdNames_.end() ? u" " + name->second : u"");
         }
         case kReportCount:
             g.reportCount = item.Unsigned();
@@ -335,7 +337,7 @@ private:
             return {};
         default:
             Fail(ItemName(item) + At(item) + u" is not a global item hosts know");
-            return item.data.empty() ? std::u16string() : HexText(item.Unsigned(), 2);
+            return item.data.empty() ? std::u16string() : FormatHexLiteral(item.Unsigned(), 2);
         }
     }
 
@@ -411,7 +413,7 @@ private:
             if (report.reportId == 0) {
                 line += u"no report id";
             } else {
-                line += HexText(static_cast<std::uint32_t>(report.reportId), 2);
+                line += FormatHexLiteral(static_cast<std::uint32_t>(report.reportId), 2);
                 const auto name = reportIdNames_.find(report.reportId);
                 if (name != reportIdNames_.end())
                     line += u" " + name->second;

@@ -7,6 +7,7 @@
 namespace kr {
 
 using platform::FormatDecimal;
+using platform::FormatHexLiteral;
 
 namespace {
 
@@ -68,19 +69,6 @@ int Nibble(std::uint32_t value, int index)
 
 }  // namespace
 
-std::u16string HexText(std::uint32_t value, int width)
-{
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (static_cast<int>(digits.size()) < width)
-        digits.insert(0, width - digits.size(), u'0');
-    return u"0x" + digits;
-}
-
 std::u16string UsagePageName(std::uint32_t page)
 {
     switch (page) {
@@ -89,8 +77,8 @@ std::u16string UsagePageName(std::uint32_t page)
     case kDigitizers: return u"Digitizers";
     }
     if (page >= 0xFF00 && page <= 0xFFFF)
-        return u"Vendor Defined " + HexText(page, 4);
-    return HexText(page, 4);
+        return u"Vendor Defined " + FormatHexLiteral(page, 4);
+    return FormatHexLiteral(page, 4);
 }
 
 std::u16string UsageName(std::uint32_t page, std::uint32_t usage)
@@ -102,7 +90,7 @@ std::u16string UsageName(std::uint32_t page, std::uint32_t usage)
         name = Find(kDigitizerUsages, usage);
     else if (page == kButton)
         return usage == 0 ? u"No Button Pressed" : u"Button " + FormatDecimal(usage);
-    return name ? name : HexText(usage, 2);
+    return name ? name : FormatHexLiteral(usage, 2);
 }
 
 std::u16string CollectionTypeName(std::uint32_t type)
@@ -111,7 +99,7 @@ std::u16string CollectionTypeName(std::uint32_t type)
         u"Physical", u"Application", u"Logical", u"Report", u"Named Array", u"Usage Switch", u"Usage Modifier"};
     if (type < kTypes.size())
         return kTypes[type];
-    return (type >= 0x80 && type <= 0xFF ? u"Vendor Defined " : u"Reserved ") + HexText(type, 2);
+    return (type >= 0x80 && type <= 0xFF ? u"Vendor Defined " : u"Reserved ") + FormatHexLiteral(type, 2);
 }
 
 std::u16string UnitName(std::uint32_t unit)
@@ -131,7 +119,7 @@ std::u16string UnitName(std::uint32_t unit)
     if (unit == 0)
         return u"None";
     if (system == 0 || system >= kSystems.size())
-        return HexText(unit, 2);
+        return FormatHexLiteral(unit, 2);
 
     std::u16string units;
     for (int dimension = 0; dimension < 6; ++dimension) {

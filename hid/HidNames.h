@@ -25,7 +25,4 @@ std::u16string UnitName(std::uint32_t unit);
 // "Data,Var,Abs", then each further bit that is set ("Wrap", "Null", ...).
 std::u16string MainItemFlags(int tag, std::uint32_t flags);
 
-// "0x" and at least width upper-case hexadecimal digits.
-std::u16string HexText(std::uint32_t value, int width);
-
 }  // namespace kr

@@ -1,6 +1,12 @@
 #include "model/NumericEntry.h"
 
+#include "platform/NumberText.h"
+
 namespace kr {
+
+using platform::FormatDecimal;
+using platform::FormatHex;
+
 namespace {
 
 // The conversion saturates here, so a number of any length that does not fit
@@ -21,29 +27,6 @@ int DigitValue(char16_t c, bool hex)
     if (hex && c >= u'a' && c <= u'f')
         return c - u'a' + 10;
     return -1;
-}
-
-std::u16string Ascii(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
-
-std::u16string Decimal(std::uint64_t value)
-{
-    return Ascii(std::to_string(value));
-}
-
-std::u16string Hex(std::uint32_t value, int width)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(kDigits[value & 0xF]));
-        value >>= 4;
-    } while (value != 0);
-    if (static_cast<int>(digits.size()) < width)
-        digits.insert(0, static_cast<std::size_t>(width) - digits.size(), u'0');
-    return digits;
 }
 
 }  // namespace
@@ -80,9 +63,9 @@ EntryResult ParseEntry(NumberKind kind, std::u16string_view text)
 std::u16string FormatEntry(NumberKind kind, std::uint32_t value)
 {
     switch (kind) {
-    case NumberKind::HexByte: return Hex(value, 2);
-    case NumberKind::HexWord: return Hex(value, 4);
-    default: return Decimal(value);
+    case NumberKind::HexByte: return FormatHex(value, 2);
+    case NumberKind::HexWord: return FormatHex(value, 4);
+    default: return FormatDecimal(value);
     }
 }
 
@@ -90,28 +73,28 @@ std::optional<std::u16string> CheckRange(std::uint32_t value, std::uint32_t lo, 
 {
     if (value >= lo && value <= hi)
         return std::nullopt;
-    return u"Please enter an integer between " + Decimal(lo) + u" and " + Decimal(hi) + u".";
+    return u"Please enter an integer between " + FormatDecimal(lo) + u" and " + FormatDecimal(hi) + u".";
 }
 
 std::optional<std::u16string> CheckEvenRangeWord(std::uint16_t value, std::uint16_t lo, std::uint16_t hi)
 {
     if (value >= lo && value <= hi && value % 2 == 0)
         return std::nullopt;
-    return u"Please enter an even integer between " + Decimal(lo) + u" and " + Decimal(hi) + u".";
+    return u"Please enter an even integer between " + FormatDecimal(lo) + u" and " + FormatDecimal(hi) + u".";
 }
 
 std::optional<std::u16string> CheckEvenRangeHexByte(std::uint8_t value, std::uint8_t lo, std::uint8_t hi)
 {
     if (value >= lo && value <= hi && value % 2 == 0)
         return std::nullopt;
-    return u"Please enter an even integer between 0x" + Hex(lo, 2) + u" and 0x" + Hex(hi, 2) + u".";
+    return u"Please enter an even integer between 0x" + FormatHex(lo, 2) + u" and 0x" + FormatHex(hi, 2) + u".";
 }
 
 std::optional<std::u16string> CheckMaxChars(std::u16string_view text, int n)
 {
     if (n < 0 || text.size() <= static_cast<std::size_t>(n))
         return std::nullopt;
-    return u"Please enter no more than " + Decimal(static_cast<std::uint64_t>(n)) + u" characters.";
+    return u"Please enter no more than " + FormatDecimal(n) + u" characters.";
 }
 
 }  // namespace kr

@@ -15,6 +15,7 @@
 #include <libxslt/xsltutils.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 #include "settings/ValueText.h"
 #include "settings/XmlLibrary.h"
@@ -204,27 +205,27 @@ XmlNode CSerialXml::CreateStringElement(const std::u16string& name, const std::u
 
 XmlNode CSerialXml::CreateIntElement(const std::u16string& name, std::int32_t value)
 {
-    return CreateTextElement(name, FormatInt(value));
+    return CreateTextElement(name, platform::FormatDecimal(value));
 }
 
 XmlNode CSerialXml::CreateDecimalWordElement(const std::u16string& name, std::uint16_t value)
 {
-    return CreateTextElement(name, FormatDecimal(value));
+    return CreateTextElement(name, platform::FormatDecimal(value));
 }
 
 XmlNode CSerialXml::CreateDecimalDWordElement(const std::u16string& name, std::uint32_t value)
 {
-    return CreateTextElement(name, FormatDecimal(value));
+    return CreateTextElement(name, platform::FormatDecimal(value));
 }
 
 XmlNode CSerialXml::CreateHexByteElement(const std::u16string& name, std::uint8_t value)
 {
-    return CreateTextElement(name, FormatHex(value, 2));
+    return CreateTextElement(name, platform::FormatHex(value, 2));
 }
 
 XmlNode CSerialXml::CreateHexWordElement(const std::u16string& name, std::uint16_t value)
 {
-    return CreateTextElement(name, FormatHex(value, 4));
+    return CreateTextElement(name, platform::FormatHex(value, 4));
 }
 
 void CSerialXml::AppendToDocument(XmlNode element)

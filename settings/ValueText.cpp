@@ -1,18 +1,9 @@
 #include "settings/ValueText.h"
 
-#include <cstdio>
 #include <limits>
 
 namespace kr {
 namespace {
-
-std::u16string Widen(const char* ascii)
-{
-    std::u16string out;
-    for (; *ascii; ++ascii)
-        out.push_back(static_cast<char16_t>(*ascii));
-    return out;
-}
 
 bool IsSpace(char16_t c)
 {
@@ -62,27 +53,6 @@ ParsedNumber ParseMagnitude(std::u16string_view text, int base)
 }
 
 }  // namespace
-
-std::u16string FormatInt(std::int32_t value)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
-    return Widen(buffer);
-}
-
-std::u16string FormatDecimal(std::uint32_t value)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%u", static_cast<unsigned>(value));
-    return Widen(buffer);
-}
-
-std::u16string FormatHex(std::uint32_t value, int digits)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%0*X", digits, static_cast<unsigned>(value));
-    return Widen(buffer);
-}
 
 std::u16string QuoteString(std::u16string_view text)
 {

@@ -1,8 +1,9 @@
 #pragma once
-// The text forms of the six value kinds a save file holds, and the loose
-// conversions that read them back. Reading never fails: text without digits
-// reads 0, and an out-of-range number saturates or wraps as documented below,
-// so a hand-edited file still loads and the editing page range-checks later.
+// The text form of a save file's strings, and the loose conversions that
+// read its values back (numbers are written by platform/NumberText.h).
+// Reading never fails: text without digits reads 0, and an out-of-range
+// number saturates or wraps as documented below, so a hand-edited file still
+// loads and the editing page range-checks later.
 
 #include <cstdint>
 #include <string>
@@ -10,9 +11,6 @@
 
 namespace kr {
 
-std::u16string FormatInt(std::int32_t value);             // "%d"
-std::u16string FormatDecimal(std::uint32_t value);        // "%u"
-std::u16string FormatHex(std::uint32_t value, int digits);  // "%0*X", upper case
 std::u16string QuoteString(std::u16string_view text);     // "text", inner quotes as they are
 
 // Removes one leading double quote, then one trailing double quote of what is

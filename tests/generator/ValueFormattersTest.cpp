@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 
 namespace kr {
@@ -41,9 +42,14 @@ TEST(ValueFormatters, NumbersTakeTheirFixedShape)
     EXPECT_EQ(FormatHexByte(0xAB), u"0xAB");
     EXPECT_EQ(FormatHexByte(0x1FE), u"0xFE");
     EXPECT_EQ(FormatHexByte(-2), u"0xFE");
-    EXPECT_EQ(FormatDecimal(0), u"0");
-    EXPECT_EQ(FormatDecimal(-8), u"-8");
-    EXPECT_EQ(FormatDecimal(4294836225), u"4294836225");
+    EXPECT_EQ(platform::FormatDecimal(0), u"0");
+    EXPECT_EQ(platform::FormatDecimal(-8), u"-8");
+    EXPECT_EQ(platform::FormatDecimal(4294836225), u"4294836225");
+    EXPECT_EQ(platform::FormatDecimal(-2147483647 - 1), u"-2147483648");
+    EXPECT_EQ(platform::FormatHex(0, 2), u"00");
+    EXPECT_EQ(platform::FormatHex(0xABC, 2), u"ABC");  // never cut
+    EXPECT_EQ(platform::FormatHex(0xFFFFFFFF, 4), u"FFFFFFFF");
+    EXPECT_EQ(platform::FormatHexLiteral(0x42, 4), u"0x0042");
 }
 
 TEST(ValueFormatters, StringDescriptorLayout)
