@@ -60,13 +60,6 @@ protected:
     }
 };
 
-template <class Widget>
-Widget* Numbered(Widget* widget, int id)
-{
-    SetControlId(widget, id);
-    return widget;
-}
-
 }  // namespace
 
 QString SaveFileFilter()
@@ -82,7 +75,7 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
     BuildMenu();
 
     auto* central = new QWidget(this);
-    tabs_ = Numbered(new CDlgTabCtrl(central), kTabs);
+    tabs_ = WithId(new CDlgTabCtrl(central), kTabs);
 
     auto* right = new QVBoxLayout;
     right->addWidget(tabs_, 1);
@@ -104,7 +97,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
 {
     auto add = [this](QMenu* menu, const QString& text, int id, void (CKR761x_ConfigWizardDlg::*slot)(),
                       const QKeySequence& keys = {}) {
-        QAction* action = Numbered(menu->addAction(text), id);
+        QAction* action = WithId(menu->addAction(text), id);
         action->setShortcut(keys);
         if (slot)
             connect(action, &QAction::triggered, this, slot);
@@ -139,14 +132,14 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
 QWidget* CKR761x_ConfigWizardDlg::BuildProjectBox()
 {
     auto* box = new QGroupBox(tr("Project Generation"));
-    projectPathEdit_ = Numbered(new QLineEdit(box), kProjectPath);
+    projectPathEdit_ = WithId(new QLineEdit(box), kProjectPath);
     projectPathEdit_->setReadOnly(true);
-    auto* browse = Numbered(new QPushButton(tr("..."), box), kBrowse);
+    auto* browse = WithId(new QPushButton(tr("..."), box), kBrowse);
     browse->setMaximumWidth(40);
-    auto* openFolder = Numbered(new QPushButton(tr("Open Folder"), box), kOpenFolder);
-    toolchainList_ = Numbered(new QComboBox(box), kToolchain);
+    auto* openFolder = WithId(new QPushButton(tr("Open Folder"), box), kOpenFolder);
+    toolchainList_ = WithId(new QComboBox(box), kToolchain);
     toolchainList_->addItems({QStringLiteral("Keil"), QStringLiteral("Raisonance"), QStringLiteral("SDCC")});
-    auto* generate = Numbered(new QPushButton(tr("Generate Project"), box), kGenerateButton);
+    auto* generate = WithId(new QPushButton(tr("Generate Project"), box), kGenerateButton);
 
     connect(browse, &QPushButton::clicked, this, &CKR761x_ConfigWizardDlg::OnBrowse);
     connect(openFolder, &QPushButton::clicked, this, &CKR761x_ConfigWizardDlg::OnOpenFolder);

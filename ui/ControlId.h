@@ -16,6 +16,15 @@ namespace kr {
 // Gives a widget or action its number.
 void SetControlId(QObject* control, int id);
 
+// Gives control its number and returns it, so a control is made and numbered
+// in one expression.
+template <class Control>
+Control* WithId(Control* control, int id)
+{
+    SetControlId(control, id);
+    return control;
+}
+
 // The number of a control; 0 when it has none.
 int ControlIdOf(const QObject* control);
 

@@ -24,16 +24,9 @@ namespace {
 
 using namespace batch_id;
 
-template <class Widget>
-Widget* Numbered(Widget* widget, int id)
-{
-    SetControlId(widget, id);
-    return widget;
-}
-
 QLineEdit* PathBox(QWidget* parent, int id)
 {
-    auto* box = Numbered(new QLineEdit(parent), id);
+    auto* box = WithId(new QLineEdit(parent), id);
     box->setReadOnly(true);  // paths only ever come from the choosers
     return box;
 }
@@ -51,18 +44,18 @@ CBatchDlg::CBatchDlg(QWidget* parent) : QDialog(parent), pendingLog_(std::make_s
     // Its numbers repeat the main window's; searches from there stay out.
     MarkExchangeScope(this);
 
-    auto* browseInput = Numbered(new QPushButton(tr("..."), this), kBrowseInput);
-    auto* openInput = Numbered(new QPushButton(tr("Open Folder"), this), kOpenInput);
-    auto* browseOutput = Numbered(new QPushButton(tr("..."), this), kBrowseOutput);
-    auto* openOutput = Numbered(new QPushButton(tr("Open Folder"), this), kOpenOutput);
-    buildProjects_ = Numbered(new QCheckBox(tr("Build Project(s)"), this), kBuildProjects);
-    auto* browseBuilder = Numbered(new QPushButton(tr("..."), this), kBrowseBuilder);
-    auto* start = Numbered(new QPushButton(tr("Start Batch Generation"), this), kStart);
-    auto* clear = Numbered(new QPushButton(tr("Clear"), this), kClear);
+    auto* browseInput = WithId(new QPushButton(tr("..."), this), kBrowseInput);
+    auto* openInput = WithId(new QPushButton(tr("Open Folder"), this), kOpenInput);
+    auto* browseOutput = WithId(new QPushButton(tr("..."), this), kBrowseOutput);
+    auto* openOutput = WithId(new QPushButton(tr("Open Folder"), this), kOpenOutput);
+    buildProjects_ = WithId(new QCheckBox(tr("Build Project(s)"), this), kBuildProjects);
+    auto* browseBuilder = WithId(new QPushButton(tr("..."), this), kBrowseBuilder);
+    auto* start = WithId(new QPushButton(tr("Start Batch Generation"), this), kStart);
+    auto* clear = WithId(new QPushButton(tr("Clear"), this), kClear);
     for (QPushButton* button : {browseInput, browseOutput, browseBuilder})
         button->setMaximumWidth(40);
 
-    log_ = Numbered(new QPlainTextEdit(this), kLog);
+    log_ = WithId(new QPlainTextEdit(this), kLog);
     log_->setReadOnly(true);
     log_->setUndoRedoEnabled(false);
     log_->setLineWrapMode(QPlainTextEdit::NoWrap);

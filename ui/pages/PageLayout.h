@@ -29,14 +29,6 @@ namespace kr {
 
 class CPage;
 
-// Gives widget its number and returns it.
-template <class Widget>
-Widget* WithId(Widget* widget, int id)
-{
-    SetControlId(widget, id);
-    return widget;
-}
-
 // A label; numbered when id is not 0 (labels that are enabled, disabled or
 // hidden with their controls).
 QLabel* MakeLabel(QWidget* parent, const QString& text, int id = 0);
