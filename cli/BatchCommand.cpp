@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "batch/BatchRunner.h"
+#include "batch/CheckBatchPaths.h"
 #include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "platform/Folders.h"
@@ -58,20 +59,15 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
         err << UsageLine(*this) << "\n";
         return kExitUsage;
     }
-    // The same checks as the batch dialog, with folders that must be folders
-    // and a builder that must be a file.
-    if (!platform::IsExistingFolder(parsed.inputFolder) || !platform::IsExistingFolder(parsed.outputFolder)
-        || (parsed.build && !platform::IsExistingFile(parsed.builderPath))) {
-        err << ForTerminal(u"Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.")
-            << "\n";
-        return kExitFailure;
-    }
-
     auto job = std::make_shared<BatchJob>(std::make_shared<PendingLog>());
     job->inputFolder = parsed.inputFolder;
     job->outputFolder = parsed.outputFolder;
     job->builderPath = parsed.builderPath;
     job->buildProjects = parsed.build;
+    if (std::u16string errorText; !CheckBatchPaths(*job, errorText)) {
+        err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
 
     BatchRunner runner(job);
     bool stopRequested = false;

@@ -101,10 +101,13 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
     EXPECT_EQ(Text(kOutputFolder), "/");
     Click(kBuildProjects);  // ticked without a builder
     Click(kStart);
+    ui.openAnswers = {Q(tools.path())};  // a folder is no builder
+    Click(kBrowseBuilder);
+    Click(kStart);
     const ShownMessage invalid{kApplicationName,
-                               "Invalid batch configuration.\n\nPlease verify all path names before continuing.",
+                               "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.",
                                MessageIcon::None};
-    EXPECT_EQ(ui.messages, std::vector<ShownMessage>(3, invalid));
+    EXPECT_EQ(ui.messages, std::vector<ShownMessage>(4, invalid));
     EXPECT_TRUE(ui.dialogsRun.empty());
     EXPECT_TRUE(ui.explored.empty());
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "batch/BatchJob.h"
+#include "batch/CheckBatchPaths.h"
 #include "ui/ControlId.h"
 #include "ui/Exchange.h"
 #include "ui/Interaction.h"
@@ -29,11 +30,6 @@ QLineEdit* PathBox(QWidget* parent, int id)
     auto* box = WithId(new QLineEdit(parent), id);
     box->setReadOnly(true);  // paths only ever come from the choosers
     return box;
-}
-
-bool Exists(const std::u16string& path)
-{
-    return !path.empty() && QFileInfo::exists(ToQString(path));
 }
 
 }  // namespace
@@ -140,17 +136,17 @@ void CBatchDlg::OnBrowseBuilder()
 void CBatchDlg::OnStart()
 {
     const bool build = buildProjects_->isChecked();
-    if (!Exchange(true) || !Exists(inputFolder_) || !Exists(outputFolder_) || (build && !Exists(builderPath_))) {
-        Interaction().ShowMessage(this, kApplicationName,
-                                  tr("Invalid batch configuration.\n\nPlease verify all path names before continuing."),
-                                  MessageIcon::None);
-        return;
-    }
+    const bool exchanged = Exchange(true);
     auto job = std::make_shared<BatchJob>(pendingLog_);
     job->inputFolder = inputFolder_;
     job->outputFolder = outputFolder_;
     job->builderPath = builderPath_;
     job->buildProjects = build;
+    std::u16string errorText = kMsgInvalidBatchConfiguration;
+    if (!exchanged || !CheckBatchPaths(*job, errorText)) {
+        Interaction().ShowMessage(this, kApplicationName, ToQString(errorText), MessageIcon::None);
+        return;
+    }
 
     // The outcome of every file is in the log; the result adds nothing.
     running_ = true;
