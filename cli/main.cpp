@@ -4,12 +4,12 @@
 #include <csignal>
 #include <iostream>
 #include <memory>
-#include <unistd.h>
 
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
+#include "platform/Terminal.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnInterrupt);
     kr::cli::CCommandLine commandLine(KR_VERSION);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
-    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, ::isatty(STDERR_FILENO) == 1));
+    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, kr::platform::StandardErrorIsTerminal()));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }

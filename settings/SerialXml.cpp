@@ -1,12 +1,8 @@
 #include "settings/SerialXml.h"
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -16,6 +12,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/NumberText.h"
+#include "platform/SmallFile.h"
 #include "platform/Utf.h"
 #include "settings/ValueText.h"
 #include "settings/XmlLibrary.h"
@@ -62,38 +59,6 @@ bool XmlCanCarry(std::u16string_view text)
         }
     }
     return true;
-}
-
-// The whole of a regular file of at most kMaxDocumentBytes, or nothing.
-// Opening without blocking keeps a named pipe from hanging the caller.
-std::optional<std::string> ReadSmallFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<std::string> result;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= kMaxDocumentBytes) {
-        std::string bytes;
-        char buffer[65536];
-        bool ok = true;
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxDocumentBytes) {
-                ok = false;
-                break;
-            }
-            if (n == 0)
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-        if (ok)
-            result = std::move(bytes);
-    }
-    ::close(fd);
-    return result;
 }
 
 struct XPathContextDeleter {
@@ -290,7 +255,7 @@ bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16st
 
 bool CSerialXml::Load(const std::u16string& path)
 {
-    const auto bytes = ReadSmallFile(platform::ToUtf8(path));
+    const auto bytes = platform::ReadSmallRegularFile(platform::ToUtf8(path), kMaxDocumentBytes);
     if (!bytes)
         return false;
     xml::DocPtr parsed = xml::ParseUntrusted(*bytes, false);

@@ -1,0 +1,16 @@
+#pragma once
+// Reading a small file whole, for documents that are parsed in memory.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace kr::platform {
+
+// The whole content of the regular file at path (UTF-8) when it holds at most
+// maxBytes; nothing when it cannot be opened or read, is not a regular file
+// or is larger. The file is opened without blocking, so a named pipe given as
+// path cannot hang the caller.
+std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes);
+
+}  // namespace kr::platform

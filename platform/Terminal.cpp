@@ -1,0 +1,12 @@
+#include "platform/Terminal.h"
+
+#include <unistd.h>
+
+namespace kr::platform {
+
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+}  // namespace kr::platform
