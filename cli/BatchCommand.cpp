@@ -4,7 +4,6 @@
 
 #include "batch/BatchRunner.h"
 #include "batch/CheckBatchPaths.h"
-#include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
@@ -50,15 +49,10 @@ CBatchCommand::CBatchCommand(std::function<bool()> interruptRequested, bool show
 
 int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << UsageLine(*this) << "\n" << Summary() << "\n";
-        return kExitSuccess;
-    }
     BatchArguments parsed;
-    if (!Parse(args, parsed)) {
-        err << UsageLine(*this) << "\n";
+    if (!Parse(args, parsed))
         return kExitUsage;
-    }
+
     auto job = std::make_shared<BatchJob>(std::make_shared<PendingLog>());
     job->inputFolder = parsed.inputFolder;
     job->outputFolder = parsed.outputFolder;

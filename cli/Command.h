@@ -27,7 +27,10 @@ public:
     // One line for the program's help.
     virtual std::string_view Summary() const = 0;
 
-    // args are the words after the command's name. Returns an ExitCode.
+    // args are the words after the command's name. Returns an ExitCode;
+    // kExitUsage without writing anything when the arguments are not
+    // understood (the command line then writes the usage line). "--help" as
+    // the only argument never reaches the command.
     virtual int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) = 0;
 };
 

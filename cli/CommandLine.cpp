@@ -4,11 +4,21 @@
 
 namespace kr::cli {
 
+namespace {
+
+// "usage: kr761x-gen NAME ARGUMENTS" for one command.
 std::string UsageLine(const CCommand& command)
 {
     return std::string("usage: ") + kProgramName + " " + std::string(command.Name()) + " " +
            std::string(command.Arguments());
 }
+
+bool IsHelp(const std::string& word)
+{
+    return word == "--help" || word == "-h";
+}
+
+}  // namespace
 
 CCommandLine::CCommandLine(std::string version) : version_(std::move(version)) {}
 
@@ -31,7 +41,7 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         return kExitUsage;
     }
     const std::string& first = args.front();
-    if (first == "--help" || first == "-h") {
+    if (IsHelp(first)) {
         WriteHelp(out);
         return kExitSuccess;
     }
@@ -48,7 +58,16 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         WriteUsage(err);
         return kExitUsage;
     }
-    return command->Run({args.begin() + 1, args.end()}, out, err);
+    // Every command's own help and usage line are written here, so each
+    // command only parses its arguments.
+    if (args.size() == 2 && IsHelp(args[1])) {
+        out << UsageLine(*command) << "\n" << command->Summary() << "\n";
+        return kExitSuccess;
+    }
+    const int status = command->Run({args.begin() + 1, args.end()}, out, err);
+    if (status == kExitUsage)
+        err << UsageLine(*command) << "\n";
+    return status;
 }
 
 void CCommandLine::WriteUsage(std::ostream& err) const

@@ -1,7 +1,7 @@
 #pragma once
 // The front end of kr761x-gen: the program options, the choice of the
-// subcommand and the usage texts. Commands are added at start-up; each one
-// does its own argument checking.
+// subcommand, and every help and usage text, the commands' own included.
+// Commands are added at start-up; each one checks its own arguments.
 
 #include <memory>
 #include <ostream>
@@ -31,8 +31,5 @@ private:
     std::string version_;
     std::vector<std::unique_ptr<CCommand>> commands_;
 };
-
-// "usage: kr761x-gen NAME ARGUMENTS" for one command.
-std::string UsageLine(const CCommand& command);
 
 }  // namespace kr::cli

@@ -1,6 +1,5 @@
 #include "cli/DescribeCommand.h"
 
-#include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "generator/ReportDescriptor.h"
 #include "platform/Utf.h"
@@ -10,14 +9,8 @@ namespace kr::cli {
 
 int CDescribeCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << UsageLine(*this) << "\n" << Summary() << "\n";
-        return kExitSuccess;
-    }
-    if (args.size() != 1 || args[0].empty()) {
-        err << UsageLine(*this) << "\n";
+    if (args.size() != 1 || args[0].empty())
         return kExitUsage;
-    }
 
     ConfigurationSettings settings;
     std::u16string errorText;

@@ -1,6 +1,5 @@
 #include "cli/GenerateCommand.h"
 
-#include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
 #include "model/ConfigurationSettings.h"
@@ -12,14 +11,8 @@ namespace kr::cli {
 
 int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << UsageLine(*this) << "\n" << Summary() << "\n";
-        return kExitSuccess;
-    }
-    if (args.size() != 2 || args[0].empty() || args[1].empty()) {
-        err << UsageLine(*this) << "\n";
+    if (args.size() != 2 || args[0].empty() || args[1].empty())
         return kExitUsage;
-    }
 
     const std::u16string saveFile = platform::FromUtf8(args[0]);
     const std::u16string folder = AsFolder(platform::FromUtf8(args[1]));
