@@ -52,7 +52,8 @@ bool ReadFixedPlacements(std::u16string_view source, const std::map<std::u16stri
         const bool wordEnd = at + kAt.size() >= text.size() || !IsIdentifierChar(text[at + kAt.size()]);
         const std::size_t open = text.find(u'(', at);
         const std::size_t close = text.find(u')', at);
-        if (!wordStart || !wordEnd || open == std::u16string::npos || close == std::u16string::npos || close < open)
+        if (!wordStart || !wordEnd || open == std::u16string::npos || close == std::u16string::npos || close < open ||
+            text.find_first_not_of(u" \t", at + kAt.size()) != open)
             continue;
         // The declaration runs to its ';'; it is a placement of data only
         // when it has an initializer.

@@ -26,7 +26,9 @@ TEST(FixedPlacements, ArraysStructuresAndBytesWithInitializersOnly)
         u"__code __at (0x2683) U8 Dev[] =\r\n{\r\n   0x12, ID, /* a, b */ ' ', ',',\r\n};\r\n"
         u"__code __at (0xF9EE) Caps_t Caps = { ID, 5 };\r\n"
         u"__code __at ( BASE ) U8 Lock = 0xFF;\r\n"
-        u"U8 __at_not_a_placement = 3;\r\n";
+        u"U8 __at_not_a_placement = 3;\r\n"
+        u"#define AT(a) __at a\r\n"
+        u"U8 x = 4;\r\n";
     const std::map<std::u16string, long> defines = {{u"ID", 0x81}, {u"BASE", 0xF9FF}};
     std::vector<FixedPlacement> placements;
     std::u16string error = u"stale";

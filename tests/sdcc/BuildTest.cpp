@@ -131,6 +131,17 @@ TEST(Makefile, MakeBuildsTheSameImageAndCleanRemovesWhatItMade)
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, generated);
+
+    // A KR7610 project's Makefile refuses, as the build does.
+    test::TempDir kr7610;
+    ConfigurationSettings settings;
+    settings.device.deviceSel = 0;
+    test::GenerateSdccProject(settings, kr7610);
+    make = test::RunProgram({"make", "-C", kr7610.path().string()});
+    EXPECT_NE(make.exitCode, 0);
+    EXPECT_NE(make.err.find("KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known."),
+              std::string::npos) << make.err;
+    EXPECT_FALSE(fs::exists(kr7610 / "KR761x_Image.ihx"));
 }
 
 }  // namespace
