@@ -76,6 +76,33 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
     return true;
 }
 
+// Whether the project is one this build can make: an SDCC workspace and a
+// main program that is not for the KR7610. False with the reason.
+bool CheckBuildable(const std::string& workspace, const std::u16string& workspaceName, const fs::path& folder,
+                    std::u16string& errorText)
+{
+    const std::string compiler = Lower(WorkspaceSetting(workspace, "Compiler").value_or(""));
+    if (compiler.find("sdcc") == std::string::npos) {
+        const char16_t* toolchain = compiler.find("keil") != std::string::npos   ? u"a Keil workspace"
+                                    : compiler.find("ride") != std::string::npos ? u"a Raisonance workspace"
+                                                                                 : u"not an SDCC workspace";
+        errorText = workspaceName + u" is " + toolchain + u": only SDCC projects can be built on Linux.";
+        return false;
+    }
+    const fs::path mainProgram = folder / kMainProgram;
+    const std::string mainText = ReadFile(mainProgram);
+    if (mainText.empty()) {
+        errorText = u"The main program " + Shown(mainProgram) + u" is missing or empty.";
+        return false;
+    }
+    if (mainText.find("// Target: KR7610\r") != std::string::npos ||
+        mainText.find("// Target: KR7610\n") != std::string::npos) {
+        errorText = u"KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.";
+        return false;
+    }
+    return true;
+}
+
 // Runs one tool in folder, adding the command and its output to the log.
 bool Run(const std::vector<std::string>& command, const fs::path& folder, std::string& log, std::string* output = nullptr)
 {
@@ -148,26 +175,8 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
     const std::u16string workspaceName = Shown(workspacePath.filename());
 
     const std::string workspace = ReadFile(workspacePath);
-    const std::string compiler = Lower(WorkspaceSetting(workspace, "Compiler").value_or(""));
-    if (compiler.find("sdcc") == std::string::npos) {
-        const char16_t* toolchain = compiler.find("keil") != std::string::npos   ? u"a Keil workspace"
-                                    : compiler.find("ride") != std::string::npos ? u"a Raisonance workspace"
-                                                                                 : u"not an SDCC workspace";
-        result.errorText = workspaceName + u" is " + toolchain + u": only SDCC projects can be built on Linux.";
+    if (!CheckBuildable(workspace, workspaceName, folder, result.errorText))
         return false;
-    }
-
-    const fs::path mainProgram = folder / kMainProgram;
-    const std::string mainText = ReadFile(mainProgram);
-    if (mainText.empty()) {
-        result.errorText = u"The main program " + Shown(mainProgram) + u" is missing or empty.";
-        return false;
-    }
-    if (mainText.find("// Target: KR7610\r") != std::string::npos ||
-        mainText.find("// Target: KR7610\n") != std::string::npos) {
-        result.errorText = u"KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.";
-        return false;
-    }
 
     const std::optional<std::string> sdcc = platform::FindOnPath("sdcc");
     if (!sdcc) {
@@ -175,7 +184,10 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
         return false;
     }
 
-    const std::string output = WorkspaceSetting(workspace, "OutputFile").value_or("KR761x_Image");
+    // The image's name, kept inside the project folder.
+    std::string output = WorkspaceSetting(workspace, "OutputFile").value_or("");
+    if (output.empty() || output.find('/') != std::string::npos || output.starts_with("."))
+        output = "KR761x_Image";
     const fs::path image = folder / (output + ".ihx");
     std::error_code error;
     fs::remove(image, error);
@@ -239,7 +251,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
     if (!problems.empty()) {
         result.errorText = u"The image breaks the chip's memory map:";
         for (const std::u16string& problem : problems)
-            result.errorText += u"\n" + problem;
+            result.errorText += u"\r\n" + problem;
         return false;
     }
 
