@@ -24,9 +24,13 @@ inline void GenerateSdccProject(ConfigurationSettings settings, const TempDir& d
     ASSERT_TRUE(GenerateProject(settings, error)) << platform::ToUtf8(error);
 }
 
-// Address -> byte of every data record of an Intel HEX image.
-inline std::map<unsigned, unsigned> HexBytes(const std::string& text)
+// Address -> byte of every data record of an Intel HEX image; writes, when
+// given, counts every byte written, so it exceeds the map's size when an
+// address is written twice.
+inline std::map<unsigned, unsigned> HexBytes(const std::string& text, std::size_t* writes = nullptr)
 {
+    if (writes)
+        *writes = 0;
     std::map<unsigned, unsigned> image;
     std::istringstream in(text);
     std::string record;
@@ -37,6 +41,8 @@ inline std::map<unsigned, unsigned> HexBytes(const std::string& text)
         const unsigned address = std::stoul(record.substr(3, 4), nullptr, 16);
         for (unsigned i = 0; i < count; ++i)
             image[address + i] = std::stoul(record.substr(9 + 2 * i, 2), nullptr, 16);
+        if (writes)
+            *writes += count;
     }
     return image;
 }
