@@ -67,7 +67,7 @@ TEST(SubstitutionValues, DefaultConfiguration)
 TEST(SubstitutionValues, EveryKeyIsDefinedWhateverTheFunctionsAndBus)
 {
     const auto expected = KeyNames(Build({}));
-    EXPECT_EQ(expected.size(), 89u);
+    EXPECT_EQ(expected.size(), 90u);
     ConfigurationSettings s = EverythingOn();
     s.mouse.bMouse = 0;
     s.communication.protocol = 2;
