@@ -1,9 +1,9 @@
 // Built KR7611 images run in the 8051 simulator s51 from the application
 // start, with every system routine's entry answered by a RET: the start-up
-// must leave the system firmware's internal RAM and the GPIO_HI port alone,
-// clear and initialise the user's own variables, and main must call the
-// system routines of its configuration in order with the configured
-// parameter bytes.
+// must leave the system firmware's internal RAM, the GPIO_HI port and the
+// interrupt enables as it found them, clear and initialise the user's own
+// variables, and main must call the system routines of its configuration in
+// order with the configured parameter bytes.
 
 #include <gtest/gtest.h>
 
@@ -61,9 +61,9 @@ std::string Script(const fs::path& image)
     for (unsigned a = 0; a < 0x4A; ++a)
         if (SystemOwned(a))
             s << "set mem iram 0x" << a << " 0x" << Preset(a) << "\n";
-    s << "pc 0x2600\n";
+    s << "set mem sfr 0xa8 0x80\npc 0x2600\n";   // interrupts enabled, no source
     for (int stop = 0; stop < 4; ++stop)
-        s << "run\ndump iram 0x00 0xff\ndump xram 0x0000 0x03ff\ndump sfr 0xa0 0xa0\n";
+        s << "run\ndump iram 0x00 0xff\ndump xram 0x0000 0x03ff\ndump sfr 0xa0 0xa0\ndump sfr 0xa8 0xa8\n";
     s << "quit\n";
     return s.str();
 }
@@ -208,6 +208,7 @@ TEST_P(Simulator, StartUpKeepsTheSystemsRamAndMainMakesTheConfiguredCalls)
     for (unsigned a = 0x28; a < 0x30; ++a)
         EXPECT_EQ(at.iram.at(a), 0u) << "bit byte 0x" << std::hex << a;
     EXPECT_EQ(at.sfr.at(0xA0), 0xFFu) << "GPIO_HI written";
+    EXPECT_EQ(at.sfr.at(0xA8), 0x80u) << "interrupt enable not restored";
     const std::string map = test::ReadBytes(dir / "KR761x_Image.map");
     const unsigned data = MapAddress(map, "_Extra_Data"), indirect = MapAddress(map, "_Extra_Indirect");
     EXPECT_GE(data, 0x4Au);
