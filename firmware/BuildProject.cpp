@@ -14,7 +14,7 @@
 #include "firmware/MemoryMap.h"
 #include "firmware/SizeSummary.h"
 #include "firmware/Workspace.h"
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 #include "platform/CommandRun.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 
 namespace kr::firmware {
 namespace {

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "firmware/BuildProject.h"
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "firmware/BuildProject.h"
-#include "generator/CSourceReader.h"
+#include "hid/CSourceReader.h"
 #include "generator/SubstitutionValues.h"
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
