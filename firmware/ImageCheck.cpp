@@ -1,8 +1,8 @@
 #include "firmware/ImageCheck.h"
 
-#include <cstdio>
 #include <set>
 
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 
 namespace kr::firmware {
@@ -18,9 +18,7 @@ bool IsJump(std::uint8_t opcode)
 
 std::u16string Address(std::uint32_t address)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, address > 0xFFFF ? "0x%06X" : "0x%04X", static_cast<unsigned>(address));
-    return platform::FromUtf8(text);
+    return platform::FormatHexLiteral(address, address > 0xFFFF ? 6 : 4);
 }
 
 std::u16string AddressRuns(const std::vector<std::uint32_t>& addresses)

@@ -2,9 +2,12 @@
 
 #include <set>
 
-#include "generator/ValueFormatters.h"
+#include "platform/NumberText.h"
 
 namespace kr::firmware {
+
+using platform::FormatDecimal;
+
 namespace {
 
 int HexDigit(char c)
@@ -59,7 +62,7 @@ bool ReadIntelHex(std::string_view text, HexImage& image, std::u16string& errorT
         if (line.empty())
             continue;
 
-        const std::u16string where = u"line " + FormatDecimal(static_cast<std::int64_t>(lineNumber));
+        const std::u16string where = u"line " + FormatDecimal(lineNumber);
         if (line[0] != ':' || !RecordBytes(line.substr(1), record) || record.size() < 5 ||
             record.size() != 5u + record[0]) {
             errorText = u"Not an Intel HEX record: " + where;

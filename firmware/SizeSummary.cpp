@@ -5,9 +5,12 @@
 #include <string>
 
 #include "firmware/ImageCheck.h"
-#include "generator/ValueFormatters.h"
+#include "platform/NumberText.h"
 
 namespace kr::firmware {
+
+using platform::FormatDecimal;
+
 namespace {
 
 std::optional<long> Match(std::string_view text, const std::regex& pattern, int group)
