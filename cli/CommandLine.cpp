@@ -96,4 +96,25 @@ void CCommandLine::WriteHelp(std::ostream& out) const
         << "standard error; 2 when the command line was not understood.\n";
 }
 
+int RunSingleCommand(const SingleCommandProgram& program, CCommand& command, const std::vector<std::string>& args,
+                     std::ostream& out, std::ostream& err)
+{
+    const std::string usage = "usage: " + std::string(program.name) + " " + std::string(program.arguments) + "\n";
+    if (args.size() == 1 && IsHelp(args[0])) {
+        out << usage << program.help;
+        return kExitSuccess;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << program.name << " " << program.version << "\n";
+        return kExitSuccess;
+    }
+    const bool unknownOption = std::any_of(args.begin(), args.end(), [](const std::string& word) {
+        return word.starts_with("-");
+    });
+    const int status = unknownOption ? kExitUsage : command.Run(args, out, err);
+    if (status == kExitUsage)
+        err << usage;
+    return status;
+}
+
 }  // namespace kr::cli

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Command.h"
@@ -31,5 +32,22 @@ private:
     std::string version_;
     std::vector<std::unique_ptr<CCommand>> commands_;
 };
+
+// A program that is one command of its own (kr761x-build): its name, the
+// arguments its usage line shows, the text its help adds below that line, and
+// its version.
+struct SingleCommandProgram {
+    std::string_view name;
+    std::string_view arguments;
+    std::string_view help;
+    std::string_view version;
+};
+
+// Runs such a program on args (the words after its name): "--help" and
+// "--version" alone are answered here, a word starting with '-' is an unknown
+// option, and the usage line is written whenever the command line is not
+// understood. Returns an ExitCode.
+int RunSingleCommand(const SingleCommandProgram& program, CCommand& command, const std::vector<std::string>& args,
+                     std::ostream& out, std::ostream& err);
 
 }  // namespace kr::cli
