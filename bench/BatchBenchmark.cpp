@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < n; ++i) {
         std::u16string error;
         const auto file = in / ("panel_" + std::to_string(i) + ".kcw");
-        if (!kr::SaveSettings(file.u16string(), error, Varied(i))) {
+        if (!kr::SaveSettings(file.u16string(), Varied(i), error)) {
             std::fprintf(stderr, "%s\n", kr::platform::ToUtf8(error).c_str());
             return 1;
         }

@@ -98,7 +98,7 @@ std::u16string LoadFailure(const std::u16string& path, const char16_t* reason)
 
 }  // namespace
 
-bool SaveSettings(const std::u16string& path, std::u16string& errorText, const ConfigurationSettings& settings)
+bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText)
 {
     errorText.clear();
     if (WriteSettings(path, settings))

@@ -13,7 +13,7 @@ namespace kr {
 // Writes every field to path, indented, replacing any file there only once
 // the new one is complete. False with "Failed to save settings to:\n<path>"
 // when the stylesheet resource is missing or the file cannot be written.
-bool SaveSettings(const std::u16string& path, std::u16string& errorText, const ConfigurationSettings& settings);
+bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText);
 
 // Fills settings from the file at path. Refuses, with the record untouched,
 // a file that cannot be parsed and one whose SAVE_FILE_VERSION is absent or

@@ -342,7 +342,7 @@ void CKR761x_ConfigWizardDlg::OnFileSaveAs()
 void CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
 {
     std::u16string error;
-    if (!SaveSettings(ToU16(path), error, CollectSettings()))
+    if (!SaveSettings(ToU16(path), CollectSettings(), error))
         ShowError(tr("File Save Error"), ToQString(error));
 }
 

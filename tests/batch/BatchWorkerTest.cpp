@@ -24,7 +24,7 @@ protected:
     void Save(const std::string& name, ConfigurationSettings settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(in.folder() + std::u16string(name.begin(), name.end()), error, settings));
+        ASSERT_TRUE(SaveSettings(in.folder() + std::u16string(name.begin(), name.end()), settings, error));
     }
 
     ConfigurationSettings WithToolchain(int toolchain)

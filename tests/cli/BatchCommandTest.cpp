@@ -41,7 +41,7 @@ protected:
         ConfigurationSettings settings;
         settings.project.toolchain = toolchain;
         std::u16string error;
-        ASSERT_TRUE(SaveSettings((in / name).u16string(), error, settings));
+        ASSERT_TRUE(SaveSettings((in / name).u16string(), settings, error));
     }
 
     std::string Builder(const std::string& body)

@@ -40,7 +40,7 @@ protected:
     void Save(const ConfigurationSettings& settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
     }
 
     // What the wizard's view shows for the same settings.

@@ -46,7 +46,7 @@ protected:
     void Save(const ConfigurationSettings& settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
     }
 };
 

@@ -20,7 +20,7 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     ConfigurationSettings settings;
     settings.project.toolchain = 1;
     std::u16string error;
-    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
 
     test::ProgramResult result = test::RunProgram({KR_GEN_PROGRAM, "generate", saveFile, outDir});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -39,7 +39,7 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.err, "");
     settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 101;
-    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), error, settings));
+    ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
     result = test::RunProgram({KR_GEN_PROGRAM, "describe", saveFile});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.out.find("Usage (X Tilt)"), std::string::npos);

@@ -18,7 +18,7 @@ std::string ValidFile()
 {
     test::TempDir dir;
     std::u16string error;
-    EXPECT_TRUE(SaveSettings((dir / "v.kcw").u16string(), error, ConfigurationSettings{}));
+    EXPECT_TRUE(SaveSettings((dir / "v.kcw").u16string(), ConfigurationSettings{}, error));
     return test::ReadBytes(dir / "v.kcw");
 }
 

@@ -25,7 +25,7 @@ std::string SavedText(const ConfigurationSettings& settings)
 {
     test::TempDir dir;
     std::u16string error;
-    EXPECT_TRUE(SaveSettings((dir / "s.kcw").u16string(), error, settings));
+    EXPECT_TRUE(SaveSettings((dir / "s.kcw").u16string(), settings, error));
     return test::ReadBytes(dir / "s.kcw");
 }
 
@@ -83,7 +83,7 @@ TEST(SaveFile, RecordsLoadBackEqualInEveryField)
     for (int i = 0; i < 50; ++i) {
         const ConfigurationSettings saved = RandomRecord(random);
         std::u16string error = u"stale";
-        ASSERT_TRUE(SaveSettings(path, error, saved));
+        ASSERT_TRUE(SaveSettings(path, saved, error));
         EXPECT_EQ(error, u"");
 
         ConfigurationSettings loaded;
@@ -364,7 +364,7 @@ TEST(SaveFile, AFailedSaveLeavesTheOldFileAsItWas)
 
     for (const auto& target : {readOnly, dir / "missing" / "new.kcw", folder}) {
         std::u16string error;
-        EXPECT_FALSE(SaveSettings(target.u16string(), error, changed));
+        EXPECT_FALSE(SaveSettings(target.u16string(), changed, error));
         EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
     }
     EXPECT_EQ(test::ReadBytes(readOnly), old);
@@ -382,7 +382,7 @@ TEST(SaveFile, ATextXmlCannotCarryFailsTheSaveInsteadOfWritingAnUnloadableFile)
     ConfigurationSettings settings;
     settings.device.product = u"bell\u0007";
     std::u16string error;
-    EXPECT_FALSE(SaveSettings(target.u16string(), error, settings));
+    EXPECT_FALSE(SaveSettings(target.u16string(), settings, error));
     EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
     EXPECT_EQ(test::ReadBytes(target), old);
 }
@@ -396,7 +396,7 @@ TEST(SaveFile, AnInterruptedSaveLeavesACompleteFile)
     ConfigurationSettings second;
     second.device.manufacturer = std::u16string(20000, u'x');
     std::u16string error;
-    ASSERT_TRUE(SaveSettings(path, error, first));
+    ASSERT_TRUE(SaveSettings(path, first, error));
 
     std::mt19937 random(42);
     for (int round = 0; round < 10; ++round) {
@@ -405,7 +405,7 @@ TEST(SaveFile, AnInterruptedSaveLeavesACompleteFile)
         if (child == 0) {
             for (int i = 0;; ++i) {
                 std::u16string childError;
-                SaveSettings(path, childError, i % 2 ? first : second);
+                SaveSettings(path, i % 2 ? first : second, childError);
             }
         }
         ::usleep(static_cast<useconds_t>(random() % 20000));
@@ -425,7 +425,7 @@ TEST(SaveFile, LoadsRunOnSeveralThreadsAtOnce)
     const ConfigurationSettings saved = RandomRecord(random);
     const std::u16string path = (dir / "t.kcw").u16string();
     std::u16string error;
-    ASSERT_TRUE(SaveSettings(path, error, saved));
+    ASSERT_TRUE(SaveSettings(path, saved, error));
 
     std::atomic<int> good{0};
     std::vector<std::thread> threads;

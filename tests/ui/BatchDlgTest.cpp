@@ -63,7 +63,7 @@ protected:
     {
         for (const char* name : {"a.kcw", "b.kcw"}) {
             std::u16string error;
-            ASSERT_TRUE(SaveSettings((in / name).u16string(), error, {}));
+            ASSERT_TRUE(SaveSettings((in / name).u16string(), {}, error));
         }
         ui.folderAnswers = {{kFolderOk, Q(in.path())}, {kFolderOk, Q(out.path())}};
         Click(kBrowseInput);

@@ -83,7 +83,7 @@ protected:
     static void Save(const std::filesystem::path& file, const ConfigurationSettings& s)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(file.u16string(), error, s)) << platform_error(error);
+        ASSERT_TRUE(SaveSettings(file.u16string(), s, error)) << platform_error(error);
     }
 
     static std::string platform_error(const std::u16string& e) { return ToQString(e).toStdString(); }

@@ -105,7 +105,7 @@ protected:
     void Load(const ConfigurationSettings& settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings((dir / "loaded.kcw").u16string(), error, settings));
+        ASSERT_TRUE(SaveSettings((dir / "loaded.kcw").u16string(), settings, error));
         window->OpenSaveFile(QString::fromStdString((dir / "loaded.kcw").string()));
     }
 

@@ -37,7 +37,7 @@ protected:
     {
         const auto file = dir / "form.kcw";
         std::u16string error;
-        EXPECT_TRUE(SaveSettings(file.u16string(), error, settings));
+        EXPECT_TRUE(SaveSettings(file.u16string(), settings, error));
         window.OpenSaveFile(QString::fromStdString(file.string()));
 
         Shown shown;
