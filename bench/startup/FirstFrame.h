@@ -4,6 +4,7 @@
 // written to a PNG file.
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QEvent>
@@ -18,9 +19,10 @@ class CFirstFrame : public QObject {
 public:
     CFirstFrame() { qApp->installEventFilter(this); }
 
-    // Waits for the first paint, then writes what the screen holds of window
-    // to png. Returns the program's exit status.
-    int Save(QWidget& window, const QString& png)
+    // Waits for the first paint, writes what the screen holds of window to
+    // png and ends the program there: what is timed is the way to the first
+    // frame, not the tearing down of the window.
+    [[noreturn]] void SaveAndExit(QWidget& window, const QString& png)
     {
         // The paint is flushed to the screen before the event that caused
         // it returns to the loop.
@@ -30,9 +32,9 @@ public:
         const QPixmap frame = window.screen()->grabWindow(window.winId());
         if (frame.isNull() || !frame.save(png)) {
             std::fprintf(stderr, "cannot write the first frame to %s\n", qPrintable(png));
-            return 1;
+            std::_Exit(1);
         }
-        return 0;
+        std::_Exit(0);
     }
 
 protected:

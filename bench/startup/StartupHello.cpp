@@ -26,5 +26,5 @@ int main(int argc, char** argv)
         window.resize(args[3].toInt(), args[4].toInt());
     kr::bench::CFirstFrame frame;
     window.show();
-    return frame.Save(window, args[2]);
+    frame.SaveAndExit(window, args[2]);
 }

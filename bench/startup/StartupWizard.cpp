@@ -21,5 +21,5 @@ int main(int argc, char** argv)
     int wizardArgc = 2;
     kr::CKR761x_ConfigWizardApp app(wizardArgc, wizardArgs);
     kr::bench::CFirstFrame frame;
-    return frame.Save(app.Start(), png);
+    frame.SaveAndExit(app.Start(), png);
 }
