@@ -3,7 +3,8 @@
 # Commands and their arguments are read from `kr761x-gen --help', so a new
 # command completes without a change here. What an argument takes follows
 # from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
-# DIR, or PROJECT, a folder, BUILDER a program.
+# DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
+# program.
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -19,7 +20,8 @@ _kr761x_gen_argument()
 {
     case $1 in
         SAVEFILE*) _filedir kcw ;;
-        *DIR | PROJECT*) _filedir -d ;;
+        *DIR) _filedir -d ;;
+        PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _filedir ;;
         *) _filedir ;;
     esac

@@ -2,6 +2,8 @@
 # Tab completion of kr761x-gen as bash-completion runs it, in a folder with a
 # save file, another file and a sub-folder. Each row: the command line up to
 # the cursor, then the expected completions (sorted, space-separated).
+# The commands come from the program's help; the last rows name commands
+# that exist only once they have landed.
 #   completion.sh COMPLETION_SCRIPT PROGRAM
 set -uo pipefail
 script=$(realpath "$1")
@@ -15,7 +17,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/bin" "$scratch/work/sub"
 ln -s "$(realpath "$program")" "$scratch/bin/kr761x-gen"
-touch "$scratch/work/panel.kcw" "$scratch/work/notes.txt" "$scratch/work/build.sh"
+touch "$scratch/work/panel.kcw" "$scratch/work/notes.txt" "$scratch/work/build.sh" "$scratch/work/KR761x_SDCC.wsp"
 
 complete_line() {
   # shellcheck disable=SC1090,SC1091
@@ -28,7 +30,7 @@ complete_line() {
     [[ $COMP_LINE == *" " ]] && COMP_WORDS+=("")
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     _kr761x_gen kr761x-gen "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}"
-    printf "%s\n" "${COMPREPLY[@]}" | sort | paste -sd " "' _ "$script" "$1"
+    printf "%s\n" "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd " "' _ "$script" "$1"
 }
 
 failures=0
@@ -41,7 +43,8 @@ check() {
   fi
 }
 
-check "kr761x-gen "                    "--help --version batch describe generate"
+commands=$("$program" --help | awk '/^Commands:/ {r = 1; next} /^$/ {r = 0} r {print $1}' | LC_ALL=C sort | paste -sd " ")
+check "kr761x-gen "                    "--help --version $commands"
 check "kr761x-gen ge"                  "generate"
 check "kr761x-gen --v"                 "--version"
 check "kr761x-gen generate "           "panel.kcw sub"
@@ -49,8 +52,9 @@ check "kr761x-gen generate panel.kcw " "sub"
 check "kr761x-gen generate a b "       ""
 check "kr761x-gen describe p"          "panel.kcw"
 check "kr761x-gen batch "              "sub"
-check "kr761x-gen batch --build "      "build.sh notes.txt panel.kcw sub"
+check "kr761x-gen batch --build "      "KR761x_SDCC.wsp build.sh notes.txt panel.kcw sub"
 check "kr761x-gen batch in --build b.sh " "sub"
 check "kr761x-gen batch in --"         "--build --help"
 check "kr761x-gen nosuch "             ""
+check "kr761x-gen build "              "KR761x_SDCC.wsp sub"
 exit $((failures > 0))

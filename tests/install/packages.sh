@@ -35,6 +35,7 @@ root=$scratch/root
 dpkg -x "$cli" "$root" && dpkg -x "$gui" "$root" || fail "dpkg -x failed"
 for file in usr/bin/kr761x-gen usr/share/man/man1/kr761x-gen.1 \
             usr/share/bash-completion/completions/kr761x-gen \
+            usr/bin/kr761x-build usr/share/man/man1/kr761x-build.1 \
             usr/bin/kr761x-wizard usr/share/man/man1/kr761x-wizard.1 \
             usr/share/applications/kr761x-wizard.desktop usr/share/metainfo/kr761x-wizard.metainfo.xml \
             usr/share/icons/hicolor/scalable/apps/kr761x-wizard.svg usr/share/mime/packages/kr761x-wizard.xml; do
