@@ -18,12 +18,6 @@ void ProcessControl::Terminate()
         ::kill(-group_, SIGKILL);
 }
 
-bool ProcessControl::TerminateRequested() const
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    return terminate_;
-}
-
 ProcessResult RunAndWait(const std::string& program, const std::string& argument, ProcessControl* control)
 {
     ProcessResult result;

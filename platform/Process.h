@@ -23,7 +23,6 @@ struct ProcessResult {
 class ProcessControl {
 public:
     void Terminate();
-    bool TerminateRequested() const;
 
 private:
     friend ProcessResult RunAndWait(const std::string&, const std::string&, ProcessControl*);

@@ -45,7 +45,7 @@ class CSerialXml {
 public:
     // An empty document. Throws XmlLibraryError when none can be created.
     CSerialXml();
-    virtual ~CSerialXml();
+    ~CSerialXml();
     CSerialXml(const CSerialXml&) = delete;
     CSerialXml& operator=(const CSerialXml&) = delete;
 
