@@ -7,6 +7,7 @@
 
 #include "cli/BuildCommand.h"
 #include "cli/CommandLine.h"
+#include "platform/Version.h"
 
 int main(int argc, char** argv)
 {
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
                 "image and checks it, as 'kr761x-gen build' does. Exit status: 0 when the image\n"
                 "was built and holds; 1 when the build failed, with the reason on standard error;\n"
                 "2 when the command line was not understood.\n",
-        .version = KR_VERSION,
+        .version = kr::platform::kProgramVersion,
     };
     kr::cli::CBuildCommand command;
     return kr::cli::RunSingleCommand(program, command, {argv + 1, argv + argc}, std::cout, std::cerr);

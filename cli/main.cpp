@@ -11,6 +11,7 @@
 #include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
 #include "platform/Terminal.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void OnInterrupt(int)
 int main(int argc, char** argv)
 {
     std::signal(SIGINT, OnInterrupt);
-    kr::cli::CCommandLine commandLine(KR_VERSION);
+    kr::cli::CCommandLine commandLine(kr::platform::kProgramVersion);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, kr::platform::StandardErrorIsTerminal()));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "platform/Version.h"
 #include "ui/QtInteraction.h"
 
 namespace kr {
@@ -15,7 +16,7 @@ namespace kr {
 class CKR761x_ConfigWizardDlg;
 
 inline const QString kProgramName = QStringLiteral("kr761x-wizard");
-inline const QString kProgramVersion = QStringLiteral("1.10");
+inline const QString kProgramVersion = QString::fromLatin1(platform::kProgramVersion);
 
 // The program's options: --help, --version and the optional save file.
 void SetUpCommandLine(QCommandLineParser& parser);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/Version.h"
 #include "ui/AppArt.h"
 
 namespace kr {
@@ -18,7 +19,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setAlignment(Qt::AlignTop);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(new QLabel(tr("KR761x Configuration Wizard Version 1.10"), this));
+    text->addWidget(new QLabel(tr("KR761x Configuration Wizard Version %1").arg(QString::fromLatin1(platform::kProgramVersion)), this));
     text->addWidget(new QLabel(tr("Generates 8051 firmware projects for KR7610 and KR7611 USB touch controllers."), this));
     text->addWidget(new QLabel(tr("Keil, Raisonance and SDCC projects from one saved configuration."), this));
 
