@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
   sdcc
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()
