@@ -29,19 +29,25 @@ namespace kr::fuzz {
 // A fresh folder for this process, removed when it exits normally.
 inline const std::filesystem::path& WorkFolder()
 {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kr761x-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::abort();
+    struct Folder {
+        Folder()
+        {
+            std::string pattern = (std::filesystem::temp_directory_path() / "kr761x-fuzz-XXXXXX").string();
+            if (!::mkdtemp(pattern.data())) {
+                std::perror("mkdtemp");
+                std::abort();
+            }
+            path = pattern;
         }
-        std::atexit([] {
+        ~Folder()
+        {
             std::error_code ignored;
-            std::filesystem::remove_all(WorkFolder(), ignored);
-        });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
+            std::filesystem::remove_all(path, ignored);
+        }
+        std::filesystem::path path;
+    };
+    static const Folder folder;
+    return folder.path;
 }
 
 inline std::string ReadFile(const std::filesystem::path& path)
