@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "generator/HidDecoder.h"
+#include "hid/HidDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "generator/CodeGenerator.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
+#include "templating/CodeGenerator.h"
 
 namespace {
 
