@@ -9,6 +9,10 @@ PACKAGES=(
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
   sdcc sdcc-ucsim make
+  # Debian packages, manual pages, completion and desktop metadata, and
+  # the tests that check them
+  dpkg-dev desktop-file-utils appstream groff-base bash-completion
+  # fuzzing: the compiler, libFuzzer and sanitizer runtimes, the symbolizer
   clang libclang-rt-14-dev llvm
 )
 
