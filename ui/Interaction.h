@@ -17,6 +17,9 @@ inline const QString kApplicationName = QStringLiteral("KR761x_ConfigWizard");
 
 enum class MessageIcon { Warning, None };
 
+// The answers to "save the changes first?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 // What a folder chooser returns.
 enum FolderChoice : int { kFolderNoPath = -1, kFolderOk = 1, kFolderCancel = 2 };
 
@@ -32,6 +35,10 @@ public:
 
     // A modal box with an OK button. Line ends in text are shown as breaks.
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) = 0;
+
+    // Asks whether to save unsaved changes before they would be lost: Save
+    // (the default), Discard, or Cancel (also Escape and the close box).
+    virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& title, const QString& text) = 0;
 
     // Open dialog for an existing file. True with path set when confirmed.
     virtual bool GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path) = 0;
