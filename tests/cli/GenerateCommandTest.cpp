@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "generator/UserCodeRegions.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -87,6 +88,42 @@ TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Keil.wsp")
                   .find("WorkSpaceName=" + outDir + "/KR761x_Keil.wsp\r\n"),
               std::string::npos);
+}
+
+TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    Save(settings);
+    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
+
+    // Every byte value in the main loop, and a region of the user's own.
+    const fs::path main = fs::path(outDir) / "KR761x_Main.c";
+    std::string user = "   poll();\r\n";
+    for (int b = 0; b < 256; ++b)
+        user += static_cast<char>(b);
+    user += "\r\n";
+    std::string edited = test::ReadBytes(main);
+    const auto loop = FindUserCodeRegions(edited).value().at(8);
+    ASSERT_EQ(loop.name, "main loop");
+    edited.replace(loop.textBegin, loop.textEnd - loop.textBegin, user);
+    edited += "//! BEGIN user code: extra\r\n//! END user code: extra\r\n";
+    test::WriteBytes(main, edited);
+
+    settings.device.vid = 0xBEEF;
+    settings.communication.protocol = 2;
+    Save(settings);
+    const Outcome result = RunCli({"generate", saveFile, outDir});
+
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "The previous KR761x_Main.c is kept as " + main.string()
+                              + ".previous: the new file has no user code region \"extra\".\n");
+    EXPECT_EQ(test::ReadBytes(main.string() + ".previous"), edited);
+    const std::string regenerated = test::ReadBytes(main);
+    const auto carried = FindUserCodeRegions(regenerated).value().at(8);
+    EXPECT_EQ(regenerated.substr(carried.textBegin, carried.textEnd - carried.textBegin), user);
+    EXPECT_NE(regenerated.find("UART_BAUD"), std::string::npos);
 }
 
 TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
