@@ -1,9 +1,9 @@
 #pragma once
 // The one door through which the wizard asks the user something modally:
-// message boxes, the open and save file dialogs, the folder chooser, showing
-// a folder in the file manager, and running a dialog of its own. The
-// application installs the real one; tests install a scripted one, so no test
-// ever waits on a real modal dialog.
+// message boxes, the question whether to save changes, the open and save
+// file dialogs, the folder chooser, showing a folder in the file manager, and
+// running a dialog of its own. The application installs the real one; tests
+// install a scripted one, so no test ever waits on a real modal dialog.
 
 #include <QString>
 

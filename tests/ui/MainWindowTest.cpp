@@ -352,6 +352,7 @@ TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
     Trigger(kGenerate);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(PathBox(), Q(dir / "bare") + "/");
+    EXPECT_EQ(Title(), kBaseTitle + " - bare.kcw");  // the same folder: no unsaved change
     EXPECT_TRUE(std::filesystem::exists(dir / "bare" / "KR761x_Main.c"));
     EXPECT_FALSE(std::filesystem::exists(dir / "bareKR761x_Main.c"));
 }
