@@ -59,11 +59,14 @@ bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, Gene
     const Existing found = ReadExisting(target, existing);
     if (found == Existing::Failed)
         return false;
-    UserCodeCarry carry;
-    if (found == Existing::Read)
-        carry = CarryUserCode(existing, bytes);
-    else
-        carry.bytes = bytes;
+    if (found == Existing::None) {
+        if (!platform::WriteFileAtomically(target, bytes, platform::Durability::InOnePiece))
+            return false;
+        report.written.push_back(path);
+        return true;
+    }
+
+    UserCodeCarry carry = CarryUserCode(existing, bytes);
     KeptFile kept;
     if (carry.KeepExisting()) {
         // The copy is on the disk before the file it copies is replaced.

@@ -99,7 +99,7 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
     baseTitle_ = windowTitle();
     setWindowTitle(baseTitle_ + QStringLiteral("[*]"));
     AddPages();
-    statusBar();
+    statusBar();  // where Generate reports what it wrote
 
     // The title marks unsaved changes as the desktop does.
     connect(new CFormWatcher(central), &CFormWatcher::changed, this, &CKR761x_ConfigWizardDlg::ShowModified);
@@ -201,12 +201,15 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
         ShowError(tr("File Load Error"), tr("File does not exist"));
 }
 
-bool CKR761x_ConfigWizardDlg::ExchangeOwn(bool commit)
+bool CKR761x_ConfigWizardDlg::ExchangeOwn(bool commit, bool quiet)
 {
-    return RunExchange(this, commit, [this](ExchangeContext& ctx) {
-        ExchangeList(ctx, kToolchain, project_.toolchain);
-        ExchangeText(ctx, kProjectPath, project_.projectPath);
-    });
+    return RunExchange(
+        this, commit,
+        [this](ExchangeContext& ctx) {
+            ExchangeList(ctx, kToolchain, project_.toolchain);
+            ExchangeText(ctx, kProjectPath, project_.projectPath);
+        },
+        quiet);
 }
 
 bool CKR761x_ConfigWizardDlg::UpdateAllPages(bool commit)
@@ -286,13 +289,7 @@ std::optional<ConfigurationSettings> CKR761x_ConfigWizardDlg::ReadForm()
     // A quiet commit into the fields, which then get their values back: the
     // fields stay what the last real commit or display made them.
     const ConfigurationSettings fields = CollectSettings();
-    bool read = RunExchange(
-        this, true,
-        [this](ExchangeContext& ctx) {
-            ExchangeList(ctx, kToolchain, project_.toolchain);
-            ExchangeText(ctx, kProjectPath, project_.projectPath);
-        },
-        true);
+    bool read = ExchangeOwn(true, true);
     for (int i = 0; read && i < tabs_->count(); ++i)
         read = tabs_->Page(i)->ReadControlsQuietly();
     std::optional<ConfigurationSettings> form;
@@ -343,7 +340,11 @@ void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot);
     const QString extension = dot < 0 ? QString() : name.mid(dot);
-    setWindowTitle(baseTitle_ + QStringLiteral(" - ") + stem.left(255) + extension.left(255) + QStringLiteral("[*]"));
+    // "[*]" marks where the desktop shows unsaved changes; a name that holds
+    // those characters itself has them doubled, which shows them as they are.
+    QString shown = stem.left(255) + extension.left(255);
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(baseTitle_ + QStringLiteral(" - ") + shown + QStringLiteral("[*]"));
 }
 
 int CKR761x_ConfigWizardDlg::BrowseProjectPath()

@@ -120,7 +120,7 @@ private:
     QWidget* BuildProjectBox();
     void AddPages();
 
-    bool ExchangeOwn(bool commit);
+    bool ExchangeOwn(bool commit, bool quiet = false);
     void RefreshDependentPages();
     bool PrepareForm();
     void ApplySettings(const ConfigurationSettings& settings);
