@@ -98,16 +98,19 @@ TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
     Save(settings);
     ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
 
-    // Every byte value in the main loop, and a region of the user's own.
+    // Every region gets its name and every byte value; one region is the user's own.
     const fs::path main = fs::path(outDir) / "KR761x_Main.c";
-    std::string user = "   poll();\r\n";
-    for (int b = 0; b < 256; ++b)
-        user += static_cast<char>(b);
-    user += "\r\n";
+    auto userText = [](const std::string& name) {
+        std::string text = "   " + name + ";\r\n";
+        for (int b = 0; b < 256; ++b)
+            text += static_cast<char>(b);
+        return text + "\r\n";
+    };
     std::string edited = test::ReadBytes(main);
-    const auto loop = FindUserCodeRegions(edited).value().at(8);
-    ASSERT_EQ(loop.name, "main loop");
-    edited.replace(loop.textBegin, loop.textEnd - loop.textBegin, user);
+    const auto regions = FindUserCodeRegions(edited).value();
+    ASSERT_EQ(regions.size(), 16u);
+    for (auto region = regions.rbegin(); region != regions.rend(); ++region)
+        edited.replace(region->textBegin, region->textEnd - region->textBegin, userText(region->name));
     edited += "//! BEGIN user code: extra\r\n//! END user code: extra\r\n";
     test::WriteBytes(main, edited);
 
@@ -122,8 +125,11 @@ TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
                               + ".previous: the new file has no user code region \"extra\".\n");
     EXPECT_EQ(test::ReadBytes(main.string() + ".previous"), edited);
     const std::string regenerated = test::ReadBytes(main);
-    const auto carried = FindUserCodeRegions(regenerated).value().at(8);
-    EXPECT_EQ(regenerated.substr(carried.textBegin, carried.textEnd - carried.textBegin), user);
+    const auto carried = FindUserCodeRegions(regenerated).value();
+    EXPECT_EQ(carried.size(), 16u);
+    for (const UserCodeRegion& region : carried)
+        EXPECT_EQ(regenerated.substr(region.textBegin, region.textEnd - region.textBegin), userText(region.name))
+            << region.name;
     EXPECT_NE(regenerated.find("UART_BAUD"), std::string::npos);
 }
 
