@@ -28,17 +28,20 @@ struct Refusal {
 };
 
 const Refusal kRefusals[] = {
-    {"Keil", 0, 1, "", nullptr, 1, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n"},
-    {"Raisonance", 1, 1, "/KR761x_Raisonance.wsp", nullptr, 1,
-     "KR761x_Raisonance.wsp is a Raisonance workspace: only SDCC projects can be built on Linux.\n"},
-    {"Kr7610", 2, 0, "", nullptr, 1,
-     "KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.\n"},
-    {"NoSdcc", 2, 1, "/KR761x_SDCC.wsp", "/nonexistent", 1,
-     "sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.\n"},
-    {"NoWorkspace", 2, 1, "/sub", nullptr, 1, "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
-    {"Missing", 2, 1, "/none.wsp", nullptr, 1, "There is no project folder or workspace @/none.wsp.\n"},
+    {.name = "Keil", .toolchain = 0, .chip = 1, .target = "", .path = nullptr, .code = 1,
+     .err = "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n"},
+    {.name = "Raisonance", .toolchain = 1, .chip = 1, .target = "/KR761x_Raisonance.wsp", .path = nullptr, .code = 1,
+     .err = "KR761x_Raisonance.wsp is a Raisonance workspace: only SDCC projects can be built on Linux.\n"},
+    {.name = "Kr7610", .toolchain = 2, .chip = 0, .target = "", .path = nullptr, .code = 1,
+     .err = "KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.\n"},
+    {.name = "NoSdcc", .toolchain = 2, .chip = 1, .target = "/KR761x_SDCC.wsp", .path = "/nonexistent", .code = 1,
+     .err = "sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.\n"},
+    {.name = "NoWorkspace", .toolchain = 2, .chip = 1, .target = "/sub", .path = nullptr, .code = 1,
+     .err = "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
+    {.name = "Missing", .toolchain = 2, .chip = 1, .target = "/none.wsp", .path = nullptr, .code = 1,
+     .err = "There is no project folder or workspace @/none.wsp.\n"},
     // The usage line itself is written by the command line around the command.
-    {"TwoArguments", 2, 1, "\n", nullptr, 2, ""},
+    {.name = "TwoArguments", .toolchain = 2, .chip = 1, .target = "\n", .path = nullptr, .code = 2, .err = ""},
 };
 
 class BuildRefusal : public ::testing::TestWithParam<Refusal> {};

@@ -34,7 +34,7 @@ void AllPenOptions(PenData& pen)
 
 const std::vector<Configuration> kConfigurations = {
     {"Defaults", [](ConfigurationSettings&) {}},
-    {"Kr7610SmbusTouchOnlySelfPoweredWithWakeup",
+    {"Kr7610SmbusTouchWakeup",
      [](ConfigurationSettings& s) {
          s.device.deviceSel = 0;
          s.device.defaultInputMode = 1;
@@ -48,7 +48,7 @@ const std::vector<Configuration> kConfigurations = {
          s.gpio.modes = {2, 1, 0, 2, 2, 0, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2};
          s.gpio.values = {0, 0, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
      }},
-    {"Kr7611UartPenAndEightButtons",
+    {"Kr7611UartPen",
      [](ConfigurationSettings& s) {
          s.device.oscillator = 1;
          s.device.powerMode = 1;
@@ -60,7 +60,7 @@ const std::vector<Configuration> kConfigurations = {
          AllPenOptions(s.pen);
          s.mouse.numButtons = 8;
      }},
-    {"Kr7610UartEverythingAtExtremes",
+    {"Kr7610Extremes",
      [](ConfigurationSettings& s) {
          s.device.deviceSel = 0;
          s.device.bEnableRemoteWakeup = 1;
@@ -74,7 +74,7 @@ const std::vector<Configuration> kConfigurations = {
          s.pen.xTiltMin = s.pen.yTiltMin = 65535;
          s.pen.xTiltMax = s.pen.yTiltMax = 1;
      }},
-    {"Kr7611SpiSecondEdgeIdleHighSparseOptions",
+    {"Kr7611SpiSparse",
      [](ConfigurationSettings& s) {
          s.communication.spiClk = 4000000;
          s.communication.spiPha = 1;
@@ -85,13 +85,13 @@ const std::vector<Configuration> kConfigurations = {
          s.pen.bYTilt = 1;
          s.mouse.numButtons = 0;
      }},
-    {"Kr7611SmbusTextsWithQuotesBackslashesAndNonAscii",
+    {"Kr7611QuotedTexts",
      [](ConfigurationSettings& s) {
          s.communication.protocol = 1;
          s.device.manufacturer = u"\"Quoted\" 'single' back\\slash \\\" caf\u00E9 \u20AC \u4E2D \U0001F600 */ ?\?/";
          s.device.product = u"\\";
      }},
-    {"Kr7610SpiTextsLongerThanTheDescriptor",
+    {"Kr7610LongTexts",
      [](ConfigurationSettings& s) {
          s.device.deviceSel = 0;
          s.device.manufacturer = std::u16string(100, u'M');
