@@ -1,36 +1,14 @@
 #include "generator/GeneratedFile.h"
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "generator/UserCodeRegions.h"
 #include "platform/AtomicFile.h"
+#include "platform/ExistingFile.h"
+#include "platform/NumberText.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 
 namespace kr {
 namespace {
-
-enum class Existing { None, Read, Failed };
-
-// The bytes of the regular file at path. Anything that is not a regular
-// file is left to the write, which refuses it.
-Existing ReadExisting(const std::string& path, std::string& bytes)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? Existing::None : Existing::Failed;
-    if (!S_ISREG(info.st_mode))
-        return Existing::None;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Existing::Failed;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() ? Existing::Failed : Existing::Read;
-}
 
 std::u16string FileNameOf(const std::u16string& path)
 {
@@ -44,10 +22,10 @@ std::u16string KeptFileName(const std::u16string& path)
 {
     const std::u16string base = path + u".previous";
     std::u16string name = base;
-    for (int n = 2; ::access(platform::ToUtf8(name).c_str(), F_OK) == 0 || errno != ENOENT; ++n) {
+    for (int n = 2; !platform::IsFreeName(platform::ToUtf8(name)); ++n) {
         if (n > 9999)
             return {};
-        name = base + u"-" + platform::FromUtf8(std::to_string(n));
+        name = base + u"-" + platform::FormatDecimal(n);
     }
     return name;
 }
@@ -56,10 +34,10 @@ bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, Gene
 {
     const std::string target = platform::ToUtf8(path);
     std::string existing;
-    const Existing found = ReadExisting(target, existing);
-    if (found == Existing::Failed)
+    const platform::ExistingFile found = platform::ReadExistingFile(target, existing);
+    if (found == platform::ExistingFile::Failed)
         return false;
-    if (found == Existing::None) {
+    if (found == platform::ExistingFile::None) {
         if (!platform::WriteFileAtomically(target, bytes, platform::Durability::InOnePiece))
             return false;
         report.written.push_back(path);
@@ -79,7 +57,7 @@ bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, Gene
     }
     if (!platform::WriteFileAtomically(target, carry.bytes, platform::Durability::InOnePiece)) {
         if (!kept.keptPath.empty())
-            ::unlink(platform::ToUtf8(kept.keptPath).c_str());
+            platform::RemoveFile(platform::ToUtf8(kept.keptPath));
         return false;
     }
     report.written.push_back(path);

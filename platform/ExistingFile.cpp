@@ -1,0 +1,35 @@
+#include "platform/ExistingFile.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kr::platform {
+
+ExistingFile ReadExistingFile(const std::string& path, std::string& bytes)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? ExistingFile::None : ExistingFile::Failed;
+    if (!S_ISREG(info.st_mode))
+        return ExistingFile::None;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ExistingFile::Failed;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.bad() ? ExistingFile::Failed : ExistingFile::Read;
+}
+
+bool IsFreeName(const std::string& path)
+{
+    return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;
+}
+
+void RemoveFile(const std::string& path)
+{
+    ::unlink(path.c_str());
+}
+
+}  // namespace kr::platform
