@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
+#include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
@@ -31,9 +32,23 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         return kExitFailure;
     }
 
+    // A configuration that would not be generated does not create OUTDIR
+    // either.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        err << ForTerminal(GenerationRefusalText(problems)) << "\n";
+        return kExitFailure;
+    }
+
     if (!platform::IsExistingFolder(folder)) {
         platform::CreateFolder(folder);
-        if (!platform::IsExistingFolder(folder)) {
+        // A configuration that would not be generated does not create OUTDIR
+    // either.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        err << ForTerminal(GenerationRefusalText(problems)) << "\n";
+        return kExitFailure;
+    }
+
+    if (!platform::IsExistingFolder(folder)) {
             err << "Error: Could not create directory\n" << ForTerminal(folder) << "\n";
             return kExitFailure;
         }

@@ -1,6 +1,7 @@
 #include "generator/GenerateProject.h"
 
 #include "generator/CodeGenerator.h"
+#include "generator/GenerationCheck.h"
 #include "generator/LoadTemplate.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
@@ -9,6 +10,11 @@ namespace kr {
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText)
 {
+    // Nothing is written for a configuration a page or a host would refuse.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        errorText = GenerationRefusalText(problems);
+        return false;
+    }
     return GenerateFiles(settings, TemplateTable, errorText);
 }
 

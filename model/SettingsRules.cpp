@@ -127,7 +127,7 @@ public:
     // refuses it there. A maximum out of its own range is problem enough.
     void NotAbove(const std::uint16_t& minimum, const std::uint16_t& maximum, const std::u16string& what)
     {
-        if (minimum > maximum && maximum >= kHidValueRange.lo)
+        if (minimum > maximum && maximum >= kHidValueLimits.lo)
             Refuse(minimum, u"The " + what + u" minimum is above the " + what + u" maximum, " + Number(maximum) +
                                 u"; hosts refuse a report descriptor with such a range.");
     }
@@ -162,7 +162,7 @@ std::vector<SettingsProblem> CheckSettings(const ConfigurationSettings& s)
     c.Choice(device.oscillator, u"The oscillator", {u"24 MHz", u"48 MHz"});
     c.Choice(device.defaultInputMode, u"The default input mode", {u"Mouse", u"Single-Point Touch"});
     c.Flag(device.bEnableRegulator, u"The voltage regulator");
-    c.EvenRange(device.maxPower, u"The maximum power in mA", kMaxPowerRange);
+    c.EvenRange(device.maxPower, u"The maximum power in mA", kMaxPowerLimits);
     c.Choice(device.powerMode, u"The power mode", {u"bus powered", u"self powered"});
     c.Flag(device.bEnableRemoteWakeup, u"Remote wake-up");
     c.Text(device.manufacturer, u"The manufacturer");
@@ -170,42 +170,42 @@ std::vector<SettingsProblem> CheckSettings(const ConfigurationSettings& s)
 
     const CommunicationData& link = s.communication;
     c.Choice(link.protocol, u"The inter-chip link", {u"SPI", u"SMBus", u"UART"});
-    c.Range(link.spiClk, u"The SPI clock in Hz", kSpiClockRange);
+    c.Range(link.spiClk, u"The SPI clock in Hz", kSpiClockLimits);
     c.Choice(link.spiPha, u"The SPI clock phase", {u"first edge", u"second edge"});
     c.Choice(link.spiPol, u"The SPI clock polarity", {u"idle low", u"idle high"});
-    c.Range(link.smbusClk, u"The SMBus clock in Hz", kSmbusClockRange);
-    c.EvenRange(link.smbusAddress, u"The SMBus slave address", kSmbusAddressRange, true);
-    c.Range(link.uartBaudRate, u"The UART baud rate", kUartBaudRateRange);
+    c.Range(link.smbusClk, u"The SMBus clock in Hz", kSmbusClockLimits);
+    c.EvenRange(link.smbusAddress, u"The SMBus slave address", kSmbusAddressLimits, true);
+    c.Range(link.uartBaudRate, u"The UART baud rate", kUartBaudRateLimits);
     c.Choice(link.uartDataBits, u"The UART data bits", {u"5", u"6", u"7", u"8"});
     c.Choice(link.uartParity, u"The UART parity", {u"N", u"O", u"E", u"M", u"S"});
     c.Choice(link.uartStopBits, u"The UART stop bits", {u"1", u"1.5/2"});
 
-    c.Range(s.screen.width_mm, u"The screen width in millimetres", kHidValueRange);
-    c.Range(s.screen.width_px, u"The screen width in pixels", kHidValueRange);
-    c.Range(s.screen.height_mm, u"The screen height in millimetres", kHidValueRange);
-    c.Range(s.screen.height_px, u"The screen height in pixels", kHidValueRange);
+    c.Range(s.screen.width_mm, u"The screen width in millimetres", kHidValueLimits);
+    c.Range(s.screen.width_px, u"The screen width in pixels", kHidValueLimits);
+    c.Range(s.screen.height_mm, u"The screen height in millimetres", kHidValueLimits);
+    c.Range(s.screen.height_px, u"The screen height in pixels", kHidValueLimits);
 
     const TouchData& touch = s.touch;
     c.Count(touch.numTouchPoints, u"The number of touch points", 5);
     c.Flag(touch.bConfidence, u"Touch confidence");
     c.Flag(touch.bPressure, u"Touch pressure");
-    c.Range(touch.pressure, u"The maximum touch pressure", kHidValueRange);
+    c.Range(touch.pressure, u"The maximum touch pressure", kHidValueLimits);
     c.Flag(touch.bWidth, u"Touch point width");
-    c.Range(touch.width, u"The maximum touch point width", kHidValueRange);
+    c.Range(touch.width, u"The maximum touch point width", kHidValueLimits);
     c.Flag(touch.bHeight, u"Touch point height");
-    c.Range(touch.height, u"The maximum touch point height", kHidValueRange);
+    c.Range(touch.height, u"The maximum touch point height", kHidValueLimits);
 
     const PenData& pen = s.pen;
     c.Flag(pen.bPen, u"Pen support");
     c.Flag(pen.bPressure, u"Pen pressure");
-    c.Range(pen.pressure, u"The maximum pen pressure", kHidValueRange);
+    c.Range(pen.pressure, u"The maximum pen pressure", kHidValueLimits);
     c.Flag(pen.bXTilt, u"Pen tilt X");
-    c.Range(pen.xTiltMin, u"The X tilt minimum", kHidValueRange);
-    c.Range(pen.xTiltMax, u"The X tilt maximum", kHidValueRange);
+    c.Range(pen.xTiltMin, u"The X tilt minimum", kHidValueLimits);
+    c.Range(pen.xTiltMax, u"The X tilt maximum", kHidValueLimits);
     c.NotAbove(pen.xTiltMin, pen.xTiltMax, u"X tilt");
     c.Flag(pen.bYTilt, u"Pen tilt Y");
-    c.Range(pen.yTiltMin, u"The Y tilt minimum", kHidValueRange);
-    c.Range(pen.yTiltMax, u"The Y tilt maximum", kHidValueRange);
+    c.Range(pen.yTiltMin, u"The Y tilt minimum", kHidValueLimits);
+    c.Range(pen.yTiltMax, u"The Y tilt maximum", kHidValueLimits);
     c.NotAbove(pen.yTiltMin, pen.yTiltMax, u"Y tilt");
     c.Flag(pen.bInverted, u"Pen inverted state");
     c.Flag(pen.bBarrelButton, u"Pen barrel button");

@@ -21,12 +21,12 @@ struct ValueRange {
     std::uint32_t hi;
 };
 
-inline constexpr ValueRange kMaxPowerRange{0, 500};              // mA, even
-inline constexpr ValueRange kSpiClockRange{100000, 4000000};     // Hz
-inline constexpr ValueRange kSmbusClockRange{10000, 400000};     // Hz
-inline constexpr ValueRange kSmbusAddressRange{0x00, 0xFE};      // even
-inline constexpr ValueRange kUartBaudRateRange{9600, 500000};    // bits per second
-inline constexpr ValueRange kHidValueRange{1, 65535};            // every screen, touch and pen value
+inline constexpr ValueRange kMaxPowerLimits{0, 500};              // mA, even
+inline constexpr ValueRange kSpiClockLimits{100000, 4000000};     // Hz
+inline constexpr ValueRange kSmbusClockLimits{10000, 400000};     // Hz
+inline constexpr ValueRange kSmbusAddressLimits{0x00, 0xFE};      // even
+inline constexpr ValueRange kUartBaudRateLimits{9600, 500000};    // bits per second
+inline constexpr ValueRange kHidValueLimits{1, 65535};            // every screen, touch and pen value
 inline constexpr int kMaxUsbTextChars = 61;                      // manufacturer and product
 
 // The refusal the Pen page shows when a committed tilt minimum is above the

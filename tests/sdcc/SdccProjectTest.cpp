@@ -73,8 +73,8 @@ const std::vector<Configuration> kConfigurations = {
          AllTouchOptions(s.touch);
          s.touch.pressure = s.touch.width = s.touch.height = 65535;
          AllPenOptions(s.pen);
-         s.pen.xTiltMin = s.pen.yTiltMin = 65535;
-         s.pen.xTiltMax = s.pen.yTiltMax = 1;
+         s.pen.xTiltMin = s.pen.xTiltMax = s.pen.yTiltMax = 65535;
+         s.pen.yTiltMin = 1;
      }},
     {"Kr7611SpiSecondEdgeIdleHighSparseOptions",
      [](ConfigurationSettings& s) {
@@ -103,12 +103,14 @@ const std::vector<Configuration> kConfigurations = {
 
 std::string ToText(const std::u16string& text) { return platform::ToUtf8(text); }
 
+// Written without the check of the configuration, so that values no page
+// lets through (texts longer than the string descriptors) are compiled too.
 void GenerateSdccProject(ConfigurationSettings settings, const test::TempDir& dir)
 {
     settings.project.toolchain = 2;
     settings.project.projectPath = dir.folder();
     std::u16string error;
-    ASSERT_TRUE(GenerateProject(settings, error)) << ToText(error);
+    ASSERT_TRUE(GenerateFiles(settings, TemplateTable, error)) << ToText(error);
 }
 
 // Compiles every C file of the project into objects/ and returns the object

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -13,6 +14,8 @@
 #include "support/TempDir.h"
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
+#include "ui/DlgTabCtrl.h"
+#include "ui/PenDlg.h"
 #include "ui/QtText.h"
 #include "ui/ReportDescriptorDlg.h"
 
@@ -84,17 +87,34 @@ TEST_F(ReportDescriptorView, ShowsTheDescriptorTheFormGenerates)
 
 TEST_F(ReportDescriptorView, StatesAHostRefusalAtTheTop)
 {
-    // The pen page takes each tilt value on its own, so a minimum above its
-    // maximum reaches the descriptor.
+    // The pages refuse what would lead here; the view still says it plainly
+    // should a descriptor ever break a host's rule.
     ConfigurationSettings settings;
-    settings.pen.bPen = 1;
-    settings.pen.bXTilt = 1;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 200;
-    settings.pen.xTiltMax = 100;
-    const Shown shown = View(settings);
-    EXPECT_EQ(shown.listing, Expected());
-    EXPECT_TRUE(shown.failuresVisible);
-    EXPECT_FALSE(shown.failures.isEmpty());
+    kr::ReportDescriptorView view;
+    std::u16string error;
+    ASSERT_TRUE(DescribeReportDescriptor(settings, view, error));
+    CReportDescriptorDlg dialog(view);
+    auto* failures = dialog.findChild<QLabel*>(QString::number(descriptor_view_id::kFailures));
+    ASSERT_NE(failures, nullptr);
+    EXPECT_FALSE(failures->isHidden());
+    EXPECT_EQ(failures->text(), ToQString(HostRuleFailureText(view.failures)));
+}
+
+TEST_F(ReportDescriptorView, ATiltMinimumAboveItsMaximumIsRefusedBeforeTheViewOpens)
+{
+    ConfigurationSettings settings;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
+    settings.pen.xTiltMin = 200;
+    View(settings);
+    EXPECT_TRUE(ui.dialogsRun.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Please enter a minimum no greater than the maximum (100).");
+    EXPECT_EQ(window.Tabs()->currentIndex(), 4);
+    auto* minimum = qobject_cast<QLineEdit*>(FindControl(window.Tabs()->Page(4), pen_id::kTiltXMin));
+    ASSERT_NE(minimum, nullptr);
+    EXPECT_EQ(minimum->selectedText(), "200");
 }
 
 TEST_F(ReportDescriptorView, AConfigurationThatCannotBeGeneratedShowsTheGenerationError)
