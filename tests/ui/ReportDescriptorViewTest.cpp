@@ -2,6 +2,7 @@
 // form would generate, with a host's refusal stated at the top.
 
 #include <QAction>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,6 +19,7 @@
 #include "ui/PenDlg.h"
 #include "ui/QtText.h"
 #include "ui/ReportDescriptorDlg.h"
+#include "ui/ReportLayoutView.h"
 
 namespace kr::test {
 namespace {
@@ -83,6 +85,42 @@ TEST_F(ReportDescriptorView, ShowsTheDescriptorTheFormGenerates)
     EXPECT_FALSE(shown.listing.isEmpty());
     EXPECT_EQ(shown.listing, Expected());
     EXPECT_FALSE(shown.failuresVisible);
+}
+
+TEST_F(ReportDescriptorView, DrawsEveryReportBesideTheFirmwaresStructures)
+{
+    ConfigurationSettings settings;
+    settings.touch.numTouchPoints = 1;
+    settings.pen.bPen = settings.pen.bPressure = settings.pen.bXTilt = 1;
+    std::vector<ReportLayout> drawn;
+    int height = 0;
+    QImage picture;
+    ui.runModal = [&](QDialog& dialog) {
+        if (auto* drawing = dialog.findChild<CReportLayoutView*>(QString::number(descriptor_view_id::kLayout))) {
+            drawn = drawing->Layouts();
+            height = drawing->sizeHint().height() / QFontMetrics(drawing->font()).height();
+            picture = drawing->grab().toImage();
+        }
+        return int(QDialog::Rejected);
+    };
+    const auto file = dir / "form.kcw";
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(file.u16string(), error, settings));
+    window.OpenSaveFile(QString::fromStdString(file.string()));
+    FindAction(&window, wizard_id::kViewReportDescriptor)->trigger();
+
+    kr::ReportDescriptorView view;
+    ASSERT_TRUE(DescribeReportDescriptor(window.CollectSettings(), view, error));
+    ASSERT_EQ(drawn.size(), view.layouts.size());
+    EXPECT_EQ(drawn[2].structName, u"Pen_Report");
+    // Taller than a title and a grid row per report, and not a blank page.
+    EXPECT_GT(height, 4 * static_cast<int>(view.layouts.size()));
+    ASSERT_FALSE(picture.isNull());
+    bool paddingDrawn = false;   // the grey of the controls byte's filler bits
+    for (int y = 0; y < picture.height() && !paddingDrawn; ++y)
+        for (int x = 0; x < picture.width() && !paddingDrawn; ++x)
+            paddingDrawn = picture.pixel(x, y) == qRgb(0xE6, 0xE6, 0xE6);
+    EXPECT_TRUE(paddingDrawn);
 }
 
 TEST_F(ReportDescriptorView, StatesAHostRefusalAtTheTop)
