@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "generator/HidDecoder.h"
 #include "generator/ReportLayout.h"
+#include "hid/HidDecoder.h"
 #include "model/ConfigurationSettings.h"
 
 namespace kr {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "generator/HidNames.h"
+#include "hid/HidNames.h"
 #include "generator/ValueFormatters.h"
 
 namespace kr {

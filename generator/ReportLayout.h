@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "generator/HidDecoder.h"
-#include "generator/StructReader.h"
+#include "hid/HidDecoder.h"
+#include "hid/StructReader.h"
 
 namespace kr {
 

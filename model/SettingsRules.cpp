@@ -5,14 +5,14 @@
 
 #include "model/NumericEntry.h"
 #include "model/SavedFields.h"
+#include "platform/NumberText.h"
 
 namespace kr {
 namespace {
 
 std::u16string Number(std::int64_t value)
 {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
+    return platform::FormatDecimal(value);
 }
 
 // Each field's element path and its value as the save file writes it, found

@@ -16,10 +16,10 @@
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
 #include "ui/DlgTabCtrl.h"
-#include "ui/PenDlg.h"
+#include "ui/pages/PenDlg.h"
 #include "ui/QtText.h"
-#include "ui/ReportDescriptorDlg.h"
-#include "ui/ReportLayoutView.h"
+#include "ui/dialogs/ReportDescriptorDlg.h"
+#include "ui/dialogs/ReportLayoutView.h"
 
 namespace kr::test {
 namespace {
