@@ -125,8 +125,9 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBot
         if (row.message.isEmpty())
             continue;
         EXPECT_EQ(TakeMessage(), row.message);
-        if (row.maxText != "0")   // the minimum is the box to change
+        if (row.maxText != "0") {   // the minimum is the box to change
             EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+        }
         Edit(page, row.min)->setText("1");
         Edit(page, row.max)->setText("1");
         EXPECT_TRUE(page->ExchangeData(true));
