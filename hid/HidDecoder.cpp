@@ -274,7 +274,10 @@ private:
         const Globals& g = globals_;
         const std::int64_t size = g.reportSize;
         const std::int64_t count = g.reportCount;
-        if (size == 0 || count == 0)
+        // Sizes and counts beyond the host's limits are failures already, and
+        // a report that long has no layout worth drawing.
+        if (size == 0 || count == 0 || size > kMaxReportSize || count > kMaxReportCount ||
+            report.bits > std::numeric_limits<std::int64_t>::max() / 2)
             return;
         std::int64_t offset = report.bits;
         const std::uint32_t flags = item.Unsigned();

@@ -128,6 +128,7 @@ TEST(HidDecoder, SizesEachReportByIdAndKindThroughPushAndPop)
     const HidDecoding huge = Decode({0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02});
     EXPECT_EQ(huge.failures.size(), 2u);
     EXPECT_EQ(huge.ReportBits(HidReportKind::Input, 0), std::numeric_limits<std::int64_t>::max());
+    EXPECT_THAT(huge.reports.at(0).fields, IsEmpty());   // and laid out without overflowing either
 
     // Without report ids every report is number 0.
     const HidDecoding plain = Decode({0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0x81, 0x02});
