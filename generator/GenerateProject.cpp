@@ -1,5 +1,6 @@
 #include "generator/GenerateProject.h"
 
+#include "generator/GenerationCheck.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "platform/Windows1252.h"
@@ -10,6 +11,11 @@ namespace kr {
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report)
 {
+    // Nothing is written for a configuration a page or a host would refuse.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        errorText = GenerationRefusalText(problems);
+        return false;
+    }
     return GenerateFiles(settings, TemplateTable, errorText, report);
 }
 
