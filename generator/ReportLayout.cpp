@@ -24,16 +24,6 @@ constexpr StructOfReport kStructures[] = {
     {u"ID_PEN_DATA", u"Pen_Report"},
 };
 
-std::u16string KindName(HidReportKind kind)
-{
-    switch (kind) {
-    case HidReportKind::Input: return u"Input";
-    case HidReportKind::Output: return u"Output";
-    case HidReportKind::Feature: return u"Feature";
-    }
-    return {};
-}
-
 std::u16string Bytes(std::int64_t count)
 {
     return FormatDecimal(count) + (count == 1 ? u" byte" : u" bytes");
@@ -96,7 +86,7 @@ std::vector<ReportLayout> BuildReportLayouts(const HidDecoding& decoding, const 
 
 std::u16string ReportLayoutTitle(const ReportLayout& layout)
 {
-    std::u16string title = KindName(layout.kind) + u" report ";
+    std::u16string title = ReportKindName(layout.kind) + u" report ";
     if (layout.reportId == 0)
         return title + u"without report id";
     title += FormatHexLiteral(static_cast<std::uint32_t>(layout.reportId), 2);

@@ -94,16 +94,6 @@ std::u16string Padded(std::u16string text, std::size_t width)
     return text;
 }
 
-std::u16string ReportKindName(HidReportKind kind)
-{
-    switch (kind) {
-    case HidReportKind::Input: return u"Input";
-    case HidReportKind::Output: return u"Output";
-    case HidReportKind::Feature: return u"Feature";
-    }
-    return {};
-}
-
 class Decoder {
 public:
     Decoder(std::span<const std::uint8_t> bytes, const std::map<int, std::u16string>& reportIdNames)
@@ -523,6 +513,16 @@ private:
 };
 
 }  // namespace
+
+std::u16string ReportKindName(HidReportKind kind)
+{
+    switch (kind) {
+    case HidReportKind::Input: return u"Input";
+    case HidReportKind::Output: return u"Output";
+    case HidReportKind::Feature: return u"Feature";
+    }
+    return {};
+}
 
 std::uint32_t HidItem::Unsigned() const
 {

@@ -30,6 +30,9 @@ struct HidItem {
 
 enum class HidReportKind { Input, Output, Feature };
 
+// "Input", "Output" or "Feature".
+std::u16string ReportKindName(HidReportKind kind);
+
 // One field of a report as a host lays it out. An Input, Output or Feature
 // item gives Report Count fields of Report Size bits each; a variable field
 // takes the usage of its position (the last usage repeats when there are
