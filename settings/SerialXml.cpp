@@ -95,9 +95,6 @@ std::optional<std::string> ReadSmallFile(const std::string& path)
     return result;
 }
 
-struct XPathContextDeleter {
-    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-};
 struct XPathObjectDeleter {
     void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
 };
@@ -161,6 +158,8 @@ void CSerialXml::ReleaseDocument()
     for (xmlNode* node : detached)
         xmlFreeNode(node);
     created_.clear();
+    xmlXPathFreeContext(static_cast<xmlXPathContext*>(pathContext_));
+    pathContext_ = nullptr;
     xmlFreeDoc(Doc(doc_));
     doc_ = nullptr;
 }
@@ -303,11 +302,18 @@ bool CSerialXml::Load(const std::u16string& path)
 XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
     xml::QuietErrors quiet;
-    const std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(Doc(doc_)));
-    if (!context)
-        throw XmlLibraryError("cannot create a path context");
+    if (!pathContext_) {
+        pathContext_ = xmlXPathNewContext(Doc(doc_));
+        if (!pathContext_)
+            throw XmlLibraryError("cannot create a path context");
+    }
+    auto* context = static_cast<xmlXPathContext*>(pathContext_);
+    // Every lookup starts from the state of a fresh context.
+    context->node = nullptr;
+    context->contextSize = -1;
+    context->proximityPosition = -1;
     const std::string expression = platform::ToUtf8(path);
-    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(xmlXPathEval(Chars(expression), context.get()));
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(xmlXPathEval(Chars(expression), context));
     if (!result || result->type != XPATH_NODESET)
         throw XmlLibraryError("not a path to nodes: " + expression);
     xmlNodeSet* nodes = result->nodesetval;

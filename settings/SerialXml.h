@@ -103,6 +103,10 @@ private:
     void ReleaseDocument();
 
     void* doc_ = nullptr;
+    // The path context of the current document, made on the first lookup
+    // and kept for every later one: making a context builds the library's
+    // function tables, which costs far more than the lookup itself.
+    void* pathContext_ = nullptr;
     // Every element created here; those still unattached when the document
     // goes are released with it.
     std::vector<void*> created_;
