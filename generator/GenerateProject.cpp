@@ -1,43 +1,90 @@
 #include "generator/GenerateProject.h"
 
-#include "generator/CodeGenerator.h"
-#include "generator/LoadTemplate.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
+#include "generator/TemplateCache.h"
+#include "generator/TemplateRender.h"
 
 namespace kr {
+namespace {
+
+// What one thread reuses from file to file and from run to run, so rendering
+// a project allocates next to nothing once the buffers have grown.
+struct RenderBuffers {
+    RenderTables tables;
+    TemplateBinding<std::string_view> binding;
+    std::string bytes;
+};
+
+// The file's complete content into buffers.bytes: names checked against the
+// run's tables first, so a template using an undefined name writes nothing.
+ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers, TemplateError& error)
+{
+    if (prepared.error.code != ExpandResult::Ok) {
+        error = prepared.error;
+        return error.code;
+    }
+    if (Bind(prepared.tree, buffers.tables, buffers.binding, error) != ExpandResult::Ok)
+        return error.code;
+    buffers.bytes.clear();
+    Render(prepared.tree, buffers.binding, buffers.bytes);
+    return ExpandResult::Ok;
+}
+
+}  // namespace
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText)
 {
-    return GenerateFiles(settings, TemplateTable, errorText);
+    GenerationFailure failure;
+    return GenerateFiles(settings, TemplateTable, failure, errorText);
+}
+
+bool GenerateProject(const ConfigurationSettings& settings, GenerationFailure& failure, std::u16string& errorText)
+{
+    return GenerateFiles(settings, TemplateTable, failure, errorText);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                    std::u16string& errorText)
 {
-    errorText.clear();
+    GenerationFailure failure;
+    return GenerateFiles(settings, rows, failure, errorText);
+}
 
-    // One pair of tables for the whole run; every file sees the same values.
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                   GenerationFailure& failure, std::u16string& errorText)
+{
+    errorText.clear();
+    failure = {};
+
+    // One pair of tables for the whole run; every file sees the same values,
+    // converted to the output's code page once.
     SwitchSet switches;
     SubstitutionMap keys;
     BuildSwitchSet(settings, switches);
     BuildSubstitutionMap(settings, keys);
+    thread_local RenderBuffers buffers;
+    buffers.tables.Assign(switches, keys);
 
     for (const TemplateRow& row : rows) {
         if (row.toolchain != kEveryToolchain && row.toolchain != settings.project.toolchain)
             continue;
 
-        const std::optional<std::u16string> text = LoadTemplate(row.resource);
-        if (!text) {
+        const PreparedTemplate* prepared = FindPreparedTemplate(row.resource);
+        if (!prepared) {
+            failure.fileName = row.fileName;
             errorText = u"Error loading resource files.";
             return false;
         }
 
         const std::u16string outputPath = settings.project.projectPath + row.fileName;
-        CCodeGenerator generator;
-        generator.switchSet = switches;
-        generator.substitutionMap = keys;
-        if (generator.ExpandToFile(*text, outputPath) != ExpandResult::Ok) {
+        ExpandResult result = RenderFile(*prepared, buffers, failure.error);
+        // Here buffers.bytes holds the file's complete content, ready to be
+        // written in one piece.
+        if (result == ExpandResult::Ok)
+            result = WriteRendered(buffers.bytes, outputPath, failure.error);
+        if (result != ExpandResult::Ok) {
+            failure.fileName = row.fileName;
             errorText = u"Error generating:\r\n" + outputPath;
             return false;
         }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "generator/TemplateError.h"
 #include "model/ConfigurationSettings.h"
 
 namespace kr {
@@ -37,16 +38,26 @@ inline constexpr std::array<TemplateRow, 12> TemplateTable{{
     {149, u"STARTUP.A51", 1},
 }};
 
+// Why a run stopped, beyond its error text: the file it was making and the
+// template's own error (code Ok when the template could not be loaded).
+struct GenerationFailure {
+    std::u16string fileName;
+    TemplateError error;
+};
+
 // Writes the files of TemplateTable for settings.project.toolchain into
 // settings.project.projectPath, which must name an existing folder and end
 // with a separator (file names are appended to it as they are). Stops at the
 // first failure with errorText set to "Error loading resource files." or
 // "Error generating:\r\n" and the output path; files written before it stay.
-// errorText is emptied first.
+// errorText is emptied first; failure, when given, says what went wrong.
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText);
+bool GenerateProject(const ConfigurationSettings& settings, GenerationFailure& failure, std::u16string& errorText);
 
 // The same for any table of templates.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                    std::u16string& errorText);
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                   GenerationFailure& failure, std::u16string& errorText);
 
 }  // namespace kr
