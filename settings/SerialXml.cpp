@@ -7,6 +7,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -110,6 +111,44 @@ struct LibraryFree {
 
 void DropTransformError(void*, const char*, ...) {}
 
+// Compiled path expressions, kept per thread: a save file's reader asks for
+// the same few dozen paths in every document. A compiled expression holds
+// no document and no context, so one serves them all. The number kept is
+// capped; paths beyond it are compiled for each use.
+class CompiledPaths {
+public:
+    CompiledPaths() = default;
+    CompiledPaths(const CompiledPaths&) = delete;
+    CompiledPaths& operator=(const CompiledPaths&) = delete;
+    ~CompiledPaths()
+    {
+        for (auto& [expression, compiled] : compiled_)
+            xmlXPathFreeCompExpr(compiled);
+    }
+
+    // Evaluates expression in context; null when it does not compile or
+    // evaluate.
+    xmlXPathObject* Evaluate(const std::string& expression, xmlXPathContext* context)
+    {
+        const auto found = compiled_.find(expression);
+        if (found != compiled_.end())
+            return xmlXPathCompiledEval(found->second, context);
+        xmlXPathCompExpr* compiled = xmlXPathCompile(Chars(expression));
+        if (!compiled)
+            return nullptr;
+        xmlXPathObject* result = xmlXPathCompiledEval(compiled, context);
+        if (compiled_.size() < kMaxKept)
+            compiled_.emplace(expression, compiled);
+        else
+            xmlXPathFreeCompExpr(compiled);
+        return result;
+    }
+
+private:
+    static constexpr std::size_t kMaxKept = 256;
+    std::unordered_map<std::string, xmlXPathCompExpr*> compiled_;
+};
+
 // The stylesheet only copies nodes; it has no business touching files or the
 // network, whatever text it is given.
 std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> LockedDownPrefs()
@@ -121,6 +160,43 @@ std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> LockedDownPrefs()
                               XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK})
         xsltSetSecurityPrefs(prefs.get(), option, xsltSecurityForbid);
     return prefs;
+}
+
+bool IsPlainNameCharacter(char c, bool first)
+{
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return letter || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
+}
+
+// For "//A/.../Z" with at least two steps, all plain ASCII names: the path of
+// the parent step ("//A/...") and the last name. Anything else is left to
+// the full evaluation.
+bool SplitChildPath(const std::string& path, std::string& parentPath, std::string& name)
+{
+    if (!path.starts_with("//"))
+        return false;
+    std::size_t steps = 0;
+    bool stepStart = true;
+    for (std::size_t i = 2; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '/') {
+            if (stepStart)
+                return false;
+            stepStart = true;
+            continue;
+        }
+        if (!IsPlainNameCharacter(c, stepStart))
+            return false;
+        if (stepStart)
+            ++steps;
+        stepStart = false;
+    }
+    if (stepStart || steps < 2)
+        return false;
+    const std::size_t slash = path.rfind('/');
+    parentPath = path.substr(0, slash);
+    name = path.substr(slash + 1);
+    return true;
 }
 
 }  // namespace
@@ -158,6 +234,7 @@ void CSerialXml::ReleaseDocument()
     for (xmlNode* node : detached)
         xmlFreeNode(node);
     created_.clear();
+    childrenOf_.clear();
     xmlXPathFreeContext(static_cast<xmlXPathContext*>(pathContext_));
     pathContext_ = nullptr;
     xmlFreeDoc(Doc(doc_));
@@ -235,6 +312,7 @@ void CSerialXml::AppendToDocument(XmlNode element)
         throw XmlLibraryError("the document already has a root element");
     xmlUnlinkNode(node);
     xmlAddChild(reinterpret_cast<xmlNode*>(Doc(doc_)), node);
+    childrenOf_.clear();
 }
 
 XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
@@ -250,6 +328,7 @@ XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
     }
     xmlUnlinkNode(node);
     xmlAddChild(to, node);
+    childrenOf_.clear();
     return child;
 }
 
@@ -299,9 +378,8 @@ bool CSerialXml::Load(const std::u16string& path)
     return true;
 }
 
-XmlNode CSerialXml::SelectNode(const std::u16string& path)
+void* CSerialXml::EvaluatePath(const std::string& expression)
 {
-    xml::QuietErrors quiet;
     if (!pathContext_) {
         pathContext_ = xmlXPathNewContext(Doc(doc_));
         if (!pathContext_)
@@ -312,14 +390,52 @@ XmlNode CSerialXml::SelectNode(const std::u16string& path)
     context->node = nullptr;
     context->contextSize = -1;
     context->proximityPosition = -1;
-    const std::string expression = platform::ToUtf8(path);
-    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(xmlXPathEval(Chars(expression), context));
-    if (!result || result->type != XPATH_NODESET)
+    thread_local CompiledPaths compiledPaths;
+    xmlXPathObject* result = compiledPaths.Evaluate(expression, context);
+    if (!result || result->type != XPATH_NODESET) {
+        xmlXPathFreeObject(result);
         throw XmlLibraryError("not a path to nodes: " + expression);
+    }
+    if (result->nodesetval)
+        xmlXPathNodeSetSort(result->nodesetval);
+    return result;
+}
+
+const std::vector<void*>& CSerialXml::ElementChildrenOf(const std::string& parentPath)
+{
+    const auto found = childrenOf_.find(parentPath);
+    if (found != childrenOf_.end())
+        return found->second;
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+        static_cast<xmlXPathObject*>(EvaluatePath(parentPath + "/*")));
+    std::vector<void*> children;
+    if (xmlNodeSet* nodes = result->nodesetval)
+        children.assign(nodes->nodeTab, nodes->nodeTab + nodes->nodeNr);
+    return childrenOf_.emplace(parentPath, std::move(children)).first->second;
+}
+
+XmlNode CSerialXml::SelectNode(const std::u16string& path)
+{
+    xml::QuietErrors quiet;
+    const std::string expression = platform::ToUtf8(path);
+    std::string parentPath;
+    std::string name;
+    if (SplitChildPath(expression, parentPath, name)) {
+        // The children are in document order, so the first with the name
+        // (in no namespace, as an unprefixed name test requires) is the
+        // first node the whole path selects.
+        for (void* p : ElementChildrenOf(parentPath)) {
+            auto* node = static_cast<xmlNode*>(p);
+            if (node->type == XML_ELEMENT_NODE && !node->ns && xmlStrEqual(node->name, Chars(name)))
+                return XmlNode(node);
+        }
+        return {};
+    }
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+        static_cast<xmlXPathObject*>(EvaluatePath(expression)));
     xmlNodeSet* nodes = result->nodesetval;
     if (!nodes || nodes->nodeNr == 0)
         return {};
-    xmlXPathNodeSetSort(nodes);
     xmlNode* first = nodes->nodeTab[0];
     if (first->type == XML_NAMESPACE_DECL)
         throw XmlLibraryError("a namespace node cannot be read: " + expression);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kr {
@@ -100,6 +101,8 @@ public:
 
 private:
     std::u16string ReadText(const std::u16string& path);
+    void* EvaluatePath(const std::string& expression);
+    const std::vector<void*>& ElementChildrenOf(const std::string& parentPath);
     void ReleaseDocument();
 
     void* doc_ = nullptr;
@@ -107,6 +110,11 @@ private:
     // and kept for every later one: making a context builds the library's
     // function tables, which costs far more than the lookup itself.
     void* pathContext_ = nullptr;
+    // The element children of everything a path selects, in document order,
+    // by path; kept until the document changes. A field lookup such as
+    // //Group/field is answered from the children of //Group, so a reader
+    // walks the document once per group instead of once per field.
+    std::unordered_map<std::string, std::vector<void*>> childrenOf_;
     // Every element created here; those still unattached when the document
     // goes are released with it.
     std::vector<void*> created_;
