@@ -41,8 +41,12 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     // The save file's own project path is ignored; its toolchain is kept.
     settings.project.projectPath = folder;
-    if (!GenerateProject(settings, errorText)) {
+    GenerationFailure failure;
+    if (!GenerateProject(settings, failure, errorText)) {
         err << ForTerminal(errorText) << "\n";
+        // Where the template went wrong, as compilers report a place.
+        if (failure.error.HasPlace())
+            err << ForTerminal(DescribeTemplateError(failure.fileName, failure.error)) << "\n";
         return kExitFailure;
     }
     return kExitSuccess;

@@ -127,7 +127,8 @@ TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten
     Outcome result = RunCli({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n");
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n"
+                          "KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6\n");
     EXPECT_EQ(FilesIn(outDir), std::vector<std::string>{"compiler_defs.h"});
 
     settings.project.toolchain = 2;
@@ -135,7 +136,8 @@ TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten
     Save(settings);
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n");
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n"
+                          "KR761x_Main.c:138:33: undefined key \u00A6S_UART_BITS\u00A6\n");
 }
 
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)
