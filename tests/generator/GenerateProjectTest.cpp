@@ -116,8 +116,11 @@ TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
 TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
 {
     const TemplateRow rows[] = {TemplateTable[0], {9999, u"absent.h", kEveryToolchain}, TemplateTable[1]};
-    EXPECT_FALSE(GenerateFiles(settings, rows, error));
+    GenerationFailure failure;
+    EXPECT_FALSE(GenerateFiles(settings, rows, failure, error));
     EXPECT_EQ(error, u"Error loading resource files.");
+    EXPECT_EQ(failure.fileName, u"absent.h");
+    EXPECT_EQ(failure.error.code, ExpandResult::Ok);
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
 }
 
@@ -125,9 +128,14 @@ TEST_F(Generate, OutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
 {
     // No compiler name: the portability header has no keys, the next file does.
     settings.project.toolchain = 3;
-    EXPECT_FALSE(Run());
+    GenerationFailure failure;
+    EXPECT_FALSE(GenerateProject(settings, failure, error));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
+    // The reason is kept beside the text: which key, and where it is used first.
+    EXPECT_EQ(DescribeTemplateError(failure.fileName, failure.error),
+              u"KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6");
+    EXPECT_EQ(failure.error.code, ExpandResult::UndefinedName);
 
     // An unknown power mode has no regulator word for the main program, so
     // no descriptor without its attributes byte is ever written.
