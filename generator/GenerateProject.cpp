@@ -2,8 +2,8 @@
 
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
-#include "generator/TemplateCache.h"
-#include "generator/TemplateRender.h"
+#include "templating/TemplateCache.h"
+#include "templating/TemplateRender.h"
 
 namespace kr {
 namespace {

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "generator/TemplateError.h"
 #include "model/ConfigurationSettings.h"
+#include "templating/TemplateError.h"
 
 namespace kr {
 

@@ -8,7 +8,7 @@
 
 #include "batch/BatchJob.h"
 #include "ui/ControlId.h"
-#include "ui/ProgressDlg.h"
+#include "ui/dialogs/ProgressDlg.h"
 
 namespace kr::test {
 namespace {
