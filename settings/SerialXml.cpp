@@ -171,7 +171,7 @@ bool IsPlainNameCharacter(char c, bool first)
 // For "//A/.../Z" with at least two steps, all plain ASCII names: the path of
 // the parent step ("//A/...") and the last name. Anything else is left to
 // the full evaluation.
-bool SplitChildPath(const std::string& path, std::string& parentPath, std::string& name)
+bool SplitChildPath(std::string_view path, std::string_view& parentPath, std::string_view& name)
 {
     if (!path.starts_with("//"))
         return false;
@@ -234,7 +234,7 @@ void CSerialXml::ReleaseDocument()
     for (xmlNode* node : detached)
         xmlFreeNode(node);
     created_.clear();
-    childrenOf_.clear();
+    ForgetChildren();
     xmlXPathFreeContext(static_cast<xmlXPathContext*>(pathContext_));
     pathContext_ = nullptr;
     xmlFreeDoc(Doc(doc_));
@@ -312,7 +312,7 @@ void CSerialXml::AppendToDocument(XmlNode element)
         throw XmlLibraryError("the document already has a root element");
     xmlUnlinkNode(node);
     xmlAddChild(reinterpret_cast<xmlNode*>(Doc(doc_)), node);
-    childrenOf_.clear();
+    ForgetChildren();
 }
 
 XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
@@ -328,7 +328,7 @@ XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
     }
     xmlUnlinkNode(node);
     xmlAddChild(to, node);
-    childrenOf_.clear();
+    ForgetChildren();
     return child;
 }
 
@@ -401,32 +401,47 @@ void* CSerialXml::EvaluatePath(const std::string& expression)
     return result;
 }
 
-const std::vector<void*>& CSerialXml::ElementChildrenOf(const std::string& parentPath)
+const std::vector<void*>& CSerialXml::ElementChildrenOf(std::string_view parentPath)
 {
-    const auto found = childrenOf_.find(parentPath);
-    if (found != childrenOf_.end())
-        return found->second;
-    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
-        static_cast<xmlXPathObject*>(EvaluatePath(parentPath + "/*")));
-    std::vector<void*> children;
-    if (xmlNodeSet* nodes = result->nodesetval)
-        children.assign(nodes->nodeTab, nodes->nodeTab + nodes->nodeNr);
-    return childrenOf_.emplace(parentPath, std::move(children)).first->second;
+    // Fields are read group by group: most lookups ask for the last parent.
+    if (lastChildren_ && lastParent_ == parentPath)
+        return *lastChildren_;
+    std::string key(parentPath);
+    auto found = childrenOf_.find(key);
+    if (found == childrenOf_.end()) {
+        const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+            static_cast<xmlXPathObject*>(EvaluatePath(key + "/*")));
+        std::vector<void*> children;
+        if (xmlNodeSet* nodes = result->nodesetval)
+            children.assign(nodes->nodeTab, nodes->nodeTab + nodes->nodeNr);
+        found = childrenOf_.emplace(key, std::move(children)).first;
+    }
+    lastParent_ = std::move(key);
+    lastChildren_ = &found->second;
+    return found->second;
+}
+
+void CSerialXml::ForgetChildren()
+{
+    childrenOf_.clear();
+    lastParent_.clear();
+    lastChildren_ = nullptr;
 }
 
 XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
     xml::QuietErrors quiet;
     const std::string expression = platform::ToUtf8(path);
-    std::string parentPath;
-    std::string name;
+    std::string_view parentPath;
+    std::string_view name;
     if (SplitChildPath(expression, parentPath, name)) {
         // The children are in document order, so the first with the name
         // (in no namespace, as an unprefixed name test requires) is the
         // first node the whole path selects.
         for (void* p : ElementChildrenOf(parentPath)) {
             auto* node = static_cast<xmlNode*>(p);
-            if (node->type == XML_ELEMENT_NODE && !node->ns && xmlStrEqual(node->name, Chars(name)))
+            if (node->type == XML_ELEMENT_NODE && !node->ns
+                && std::string_view(reinterpret_cast<const char*>(node->name)) == name)
                 return XmlNode(node);
         }
         return {};

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -102,7 +103,8 @@ public:
 private:
     std::u16string ReadText(const std::u16string& path);
     void* EvaluatePath(const std::string& expression);
-    const std::vector<void*>& ElementChildrenOf(const std::string& parentPath);
+    const std::vector<void*>& ElementChildrenOf(std::string_view parentPath);
+    void ForgetChildren();
     void ReleaseDocument();
 
     void* doc_ = nullptr;
@@ -115,6 +117,8 @@ private:
     // //Group/field is answered from the children of //Group, so a reader
     // walks the document once per group instead of once per field.
     std::unordered_map<std::string, std::vector<void*>> childrenOf_;
+    std::string lastParent_;
+    const std::vector<void*>* lastChildren_ = nullptr;
     // Every element created here; those still unattached when the document
     // goes are released with it.
     std::vector<void*> created_;
