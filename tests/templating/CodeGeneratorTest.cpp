@@ -274,11 +274,16 @@ TEST_F(Expand, AWriteThatFailsPartWayIsAWriteError)
 
     CCodeGenerator gen;
     const ExpandResult result = gen.ExpandToFile(std::u16string(100000, u'x'), out.u16string());
+    // A file that did not exist before is not left behind half written.
+    const auto fresh = dir / "fresh.c";
+    const ExpandResult freshResult = gen.ExpandToFile(std::u16string(100000, u'x'), fresh.u16string());
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, ExpandResult::WriteError);
     EXPECT_EQ(test::ReadBytes(out), "old content");
+    EXPECT_EQ(freshResult, ExpandResult::WriteError);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
 }  // namespace
