@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "platform/Utf.h"
 #include "support/TempDir.h"
@@ -111,6 +112,41 @@ TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
     EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Keil.wsp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "STARTUP.A51"));
     EXPECT_EQ(FilesIn(dir.path()).size(), 10u);
+}
+
+// The prepared templates are shared by every thread: runs of different
+// configurations at the same time each get exactly what they get alone.
+TEST_F(Generate, RunsOnSeveralThreadsAtOnceEachGetTheirOwnFiles)
+{
+    auto runs = [](int toolchain, const std::u16string& folder, int times) {
+        ConfigurationSettings s;
+        s.project.toolchain = toolchain;
+        s.device.deviceSel = toolchain % 2;
+        s.project.projectPath = folder;
+        std::u16string error;
+        bool ok = true;
+        for (int i = 0; i < times; ++i)
+            ok = GenerateProject(s, error) && ok;
+        return ok;
+    };
+    test::TempDir dirs[3];
+    std::map<std::string, std::string> alone[3];
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(runs(t, dirs[t].folder(), 1));
+        for (const std::string& name : kFileSets.at(t))
+            alone[t][name] = test::ReadBytes(dirs[t] / name);
+    }
+    bool ok[3] = {};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&, t] { ok[t] = runs(t, dirs[t].folder(), 20); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(ok[t]);
+        for (const std::string& name : kFileSets.at(t))
+            EXPECT_EQ(test::ReadBytes(dirs[t] / name), alone[t][name]) << name;
+    }
 }
 
 TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
