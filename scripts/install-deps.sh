@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
-  sdcc
+  sdcc sdcc-ucsim make
 )
 
 missing=()

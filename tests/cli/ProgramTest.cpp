@@ -56,5 +56,30 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.err, "");
 }
 
+TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
+{
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    ASSERT_TRUE(GenerateProject(settings, error));   // a Keil project
+
+    const std::string workspace = (dir / "KR761x_Keil.wsp").string();
+    test::ProgramResult result = test::RunProgram({KR_BUILD_PROGRAM, workspace});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n");
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {workspace, workspace}, {"-x"}}) {
+        std::vector<std::string> command = {KR_BUILD_PROGRAM};
+        command.insert(command.end(), args.begin(), args.end());
+        result = test::RunProgram(command);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, "usage: kr761x-build WORKSPACE\n");
+    }
+    result = test::RunProgram({KR_BUILD_PROGRAM, "--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-build WORKSPACE\n", 0), 0u);
+}
+
 }  // namespace
 }  // namespace kr
