@@ -41,14 +41,19 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     // The save file's own project path is ignored; its toolchain is kept.
     settings.project.projectPath = folder;
+    GenerationReport report;
     GenerationFailure failure;
-    if (!GenerateProject(settings, failure, errorText)) {
+    if (!GenerateProject(settings, errorText, &report, &failure)) {
         err << ForTerminal(errorText) << "\n";
         // Where the template went wrong, as compilers report a place.
         if (failure.error.HasPlace())
             err << ForTerminal(DescribeTemplateError(failure.fileName, failure.error)) << "\n";
         return kExitFailure;
     }
+    // Success stays silent unless an old file had to be kept beside its new
+    // version; the user needs to know where their code went.
+    for (const KeptFile& kept : report.kept)
+        err << ForTerminal(KeptFileNotice(kept)) << "\n";
     return kExitSuccess;
 }
 

@@ -33,29 +33,22 @@ ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers
 
 }  // namespace
 
-bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText)
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
+                     GenerationFailure* failure)
 {
-    GenerationFailure failure;
-    return GenerateFiles(settings, TemplateTable, failure, errorText);
-}
-
-bool GenerateProject(const ConfigurationSettings& settings, GenerationFailure& failure, std::u16string& errorText)
-{
-    return GenerateFiles(settings, TemplateTable, failure, errorText);
+    return GenerateFiles(settings, TemplateTable, errorText, report, failure);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText)
-{
-    GenerationFailure failure;
-    return GenerateFiles(settings, rows, failure, errorText);
-}
-
-bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   GenerationFailure& failure, std::u16string& errorText)
+                   std::u16string& errorText, GenerationReport* report, GenerationFailure* failure)
 {
     errorText.clear();
-    failure = {};
+    GenerationReport unread;
+    GenerationReport& written = report ? *report : unread;
+    written = {};
+    GenerationFailure unstated;
+    GenerationFailure& stopped = failure ? *failure : unstated;
+    stopped = {};
 
     // One pair of tables for the whole run; every file sees the same values,
     // converted to the output's code page once.
@@ -72,19 +65,22 @@ bool GenerateFiles(const ConfigurationSettings& settings, std::span<const Templa
 
         const PreparedTemplate* prepared = FindPreparedTemplate(row.resource);
         if (!prepared) {
-            failure.fileName = row.fileName;
+            stopped.fileName = row.fileName;
             errorText = u"Error loading resource files.";
             return false;
         }
 
         const std::u16string outputPath = settings.project.projectPath + row.fileName;
-        ExpandResult result = RenderFile(*prepared, buffers, failure.error);
-        // Here buffers.bytes holds the file's complete content, ready to be
-        // written in one piece.
-        if (result == ExpandResult::Ok)
-            result = WriteRendered(buffers.bytes, outputPath, failure.error);
+        ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
+        // Here buffers.bytes holds the file's complete content. The user's
+        // own code in the file already there is carried over as it is written.
+        if (result == ExpandResult::Ok && !WriteGeneratedFile(outputPath, buffers.bytes, written)) {
+            stopped.error = {};
+            stopped.error.code = result = ExpandResult::WriteError;
+            stopped.error.problem = TemplateProblem::WriteFailed;
+        }
         if (result != ExpandResult::Ok) {
-            failure.fileName = row.fileName;
+            stopped.fileName = row.fileName;
             errorText = u"Error generating:\r\n" + outputPath;
             return false;
         }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "generator/GeneratedFile.h"
 #include "model/ConfigurationSettings.h"
 #include "templating/TemplateError.h"
 
@@ -52,14 +53,16 @@ struct GenerationFailure {
 // with a separator (file names are appended to it as they are). Stops at the
 // first failure with errorText set to "Error loading resource files." or
 // "Error generating:\r\n" and the output path; files written before it stay.
-// errorText is emptied first; failure, when given, says what went wrong.
-bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText);
-bool GenerateProject(const ConfigurationSettings& settings, GenerationFailure& failure, std::u16string& errorText);
+// errorText is emptied first. The user code regions of files already there
+// are carried into the new ones (GeneratedFile.h); report, when given, lists
+// the files written and the existing files kept beside them; failure, when
+// given, says which file failed and why.
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText,
+                     GenerationReport* report = nullptr, GenerationFailure* failure = nullptr);
 
 // The same for any table of templates.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText);
-bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   GenerationFailure& failure, std::u16string& errorText);
+                   std::u16string& errorText, GenerationReport* report = nullptr,
+                   GenerationFailure* failure = nullptr);
 
 }  // namespace kr

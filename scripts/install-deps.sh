@@ -9,6 +9,9 @@ PACKAGES=(
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
   sdcc sdcc-ucsim make
+  # Debian packages, manual pages, completion and desktop metadata, and
+  # the tests that check them
+  dpkg-dev desktop-file-utils appstream groff-base bash-completion
 )
 
 missing=()

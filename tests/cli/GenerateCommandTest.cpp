@@ -1,14 +1,28 @@
 #include "cli/GenerateCommand.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "generator/UserCodeRegions.h"
+#include "platform/Resources.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
 namespace kr::cli {
 namespace {
+
+// "line:column" of the first ¦KEY¦ in an embedded template, counted on its
+// bytes: the place the command must report for an undefined key.
+std::string PlaceOfFirstUse(int resource, const std::string& key)
+{
+    const std::string_view text = *platform::FindResource("TEMPLATE", resource);
+    const std::size_t at = text.find("\xA6" + key + "\xA6");
+    const std::size_t lineStart = text.rfind('\n', at) + 1;  // 0 on the first line
+    const auto line = 1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    return std::to_string(line) + ":" + std::to_string(at - lineStart + 1);
+}
 
 namespace fs = std::filesystem;
 
@@ -90,6 +104,48 @@ TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
               std::string::npos);
 }
 
+TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    Save(settings);
+    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
+
+    // Every region gets its name and every byte value; one region is the user's own.
+    const fs::path main = fs::path(outDir) / "KR761x_Main.c";
+    auto userText = [](const std::string& name) {
+        std::string text = "   " + name + ";\r\n";
+        for (int b = 0; b < 256; ++b)
+            text += static_cast<char>(b);
+        return text + "\r\n";
+    };
+    std::string edited = test::ReadBytes(main);
+    const auto regions = FindUserCodeRegions(edited).value();
+    ASSERT_EQ(regions.size(), 16u);
+    for (auto region = regions.rbegin(); region != regions.rend(); ++region)
+        edited.replace(region->textBegin, region->textEnd - region->textBegin, userText(region->name));
+    edited += "//! BEGIN user code: extra\r\n//! END user code: extra\r\n";
+    test::WriteBytes(main, edited);
+
+    settings.device.vid = 0xBEEF;
+    settings.communication.protocol = 2;
+    Save(settings);
+    const Outcome result = RunCli({"generate", saveFile, outDir});
+
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "The previous KR761x_Main.c is kept as " + main.string()
+                              + ".previous: the new file has no user code region \"extra\".\n");
+    EXPECT_EQ(test::ReadBytes(main.string() + ".previous"), edited);
+    const std::string regenerated = test::ReadBytes(main);
+    const auto carried = FindUserCodeRegions(regenerated).value();
+    EXPECT_EQ(carried.size(), 16u);
+    for (const UserCodeRegion& region : carried)
+        EXPECT_EQ(regenerated.substr(region.textBegin, region.textEnd - region.textBegin), userText(region.name))
+            << region.name;
+    EXPECT_NE(regenerated.find("UART_BAUD"), std::string::npos);
+}
+
 TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
 {
     const std::string notFound = (dir / "missing.kcw").string();
@@ -128,8 +184,8 @@ TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten
     Outcome result = RunCli({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n"
-                          "KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6\n");
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n" + "KR761x_API.h:"
+                              + PlaceOfFirstUse(139, "S_COMPILER") + ": undefined key \u00A6S_COMPILER\u00A6\n");
     EXPECT_EQ(FilesIn(outDir), std::vector<std::string>{"compiler_defs.h"});
 
     settings.project.toolchain = 2;
@@ -137,8 +193,8 @@ TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten
     Save(settings);
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n"
-                          "KR761x_Main.c:138:33: undefined key \u00A6S_UART_BITS\u00A6\n");
+    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n" + "KR761x_Main.c:"
+                              + PlaceOfFirstUse(144, "S_UART_BITS") + ": undefined key \u00A6S_UART_BITS\u00A6\n");
 }
 
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)

@@ -154,7 +154,7 @@ TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
 {
     const TemplateRow rows[] = {TemplateTable[0], {9999, u"absent.h", kEveryToolchain}, TemplateTable[1]};
     GenerationFailure failure;
-    EXPECT_FALSE(GenerateFiles(settings, rows, failure, error));
+    EXPECT_FALSE(GenerateFiles(settings, rows, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error loading resource files.");
     EXPECT_EQ(failure.fileName, u"absent.h");
     EXPECT_EQ(failure.error.code, ExpandResult::Ok);
@@ -166,7 +166,7 @@ TEST_F(Generate, OutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     // No compiler name: the portability header has no keys, the next file does.
     settings.project.toolchain = 3;
     GenerationFailure failure;
-    EXPECT_FALSE(GenerateProject(settings, failure, error));
+    EXPECT_FALSE(GenerateProject(settings, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
     // The reason is kept beside the text: which key, and where it is used first.
