@@ -1,5 +1,6 @@
 #include "templating/CodeGenerator.h"
 
+#include "platform/Windows1252.h"
 #include "templating/TemplateRender.h"
 #include "templating/TemplateTree.h"
 
@@ -7,18 +8,12 @@ namespace kr {
 
 ExpandResult CCodeGenerator::ExpandToFile(const std::u16string& templateText, const std::u16string& outputPath)
 {
-    error_ = {};
-    TemplateTree tree;
-    if (CompileTemplate(templateText, tree, error_) != ExpandResult::Ok)
-        return error_.code;
-    RenderTables tables;
-    tables.Assign(switchSet, substitutionMap);
-    TemplateBinding<std::string_view> binding;
-    if (Bind(tree, tables, binding, error_) != ExpandResult::Ok)
-        return error_.code;
-    std::string bytes;
-    Render(tree, binding, bytes);
-    return WriteRendered(bytes, outputPath, error_);
+    // Off the batch's path: the text is rendered as text, so Output() holds
+    // it afterwards too, and converted to the code page as a whole.
+    const ExpandResult result = Expand(templateText);
+    if (result != ExpandResult::Ok)
+        return result;
+    return WriteRendered(platform::EncodeWindows1252(output_), outputPath, error_);
 }
 
 ExpandResult CCodeGenerator::Expand(const std::u16string& templateText)
