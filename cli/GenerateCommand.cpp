@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
+#include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
@@ -28,6 +29,13 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     std::u16string errorText;
     if (!LoadSettings(saveFile, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
+
+    // A configuration that would not be generated does not create OUTDIR
+    // either.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        err << ForTerminal(GenerationRefusalText(problems)) << "\n";
         return kExitFailure;
     }
 

@@ -1,5 +1,6 @@
 #include "generator/GenerateProject.h"
 
+#include "generator/GenerationCheck.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "templating/TemplateCache.h"
@@ -36,6 +37,13 @@ ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
                      GenerationFailure* failure)
 {
+    // Nothing is written for a configuration a page or a host would refuse.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        if (failure)
+            *failure = {};
+        errorText = GenerationRefusalText(problems);
+        return false;
+    }
     return GenerateFiles(settings, TemplateTable, errorText, report, failure);
 }
 

@@ -50,9 +50,12 @@ struct GenerationFailure {
 
 // Writes the files of TemplateTable for settings.project.toolchain into
 // settings.project.projectPath, which must name an existing folder and end
-// with a separator (file names are appended to it as they are). Stops at the
-// first failure with errorText set to "Error loading resource files." or
-// "Error generating:\r\n" and the output path; files written before it stay.
+// with a separator (file names are appended to it as they are). A
+// configuration that breaks a rule of a valid record, or whose report
+// descriptor a host would refuse, writes nothing: errorText lists every
+// problem (GenerationRefusalText). Otherwise stops at the first failure with
+// errorText set to "Error loading resource files." or "Error
+// generating:\r\n" and the output path; files written before it stay.
 // errorText is emptied first. The user code regions of files already there
 // are carried into the new ones (GeneratedFile.h); report, when given, lists
 // the files written and the existing files kept beside them; failure, when
@@ -60,7 +63,8 @@ struct GenerationFailure {
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText,
                      GenerationReport* report = nullptr, GenerationFailure* failure = nullptr);
 
-// The same for any table of templates.
+// The same for any table of templates, without the check of the
+// configuration: every value is taken as it is.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                    std::u16string& errorText, GenerationReport* report = nullptr,
                    GenerationFailure* failure = nullptr);

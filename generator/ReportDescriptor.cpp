@@ -14,6 +14,7 @@
 namespace kr {
 namespace {
 
+constexpr int kBufferStructHeader = 140;
 constexpr int kConfigurationHeader = 142;
 constexpr int kUsbDescriptorSource = 147;
 
@@ -71,9 +72,10 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
     BuildSwitchSet(settings, switches);
     BuildSubstitutionMap(settings, keys);
 
-    std::u16string header, source;
+    std::u16string header, source, structures;
     if (!ExpandTemplate(kConfigurationHeader, switches, keys, header, errorText) ||
-        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText))
+        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText) ||
+        !ExpandTemplate(kBufferStructHeader, switches, keys, structures, errorText))
         return false;
 
     const std::map<std::u16string, long> defines = ReadNumericDefines(header);
@@ -108,6 +110,8 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
                                     FormatDecimal(length) + u"; a host reads only the declared length");
     }
 
+    view.layouts = BuildReportLayouts(view.decoding, defines, structures);
+    view.layoutText = ReportLayoutText(view.layouts);
     view.text = u"HID report descriptor: " + FormatDecimal(length) + u" bytes\n\n" +
                 view.decoding.listing + u"\n" +
                 u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;

@@ -1,28 +1,15 @@
 #include "cli/GenerateCommand.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
 #include "cli/CommandLine.h"
 #include "generator/UserCodeRegions.h"
-#include "platform/Resources.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
 namespace kr::cli {
 namespace {
-
-// "line:column" of the first ¦KEY¦ in an embedded template, counted on its
-// bytes: the place the command must report for an undefined key.
-std::string PlaceOfFirstUse(int resource, const std::string& key)
-{
-    const std::string_view text = *platform::FindResource("TEMPLATE", resource);
-    const std::size_t at = text.find("\xA6" + key + "\xA6");
-    const std::size_t lineStart = text.rfind('\n', at) + 1;  // 0 on the first line
-    const auto line = 1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
-    return std::to_string(line) + ":" + std::to_string(at - lineStart + 1);
-}
 
 namespace fs = std::filesystem;
 
@@ -175,26 +162,31 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
     EXPECT_FALSE(fs::exists(outDir));
 }
 
-TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten)
+TEST_F(Generate, AConfigurationWithProblemsListsThemAllAndCreatesNothing)
 {
     ConfigurationSettings settings;
-    settings.project.toolchain = 3;   // no such toolchain: no compiler name for the headers
+    settings.project.toolchain = 3;
+    settings.device.powerMode = 5;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
+    settings.pen.xTiltMin = 200;
     Save(settings);
 
     Outcome result = RunCli({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n" + "KR761x_API.h:"
-                              + PlaceOfFirstUse(139, "S_COMPILER") + ": undefined key \u00A6S_COMPILER\u00A6\n");
-    EXPECT_EQ(FilesIn(outDir), std::vector<std::string>{"compiler_defs.h"});
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Nothing was generated, because the configuration has these problems:\n"
+                          "ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\n"
+                          "DeviceData/powerMode = 5: The power mode must be 0 (bus powered) or 1 (self powered).\n"
+                          "PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a "
+                          "report descriptor with such a range.\n");
+    EXPECT_FALSE(fs::exists(outDir));
 
-    settings.project.toolchain = 2;
-    settings.communication.uartDataBits = 4;   // fails in the main program, whatever the bus
-    Save(settings);
+    // Into an existing folder, nothing is written either.
+    fs::create_directory(outDir);
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n" + "KR761x_Main.c:"
-                              + PlaceOfFirstUse(144, "S_UART_BITS") + ": undefined key \u00A6S_UART_BITS\u00A6\n");
+    EXPECT_TRUE(fs::is_empty(outDir));
 }
 
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)

@@ -3,6 +3,8 @@
 
 #include "generator/GenerateProject.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
@@ -161,12 +163,42 @@ TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
 }
 
-TEST_F(Generate, OutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
+TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ConfigurationSettings&)> spoil;
+        std::u16string lines;   // after the first line of the error text
+    };
+    const Case cases[] = {
+        {"no such toolchain", [](auto& s) { s.project.toolchain = 3; },
+         u"ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC)."},
+        {"tilt range hosts refuse, tilt off", [](auto& s) { s.pen.xTiltMin = 101; },
+         u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
+         u"descriptor with such a range."},
+        {"several", [](auto& s) { s.device.powerMode = 2; s.pen.bPen = s.pen.bYTilt = 1; s.pen.yTiltMin = 0; s.gpio.values[3] = 7; },
+         u"DeviceData/powerMode = 2: The power mode must be 0 (bus powered) or 1 (self powered).\r\n"
+         u"PenData/yTiltMin = 0: The Y tilt minimum must be from 1 to 65535.\r\n"
+         u"GpioData/values/pin3 = 7: The start-up level of GPIO.3 must be 0 (low) or 1 (high)."},
+    };
+    for (const Case& c : cases) {
+        test::TempDir out;
+        ConfigurationSettings s;
+        s.project.toolchain = 2;
+        s.project.projectPath = out.folder();
+        c.spoil(s);
+        EXPECT_FALSE(GenerateProject(s, error)) << c.name;
+        EXPECT_EQ(error, u"Nothing was generated, because the configuration has these problems:\r\n" + c.lines) << c.name;
+        EXPECT_TRUE(FilesIn(out.path()).empty()) << c.name;
+    }
+}
+
+TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
 {
     // No compiler name: the portability header has no keys, the next file does.
     settings.project.toolchain = 3;
     GenerationFailure failure;
-    EXPECT_FALSE(GenerateProject(settings, error, nullptr, &failure));
+    EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
     // The reason is kept beside the text: which key, and where it is used first.
@@ -178,7 +210,7 @@ TEST_F(Generate, OutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     // no descriptor without its attributes byte is ever written.
     settings.project.toolchain = 2;
     settings.device.powerMode = 2;
-    EXPECT_FALSE(Run());
+    EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c");
     EXPECT_FALSE(std::filesystem::exists(dir / "KR761x_USB_Descriptor.c"));
 }
