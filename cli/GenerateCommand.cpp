@@ -43,8 +43,12 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     // The save file's own project path is ignored; its toolchain is kept.
     settings.project.projectPath = folder;
     GenerationReport report;
-    if (!GenerateProject(settings, errorText, &report)) {
+    GenerationFailure failure;
+    if (!GenerateProject(settings, errorText, &report, &failure)) {
         err << ForTerminal(errorText) << "\n";
+        // Where the template went wrong, as compilers report a place.
+        if (failure.error.HasPlace())
+            err << ForTerminal(DescribeTemplateError(failure.fileName, failure.error)) << "\n";
         return kExitFailure;
     }
     // Success stays silent unless an old file had to be kept beside its new

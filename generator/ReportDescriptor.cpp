@@ -9,8 +9,8 @@
 #include "generator/ValueFormatters.h"
 #include "hid/CSourceReader.h"
 #include "platform/NumberText.h"
-#include "templating/CodeGenerator.h"
-#include "templating/LoadTemplate.h"
+#include "templating/TemplateCache.h"
+#include "templating/TemplateRender.h"
 
 namespace kr {
 
@@ -37,19 +37,19 @@ const char16_t* FileNameOf(int resource)
 bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionMap& keys, std::u16string& text,
                     std::u16string& errorText)
 {
-    const std::optional<std::u16string> tmpl = LoadTemplate(resource);
-    if (!tmpl) {
+    const PreparedTemplate* prepared = FindPreparedTemplate(resource);
+    if (!prepared) {
         errorText = u"Error loading resource files.";
         return false;
     }
-    CCodeGenerator generator;
-    generator.switchSet = switches;
-    generator.substitutionMap = keys;
-    if (generator.Expand(*tmpl) != ExpandResult::Ok) {
+    TemplateError error = prepared->error;
+    TemplateBinding<std::u16string_view> binding;
+    if (error.code != ExpandResult::Ok || Bind(prepared->tree, switches, keys, binding, error) != ExpandResult::Ok) {
         errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
         return false;
     }
-    text = generator.Output();
+    text.clear();
+    Render(prepared->tree, binding, text);
     return true;
 }
 
