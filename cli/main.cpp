@@ -13,14 +13,15 @@
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t interrupts = 0;
 
-// The first Ctrl+C asks a batch to stop between files; a second one ends the
-// program at once.
+// The first Ctrl+C asks a batch to stop between files, the second ends its
+// running build at once; a third one ends the program at once.
 void OnInterrupt(int)
 {
-    interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
+    interrupts = interrupts + 1;
+    if (interrupts >= 2)
+        std::signal(SIGINT, SIG_DFL);
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnInterrupt);
     kr::cli::CCommandLine commandLine(KR_VERSION);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
-    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, ::isatty(STDERR_FILENO) == 1));
+    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); }, ::isatty(STDERR_FILENO) == 1));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }
