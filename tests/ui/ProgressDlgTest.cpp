@@ -20,7 +20,10 @@ TEST(ProgressDlg, FollowsTheJobAndStopsItWhenClosedByHand)
     dialog.show();
     job->SetProgress(66);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.windowTitle() == "Batch Project Generation - 66%"; }));
-    EXPECT_EQ(qobject_cast<QProgressBar*>(FindControl(&dialog, progress_id::kBar))->value(), 66);
+    const auto* bar = qobject_cast<QProgressBar*>(FindControl(&dialog, progress_id::kBar));
+    EXPECT_EQ(bar->value(), 66);
+    EXPECT_TRUE(bar->isTextVisible());
+    EXPECT_EQ(bar->text(), "66%");
     job->SetStop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
