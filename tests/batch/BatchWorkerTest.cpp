@@ -149,6 +149,8 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
         {"printf '%s' \"$1\" > '" + args.string() + "'", u"Succeeded\r\n\r\n"},
         // Output and error in the order written, CR LF line ends, a last line without end ended.
         {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'", u"compiling \u00e4\r\nwarning: w\r\ntwo\r\nthree\r\nSucceeded\r\n\r\n"},
+        // A line written in two pieces is one line.
+        {"printf 'par'; sleep 0.2; echo 'tial'", u"partial\r\nSucceeded\r\n\r\n"},
         {"echo 'error: no sdcc' >&2; exit 2", u"error: no sdcc\r\nError: Build failed with exit status 2\r\nFailed\r\n\r\n"},
         {"kill -TERM $$", u"Error: Build terminated by signal 15\r\nFailed\r\n\r\n"},
         {"/no-such-builder", u"Error: Could not start builder: No such file or directory\r\nFailed\r\n\r\n"},
