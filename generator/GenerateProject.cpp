@@ -1,9 +1,9 @@
 #include "generator/GenerateProject.h"
 
-#include "generator/CodeGenerator.h"
-#include "generator/LoadTemplate.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
+#include "templating/CodeGenerator.h"
+#include "templating/LoadTemplate.h"
 
 namespace kr {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <map>
 
-#include "generator/CSourceReader.h"
-#include "generator/CodeGenerator.h"
 #include "generator/GenerateProject.h"
-#include "generator/LoadTemplate.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "generator/ValueFormatters.h"
+#include "hid/CSourceReader.h"
+#include "templating/CodeGenerator.h"
+#include "templating/LoadTemplate.h"
 
 namespace kr {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/HidDecoder.h"
+#include "hid/HidDecoder.h"
 #include "model/ConfigurationSettings.h"
 
 namespace kr {

@@ -7,10 +7,10 @@
 #include <array>
 #include <cstdint>
 
-#include "generator/GenerationTables.h"
 #include "generator/ReportSizes.h"
 #include "generator/ValueFormatters.h"
 #include "model/ConfigurationSettings.h"
+#include "templating/GenerationTables.h"
 
 namespace kr {
 

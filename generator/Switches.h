@@ -2,8 +2,8 @@
 // The switch set of one generation run: which conditional blocks of the
 // templates reach the generated files.
 
-#include "generator/GenerationTables.h"
 #include "model/ConfigurationSettings.h"
+#include "templating/GenerationTables.h"
 
 namespace kr {
 

@@ -38,13 +38,6 @@ std::u16string FormatHexByte(std::int64_t value)
     return Widen(buf);
 }
 
-std::u16string FormatDecimal(std::int64_t value)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(value));
-    return Widen(buf);
-}
-
 std::u16string FormatStringDescriptorBody(const std::u16string& text)
 {
     std::size_t n = text.size();

@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/NumberText.h"
+
 namespace kr {
+
+// Decimal numbers are written as everywhere else in the program.
+using platform::FormatDecimal;
 
 // "0x" and two upper-case hexadecimal digits of the low 8 bits of value.
 std::u16string FormatHexByte(std::int64_t value);
-
-// Signed decimal, no leading zeros or blanks.
-std::u16string FormatDecimal(std::int64_t value);
 
 // Number of UTF-16 slots in a string descriptor body: 126 bytes in all, of
 // which 2 are the length and type header.

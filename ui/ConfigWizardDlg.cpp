@@ -14,27 +14,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "batch/dialog/BatchDlg.h"
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
 #include "settings/SaveFile.h"
-#include "ui/AboutDlg.h"
-#include "ui/ReportDescriptorDlg.h"
 #include "ui/AppArt.h"
-#include "ui/CommunicationDlg.h"
 #include "ui/ControlId.h"
-#include "ui/DeviceDlg.h"
 #include "ui/DlgTabCtrl.h"
 #include "ui/Exchange.h"
-#include "ui/FolderDialog.h"
-#include "ui/GpioDlg.h"
 #include "ui/Interaction.h"
-#include "ui/MouseDlg.h"
-#include "ui/PenDlg.h"
 #include "ui/QtText.h"
-#include "ui/ScreenDlg.h"
-#include "ui/TouchDlg.h"
 #include "ui/WaitCursor.h"
+#include "ui/batch/BatchDlg.h"
+#include "ui/dialogs/AboutDlg.h"
+#include "ui/dialogs/FolderDialog.h"
+#include "ui/dialogs/ReportDescriptorDlg.h"
+#include "ui/pages/CommunicationDlg.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/GpioDlg.h"
+#include "ui/pages/MouseDlg.h"
+#include "ui/pages/PenDlg.h"
+#include "ui/pages/ScreenDlg.h"
+#include "ui/pages/TouchDlg.h"
 
 namespace kr {
 namespace {

@@ -3,7 +3,7 @@
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr {
 

@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "ui/FolderBrowser.h"
+#include "ui/dialogs/FolderBrowser.h"
 
 namespace kr {
 namespace {

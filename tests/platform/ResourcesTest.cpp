@@ -1,5 +1,5 @@
-#include "generator/LoadTemplate.h"
 #include "platform/Resources.h"
+#include "templating/LoadTemplate.h"
 
 #include <gtest/gtest.h>
 

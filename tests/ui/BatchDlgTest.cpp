@@ -17,7 +17,7 @@
 
 #include "ScriptedInteraction.h"
 #include "batch/BatchJob.h"
-#include "batch/dialog/BatchDlg.h"
+#include "ui/batch/BatchDlg.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 #include "ui/ConfigWizardDlg.h"

@@ -10,8 +10,8 @@
 
 #include "ScriptedInteraction.h"
 #include "support/TempDir.h"
-#include "ui/FolderBrowser.h"
-#include "ui/FolderDialog.h"
+#include "ui/dialogs/FolderBrowser.h"
+#include "ui/dialogs/FolderDialog.h"
 
 namespace kr::test {
 namespace {

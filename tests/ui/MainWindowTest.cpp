@@ -17,10 +17,10 @@
 #include "support/TempDir.h"
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
-#include "ui/DeviceDlg.h"
 #include "ui/DlgTabCtrl.h"
-#include "ui/Page.h"
 #include "ui/QtText.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/Page.h"
 
 namespace kr::test {
 namespace {

@@ -3,13 +3,13 @@
 // order), and a save or open stopped by the first page that refuses a value.
 
 #include "PageFixture.h"
-#include "ui/CommunicationDlg.h"
-#include "ui/DeviceDlg.h"
-#include "ui/GpioDlg.h"
-#include "ui/MouseDlg.h"
-#include "ui/PenDlg.h"
-#include "ui/ScreenDlg.h"
-#include "ui/TouchDlg.h"
+#include "ui/pages/CommunicationDlg.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/GpioDlg.h"
+#include "ui/pages/MouseDlg.h"
+#include "ui/pages/PenDlg.h"
+#include "ui/pages/ScreenDlg.h"
+#include "ui/pages/TouchDlg.h"
 
 namespace kr::test {
 namespace {

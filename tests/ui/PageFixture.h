@@ -18,7 +18,7 @@
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
 #include "ui/DlgTabCtrl.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr::test {
 

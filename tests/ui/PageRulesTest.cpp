@@ -4,12 +4,12 @@
 // rows, input rule and "All" buttons.
 
 #include "PageFixture.h"
-#include "ui/CommunicationDlg.h"
-#include "ui/DeviceDlg.h"
-#include "ui/GpioDlg.h"
-#include "ui/MouseDlg.h"
-#include "ui/PenDlg.h"
-#include "ui/TouchDlg.h"
+#include "ui/pages/CommunicationDlg.h"
+#include "ui/pages/DeviceDlg.h"
+#include "ui/pages/GpioDlg.h"
+#include "ui/pages/MouseDlg.h"
+#include "ui/pages/PenDlg.h"
+#include "ui/pages/TouchDlg.h"
 
 namespace kr::test {
 namespace {

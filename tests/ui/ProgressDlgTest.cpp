@@ -16,7 +16,7 @@
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 #include "ui/ControlId.h"
-#include "ui/ProgressDlg.h"
+#include "ui/dialogs/ProgressDlg.h"
 
 namespace kr::test {
 namespace {

@@ -14,7 +14,7 @@
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
 #include "ui/QtText.h"
-#include "ui/ReportDescriptorDlg.h"
+#include "ui/dialogs/ReportDescriptorDlg.h"
 
 namespace kr::test {
 namespace {

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 
 #include "ui/ControlId.h"
-#include "ui/Page.h"
+#include "ui/pages/Page.h"
 
 namespace kr::test {
 

@@ -1,0 +1,254 @@
+#include "templating/CodeGenerator.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include "platform/Resources.h"
+#include "platform/Windows1252.h"
+#include "support/TempDir.h"
+#include "templating/LoadTemplate.h"
+
+namespace kr {
+namespace {
+
+// Marker characters spelled out so the test sources stay plain ASCII.
+const std::u16string K = u"\u00A6";  // ¦ key
+const std::u16string O = u"\u00AB";  // « tag open
+const std::u16string C = u"\u00BB";  // » tag close
+const std::u16string E = u"\u00B6";  // ¶ block end
+
+std::u16string Block(const std::u16string& tag, const std::u16string& body) { return O + tag + C + body + E; }
+
+class Expand : public ::testing::Test {
+protected:
+    SwitchSet switches{{u"A", 1}, {u"B", 1}, {u"T", 1}, {u"OFF", 0}};
+    SubstitutionMap keys{{u"KEY", u"value"}};
+    test::TempDir dir;
+
+    // The file content, or "<absent>" when nothing was written.
+    std::string Run(const std::u16string& tmpl, ExpandResult expected = ExpandResult::Ok)
+    {
+        const auto out = dir / "out.c";
+        std::filesystem::remove(out);
+        CCodeGenerator gen;
+        gen.switchSet = switches;
+        gen.substitutionMap = keys;
+        EXPECT_EQ(gen.ExpandToFile(tmpl, out.u16string()), expected);
+        return std::filesystem::exists(out) ? test::ReadBytes(out) : "<absent>";
+    }
+};
+
+TEST_F(Expand, ConditionalBlocksKeepOrDropTheirBody)
+{
+    EXPECT_EQ(Run(u"a" + Block(u"T", u"b") + u"c"), "abc");
+    switches[u"T"] = 0;
+    EXPECT_EQ(Run(u"a" + Block(u"T", u"b") + u"c"), "ac");
+    // Any non-zero flag is active.
+    switches[u"T"] = -7;
+    EXPECT_EQ(Run(u"a" + Block(u"T", u"b") + u"c"), "abc");
+}
+
+TEST_F(Expand, NestedBlocks)
+{
+    const std::u16string tmpl = Block(u"A", u"x" + Block(u"B", u"y") + u"z") + u"w";
+    EXPECT_EQ(Run(tmpl), "xyzw");
+    switches[u"B"] = 0;
+    EXPECT_EQ(Run(tmpl), "xzw");
+    switches[u"A"] = 0;
+    EXPECT_EQ(Run(tmpl), "w");
+    switches[u"B"] = 1;
+    EXPECT_EQ(Run(tmpl), "w");
+}
+
+TEST_F(Expand, SiblingBlocksRenderIndependently)
+{
+    const std::u16string tmpl = Block(u"A", u"1") + Block(u"B", u"2") + Block(u"T", u"3");
+    switches[u"A"] = 0;
+    EXPECT_EQ(Run(tmpl), "23");
+    switches[u"B"] = 0;
+    EXPECT_EQ(Run(tmpl), "3");
+    switches = {{u"A", 1}, {u"B", 0}, {u"T", 1}};
+    EXPECT_EQ(Run(tmpl), "13");
+}
+
+TEST_F(Expand, BlockOpeningAtTheStartOfAnotherBody)
+{
+    const std::u16string tmpl = Block(u"A", Block(u"B", u"x")) + u"!";
+    EXPECT_EQ(Run(tmpl), "x!");
+    switches[u"B"] = 0;
+    EXPECT_EQ(Run(tmpl), "!");
+    switches = {{u"A", 0}, {u"B", 1}};
+    EXPECT_EQ(Run(tmpl), "!");
+}
+
+TEST_F(Expand, PlacementTextKeepsOnlyTheActiveToolchainAndChip)
+{
+    switches = {{u"SDCC", 1}, {u"KEIL", 0}, {u"KR7610", 0}, {u"KR7611", 1}};
+    const std::u16string tmpl = Block(u"SDCC", u"__code __at (0x" + Block(u"KR7610", u"1A") + Block(u"KR7611", u"2683") + u")")
+                                + Block(u"KEIL", u"code") + u" U8 d[];";
+    EXPECT_EQ(Run(tmpl), "__code __at (0x2683) U8 d[];");
+    switches = {{u"SDCC", 1}, {u"KEIL", 0}, {u"KR7610", 1}, {u"KR7611", 0}};
+    EXPECT_EQ(Run(tmpl), "__code __at (0x1A) U8 d[];");
+    switches = {{u"SDCC", 0}, {u"KEIL", 1}, {u"KR7610", 1}, {u"KR7611", 0}};
+    EXPECT_EQ(Run(tmpl), "code U8 d[];");
+}
+
+TEST_F(Expand, UnclosedBlockRunsToTheEnd)
+{
+    EXPECT_EQ(Run(u"a" + O + u"T" + C + u"x"), "ax");
+    switches[u"T"] = 0;
+    EXPECT_EQ(Run(u"a" + O + u"T" + C + u"x" + Block(u"A", u"y")), "a");
+}
+
+TEST_F(Expand, KeysAreReplacedVerbatimAndNotExpandedAgain)
+{
+    keys[u"KEY"] = K + u"KEY" + K + O + u"T" + C + E;
+    EXPECT_EQ(Run(u"<" + K + u"KEY" + K + u">"), platform::EncodeWindows1252(u"<" + keys[u"KEY"] + u">"));
+    keys[u"EMPTY"] = u"";
+    EXPECT_EQ(Run(u"a" + K + u"EMPTY" + K + u"b" + Block(u"T", K + u"EMPTY" + K)), "ab");
+}
+
+TEST_F(Expand, InMemoryExpansionGivesTheFileTextAndTheSameFailures)
+{
+    const std::u16string tmpl = u"a" + K + u"KEY" + K + Block(u"OFF", u"x") + Block(u"T", u"\u00E9\r\n");
+    CCodeGenerator gen;
+    gen.switchSet = switches;
+    gen.substitutionMap = keys;
+    ASSERT_EQ(gen.Expand(tmpl), ExpandResult::Ok);
+    EXPECT_EQ(platform::EncodeWindows1252(gen.Output()), Run(tmpl));
+    EXPECT_EQ(gen.Expand(K + u"MISSING" + K), ExpandResult::UndefinedName);
+    EXPECT_EQ(gen.Expand(u"a" + E), ExpandResult::StructureError);
+    EXPECT_EQ(gen.Expand(u"a" + K + u"KEY"), ExpandResult::SyntaxError);
+}
+
+TEST_F(Expand, NamesAreExactAndCaseSensitive)
+{
+    EXPECT_EQ(Run(K + u"key" + K, ExpandResult::UndefinedName), "<absent>");
+    EXPECT_EQ(Run(K + u" KEY" + K, ExpandResult::UndefinedName), "<absent>");
+    EXPECT_EQ(Run(Block(u"a", u"x"), ExpandResult::UndefinedName), "<absent>");
+    // An empty tag is a name like any other.
+    switches[u""] = 1;
+    EXPECT_EQ(Run(Block(u"", u"x")), "x");
+}
+
+TEST_F(Expand, UndefinedNamesFailEvenInsideDroppedBlocks)
+{
+    EXPECT_EQ(Run(Block(u"OFF", Block(u"MISSING", u"x")), ExpandResult::UndefinedName), "<absent>");
+    EXPECT_EQ(Run(Block(u"OFF", K + u"MISSING" + K), ExpandResult::UndefinedName), "<absent>");
+}
+
+TEST_F(Expand, MalformedTemplatesGiveTheirCodeAndWriteNothing)
+{
+    EXPECT_EQ(Run(u"x" + O, ExpandResult::SyntaxError), "<absent>");
+    EXPECT_EQ(Run(u"x" + O + u"T no close", ExpandResult::SyntaxError), "<absent>");
+    EXPECT_EQ(Run(u"x" + K + u"KEY", ExpandResult::SyntaxError), "<absent>");
+    EXPECT_EQ(Run(u"x" + E, ExpandResult::StructureError), "<absent>");
+    EXPECT_EQ(Run(Block(u"A", u"x") + E, ExpandResult::StructureError), "<absent>");
+    // A syntax error wins over names that are also missing.
+    EXPECT_EQ(Run(K + u"MISSING" + K + O, ExpandResult::SyntaxError), "<absent>");
+}
+
+TEST_F(Expand, AFailedExpansionLeavesAnExistingFileUntouched)
+{
+    const auto out = dir / "kept.c";
+    test::WriteBytes(out, "previous");
+    for (const std::u16string& bad : {u"x" + E, u"x" + O, K + u"NOPE" + K}) {
+        CCodeGenerator gen;
+        gen.switchSet = switches;
+        gen.substitutionMap = keys;
+        EXPECT_NE(gen.ExpandToFile(bad, out.u16string()), ExpandResult::Ok);
+        EXPECT_EQ(test::ReadBytes(out), "previous");
+    }
+}
+
+TEST_F(Expand, LoneTagCloseIsOrdinaryText)
+{
+    EXPECT_EQ(Run(u"a" + C + u"b"), "a\xBB" "b");
+}
+
+TEST_F(Expand, EmptyTemplateWritesAnEmptyFile)
+{
+    EXPECT_EQ(Run(u""), "");
+}
+
+TEST_F(Expand, OutputIsWindows1252WithUnrepresentableCharactersReplaced)
+{
+    keys[u"KEY"] = u"\u00E9\u20AC\u4E2D";
+    EXPECT_EQ(Run(K + u"KEY" + K), "\xE9\x80?");
+}
+
+TEST_F(Expand, EveryByteExceptTheMarkersPassesThroughUnchanged)
+{
+    const auto bytes = platform::FindResource("TEMPLATE", 9001);
+    ASSERT_TRUE(bytes.has_value());
+    const auto tmpl = LoadTemplate(9001);
+    ASSERT_TRUE(tmpl.has_value());
+    EXPECT_EQ(Run(*tmpl), std::string(*bytes));
+
+    // The same in code: all 253 byte values in one template.
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        if (b != 0xA6 && b != 0xAB && b != 0xB6)
+            all.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(Run(platform::DecodeWindows1252(all)), all);
+}
+
+TEST_F(Expand, ThousandsOfTokensAtOneLevelRenderInOrder)
+{
+    std::u16string tmpl;
+    std::string expected;
+    for (int i = 0; i < 50000; ++i) {
+        tmpl += Block(u"A", u"a") + K + u"KEY" + K + Block(u"OFF", u"dropped") + u";";
+        expected += "avalue;";
+    }
+    EXPECT_EQ(Run(tmpl), expected);
+}
+
+TEST_F(Expand, DeeplyNestedBlocksRenderInOrder)
+{
+    std::u16string tmpl;
+    std::string expected;
+    const int depth = 50000;
+    for (int i = 0; i < depth; ++i)
+        tmpl += O + u"A" + C + u"(";
+    for (int i = 0; i < depth; ++i)
+        tmpl += u")" + E;
+    expected = std::string(depth, '(') + std::string(depth, ')');
+    EXPECT_EQ(Run(tmpl), expected);
+}
+
+TEST_F(Expand, UnwritableOutputIsAWriteError)
+{
+    CCodeGenerator gen;
+    EXPECT_EQ(gen.ExpandToFile(u"x", (dir / "no/such/folder/out.c").u16string()), ExpandResult::WriteError);
+    CCodeGenerator onFolder;
+    EXPECT_EQ(onFolder.ExpandToFile(u"x", dir.path().u16string()), ExpandResult::WriteError);
+}
+
+// A write that stops part-way (here: the file size limit, as a full disk
+// would) is a failure, and the old file stays complete.
+TEST_F(Expand, AWriteThatFailsPartWayIsAWriteError)
+{
+    const auto out = dir / "big.c";
+    test::WriteBytes(out, "old content");
+
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    CCodeGenerator gen;
+    const ExpandResult result = gen.ExpandToFile(std::u16string(100000, u'x'), out.u16string());
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, ExpandResult::WriteError);
+    EXPECT_EQ(test::ReadBytes(out), "old content");
+}
+
+}  // namespace
+}  // namespace kr

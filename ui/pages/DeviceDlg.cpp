@@ -1,0 +1,109 @@
+#include "ui/pages/DeviceDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/pages/PageLayout.h"
+
+namespace kr {
+
+using namespace device_id;
+
+CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+{
+    QVBoxLayout* page = StartPage(this);
+
+    QGridLayout* chip = nullptr;
+    page->addWidget(MakeFrame(this, tr("Device"), chip));
+    deviceList_ = MakeList(this, kDevice, {QStringLiteral("KR7610"), QStringLiteral("KR7611")});
+    // The chip variant comes from a save file or the defaults only.
+    deviceList_->setEnabled(false);
+    inputModeList_ = MakeList(this, kInputMode, {tr("Mouse"), tr("Single-Point Touch")});
+    chip->addWidget(MakeLabel(this, tr("Device:")), 0, 0);
+    chip->addWidget(deviceList_, 0, 1);
+    chip->addWidget(MakeLabel(this, tr("Oscillator:")), 1, 0);
+    chip->addWidget(MakeList(this, kOscillator, {tr("24 MHz"), tr("48 MHz")}), 1, 1);
+    chip->addWidget(MakeLabel(this, tr("Default Input Mode:")), 2, 0);
+    chip->addWidget(inputModeList_, 2, 1);
+    chip->addWidget(MakeLabel(this, tr("Voltage Regulator:")), 3, 0);
+    chip->addWidget(MakeCheckBox(this, tr("Enable"), kRegulator), 3, 1);
+    chip->setColumnStretch(2, 1);
+
+    QGridLayout* usb = nullptr;
+    page->addWidget(MakeFrame(this, tr("USB Customization"), usb));
+    int row = 0;
+    auto numberRow = [&](const QString& label, int id, const QString& unit) {
+        usb->addWidget(MakeLabel(this, label), row, 0);
+        usb->addWidget(MakeNumberBox(this, id), row, 1);
+        usb->addWidget(MakeLabel(this, unit), row, 2);
+        ++row;
+    };
+    numberRow(tr("Vendor ID:"), kVendorId, tr("(Hex)"));
+    numberRow(tr("Product ID:"), kProductId, tr("(Hex)"));
+    numberRow(tr("Max Power:"), kMaxPower, tr("(0 - 500 mA)"));
+
+    QRadioButton* bus = MakeRadio(this, tr("Bus Powered"), kBusPowered);
+    QRadioButton* self = MakeRadio(this, tr("Self Powered"), kSelfPowered);
+    MakeRadioGroup(this, {bus, self});
+    auto* power = new QHBoxLayout;
+    power->addWidget(bus);
+    power->addWidget(self);
+    power->addStretch(1);
+    usb->addWidget(MakeLabel(this, tr("Power Mode:")), row, 0);
+    usb->addLayout(power, row++, 1, 1, 3);
+
+    usb->addWidget(MakeLabel(this, tr("Remote Wakeup:")), row, 0);
+    usb->addWidget(MakeCheckBox(this, tr("Enable"), kRemoteWakeup), row++, 1, 1, 3);
+    numberRow(tr("Release Version:"), kReleaseVersion, tr("(Hex)"));
+    usb->addWidget(MakeLabel(this, tr("Manufacturer:")), row, 0);
+    usb->addWidget(MakeTextBox(this, kManufacturer), row++, 1, 1, 3);
+    usb->addWidget(MakeLabel(this, tr("Product:")), row, 0);
+    usb->addWidget(MakeTextBox(this, kProduct), row++, 1, 1, 3);
+    usb->setColumnStretch(3, 1);
+
+    AlignFirstColumns({chip, usb});
+    FinishPage(this, page);
+}
+
+int CDeviceDlg::DeviceSelection() const
+{
+    return deviceList_->currentIndex();
+}
+
+int CDeviceDlg::InputModeSelection() const
+{
+    return inputModeList_->currentIndex();
+}
+
+void CDeviceDlg::DoExchange(ExchangeContext& ctx)
+{
+    // This order decides which message a commit shows when several values
+    // are wrong.
+    ExchangeList(ctx, kDevice, data.deviceSel);
+    ExchangeList(ctx, kOscillator, data.oscillator);
+    ExchangeList(ctx, kInputMode, data.defaultInputMode);
+    ExchangeCheckBox(ctx, kRegulator, data.bEnableRegulator);
+    ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
+    ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
+    ExchangeText(ctx, kManufacturer, data.manufacturer);
+    ValidateMaxChars(ctx, data.manufacturer, kMaxUsbStringChars);
+    ExchangeText(ctx, kProduct, data.product);
+    ValidateMaxChars(ctx, data.product, kMaxUsbStringChars);
+    ExchangeHexWord(ctx, kVendorId, data.vid);
+    LimitHexDigits(ctx, 4);
+    ExchangeHexWord(ctx, kProductId, data.pid);
+    LimitHexDigits(ctx, 4);
+    ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
+    ValidateEvenRangeWord(ctx, data.maxPower, 0, 500);
+    ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
+    LimitHexDigits(ctx, 4);
+}
+
+}  // namespace kr

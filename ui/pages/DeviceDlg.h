@@ -1,0 +1,53 @@
+#pragma once
+// The page that edits the chip, its oscillator, default input mode and
+// regulator, and the USB identity of the device (DeviceData). Its "Device:"
+// and "Default Input Mode:" lists steer the GPIO, Touch and Mouse pages,
+// which read what the lists show, not the committed fields.
+
+#include "model/ConfigurationSettings.h"
+#include "ui/pages/Page.h"
+
+class QComboBox;
+
+namespace kr {
+
+namespace device_id {
+inline constexpr int kDevice = 1005;
+inline constexpr int kOscillator = 1087;
+inline constexpr int kInputMode = 1006;
+inline constexpr int kRegulator = 1007;
+inline constexpr int kVendorId = 1008;
+inline constexpr int kProductId = 1009;
+inline constexpr int kMaxPower = 1010;
+inline constexpr int kBusPowered = 1017;
+inline constexpr int kSelfPowered = 1016;
+inline constexpr int kRemoteWakeup = 1211;
+inline constexpr int kReleaseVersion = 1011;
+inline constexpr int kManufacturer = 1013;
+inline constexpr int kProduct = 1014;
+}  // namespace device_id
+
+// The longest manufacturer or product text.
+inline constexpr int kMaxUsbStringChars = 61;
+
+class CDeviceDlg : public CGroupPage<DeviceData> {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 131;
+
+    explicit CDeviceDlg(QWidget* parent = nullptr);
+
+    // What the "Device:" and "Default Input Mode:" lists show now; -1 when
+    // nothing is selected.
+    int DeviceSelection() const;
+    int InputModeSelection() const;
+
+protected:
+    void DoExchange(ExchangeContext& ctx) override;
+
+private:
+    QComboBox* deviceList_;
+    QComboBox* inputModeList_;
+};
+
+}  // namespace kr

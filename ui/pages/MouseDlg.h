@@ -1,0 +1,38 @@
+#pragma once
+// The page that edits the mouse the device reports and its buttons
+// (MouseData). A device whose default input mode is Mouse reports a mouse.
+
+#include "model/ConfigurationSettings.h"
+#include "ui/pages/Page.h"
+
+namespace kr {
+
+class CDeviceDlg;
+
+namespace mouse_id {
+inline constexpr int kMouse = 1054;
+inline constexpr int kNote = 1200;
+inline constexpr int kButtonsLabel = 1056;
+inline constexpr int kButtons = 1055;
+}  // namespace mouse_id
+
+class CMouseDlg : public CGroupPage<MouseData> {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 134;
+
+    // device: the page whose "Default Input Mode:" list this page obeys.
+    explicit CMouseDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+
+    // Under Mouse checks and locks "Mouse Support" and shows the note; then
+    // enables the buttons list only while "Mouse Support" is checked.
+    void RefreshControls() override;
+
+protected:
+    void DoExchange(ExchangeContext& ctx) override;
+
+private:
+    const CDeviceDlg* device_;
+};
+
+}  // namespace kr

@@ -1,0 +1,86 @@
+#include "ui/pages/Page.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/ControlId.h"
+
+namespace kr {
+
+CPage::CPage(int templateId, QWidget* parent)
+    : QWidget(parent), templateId_(templateId), defaultButton_(new QPushButton(tr("Default"), this))
+{
+    MarkExchangeScope(this);
+    SetControlId(defaultButton_, kDefaultButtonId);
+    defaultButton_->setAutoDefault(false);
+    connect(defaultButton_, &QPushButton::clicked, this, &CPage::ResetToDefaults);
+}
+
+bool CPage::ExchangeData(bool commit)
+{
+    ExchangeContext last;
+    const bool ok = RunExchange(this, commit, [&](ExchangeContext& ctx) {
+        try {
+            DoExchange(ctx);
+        } catch (const ExchangeFailure&) {
+            last = ctx;
+            throw;
+        }
+    });
+    refusedControl_ = ok ? 0 : last.lastControl;
+    refusedIsEdit_ = !ok && last.lastIsEdit;
+    return ok;
+}
+
+void CPage::ResetToDefaults()
+{
+    ResetGroup();
+    ExchangeData(false);
+    RefreshControls();
+}
+
+void CPage::Initialize()
+{
+    ExchangeData(false);
+    RefreshControls();
+}
+
+void CPage::FocusRefusedControl()
+{
+    if (refusedControl_ == 0)
+        return;
+    QWidget* control = Control(refusedControl_);
+    if (!control)
+        return;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control); edit && refusedIsEdit_)
+        edit->selectAll();
+}
+
+QWidget* CPage::Control(int id) const
+{
+    return FindControl(this, id);
+}
+
+void CPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (refreshOnActivation_)
+        RefreshControls();
+}
+
+void CPage::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();  // a page never closes, and neither does its window
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+}  // namespace kr

@@ -1,0 +1,47 @@
+#include "ui/pages/ScreenDlg.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ui/pages/PageLayout.h"
+
+namespace kr {
+
+using namespace screen_id;
+
+CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+{
+    QVBoxLayout* page = StartPage(this);
+    QGridLayout* grid = nullptr;
+    page->addWidget(MakeFrame(this, tr("Screen Dimensions"), grid));
+
+    auto dimension = [&](int row, const QString& label, int mmId, int pxId) {
+        grid->addWidget(MakeLabel(this, label), row, 0);
+        grid->addWidget(MakeNumberBox(this, mmId), row, 1);
+        grid->addWidget(MakeLabel(this, tr("millimeters")), row, 2);
+        grid->addItem(MakeGap(this, Qt::Horizontal), row, 3);
+        grid->addWidget(MakeNumberBox(this, pxId), row, 4);
+        grid->addWidget(MakeLabel(this, tr("pixels")), row, 5);
+    };
+    dimension(0, tr("Screen Width:"), kWidthMm, kWidthPx);
+    dimension(1, tr("Screen Height:"), kHeightMm, kHeightPx);
+    grid->setColumnStretch(6, 1);
+    FinishPage(this, page);
+}
+
+void CScreenDlg::DoExchange(ExchangeContext& ctx)
+{
+    ExchangeDecimalWord(ctx, kWidthMm, data.width_mm);
+    ValidateRange(ctx, data.width_mm, 1, 65535);
+    ExchangeDecimalWord(ctx, kWidthPx, data.width_px);
+    ValidateRange(ctx, data.width_px, 1, 65535);
+    ExchangeDecimalWord(ctx, kHeightMm, data.height_mm);
+    ValidateRange(ctx, data.height_mm, 1, 65535);
+    ExchangeDecimalWord(ctx, kHeightPx, data.height_px);
+    ValidateRange(ctx, data.height_px, 1, 65535);
+}
+
+}  // namespace kr

@@ -1,0 +1,27 @@
+#pragma once
+// The page that edits the screen's size in millimetres and pixels (ScreenData).
+
+#include "model/ConfigurationSettings.h"
+#include "ui/pages/Page.h"
+
+namespace kr {
+
+namespace screen_id {
+inline constexpr int kWidthMm = 1090;
+inline constexpr int kWidthPx = 1088;
+inline constexpr int kHeightMm = 1059;
+inline constexpr int kHeightPx = 1089;
+}  // namespace screen_id
+
+class CScreenDlg : public CGroupPage<ScreenData> {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 136;
+
+    explicit CScreenDlg(QWidget* parent = nullptr);
+
+protected:
+    void DoExchange(ExchangeContext& ctx) override;
+};
+
+}  // namespace kr
