@@ -23,8 +23,9 @@ public:
     std::string_view Summary() const override { return "write a project for every save file of INDIR into OUTDIR"; }
 
     // BUILDER is a path, or a program name looked up on PATH. Prints the
-    // batch log to out as it grows, builders' output included. Exit 0 when every file (and
-    // build) succeeded, 1 when any failed or the run was stopped early.
+    // batch log to out as it grows, builders' output included. Exit 0 when
+    // every file (and build) succeeded, 1 when any failed or the run was
+    // stopped early.
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
 
 private:
