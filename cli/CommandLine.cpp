@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kr::cli {
 
@@ -58,21 +59,36 @@ void CCommandLine::WriteUsage(std::ostream& err) const
 
 void CCommandLine::WriteHelp(std::ostream& out) const
 {
+    // Commands and options in one table whose second column starts where
+    // the longest call leaves room for it, so that all of them line up.
+    using Rows = std::vector<std::pair<std::string, std::string_view>>;
+    Rows commandRows;
+    for (const auto& command : commands_)
+        commandRows.emplace_back(std::string(command->Name()) + " " + std::string(command->Arguments()),
+                                 command->Summary());
+    const Rows optionRows = {
+        {"--help", "show this help and exit"},
+        {"--version", "show the version and exit"},
+    };
+    std::size_t width = 0;
+    for (const Rows* rows : std::initializer_list<const Rows*>{&commandRows, &optionRows})
+        for (const auto& row : *rows)
+            width = std::max(width, row.first.size());
+    const auto writeRows = [&](const Rows& rows) {
+        for (const auto& [call, summary] : rows)
+            out << "  " << call << std::string(width + 2 - call.size(), ' ') << summary << "\n";
+    };
+
     out << "usage: " << kProgramName << " COMMAND ARGUMENTS\n"
         << "\n"
         << "Generates KR761x firmware projects from configuration save files (.kcw).\n"
         << "\n"
         << "Commands:\n";
-    for (const auto& command : commands_) {
-        const std::string call = std::string(command->Name()) + " " + std::string(command->Arguments());
-        out << "  " << call << std::string(call.size() < 30 ? 30 - call.size() : 1, ' ') << command->Summary()
-            << "\n";
-    }
+    writeRows(commandRows);
     out << "\n"
-        << "Options:\n"
-        << "  --help                        show this help and exit\n"
-        << "  --version                     show the version and exit\n"
-        << "\n"
+        << "Options:\n";
+    writeRows(optionRows);
+    out << "\n"
         << "Exit status: 0 on success; 1 when the work failed, with the reason on\n"
         << "standard error; 2 when the command line was not understood.\n";
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/BatchCommand.h"
+#include "cli/BuildCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
@@ -33,5 +34,6 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); }, ::isatty(STDERR_FILENO) == 1));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }

@@ -22,7 +22,7 @@ struct TemplateRow {
 inline constexpr int kEveryToolchain = -1;
 
 // Every template of the program in the order the files are written.
-inline constexpr std::array<TemplateRow, 12> TemplateTable{{
+inline constexpr std::array<TemplateRow, 14> TemplateTable{{
     {138, u"compiler_defs.h", kEveryToolchain},
     {139, u"KR761x_API.h", kEveryToolchain},
     {140, u"KR761x_Buffer_Struct.h", kEveryToolchain},
@@ -35,6 +35,8 @@ inline constexpr std::array<TemplateRow, 12> TemplateTable{{
     {147, u"KR761x_USB_Descriptor.c", kEveryToolchain},
     {148, u"STARTUP.A51", 0},
     {149, u"STARTUP.A51", 1},
+    {150, u"KR761x_Startup.c", 2},
+    {151, u"Makefile", 2},
 }};
 
 // Writes the files of TemplateTable for settings.project.toolchain into

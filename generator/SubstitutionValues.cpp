@@ -27,6 +27,16 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
     Choose(keys, u"S_COMPILER", settings.project.toolchain, {u"Keil", u"Raisonance", u"SDCC"});
     keys[u"S_PATH_GENERATE"] = settings.project.projectPath;
     Choose(keys, u"S_TARGET_DEVICE", device.deviceSel, {u"KR7610", u"KR7611"});
+    // The SDCC flags, shared by the workspace and the Makefile so that both
+    // build the same image: those of the compiler and the linker alike, and
+    // the link layout. For the KR7611 the vectors sit at the application
+    // start 0x2600 and all other code from 0x2960, clear of the descriptors
+    // at 0x2683-0x295C; data, indirect data and the stack start at 0x4A and
+    // bits at 0x40, above what the system firmware keeps in internal RAM.
+    keys[u"S_SDCC_COMMON_FLAGS"] = u"--debug";
+    Choose(keys, u"S_SDCC_LINK_FLAGS", device.deviceSel,
+           {u"--code-loc 0x2400 --xram-loc 0x200 --data-loc 0x4A -Wl -bBSEG=0x40",
+            u"--code-loc 0x2600 --xram-loc 0x200 --data-loc 0x4A --idata-loc 0x4A -Wl-bBSEG=0x40 -Wl-bGSINIT0=0x2960"});
     Choose(keys, u"S_OSC", device.oscillator, {u"OSC_24", u"OSC_48"});
     Choose(keys, u"S_DEFAULT_MODE", device.defaultInputMode, {u"ENUM_MOUSE_MODE", u"ENUM_SINGLE_POINT_MODE"});
     // A bus-powered device always runs its regulator.

@@ -53,6 +53,32 @@ std::optional<long> ParseNumber(std::u16string_view text)
     return value;
 }
 
+// The value of a character literal such as 'a', '\'' or '\x41' (quotes
+// included), as a C compiler for an 8-bit character set reads it.
+std::optional<long> ParseCharacter(std::u16string_view text)
+{
+    if (text.size() < 3 || text.front() != u'\'' || text.back() != u'\'')
+        return std::nullopt;
+    const std::u16string_view body = text.substr(1, text.size() - 2);
+    if (body.size() == 1 && body[0] != u'\\')
+        return body[0];
+    if (body.size() < 2 || body[0] != u'\\')
+        return std::nullopt;
+    if (body.size() == 2) {
+        switch (body[1]) {
+        case u'\\': case u'\'': case u'"': case u'?': return body[1];
+        case u'0': return 0;
+        case u'n': return 10;
+        case u'r': return 13;
+        case u't': return 9;
+        default: return std::nullopt;
+        }
+    }
+    if (body[1] == u'x' || body[1] == u'X')
+        return ParseNumber(u"0x" + std::u16string(body.substr(2)));
+    return std::nullopt;
+}
+
 // Whether a comment of the form opened by '/' then second starts at i.
 bool CommentAt(std::u16string_view source, std::size_t i, char16_t second)
 {
@@ -164,14 +190,18 @@ bool ReadByteArray(std::u16string_view source, std::u16string_view name,
             errorText = arrayName + u": empty element";
             return false;
         }
-        std::optional<long> value = ParseNumber(token);
-        if (!value) {
+        std::optional<long> value = token[0] == u'\'' ? ParseCharacter(token) : ParseNumber(token);
+        if (!value && token[0] != u'\'') {
             const auto it = defines.find(token);
             if (it == defines.end()) {
                 errorText = arrayName + u": unknown element " + token;
                 return false;
             }
             value = it->second;
+        }
+        if (!value) {
+            errorText = arrayName + u": unknown element " + token;
+            return false;
         }
         if (*value < 0 || *value > 0xFF) {
             errorText = arrayName + u": not a byte: " + token;
@@ -199,7 +229,14 @@ bool ReadByteArray(std::u16string_view source, std::u16string_view name,
             // A trailing comma before the brace is allowed, as in C.
             return token.empty() || flush();
         }
-        if (c == u',') {
+        if (c == u'\'') {
+            // A character literal, taken whole: it may hold a space or a comma.
+            const std::size_t start = i;
+            for (++i; i < source.size() && source[i] != u'\''; ++i)
+                if (source[i] == u'\\')
+                    ++i;
+            token += source.substr(start, i + 1 - start);
+        } else if (c == u',') {
             if (!flush())
                 return false;
         } else if (!IsSpace(c)) {

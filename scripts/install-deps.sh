@@ -8,7 +8,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
-  sdcc
+  sdcc sdcc-ucsim make
+  # Debian packages, manual pages, completion and desktop metadata, and
+  # the tests that check them
+  dpkg-dev desktop-file-utils appstream groff-base bash-completion
 )
 
 missing=()

@@ -1,8 +1,15 @@
 #include "ui/AppArt.h"
 
+#include <algorithm>
+#include <map>
+
+#include <QApplication>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 
 namespace kr {
 namespace {
@@ -48,12 +55,61 @@ QPixmap PaintAppIcon(int size)
     return pixmap;
 }
 
+namespace {
+
+// The icon drawn when a size is first asked for, and kept: at start-up the
+// window system may want one size or none (the offscreen platform), so
+// drawing all of them up front was work thrown away.
+class CAppIconEngine : public QIconEngine {
+public:
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : {16, 24, 32, 48, 64, 128, 256})
+            sizes.append({side, side});
+        return sizes;
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0)
+            return {};
+        QPixmap& drawn = drawn_[side];
+        if (drawn.isNull())
+            drawn = PaintAppIcon(side);
+        if (mode == QIcon::Normal || mode == QIcon::Active)
+            return drawn;
+        QStyleOption option;
+        return QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap picture = pixmap(rect.size() * scale, mode, state);
+        picture.setDevicePixelRatio(scale);
+        painter->drawPixmap(rect, picture);
+    }
+
+    QIconEngine* clone() const override { return new CAppIconEngine(*this); }
+    QString key() const override { return QStringLiteral("kr761x-app-icon"); }
+
+private:
+    std::map<int, QPixmap> drawn_;
+};
+
+}  // namespace
+
 QIcon AppIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(PaintAppIcon(size));
-    return icon;
+    return QIcon(new CAppIconEngine);
 }
 
 QPixmap PaintSidePanel(int width, int height)
@@ -72,8 +128,23 @@ QPixmap PaintSidePanel(int width, int height)
     p.setPen(trace);
     for (int i = 0; i < 6; ++i) {
         const qreal x = width * (0.15 + 0.14 * i);
-        QPainterPath path(QPointF(x, height));
-        path.lineTo(x, height * (0.55 - 0.04 * i));
+        const qreal bend = height * (0.55 - 0.04 * i);
+        // Qt spreads the blending of a shape of more than about a hundred
+        // spans (a few per scan line of a thin antialiased line) over its
+        // thread pool; for a line this thin, waking the pool costs far more
+        // than the drawing. So the long upright part is drawn in short pieces
+        // that meet edge to edge (flat ends), and only the last piece joins
+        // the bend.
+        const qreal piece = 24;
+        QPen straight = trace;
+        straight.setCapStyle(Qt::FlatCap);
+        p.setPen(straight);
+        qreal bottom = height;
+        for (; bottom - bend > piece; bottom -= piece)
+            p.drawLine(QLineF(x, bottom, x, bottom - piece));
+        p.setPen(trace);
+        QPainterPath path(QPointF(x, bottom));
+        path.lineTo(x, bend);
         path.lineTo(x + width * 0.1, height * (0.5 - 0.04 * i));
         p.drawPath(path);
         p.drawEllipse(QPointF(x + width * 0.1, height * (0.5 - 0.04 * i)), 2.5, 2.5);

@@ -8,7 +8,8 @@
 
 namespace kr {
 
-// The icon at the usual sizes from 16 to 256 pixels.
+// The icon, drawn at each size when that size is first needed; it offers the
+// usual sizes from 16 to 256 pixels.
 QIcon AppIcon();
 
 // The icon drawn at size x size pixels.

@@ -16,6 +16,7 @@ CKR761x_ConfigWizardApp::CKR761x_ConfigWizardApp(int& argc, char** argv)
 
 CKR761x_ConfigWizardApp::~CKR761x_ConfigWizardApp()
 {
+    window_.reset();
     InstallInteraction(previous_);
 }
 
@@ -30,15 +31,21 @@ void SetUpCommandLine(QCommandLineParser& parser)
                                  QStringLiteral("[file]"));
 }
 
-int CKR761x_ConfigWizardApp::Run()
+CKR761x_ConfigWizardDlg& CKR761x_ConfigWizardApp::Start()
 {
     QCommandLineParser parser;
     SetUpCommandLine(parser);
     parser.process(application_);
 
-    CKR761x_ConfigWizardDlg window(parser.positionalArguments().value(0));
-    window.show();
-    window.OpenStartupFile();
+    window_ = std::make_unique<CKR761x_ConfigWizardDlg>(parser.positionalArguments().value(0));
+    window_->show();
+    window_->OpenStartupFile();
+    return *window_;
+}
+
+int CKR761x_ConfigWizardApp::Run()
+{
+    Start();
     return application_.exec();
 }
 

@@ -3,12 +3,16 @@
 // puts the real modal interactions in force and runs the main window. The
 // program ends when the main window closes.
 
+#include <memory>
+
 #include <QApplication>
 #include <QCommandLineParser>
 
 #include "ui/QtInteraction.h"
 
 namespace kr {
+
+class CKR761x_ConfigWizardDlg;
 
 inline const QString kProgramName = QStringLiteral("kr761x-wizard");
 inline const QString kProgramVersion = QStringLiteral("1.10");
@@ -23,13 +27,20 @@ public:
     CKR761x_ConfigWizardApp(const CKR761x_ConfigWizardApp&) = delete;
     CKR761x_ConfigWizardApp& operator=(const CKR761x_ConfigWizardApp&) = delete;
 
-    // Runs the main window until it closes; returns the exit status.
+    // Reads the command line, shows the main window and opens the save file
+    // named on it: everything the program does before its event loop runs.
+    // The window lives as long as the application object.
+    CKR761x_ConfigWizardDlg& Start();
+
+    // Starts, then runs the main window until it closes; returns the exit
+    // status.
     int Run();
 
 private:
     QApplication application_;
     CQtInteraction interaction_;
     CInteraction* previous_;
+    std::unique_ptr<CKR761x_ConfigWizardDlg> window_;
 };
 
 }  // namespace kr

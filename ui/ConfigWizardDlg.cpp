@@ -42,7 +42,7 @@ namespace {
 using namespace wizard_id;
 
 // The picture along the window's left edge, drawn to whatever height the
-// window has.
+// window has; drawn again only when that changes.
 class SidePanel : public QFrame {
 public:
     explicit SidePanel(QWidget* parent) : QFrame(parent)
@@ -55,9 +55,14 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         const QRect area = contentsRect();
-        QPainter(this).drawPixmap(area.topLeft(), PaintSidePanel(area.width(), area.height()));
+        if (picture_.size() != area.size())
+            picture_ = PaintSidePanel(area.width(), area.height());
+        QPainter(this).drawPixmap(area.topLeft(), picture_);
         QFrame::paintEvent(event);
     }
+
+private:
+    QPixmap picture_;
 };
 
 template <class Widget>

@@ -2,16 +2,26 @@
 
 #include <QAction>
 #include <QQueue>
+#include <QSet>
 #include <QWidget>
 
 namespace kr {
 namespace {
 
-constexpr char kScopeProperty[] = "krExchangeScope";
+// The widgets marked as scopes, each until it is destroyed. A set rather than
+// a property on the widget: a search asks every widget it passes whether it
+// is a scope, the exchanges at start-up search hundreds of times, and a
+// property lookup by name walks the class's meta-objects every time. Never
+// freed, so a scope destroyed late in the program's exit still finds it.
+QSet<const QObject*>& Scopes()
+{
+    static auto* scopes = new QSet<const QObject*>;
+    return *scopes;
+}
 
 bool IsScope(const QObject* object)
 {
-    return object->property(kScopeProperty).toBool();
+    return Scopes().contains(object);
 }
 
 }  // namespace
@@ -30,7 +40,10 @@ int ControlIdOf(const QObject* control)
 
 void MarkExchangeScope(QWidget* scope)
 {
-    scope->setProperty(kScopeProperty, true);
+    if (Scopes().contains(scope))
+        return;
+    Scopes().insert(scope);
+    QObject::connect(scope, &QObject::destroyed, [scope] { Scopes().remove(scope); });
 }
 
 QWidget* FindControl(const QWidget* scope, int id)

@@ -1,5 +1,5 @@
-# The twelve project templates, embedded as type "TEMPLATE" with the numbers
-# the generator's template table uses (138-149). Each file is Windows-1252
+# The project templates, embedded as type "TEMPLATE" with the numbers the
+# generator's template table uses (138-151). Each file is Windows-1252
 # text with CR LF line ends, written in the template language.
 list(APPEND KR_PROGRAM_RESOURCES
   TEMPLATE 138 generator/templates/compiler_defs.h.tmpl
@@ -13,4 +13,6 @@ list(APPEND KR_PROGRAM_RESOURCES
   TEMPLATE 146 generator/templates/KR761x_SDCC.wsp.tmpl
   TEMPLATE 147 generator/templates/KR761x_USB_Descriptor.c.tmpl
   TEMPLATE 148 generator/templates/STARTUP_Keil.A51.tmpl
-  TEMPLATE 149 generator/templates/STARTUP_Raisonance.A51.tmpl)
+  TEMPLATE 149 generator/templates/STARTUP_Raisonance.A51.tmpl
+  TEMPLATE 150 generator/templates/KR761x_Startup.c.tmpl
+  TEMPLATE 151 generator/templates/Makefile.tmpl)

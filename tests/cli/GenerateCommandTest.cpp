@@ -64,7 +64,8 @@ TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(FilesIn(outDir), (std::vector<std::string>{
         "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
-        "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c", "compiler_defs.h"}));
+        "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_Startup.c", "KR761x_USB_Descriptor.c", "Makefile",
+        "compiler_defs.h"}));
     // The project path is OUTDIR with one separator added.
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp")
                   .find("WorkSpaceName=" + outDir + "/KR761x_SDCC.wsp\r\n"),

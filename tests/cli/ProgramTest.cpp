@@ -1,6 +1,8 @@
 // The built kr761x-gen as a build script sees it: exit status and streams.
 
 #include <gtest/gtest.h>
+#include <set>
+#include <sstream>
 
 #include "generator/GenerateProject.h"
 #include "settings/SaveFile.h"
@@ -54,6 +56,52 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out.rfind("kr761x-gen ", 0), 0u);
     EXPECT_EQ(result.err, "");
+}
+
+// Every row of the command and option tables starts its description in the
+// same column, however long a command's arguments are.
+TEST(Program, HelpTableLinesUp)
+{
+    const test::ProgramResult result = test::RunProgram({KR_GEN_PROGRAM, "--help"});
+    ASSERT_EQ(result.exitCode, 0);
+    std::istringstream lines(result.out);
+    std::set<std::size_t> columns;
+    int rows = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("  "))
+            continue;
+        const std::size_t gap = line.find("  ", 2);
+        ASSERT_NE(gap, std::string::npos) << line;
+        columns.insert(line.find_first_not_of(' ', gap));
+        ++rows;
+    }
+    EXPECT_GE(rows, 5);
+    EXPECT_EQ(columns.size(), 1u) << result.out;
+}
+
+TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
+{
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    ASSERT_TRUE(GenerateProject(settings, error));   // a Keil project
+
+    const std::string workspace = (dir / "KR761x_Keil.wsp").string();
+    test::ProgramResult result = test::RunProgram({KR_BUILD_PROGRAM, workspace});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n");
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {workspace, workspace}, {"-x"}}) {
+        std::vector<std::string> command = {KR_BUILD_PROGRAM};
+        command.insert(command.end(), args.begin(), args.end());
+        result = test::RunProgram(command);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, "usage: kr761x-build WORKSPACE\n");
+    }
+    result = test::RunProgram({KR_BUILD_PROGRAM, "--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-build WORKSPACE\n", 0), 0u);
 }
 
 }  // namespace

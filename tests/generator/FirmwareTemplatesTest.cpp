@@ -146,8 +146,10 @@ TEST(Workspaces, HoldTheToolSettingsFilesAndChipAddressesOfTheirToolchain)
     };
     const std::string keilKR7611 = "CO(2600H, ?CO?KR761X_USB_DESCRIPTOR(0x2683), ?CO?KR761X_CONFIGURATION(0xF9EE))";
     const std::string keilKR7610 = "CO(0000H, ?CO?KR761X_USB_DESCRIPTOR(0x0000), ?CO?KR761X_CONFIGURATION(0x0000))";
-    const std::string sdccLink =
+    const std::string sdccKR7610 =
         "LinkFlag=--debug --use-stdout -V --code-loc 0x2400 --xram-loc 0x200 --data-loc 0x4A -Wl -bBSEG=0x40";
+    const std::string sdccKR7611 = "LinkFlag=--debug --use-stdout -V --code-loc 0x2600 --xram-loc 0x200 "
+                                   "--data-loc 0x4A --idata-loc 0x4A -Wl-bBSEG=0x40 -Wl-bGSINIT0=0x2960";
     const Expected expected[] = {
         {kKeil, "KR761x_Keil.wsp", "Assembler=C:\\Keil\\C51\\BIN\\A51.EXE", "AssFlag=XR GEN DB EP NOMOD51",
          "Compiler=C:\\Keil\\C51\\BIN\\c51.exe", "CompFlag=DB OE BR", "Linker=C:\\Keil\\C51\\BIN\\BL51.EXE",
@@ -159,12 +161,14 @@ TEST(Workspaces, HoldTheToolSettingsFilesAndChipAddressesOfTheirToolchain)
          "LinkFlag=DL DP DS RS(256) DT(4AH) BI(40H) XD(200H) " + keilKR7610, "CExt=.obj"},
         {kSdcc, "KR761x_SDCC.wsp", "Assembler=c:\\Program Files\\SDCC\\BIN\\ASX8051.EXE", "AssFlag=-plosgff",
          "Compiler=c:\\Program Files\\SDCC\\BIN\\SDCC.EXE", "CompFlag=-c --debug --use-stdout -V",
-         "Linker=c:\\Program Files\\SDCC\\BIN\\SDCC.EXE", sdccLink, sdccLink, "CExt=.rel"},
+         "Linker=c:\\Program Files\\SDCC\\BIN\\SDCC.EXE", sdccKR7611, sdccKR7610, "CExt=.rel"},
     };
-    const std::vector<std::string> cFiles = {"KR761x_Configuration.c", "KR761x_Main.c", "KR761x_USB_Descriptor.c"};
-
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.file);
+        // SDCC projects carry their own start-up as a C file.
+        std::vector<std::string> cFiles = {"KR761x_Configuration.c", "KR761x_Main.c", "KR761x_USB_Descriptor.c"};
+        if (e.toolchain == kSdcc)
+            cFiles.push_back("KR761x_Startup.c");
         for (int chip : {kKR7610, kKR7611}) {
             test::TempDir dir;
             ConfigurationSettings settings;

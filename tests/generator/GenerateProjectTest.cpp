@@ -31,7 +31,8 @@ const std::map<int, std::vector<std::string>> kFileSets = {
          "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_Raisonance.wsp", "KR761x_USB_Descriptor.c",
          "STARTUP.A51"}},
     {2, {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
-         "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c"}},
+         "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c",
+         "KR761x_Startup.c", "Makefile"}},
 };
 
 class Generate : public ::testing::Test {
@@ -110,7 +111,7 @@ TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
     // The Keil run's own files stay where they were.
     EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Keil.wsp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "STARTUP.A51"));
-    EXPECT_EQ(FilesIn(dir.path()).size(), 10u);
+    EXPECT_EQ(FilesIn(dir.path()).size(), 12u);
 }
 
 TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)

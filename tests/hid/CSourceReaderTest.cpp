@@ -30,7 +30,7 @@ TEST(CSourceReader, NumericDefinesInEveryCNotation)
                 ElementsAre(Pair(u"DECIMAL", 18), Pair(u"HEX", 0x1A), Pair(u"OCTAL", 8), Pair(u"WORD", 0xFFFF)));
 }
 
-TEST(CSourceReader, ByteArrayElementsAreNumbersAndMacrosBetweenComments)
+TEST(CSourceReader, ByteArrayElementsAreNumbersCharactersAndMacrosBetweenComments)
 {
     const std::map<std::u16string, long> defines = {{u"ID", 0x85}, {u"BIG", 256}};
     const std::u16string source = u"// HidReportDesc[] = { 9 } in a comment is not the array\r\n"
@@ -39,11 +39,12 @@ TEST(CSourceReader, ByteArrayElementsAreNumbersAndMacrosBetweenComments)
                                   u"code U8 HidReportDesc [ ] =\r\n{\r\n"
                                   u"   0x06, 0x00, 0xFF,   // USAGE_PAGE (1, 2)\r\n"
                                   u"   /* a, b */ ID, 255, 010,\r\n"
+                                  u"   ' ', ',', '\\'', '\\\\', '\\x41', '\\0',\r\n"
                                   u"};\r\n";
     std::vector<std::uint8_t> bytes;
     std::u16string error = u"stale";
     ASSERT_TRUE(ReadByteArray(source, u"HidReportDesc", defines, bytes, error)) << platform::ToUtf8(error);
-    EXPECT_THAT(bytes, ElementsAre(0x06, 0x00, 0xFF, 0x85, 0xFF, 8));
+    EXPECT_THAT(bytes, ElementsAre(0x06, 0x00, 0xFF, 0x85, 0xFF, 8, ' ', ',', '\'', '\\', 0x41, 0));
     EXPECT_THAT(error, IsEmpty());
 
     struct Case {
@@ -58,6 +59,8 @@ TEST(CSourceReader, ByteArrayElementsAreNumbersAndMacrosBetweenComments)
         {u"U8 A[] = { 1,, 2 };", "A: empty element"},
         {u"U8 A[] = { 0x1G };", "A: unknown element 0x1G"},
         {u"U8 A[] = { 1, 2", "A: no closing brace"},
+        {u"U8 A[] = { 'ab' };", "A: unknown element 'ab'"},
+        {u"U8 A[] = { '\\q' };", "A: unknown element '\\q'"},
     };
     for (const Case& c : bad) {
         EXPECT_FALSE(ReadByteArray(c.source, u"A", defines, bytes, error));

@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
-#include <regex>
-#include <sstream>
 
 #include "generator/GenerateProject.h"
 #include "platform/Utf.h"
+#include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -101,16 +99,6 @@ const std::vector<Configuration> kConfigurations = {
      }},
 };
 
-std::string ToText(const std::u16string& text) { return platform::ToUtf8(text); }
-
-void GenerateSdccProject(ConfigurationSettings settings, const test::TempDir& dir)
-{
-    settings.project.toolchain = 2;
-    settings.project.projectPath = dir.folder();
-    std::u16string error;
-    ASSERT_TRUE(GenerateProject(settings, error)) << ToText(error);
-}
-
 // Compiles every C file of the project into objects/ and returns the object
 // files. A compile must succeed and say nothing: no error, no warning.
 std::vector<std::string> CompileAll(const fs::path& project)
@@ -141,112 +129,17 @@ TEST_P(SdccProject, EveryCFileCompilesWithoutErrorOrWarning)
     test::TempDir dir;
     ConfigurationSettings settings;
     GetParam().apply(settings);
-    GenerateSdccProject(settings, dir);
+    test::GenerateSdccProject(settings, dir);
 
     const std::vector<std::string> objects = CompileAll(dir.path());
 
-    ASSERT_EQ(objects.size(), 3u);
+    ASSERT_EQ(objects.size(), 4u);
     for (const std::string& object : objects)
         EXPECT_TRUE(fs::exists(object)) << object;
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, SdccProject, ::testing::ValuesIn(kConfigurations),
                          [](const auto& info) { return info.param.name; });
-
-// The value of one "Name=value" setting line of a workspace.
-std::string WorkspaceSetting(const std::string& workspace, const std::string& name)
-{
-    std::smatch match;
-    const std::regex line("(^|\r\n)" + name + "=([^\r\n]*)");
-    return std::regex_search(workspace, match, line) ? match[2].str() : std::string();
-}
-
-std::vector<std::string> Words(const std::string& text)
-{
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
-}
-
-// Address -> byte of every data record of an Intel HEX image.
-std::map<unsigned, unsigned> ReadIntelHex(const std::string& text)
-{
-    std::map<unsigned, unsigned> image;
-    std::istringstream in(text);
-    std::string record;
-    while (std::getline(in, record)) {
-        if (record.size() < 11 || record[0] != ':' || record.substr(7, 2) != "00")
-            continue;
-        const unsigned count = std::stoul(record.substr(1, 2), nullptr, 16);
-        const unsigned address = std::stoul(record.substr(3, 4), nullptr, 16);
-        for (unsigned i = 0; i < count; ++i)
-            image[address + i] = std::stoul(record.substr(9 + 2 * i, 2), nullptr, 16);
-    }
-    return image;
-}
-
-std::vector<unsigned> BytesAt(const std::map<unsigned, unsigned>& image, unsigned address, unsigned count)
-{
-    std::vector<unsigned> bytes;
-    for (unsigned i = 0; i < count; ++i) {
-        const auto it = image.find(address + i);
-        bytes.push_back(it == image.end() ? 0x100 : it->second);   // 0x100: nothing placed there
-    }
-    return bytes;
-}
-
-TEST(SdccLink, Kr7611ProjectLinksWithItsWorkspaceFlagsAndKeepsTheFixedPlacements)
-{
-    // The largest descriptor set and the most code the generator produces.
-    for (const char* name : {"Defaults", "Kr7611UartPenAndEightButtons"}) {
-        SCOPED_TRACE(name);
-        const auto& configuration =
-            *std::find_if(kConfigurations.begin(), kConfigurations.end(), [&](const auto& c) { return c.name == name; });
-        test::TempDir dir;
-        ConfigurationSettings settings;
-        configuration.apply(settings);
-        GenerateSdccProject(settings, dir);
-        const std::vector<std::string> objects = CompileAll(dir.path());
-
-        const std::string workspace = test::ReadBytes(dir / "KR761x_SDCC.wsp");
-        const std::vector<std::string> flags = Words(WorkspaceSetting(workspace, "LinkFlag"));
-        ASSERT_FALSE(flags.empty());
-        std::vector<std::string> command = {KR_SDCC_PROGRAM, "-mmcs51"};
-        command.insert(command.end(), flags.begin(), flags.end());
-        command.insert(command.end(), objects.begin(), objects.end());
-        const std::string image = (dir / "objects" / "KR761x_Image.ihx").string();
-        command.insert(command.end(), {"-o", image});
-
-        const test::ProgramResult result = test::RunProgram(command);
-        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-        EXPECT_EQ((result.out + result.err).find("overlap"), std::string::npos) << result.out << result.err;
-
-        // The descriptor block and the configuration bytes at the addresses the
-        // system firmware reads them from.
-        const auto bytes = ReadIntelHex(test::ReadBytes(image));
-        EXPECT_EQ(BytesAt(bytes, 0x2683, 4), (std::vector<unsigned>{0x12, 0x01, 0x00, 0x02}));
-        EXPECT_EQ(BytesAt(bytes, 0x2695, 4), (std::vector<unsigned>{0x09, 0x02, 0x22, 0x00}));
-        EXPECT_EQ(BytesAt(bytes, 0x26B7 + 1, 1), std::vector<unsigned>{0x03});
-        EXPECT_EQ(BytesAt(bytes, 0x26B7 + 126 + 1, 1), std::vector<unsigned>{0x03});
-        EXPECT_EQ(BytesAt(bytes, 0x27B3, 3), (std::vector<unsigned>{0x06, 0x00, 0xFF}));
-        EXPECT_EQ(BytesAt(bytes, 0xF9EE, 2), (std::vector<unsigned>{0x80, 0x05}));
-        EXPECT_EQ(BytesAt(bytes, 0xF9FD, 3), (std::vector<unsigned>{0x3D, 0xC2, 0xFF}));
-
-        // The linker does not report relocatable code that runs into an
-        // absolute block, so check that the program ends below the descriptors.
-        const std::string map = test::ReadBytes(dir / "objects" / "KR761x_Image.map");
-        const std::regex area(R"(\n(HOME|GSINIT\d*|GSFINAL|CSEG|CONST|XINIT)\s+([0-9A-F]{8})\s+([0-9A-F]{8}) =)");
-        int areas = 0;
-        for (auto it = std::sregex_iterator(map.begin(), map.end(), area); it != std::sregex_iterator(); ++it) {
-            const unsigned start = std::stoul((*it)[2].str(), nullptr, 16);
-            const unsigned size = std::stoul((*it)[3].str(), nullptr, 16);
-            if (size == 0)
-                continue;
-            ++areas;
-            EXPECT_LE(start + size, 0x2683u) << (*it)[1];
-        }
-        EXPECT_GE(areas, 2);
-    }
-}
 
 }  // namespace
 }  // namespace kr

@@ -126,6 +126,13 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenuTabsAndProjectBox)
         EXPECT_EQ(tabs->Page(i)->isVisible(), i == 0) << i;
         EXPECT_NE(tabs->Page(i)->Control(kDefaultButtonId), nullptr) << i;
     }
+    // A search from the window stays out of the pages.
+    EXPECT_EQ(FindControl(window.get(), kDefaultButtonId), nullptr);
+    // The icon, drawn when asked for, at every size the window system may ask.
+    const QIcon icon = window->windowIcon();
+    EXPECT_EQ(icon.availableSizes().size(), 7);
+    for (int side : {16, 48, 256})
+        EXPECT_EQ(icon.pixmap(side).toImage().size(), QSize(side, side)) << side;
 
     auto* path = qobject_cast<QLineEdit*>(FindControl(window.get(), kProjectPath));
     ASSERT_NE(path, nullptr);

@@ -1,0 +1,56 @@
+#!/bin/bash
+# Times the wizard's start-up against a hello-world Qt Widgets window, side by
+# side on Qt's offscreen platform: each program opens the same save file and
+# writes its first painted frame to a PNG file. The hello-world window is given
+# the wizard's window size, so both encode a frame of the same size. Prints the
+# median wall time and CPU time of each over N alternating runs and their
+# ratios (on a busy machine the CPU time is the steadier of the two).
+#   bench/startup/run.sh [BUILD_DIR] [N]        (defaults: build, 30)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+build=${1:-build}
+runs=${2:-30}
+cmake --build "$build" --target kr761x-startup-hello kr761x-startup-wizard >/dev/null
+
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+save=docs/pages-example.kcw
+wizard=("$build/bench/kr761x-startup-wizard" "$scratch/wizard.png" "$save")
+
+# The wizard's window size, from its frame's PNG header (width and height are
+# the big-endian words at bytes 16 and 20).
+"${wizard[@]}" 2>/dev/null
+read -r width height < <(od -An -j16 -N8 -tu1 "$scratch/wizard.png" |
+  awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+hello=("$build/bench/kr761x-startup-hello" "$save" "$scratch/hello.png" "$width" "$height")
+"${hello[@]}" 2>/dev/null   # warm the file cache for both
+
+# Wall time and CPU time (user + system) of one run, in microseconds.
+TIMEFORMAT='%3R %3U %3S'
+time_us() {
+  local t
+  t=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+  awk '{printf "%d %d\n", $1 * 1e6, ($2 + $3) * 1e6}' <<<"$t"
+}
+
+: >"$scratch/hello.us"
+: >"$scratch/wizard.us"
+for ((i = 0; i < runs; i++)); do
+  time_us "${hello[@]}" >>"$scratch/hello.us"
+  time_us "${wizard[@]}" >>"$scratch/wizard.us"
+done
+
+# median FILE COLUMN
+median() { awk -v c="$2" '{print $c}' "$1" | sort -n | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
+awk -v hw="$(median "$scratch/hello.us" 1)" -v ww="$(median "$scratch/wizard.us" 1)" \
+    -v hc="$(median "$scratch/hello.us" 2)" -v wc="$(median "$scratch/wizard.us" 2)" \
+    -v n="$runs" -v size="${width}x$height" 'BEGIN {
+  printf "first painted frame (%s, offscreen), median of %d runs each\n", size, n
+  printf "                         wall time   CPU time\n"
+  printf "  hello-world Qt window  %6.1f ms  %6.1f ms\n", hw / 1000, hc / 1000
+  printf "  kr761x wizard          %6.1f ms  %6.1f ms\n", ww / 1000, wc / 1000
+  printf "  ratio                  %6.2f     %6.2f\n", ww / hw, wc / hc
+}'

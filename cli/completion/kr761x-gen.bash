@@ -1,0 +1,96 @@
+# bash completion for kr761x-gen
+#
+# Commands and their arguments are read from `kr761x-gen --help', so a new
+# command completes without a change here. What an argument takes follows
+# from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
+# DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
+# program.
+
+# The help's command rows: "NAME ARGUMENTS", one per line.
+_kr761x_gen_calls()
+{
+    "$1" --help 2>/dev/null | awk '
+        /^Commands:/ { rows = 1; next }
+        /^$/ { rows = 0 }
+        rows && /^  [a-z]/ { sub(/^  /, ""); sub(/  +.*/, ""); print }'
+}
+
+# Completes the current word as the argument named $1.
+_kr761x_gen_argument()
+{
+    case $1 in
+        SAVEFILE*) _filedir kcw ;;
+        *DIR) _filedir -d ;;
+        PROJECT* | WORKSPACE*) _filedir wsp ;;
+        BUILDER) _filedir ;;
+        *) _filedir ;;
+    esac
+}
+
+_kr761x_gen()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    local calls
+    calls=$(_kr761x_gen_calls "$1")
+
+    if ((cword == 1)); then
+        local names
+        names=$(awk '{ print $1 }' <<<"$calls")
+        COMPREPLY=($(compgen -W "$names --help --version" -- "$cur"))
+        return
+    fi
+
+    local command=${words[1]} call
+    call=$(awk -v name="$command" '$1 == name' <<<"$calls")
+    [[ -n $call ]] || return
+
+    # Positional names and options of the command, e.g. for
+    # "batch INDIR OUTDIR [--build BUILDER]": INDIR OUTDIR, and --build
+    # taking BUILDER. A name ending in "..." takes any number of words.
+    local -a positional=() options=()
+    local -A option_argument=()
+    local word pending=
+    for word in ${call#* }; do
+        word=${word//[\[\]]/}
+        if [[ -n $pending ]]; then
+            option_argument[$pending]=$word
+            pending=
+        elif [[ $word == --* ]]; then
+            options+=("$word")
+            pending=$word
+        else
+            positional+=("$word")
+        fi
+    done
+
+    if [[ -n ${option_argument[$prev]+set} ]]; then
+        _kr761x_gen_argument "${option_argument[$prev]}"
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "${options[*]} --help" -- "$cur"))
+        return
+    fi
+
+    # Which positional argument the current word is: count the words before
+    # it that are neither options nor their values.
+    local i index=0
+    for ((i = 2; i < cword; i++)); do
+        if [[ -n ${option_argument[${words[i]}]+set} ]]; then
+            ((i++))
+        elif [[ ${words[i]} != -* ]]; then
+            ((index++))
+        fi
+    done
+    local count=${#positional[@]}
+    ((count > 0)) || return
+    if ((index >= count)); then
+        [[ ${positional[count - 1]} == *... ]] || return
+        index=$((count - 1))
+    fi
+    _kr761x_gen_argument "${positional[index]%...}"
+}
+
+complete -F _kr761x_gen kr761x-gen

@@ -1,0 +1,268 @@
+#include "firmware/BuildProject.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdlib.h>
+
+#include "firmware/FixedPlacements.h"
+#include "firmware/ImageCheck.h"
+#include "firmware/IntelHex.h"
+#include "firmware/MemoryMap.h"
+#include "firmware/SizeSummary.h"
+#include "firmware/Workspace.h"
+#include "hid/CSourceReader.h"
+#include "platform/CommandRun.h"
+#include "platform/Utf.h"
+#include "platform/Windows1252.h"
+
+namespace kr::firmware {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kMainProgram = "KR761x_Main.c";
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
+}
+
+// The plain files of folder with the extension ext (lower case, with dot),
+// sorted by name.
+std::vector<fs::path> FilesWithExtension(const fs::path& folder, const std::string& ext)
+{
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.is_regular_file(error) && Lower(entry.path().extension().string()) == ext)
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Finds the workspace of project; false with the reason in errorText.
+bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string& errorText)
+{
+    std::error_code error;
+    if (fs::is_directory(project, error)) {
+        const std::vector<fs::path> found = FilesWithExtension(project, ".wsp");
+        if (found.size() != 1) {
+            errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
+                        Shown(project) + u": name the workspace to build.";
+            return false;
+        }
+        workspace = found.front();
+        return true;
+    }
+    if (!fs::is_regular_file(project, error)) {
+        errorText = u"There is no project folder or workspace " + Shown(project) + u".";
+        return false;
+    }
+    workspace = project;
+    return true;
+}
+
+// Whether the project is one this build can make: an SDCC workspace and a
+// main program that is not for the KR7610. False with the reason.
+bool CheckBuildable(const std::string& workspace, const std::u16string& workspaceName, const fs::path& folder,
+                    std::u16string& errorText)
+{
+    const std::string compiler = Lower(WorkspaceSetting(workspace, "Compiler").value_or(""));
+    if (compiler.find("sdcc") == std::string::npos) {
+        const char16_t* toolchain = compiler.find("keil") != std::string::npos   ? u"a Keil workspace"
+                                    : compiler.find("ride") != std::string::npos ? u"a Raisonance workspace"
+                                                                                 : u"not an SDCC workspace";
+        errorText = workspaceName + u" is " + toolchain + u": only SDCC projects can be built on Linux.";
+        return false;
+    }
+    const fs::path mainProgram = folder / kMainProgram;
+    const std::string mainText = ReadFile(mainProgram);
+    if (mainText.empty()) {
+        errorText = u"The main program " + Shown(mainProgram) + u" is missing or empty.";
+        return false;
+    }
+    if (mainText.find("// Target: KR7610\r") != std::string::npos ||
+        mainText.find("// Target: KR7610\n") != std::string::npos) {
+        errorText = u"KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.";
+        return false;
+    }
+    return true;
+}
+
+// Runs one tool in folder, adding the command and its output to the log.
+bool Run(const std::vector<std::string>& command, const fs::path& folder, std::string& log, std::string* output = nullptr)
+{
+    std::string line;
+    for (const std::string& word : command)
+        line += (line.empty() ? "" : " ") + word;
+    log += line + "\n";
+    const platform::CommandResult result = platform::RunCommand(command, folder.string());
+    log += result.output;
+    if (!result.output.empty() && result.output.back() != '\n')
+        log += "\n";
+    if (output)
+        *output = result.output;
+    return result.started && result.exited && result.exitStatus == 0;
+}
+
+// The fixed placements of every C file of folder, with the numeric macros of
+// its headers and the file itself.
+bool ReadPlacements(const std::vector<fs::path>& sources, const fs::path& folder,
+                    std::vector<FixedPlacement>& placements, std::u16string& errorText)
+{
+    std::map<std::u16string, long> defines;
+    for (const fs::path& header : FilesWithExtension(folder, ".h"))
+        defines.merge(ReadNumericDefines(platform::DecodeWindows1252(ReadFile(header))));
+    placements.clear();
+    for (const fs::path& source : sources) {
+        const std::u16string text = platform::DecodeWindows1252(ReadFile(source));
+        std::map<std::u16string, long> own = ReadNumericDefines(text);
+        own.merge(std::map<std::u16string, long>(defines));
+        std::vector<FixedPlacement> found;
+        if (!ReadFixedPlacements(text, own, found, errorText)) {
+            errorText = Shown(source.filename()) + u": " + errorText;
+            return false;
+        }
+        placements.insert(placements.end(), found.begin(), found.end());
+    }
+    return true;
+}
+
+// A folder made for one link and removed with everything in it at the end.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(const fs::path& parent)
+    {
+        std::string pattern = (parent / ".kr761x-build-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code error;
+        if (!path_.empty())
+            fs::remove_all(path_, error);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+}  // namespace
+
+bool BuildSdccProject(const std::u16string& project, BuildResult& result)
+{
+    result = {};
+    fs::path workspacePath;
+    if (!FindWorkspace(fs::path(platform::ToUtf8(project)), workspacePath, result.errorText))
+        return false;
+    const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
+    const std::u16string workspaceName = Shown(workspacePath.filename());
+
+    const std::string workspace = ReadFile(workspacePath);
+    if (!CheckBuildable(workspace, workspaceName, folder, result.errorText))
+        return false;
+
+    const std::optional<std::string> sdcc = platform::FindOnPath("sdcc");
+    if (!sdcc) {
+        result.errorText = u"sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.";
+        return false;
+    }
+
+    // The image's name, kept inside the project folder.
+    std::string output = WorkspaceSetting(workspace, "OutputFile").value_or("");
+    if (output.empty() || output.find('/') != std::string::npos || output.starts_with("."))
+        output = "KR761x_Image";
+    const fs::path image = folder / (output + ".ihx");
+    std::error_code error;
+    fs::remove(image, error);
+    if (fs::exists(image, error)) {
+        result.errorText = u"The old image " + Shown(image) + u" cannot be removed.";
+        return false;
+    }
+
+    // Compile; the main program's module goes first into the link, since it
+    // holds the reset and interrupt vectors.
+    std::vector<fs::path> sources = FilesWithExtension(folder, ".c");
+    std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
+    const std::vector<std::string> compileFlags = BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or(""));
+    std::vector<std::string> objects;
+    for (const fs::path& source : sources) {
+        std::vector<std::string> command = {*sdcc, "-mmcs51", "-c"};
+        command.insert(command.end(), compileFlags.begin(), compileFlags.end());
+        command.push_back(source.filename().string());
+        if (!Run(command, folder, result.toolOutput)) {
+            result.errorText = u"Compiling " + Shown(source.filename()) + u" failed.";
+            return false;
+        }
+        objects.push_back(source.stem().string() + ".rel");
+    }
+
+    TemporaryFolder linkFolder(folder);
+    if (linkFolder.path().empty()) {
+        result.errorText = u"Cannot create a temporary folder in " + Shown(folder) + u".";
+        return false;
+    }
+    const fs::path linked = linkFolder.path() / (output + ".ihx");
+    std::vector<std::string> command = {*sdcc, "-mmcs51"};
+    const std::vector<std::string> linkFlags = BuildFlags(WorkspaceSetting(workspace, "LinkFlag").value_or(""));
+    command.insert(command.end(), linkFlags.begin(), linkFlags.end());
+    command.insert(command.end(), objects.begin(), objects.end());
+    command.insert(command.end(), {"-o", fs::relative(linked, folder, error).string()});
+    std::string linkerOutput;
+    const bool linkedOk = Run(command, folder, result.toolOutput, &linkerOutput);
+
+    // The map and the memory summary help whether or not the image holds.
+    const std::string memText = ReadFile(linkFolder.path() / (output + ".mem"));
+    for (const char* ext : {".map", ".mem"}) {
+        const fs::path from = linkFolder.path() / (output + ext);
+        if (fs::exists(from, error))
+            fs::rename(from, folder / (output + ext), error);
+    }
+    if (!linkedOk || !fs::exists(linked, error)) {
+        result.errorText = u"Linking " + Shown(image.filename()) + u" failed.";
+        return false;
+    }
+
+    HexImage hex;
+    if (!ReadIntelHex(ReadFile(linked), hex, result.errorText)) {
+        result.errorText = u"The linked image cannot be read: " + result.errorText + u".";
+        return false;
+    }
+    std::vector<FixedPlacement> placements;
+    if (!ReadPlacements(sources, folder, placements, result.errorText))
+        return false;
+    const std::vector<std::u16string> problems = CheckImage(hex, placements, linkerOutput, kKR7611Memory);
+    if (!problems.empty()) {
+        result.errorText = u"The image breaks the chip's memory map:";
+        for (const std::u16string& problem : problems)
+            result.errorText += u"\r\n" + problem;
+        return false;
+    }
+
+    fs::rename(linked, image, error);
+    if (error) {
+        result.errorText = u"The image cannot be moved to " + Shown(image) + u".";
+        return false;
+    }
+    result.imagePath = Shown(image);
+    result.summary = SizeSummary(hex, memText, kKR7611Memory);
+    return true;
+}
+
+}  // namespace kr::firmware

@@ -1,0 +1,20 @@
+#pragma once
+// The memory a built image uses, as embedded builds report it after a link:
+// code bytes used and free, internal RAM, external RAM.
+
+#include <string>
+#include <string_view>
+
+#include "firmware/IntelHex.h"
+#include "firmware/MemoryMap.h"
+
+namespace kr::firmware {
+
+// Three lines, each ending in "\n". Code counts the image's bytes in the
+// application's flash; internal RAM is read from the linker's memory summary
+// (memText, the .mem file: where the stack starts and what is left for it);
+// external RAM from its paged and unpaged external RAM sizes. A figure the
+// summary does not give is shown as "?".
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory);
+
+}  // namespace kr::firmware

@@ -1,0 +1,81 @@
+// kr761x-gen build on projects it must refuse: each ends with status 1 and
+// one sentence saying why, before anything is compiled; a command line it
+// does not understand ends with status 2.
+
+#include "cli/BuildCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "generator/GenerateProject.h"
+#include "support/TempDir.h"
+
+namespace kr::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Refusal {
+    const char* name;
+    int toolchain;
+    int chip;
+    const char* target;   // appended to the project folder
+    const char* path;     // PATH while the command runs
+    int code;
+    std::string err;      // "@" stands for the project folder
+};
+
+const Refusal kRefusals[] = {
+    {"Keil", 0, 1, "", nullptr, 1, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n"},
+    {"Raisonance", 1, 1, "/KR761x_Raisonance.wsp", nullptr, 1,
+     "KR761x_Raisonance.wsp is a Raisonance workspace: only SDCC projects can be built on Linux.\n"},
+    {"Kr7610", 2, 0, "", nullptr, 1,
+     "KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.\n"},
+    {"NoSdcc", 2, 1, "/KR761x_SDCC.wsp", "/nonexistent", 1,
+     "sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.\n"},
+    {"NoWorkspace", 2, 1, "/sub", nullptr, 1, "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
+    {"Missing", 2, 1, "/none.wsp", nullptr, 1, "There is no project folder or workspace @/none.wsp.\n"},
+    {"TwoArguments", 2, 1, "\n", nullptr, 2, "usage: kr761x-gen build PROJECT\n"},
+};
+
+class BuildRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(BuildRefusal, SaysWhyInOneSentence)
+{
+    const Refusal& r = GetParam();
+    test::TempDir dir;
+    fs::create_directory(dir / "sub");
+    ConfigurationSettings settings;
+    settings.project.toolchain = r.toolchain;
+    settings.device.deviceSel = r.chip;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    ASSERT_TRUE(GenerateProject(settings, error));
+
+    const std::string folder = dir.path().string();
+    std::vector<std::string> args = {folder + r.target};
+    if (std::string(r.target) == "\n")
+        args = {folder, folder};
+    const std::string savedPath = std::getenv("PATH");
+    if (r.path)
+        ::setenv("PATH", r.path, 1);
+    std::ostringstream out, err;
+    const int code = CBuildCommand().Run(args, out, err);
+    ::setenv("PATH", savedPath.c_str(), 1);
+
+    std::string expected = r.err;
+    if (const std::size_t at = expected.find('@'); at != std::string::npos)
+        expected.replace(at, 1, folder);
+    EXPECT_EQ(code, r.code);
+    EXPECT_EQ(err.str(), expected);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(fs::exists(dir / "KR761x_Main.rel"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Projects, BuildRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kr::cli

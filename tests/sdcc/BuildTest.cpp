@@ -1,0 +1,151 @@
+// Generated KR7611 projects built with the real sdcc by the build the
+// programs use, and the image read back on its own: no address written
+// twice, the vectors at the application start and every descriptor byte
+// where the system firmware reads it, with nothing else in the descriptor
+// window.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "firmware/BuildProject.h"
+#include "hid/CSourceReader.h"
+#include "platform/Windows1252.h"
+#include "sdcc/SdccSupport.h"
+#include "support/RunProgram.h"
+
+namespace kr {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Forty functions of sixteen statements: about 8 KB of code.
+std::string ExtraCode()
+{
+    std::string code;
+    for (int f = 0; f < 40; ++f) {
+        code += "void Extra" + std::to_string(f) + " (void)\r\n{\r\n";
+        for (int k = 0; k < 16; ++k)
+            code += "   KR761x_Param" + std::to_string(k % 7 + 1) + " = KR761x_Param" + std::to_string((k + 3) % 7 + 1) +
+                    " + " + std::to_string(f * 16 + k) + ";\r\n";
+        code += "}\r\n";
+    }
+    return code;
+}
+
+void EverythingOn(ConfigurationSettings& s)
+{
+    s.touch.numTouchPoints = 5;
+    s.touch.bConfidence = s.touch.bPressure = s.touch.bWidth = s.touch.bHeight = 1;
+    s.pen.bPen = s.pen.bPressure = s.pen.bXTilt = s.pen.bYTilt = s.pen.bInverted = s.pen.bBarrelButton = 1;
+    s.mouse.numButtons = 8;
+    s.communication.protocol = 2;
+}
+
+struct BuildCase {
+    std::string name;
+    std::function<void(ConfigurationSettings&)> apply;
+    std::string beforeMain;   // C text added to the main program
+    std::string problem;      // empty when the build succeeds
+};
+
+const BuildCase kCases[] = {
+    {"Defaults", [](ConfigurationSettings&) {}, "", ""},
+    {"LargestDescriptorsOnUart", EverythingOn, "", ""},
+    {"EightKilobytesOfExtraCode", EverythingOn, ExtraCode(), ""},
+    {"InterruptFifteenStillFits", [](ConfigurationSettings&) {}, "void Timer (void) __interrupt (15) { }\r\n", ""},
+    {"InterruptAboveFifteenMovesTheVectors", [](ConfigurationSettings&) {},
+     "void Timer (void) __interrupt (16) { }\r\n", "No jump at the application start 0x2600"},
+};
+
+class Build : public ::testing::TestWithParam<BuildCase> {};
+
+TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
+{
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    GetParam().apply(settings);
+    test::GenerateSdccProject(settings, dir);
+    test::AddToMainProgram(dir, GetParam().beforeMain);
+    const fs::path image = dir / "KR761x_Image.ihx";
+    test::WriteBytes(image, ":00000001FF\n");   // an earlier build's image
+
+    firmware::BuildResult result;
+    const bool built = firmware::BuildSdccProject(dir.folder(), result);
+
+    if (!GetParam().problem.empty()) {
+        EXPECT_FALSE(built);
+        EXPECT_NE(platform::ToUtf8(result.errorText).find(GetParam().problem), std::string::npos)
+            << platform::ToUtf8(result.errorText);
+        EXPECT_FALSE(fs::exists(image));
+        return;
+    }
+    ASSERT_TRUE(built) << result.toolOutput << platform::ToUtf8(result.errorText);
+    EXPECT_NE(platform::ToUtf8(result.summary).find(" bytes used, "), std::string::npos);
+
+    std::size_t writes = 0;
+    const auto bytes = test::HexBytes(test::ReadBytes(image), &writes);
+    EXPECT_EQ(writes, bytes.size());      // no address written twice
+    EXPECT_EQ(bytes.at(0x2600), 0x02u);   // LJMP to the start-up
+    const std::u16string descriptors = platform::DecodeWindows1252(test::ReadBytes(dir / "KR761x_USB_Descriptor.c"));
+    const auto defines = ReadNumericDefines(platform::DecodeWindows1252(test::ReadBytes(dir / "KR761x_Configuration.h")));
+    unsigned inWindow = 0;
+    const std::pair<const char16_t*, unsigned> arrays[] = {
+        {u"HidDeviceDesc", 0x2683}, {u"HidConfigDesc", 0x2695}, {u"StringDesc", 0x26B7}, {u"HidReportDesc", 0x27B3}};
+    for (const auto& [name, address] : arrays) {
+        std::vector<std::uint8_t> expected;
+        std::u16string error;
+        ASSERT_TRUE(ReadByteArray(descriptors, name, defines, expected, error)) << platform::ToUtf8(error);
+        EXPECT_EQ(test::BytesAt(bytes, address, expected.size()), std::vector<unsigned>(expected.begin(), expected.end()))
+            << platform::ToUtf8(name);
+        inWindow += expected.size();
+    }
+    EXPECT_EQ(std::count_if(bytes.begin(), bytes.end(), [](const auto& b) { return b.first >= 0x2683 && b.first <= 0x295C; }),
+              inWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kr7611, Build, ::testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
+
+TEST(Makefile, MakeBuildsTheSameImageAndCleanRemovesWhatItMade)
+{
+    test::TempDir dir;
+    test::GenerateSdccProject({}, dir);
+    std::vector<std::string> generated;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        generated.push_back(entry.path().filename().string());
+    std::sort(generated.begin(), generated.end());
+
+    firmware::BuildResult result;
+    ASSERT_TRUE(firmware::BuildSdccProject(dir.folder() + u"KR761x_SDCC.wsp", result)) << result.toolOutput;
+    const std::string built = test::ReadBytes(dir / "KR761x_Image.ihx");
+
+    const std::string folder = dir.path().string();
+    test::ProgramResult make = test::RunProgram({"make", "-C", folder, "clean"});
+    ASSERT_EQ(make.exitCode, 0) << make.out << make.err;
+    EXPECT_FALSE(fs::exists(dir / "KR761x_Image.ihx"));
+    make = test::RunProgram({"make", "-C", folder});
+    ASSERT_EQ(make.exitCode, 0) << make.out << make.err;
+    EXPECT_EQ(test::ReadBytes(dir / "KR761x_Image.ihx"), built);
+
+    make = test::RunProgram({"make", "-C", folder, "clean"});
+    ASSERT_EQ(make.exitCode, 0) << make.out << make.err;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, generated);
+
+    // A KR7610 project's Makefile refuses, as the build does.
+    test::TempDir kr7610;
+    ConfigurationSettings settings;
+    settings.device.deviceSel = 0;
+    test::GenerateSdccProject(settings, kr7610);
+    make = test::RunProgram({"make", "-C", kr7610.path().string()});
+    EXPECT_NE(make.exitCode, 0);
+    EXPECT_NE(make.err.find("KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known."),
+              std::string::npos) << make.err;
+    EXPECT_FALSE(fs::exists(kr7610 / "KR761x_Image.ihx"));
+}
+
+}  // namespace
+}  // namespace kr
