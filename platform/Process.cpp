@@ -24,7 +24,7 @@ constexpr int kEndCheckMilliseconds = 100;
 // signal handling whatever ours is.
 class SpawnSetup {
 public:
-    explicit SpawnSetup(int outputPipe)
+    SpawnSetup(int outputPipe, const std::string& workingFolder, bool ownGroup)
     {
         posix_spawn_file_actions_init(&actions);
         posix_spawnattr_init(&attributes);
@@ -35,6 +35,8 @@ public:
         } else {
             posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
         }
+        if (!workingFolder.empty())
+            posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
         posix_spawnattr_setpgroup(&attributes, 0);
         sigset_t defaults;
         sigemptyset(&defaults);
@@ -46,7 +48,8 @@ public:
         sigset_t noMask;
         sigemptyset(&noMask);
         posix_spawnattr_setsigmask(&attributes, &noMask);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setflags(&attributes,
+                                 (ownGroup ? POSIX_SPAWN_SETPGROUP : 0) | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     }
     ~SpawnSetup()
     {
@@ -142,17 +145,30 @@ bool ProcessControl::TerminateRequested() const
 ProcessResult RunAndWait(const std::string& program, const std::string& argument, ProcessControl* control,
                          const OutputSink& output)
 {
+    return RunProgram({program, argument}, {}, control, output);
+}
+
+ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::string& workingFolder,
+                         ProcessControl* control, const OutputSink& output)
+{
     ProcessResult result;
+    if (arguments.empty()) {
+        result.reason = std::generic_category().message(EINVAL);
+        return result;
+    }
     OutputPipe pipe;
     if (output && !pipe.Open()) {
         result.reason = std::generic_category().message(errno);
         return result;
     }
-    const SpawnSetup setup(output ? pipe.WriteEnd() : -1);
+    const SpawnSetup setup(output ? pipe.WriteEnd() : -1, workingFolder, control != nullptr);
 
-    std::string programCopy = program;
-    std::string argumentCopy = argument;
-    char* argv[] = {programCopy.data(), argumentCopy.data(), nullptr};
+    std::vector<std::string> copies = arguments;
+    std::vector<char*> argv;
+    for (std::string& word : copies)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string& program = arguments.front();
 
     pid_t pid = 0;
     int spawnError = 0;
@@ -160,14 +176,14 @@ ProcessResult RunAndWait(const std::string& program, const std::string& argument
         // Registered under the lock so a concurrent Terminate either sees
         // the program or has already asked that none may run.
         std::lock_guard<std::mutex> guard(control->mutex_);
-        spawnError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv, environ);
+        spawnError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
         if (spawnError == 0) {
             control->group_ = pid;
             if (control->terminate_)
                 ::kill(-pid, SIGKILL);
         }
     } else {
-        spawnError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv, environ);
+        spawnError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
     }
     if (spawnError != 0) {
         result.reason = std::generic_category().message(spawnError);

@@ -19,20 +19,19 @@ std::u16string FindProgramOnPath(const std::u16string& name, std::string_view se
 {
     if (name.empty() || name.find(u'/') != std::u16string::npos)
         return {};
-    while (!searchPath.empty()) {
+    for (;;) {
         const std::size_t colon = searchPath.find(':');
         const std::string_view folder = searchPath.substr(0, colon);
-        searchPath.remove_prefix(colon == std::string_view::npos ? searchPath.size() : colon + 1);
-        if (folder.empty())
-            continue;
-        std::u16string candidate = FromUtf8(folder);
+        std::u16string candidate = folder.empty() ? u"." : FromUtf8(folder);
         if (candidate.back() != u'/')
             candidate += u'/';
         candidate += name;
         if (IsExecutableFile(candidate))
             return candidate;
+        if (colon == std::string_view::npos)
+            return {};
+        searchPath.remove_prefix(colon + 1);
     }
-    return {};
 }
 
 }  // namespace kr::platform

@@ -10,9 +10,8 @@ namespace kr::platform {
 bool IsExecutableFile(const std::u16string& path);
 
 // The first executable file called name in the folders of searchPath (a
-// PATH value: folders separated by ':'; empty entries are skipped, so the
-// current folder is searched only when named). Empty when there is none or
-// when name holds a '/'.
+// PATH value: folders separated by ':', an empty entry meaning the current
+// folder). Empty when there is none or when name holds a '/'.
 std::u16string FindProgramOnPath(const std::u16string& name, std::string_view searchPath);
 
 }  // namespace kr::platform
