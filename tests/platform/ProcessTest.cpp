@@ -30,6 +30,14 @@ TEST(Process, PassesOneArgumentAndReportsTheExitStatus)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitStatus, 3);
     EXPECT_EQ(test::ReadBytes(record), "/path with blanks/\"quoted\".wsp|1");
+
+    // A list of arguments, run in a given folder.
+    std::string output;
+    const std::string lister = Script(dir, "list.sh", "printf '%s|%s|%s|%s' \"$(pwd -P)\" \"$#\" \"$1\" \"$2\"");
+    std::filesystem::create_directory(dir / "work");
+    EXPECT_TRUE(RunProgram({lister, "a b", ""}, (dir / "work").string(), nullptr,
+                           [&](std::string_view text) { output += text; }).exited);
+    EXPECT_EQ(output, std::filesystem::canonical(dir / "work").string() + "|2|a b|");
 }
 
 TEST(Process, AProgramThatCannotStartIsReportedWithTheSystemsReason)
