@@ -60,10 +60,13 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
     }
     // The project goes where the batch puts it, whatever the file says.
     settings.project.projectPath = projectFolder;
-    if (!GenerateProject(settings, errorText)) {
+    GenerationReport report;
+    if (!GenerateProject(settings, errorText, &report)) {
         log += errorText + u"\r\n" + kFailed;
         return false;
     }
+    for (const KeptFile& kept : report.kept)
+        log += KeptFileNotice(kept) + u"\r\n";
     log += kSucceeded;
     return true;
 }

@@ -41,10 +41,15 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     // The save file's own project path is ignored; its toolchain is kept.
     settings.project.projectPath = folder;
-    if (!GenerateProject(settings, errorText)) {
+    GenerationReport report;
+    if (!GenerateProject(settings, errorText, &report)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }
+    // Success stays silent unless an old file had to be kept beside its new
+    // version; the user needs to know where their code went.
+    for (const KeptFile& kept : report.kept)
+        err << ForTerminal(KeptFileNotice(kept)) << "\n";
     return kExitSuccess;
 }
 

@@ -2,20 +2,24 @@
 
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
+#include "platform/Windows1252.h"
 #include "templating/CodeGenerator.h"
 #include "templating/LoadTemplate.h"
 
 namespace kr {
 
-bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText)
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report)
 {
-    return GenerateFiles(settings, TemplateTable, errorText);
+    return GenerateFiles(settings, TemplateTable, errorText, report);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText)
+                   std::u16string& errorText, GenerationReport* report)
 {
     errorText.clear();
+    GenerationReport unread;
+    GenerationReport& written = report ? *report : unread;
+    written = {};
 
     // One pair of tables for the whole run; every file sees the same values.
     SwitchSet switches;
@@ -37,7 +41,9 @@ bool GenerateFiles(const ConfigurationSettings& settings, std::span<const Templa
         CCodeGenerator generator;
         generator.switchSet = switches;
         generator.substitutionMap = keys;
-        if (generator.ExpandToFile(*text, outputPath) != ExpandResult::Ok) {
+        // The user's own code in the file already there is carried over.
+        if (generator.Expand(*text) != ExpandResult::Ok
+            || !WriteGeneratedFile(outputPath, platform::EncodeWindows1252(generator.Output()), written)) {
             errorText = u"Error generating:\r\n" + outputPath;
             return false;
         }

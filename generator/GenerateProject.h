@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "generator/GeneratedFile.h"
 #include "model/ConfigurationSettings.h"
 
 namespace kr {
@@ -44,11 +45,14 @@ inline constexpr std::array<TemplateRow, 14> TemplateTable{{
 // with a separator (file names are appended to it as they are). Stops at the
 // first failure with errorText set to "Error loading resource files." or
 // "Error generating:\r\n" and the output path; files written before it stay.
-// errorText is emptied first.
-bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText);
+// errorText is emptied first. The user code regions of files already there
+// are carried into the new ones (GeneratedFile.h); report, when given, lists
+// the files written and the existing files kept beside them.
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText,
+                     GenerationReport* report = nullptr);
 
 // The same for any table of templates.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText);
+                   std::u16string& errorText, GenerationReport* report = nullptr);
 
 }  // namespace kr

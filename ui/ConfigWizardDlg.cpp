@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "generator/GenerateProject.h"
@@ -21,6 +22,7 @@
 #include "ui/ControlId.h"
 #include "ui/DlgTabCtrl.h"
 #include "ui/Exchange.h"
+#include "ui/FormWatcher.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
 #include "ui/WaitCursor.h"
@@ -100,7 +102,13 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
 
     ExchangeOwn(false);
     baseTitle_ = windowTitle();
+    setWindowTitle(baseTitle_ + QStringLiteral("[*]"));
     AddPages();
+    statusBar();  // where Generate reports what it wrote
+
+    // The title marks unsaved changes as the desktop does.
+    connect(new CFormWatcher(central), &CFormWatcher::changed, this, &CKR761x_ConfigWizardDlg::ShowModified);
+    KeepAsUnchanged();
 }
 
 CKR761x_ConfigWizardDlg::~CKR761x_ConfigWizardDlg() = default;
@@ -122,8 +130,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     add(file, tr("&Save"), kFileSave, &CKR761x_ConfigWizardDlg::OnFileSave, QKeySequence(tr("Ctrl+S")));
     add(file, tr("Save &As..."), kFileSaveAs, &CKR761x_ConfigWizardDlg::OnFileSaveAs, QKeySequence(tr("Ctrl+Shift+S")));
     file->addSeparator();
-    QAction* exit = add(file, tr("E&xit"), kExit, nullptr, QKeySequence(tr("Ctrl+Q")));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    add(file, tr("E&xit"), kExit, &CKR761x_ConfigWizardDlg::OnExit, QKeySequence(tr("Ctrl+Q")));
 
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     add(project, tr("&Generate"), kGenerate, &CKR761x_ConfigWizardDlg::OnGenerate);
@@ -199,12 +206,15 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
         ShowError(tr("File Load Error"), tr("File does not exist"));
 }
 
-bool CKR761x_ConfigWizardDlg::ExchangeOwn(bool commit)
+bool CKR761x_ConfigWizardDlg::ExchangeOwn(bool commit, bool quiet)
 {
-    return RunExchange(this, commit, [this](ExchangeContext& ctx) {
-        ExchangeList(ctx, kToolchain, project_.toolchain);
-        ExchangeText(ctx, kProjectPath, project_.projectPath);
-    });
+    return RunExchange(
+        this, commit,
+        [this](ExchangeContext& ctx) {
+            ExchangeList(ctx, kToolchain, project_.toolchain);
+            ExchangeText(ctx, kProjectPath, project_.projectPath);
+        },
+        quiet);
 }
 
 bool CKR761x_ConfigWizardDlg::UpdateAllPages(bool commit)
@@ -262,17 +272,69 @@ void CKR761x_ConfigWizardDlg::ApplySettings(const ConfigurationSettings& setting
 
 void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
 {
-    currentFile_ = path;
-    UpdateTitle(path);
-    // Loaded into a record of its own and adopted only whole, so a file that
-    // fails part-way changes nothing.
+    // Loaded into a record of its own and adopted only whole. A file that
+    // fails to load does not bind the window either: a following Save must
+    // not overwrite a file the window could not read (one of a newer
+    // version, say) with the form's values.
     ConfigurationSettings loaded;
     std::u16string error;
-    if (LoadSettings(ToU16(path), loaded, error))
-        ApplySettings(loaded);
-    else
+    if (!LoadSettings(ToU16(path), loaded, error)) {
         ShowError(tr("File Load Error"), ToQString(error));
+        return;
+    }
+    currentFile_ = path;
+    UpdateTitle(path);
+    ApplySettings(loaded);
     UpdateAllPages(false);
+    KeepAsUnchanged();
+}
+
+std::optional<ConfigurationSettings> CKR761x_ConfigWizardDlg::ReadForm()
+{
+    // A quiet commit into the fields, which then get their values back: the
+    // fields stay what the last real commit or display made them.
+    const ConfigurationSettings fields = CollectSettings();
+    bool read = ExchangeOwn(true, true);
+    for (int i = 0; read && i < tabs_->count(); ++i)
+        read = tabs_->Page(i)->ReadControlsQuietly();
+    std::optional<ConfigurationSettings> form;
+    if (read)
+        form = CollectSettings();
+    ApplySettings(fields);
+    return form;
+}
+
+bool CKR761x_ConfigWizardDlg::IsModified()
+{
+    const std::optional<ConfigurationSettings> form = ReadForm();
+    return !form || !unchanged_ || *form != *unchanged_;
+}
+
+void CKR761x_ConfigWizardDlg::KeepAsUnchanged()
+{
+    unchanged_ = ReadForm();
+    ShowModified();
+}
+
+void CKR761x_ConfigWizardDlg::ShowModified()
+{
+    setWindowModified(IsModified());
+}
+
+bool CKR761x_ConfigWizardDlg::AskToSaveChanges()
+{
+    if (!IsModified())
+        return true;
+    const QString name = currentFile_.isEmpty() ? tr("the configuration") : QFileInfo(currentFile_).fileName();
+    switch (Interaction().AskSaveChanges(this, baseTitle_, tr("Do you want to save the changes to %1?").arg(name))) {
+    case SaveChoice::Save:
+        return Save();
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
@@ -283,7 +345,11 @@ void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot);
     const QString extension = dot < 0 ? QString() : name.mid(dot);
-    setWindowTitle(baseTitle_ + QStringLiteral(" - ") + stem.left(255) + extension.left(255));
+    // "[*]" marks where the desktop shows unsaved changes; a name that holds
+    // those characters itself has them doubled, which shows them as they are.
+    QString shown = stem.left(255) + extension.left(255);
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(baseTitle_ + QStringLiteral(" - ") + shown + QStringLiteral("[*]"));
 }
 
 int CKR761x_ConfigWizardDlg::BrowseProjectPath()
@@ -309,6 +375,9 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
         // names are appended to.
         const QString folder = WithTrailingSeparator(path);
         if (folder != path) {
+            // The same folder: not a change of the user's.
+            if (unchanged_ && unchanged_->project.projectPath == project_.projectPath)
+                unchanged_->project.projectPath = ToU16(folder);
             project_.projectPath = ToU16(folder);
             ExchangeOwn(false);
         }
@@ -320,7 +389,7 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
 
 void CKR761x_ConfigWizardDlg::OnFileOpen()
 {
-    if (!UpdateAllPages(true))
+    if (!UpdateAllPages(true) || !AskToSaveChanges())
         return;
     QString path;
     if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}}, path))
@@ -329,43 +398,79 @@ void CKR761x_ConfigWizardDlg::OnFileOpen()
 
 void CKR761x_ConfigWizardDlg::OnFileSave()
 {
-    if (currentFile_.isEmpty()) {
-        OnFileSaveAs();
-        return;
-    }
-    if (!PrepareForm())
-        return;
-    SaveTo(currentFile_);
+    Save();
 }
 
 void CKR761x_ConfigWizardDlg::OnFileSaveAs()
 {
+    SaveAs();
+}
+
+bool CKR761x_ConfigWizardDlg::Save()
+{
+    if (currentFile_.isEmpty())
+        return SaveAs();
+    return PrepareForm() && SaveTo(currentFile_);
+}
+
+bool CKR761x_ConfigWizardDlg::SaveAs()
+{
     if (!PrepareForm())
-        return;
+        return false;
     QString path;
     if (!Interaction().GetSaveFileName(this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration")},
                                        path))
-        return;
+        return false;
+    // The window is bound to the new file only once it holds the form.
+    if (!SaveTo(path))
+        return false;
     currentFile_ = path;
     UpdateTitle(path);
-    SaveTo(path);
+    return true;
 }
 
-void CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
+bool CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
 {
     std::u16string error;
-    if (!SaveSettings(ToU16(path), error, CollectSettings()))
+    const ConfigurationSettings settings = CollectSettings();
+    if (!SaveSettings(ToU16(path), error, settings)) {
         ShowError(tr("File Save Error"), ToQString(error));
+        return false;
+    }
+    unchanged_ = settings;
+    ShowModified();
+    return true;
 }
 
 void CKR761x_ConfigWizardDlg::OnGenerate()
 {
     WaitCursor wait;
+    statusBar()->clearMessage();
     if (!PrepareForm() || !CheckProjectPath())
         return;
     std::u16string error;
-    if (!GenerateProject(CollectSettings(), error))
+    GenerationReport report;
+    if (!GenerateProject(CollectSettings(), error, &report)) {
         ShowError(tr("File Generation Error"), ToQString(error));
+        return;
+    }
+    ReportGeneration(report);
+}
+
+void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
+{
+    // Success is told without a box to close; an old file kept beside its
+    // new version is worth one, since the user's code is in it.
+    const qsizetype files = qsizetype(report.written.size());
+    const QString folder = ToQString(project_.projectPath);
+    statusBar()->showMessage(files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
+                                        : tr("Project generated: %1 files written to %2").arg(files).arg(folder));
+    if (report.kept.empty())
+        return;
+    QString text;
+    for (const KeptFile& kept : report.kept)
+        text += (text.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) + ToQString(KeptFileNotice(kept));
+    Interaction().ShowMessage(this, tr("Generate Project"), text, MessageIcon::Warning);
 }
 
 void CKR761x_ConfigWizardDlg::OnViewReportDescriptor()
@@ -401,11 +506,16 @@ void CKR761x_ConfigWizardDlg::OnOpenFolder()
         Interaction().Explore(ToQString(project_.projectPath));
 }
 
+void CKR761x_ConfigWizardDlg::OnExit()
+{
+    close();
+}
+
 void CKR761x_ConfigWizardDlg::closeEvent(QCloseEvent* event)
 {
-    // Closing never asks about unsaved changes; it only needs the window's
-    // own fields to commit.
-    if (ExchangeOwn(true))
+    // Unsaved changes are saved, discarded or keep the window open, as the
+    // user answers; a save that fails or is refused keeps it open too.
+    if (ExchangeOwn(true) && AskToSaveChanges())
         event->accept();
     else
         event->ignore();

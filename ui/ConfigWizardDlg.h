@@ -5,6 +5,8 @@
 // and turned into a firmware project. Between commands the pages' fields and
 // the window's own project group are the only copy of the configuration.
 
+#include <optional>
+
 #include <QMainWindow>
 #include <QString>
 
@@ -15,6 +17,7 @@ class QLineEdit;
 
 namespace kr {
 
+struct GenerationReport;
 class CDlgTabCtrl;
 class CDeviceDlg;
 class CCommunicationDlg;
@@ -63,9 +66,15 @@ public:
     // The whole configuration from the window's and the pages' fields.
     ConfigurationSettings CollectSettings() const;
 
-    // Binds the window to the save file at path and loads it. A file that
-    // fails to load leaves every value as it was but keeps the binding.
+    // Loads the save file at path and binds the window to it. A file that
+    // fails to load leaves the form, the bound file and the title as they
+    // were.
     void OpenSaveFile(const QString& path);
+
+    // Whether the form differs from what was last opened, saved or started
+    // with: what a commit would store now, compared with that record. A form
+    // holding a value a commit would refuse counts as changed.
+    bool IsModified();
 
     // Title for a window bound to the file at path.
     void UpdateTitle(const QString& path);
@@ -96,6 +105,7 @@ public:
     void OnFileOpen();
     void OnFileSave();
     void OnFileSaveAs();
+    void OnExit();
     void OnGenerate();
     void OnViewReportDescriptor();
     void OnAbout();
@@ -110,17 +120,27 @@ private:
     QWidget* BuildProjectBox();
     void AddPages();
 
-    bool ExchangeOwn(bool commit);
+    bool ExchangeOwn(bool commit, bool quiet = false);
     void RefreshDependentPages();
     bool PrepareForm();
     void ApplySettings(const ConfigurationSettings& settings);
-    void SaveTo(const QString& path);
+    bool Save();
+    bool SaveAs();
+    bool SaveTo(const QString& path);
+    bool AskToSaveChanges();
+    std::optional<ConfigurationSettings> ReadForm();
+    void KeepAsUnchanged();
+    void ShowModified();
+    void ReportGeneration(const GenerationReport& report);
     void ShowError(const QString& title, const QString& text);
 
     ProjectData project_;
     QString currentFile_;
     QString baseTitle_;
     QString startupFile_;
+    // What the form held when last opened, saved or started; empty when a
+    // value of it would have been refused.
+    std::optional<ConfigurationSettings> unchanged_;
 
     CDlgTabCtrl* tabs_ = nullptr;
     QLineEdit* projectPathEdit_ = nullptr;

@@ -102,10 +102,11 @@ void LimitLastEdit(ExchangeContext& ctx, int n)
 
 }  // namespace
 
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange)
+bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange, bool quiet)
 {
     ExchangeContext ctx;
     ctx.commit = commit;
+    ctx.quiet = quiet;
     ctx.page = page;
     try {
         exchange(ctx);
@@ -119,6 +120,8 @@ void RefuseValue(ExchangeContext& ctx, const QString& message)
 {
     if (ctx.undoLast)
         ctx.undoLast();
+    if (ctx.quiet)
+        throw ExchangeFailure{};
     Interaction().ShowMessage(ctx.page->window(), kApplicationName, message, MessageIcon::Warning);
     if (ctx.lastControl != 0) {
         QWidget* control = Control(ctx, ctx.lastControl);

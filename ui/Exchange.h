@@ -21,6 +21,7 @@ namespace kr {
 
 struct ExchangeContext {
     bool commit = false;        // true: controls to fields, checking
+    bool quiet = false;         // a refusal shows nothing and leaves the focus
     QWidget* page = nullptr;    // whose controls are exchanged
     int lastControl = 0;        // the control last prepared; 0 before the first
     bool lastIsEdit = false;    // whether it was prepared as an edit box
@@ -33,8 +34,9 @@ struct ExchangeContext {
 struct ExchangeFailure {};
 
 // Runs exchange over page's controls in one direction. False when a value
-// was refused.
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange);
+// was refused. A quiet exchange refuses the same values without saying so.
+bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange,
+                 bool quiet = false);
 
 // Numeric edit boxes.
 void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field);

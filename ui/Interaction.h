@@ -1,9 +1,9 @@
 #pragma once
 // The one door through which the wizard asks the user something modally:
-// message boxes, the open and save file dialogs, the folder chooser, showing
-// a folder in the file manager, and running a dialog of its own. The
-// application installs the real one; tests install a scripted one, so no test
-// ever waits on a real modal dialog.
+// message boxes, the question whether to save changes, the open and save
+// file dialogs, the folder chooser, showing a folder in the file manager, and
+// running a dialog of its own. The application installs the real one; tests
+// install a scripted one, so no test ever waits on a real modal dialog.
 
 #include <QString>
 
@@ -16,6 +16,9 @@ namespace kr {
 inline const QString kApplicationName = QStringLiteral("KR761x_ConfigWizard");
 
 enum class MessageIcon { Warning, None };
+
+// The answers to "save the changes first?".
+enum class SaveChoice { Save, Discard, Cancel };
 
 // What a folder chooser returns.
 enum FolderChoice : int { kFolderNoPath = -1, kFolderOk = 1, kFolderCancel = 2 };
@@ -32,6 +35,10 @@ public:
 
     // A modal box with an OK button. Line ends in text are shown as breaks.
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) = 0;
+
+    // Asks whether to save unsaved changes before they would be lost: Save
+    // (the default), Discard, or Cancel (also Escape and the close box).
+    virtual SaveChoice AskSaveChanges(QWidget* owner, const QString& title, const QString& text) = 0;
 
     // Open dialog for an existing file. True with path set when confirmed.
     virtual bool GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path) = 0;

@@ -50,6 +50,23 @@ void CQtInteraction::ShowMessage(QWidget* owner, const QString& title, const QSt
     box.exec();
 }
 
+SaveChoice CQtInteraction::AskSaveChanges(QWidget* owner, const QString& title, const QString& text)
+{
+    NormalCursor cursor;
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 bool CQtInteraction::GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
     return RunFileDialog(owner, request, QFileDialog::AcceptOpen, path);

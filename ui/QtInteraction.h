@@ -9,6 +9,7 @@ namespace kr {
 class CQtInteraction : public CInteraction {
 public:
     void ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon) override;
+    SaveChoice AskSaveChanges(QWidget* owner, const QString& title, const QString& text) override;
     bool GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path) override;
     bool GetSaveFileName(QWidget* owner, const FileDialogRequest& request, QString& path) override;
     int ChooseFolder(QWidget* owner, const QString& title, const QString& initialFolder, QString& folder) override;

@@ -94,6 +94,34 @@ TEST_F(Batch, LogsEveryStepExactlyAndReusesFoldersOnASecondRun)
     EXPECT_TRUE(std::filesystem::exists(out / "panel_b/KR761x_USB_Descriptor.c"));
 }
 
+TEST_F(Batch, UserCodeIsCarriedAndAKeptFileIsLoggedInItsBlock)
+{
+    Save("panel.kcw", WithToolchain(2));
+    Run(*Job());
+    const auto main = out / "panel/KR761x_Main.c";
+    std::string edited = test::ReadBytes(main);
+    const std::string begin = "//! BEGIN user code: start-up\r\n";
+    const std::size_t start = edited.find(begin);
+    ASSERT_NE(start, std::string::npos);
+    std::string user;
+    for (int b = 0; b < 256; ++b)
+        user += static_cast<char>(b);
+    user += "\r\n";
+    edited.insert(start + begin.size(), user);
+    const std::string own = "//! BEGIN user code: mine\r\n//! END user code: mine\r\n";
+    test::WriteBytes(main, edited + own);
+
+    ConfigurationSettings other = WithToolchain(2);
+    other.device.deviceSel = 0;
+    Save("panel.kcw", other);
+    const std::u16string kept = Folder("panel") + u"KR761x_Main.c.previous";
+    EXPECT_EQ(Run(*Job()), u"Generating Project: panel.kcw\r\nOutput Folder: " + Folder("panel")
+                               + u"\r\nThe previous KR761x_Main.c is kept as " + kept
+                               + u": the new file has no user code region \"mine\".\r\nSucceeded\r\n\r\n");
+    EXPECT_NE(test::ReadBytes(main).find(begin + user), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(out / "panel/KR761x_Main.c.previous"), edited + own);
+}
+
 TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
 {
     test::WriteBytes(in / "a_broken.kcw", "<not xml");

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "generator/UserCodeRegions.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -88,6 +89,48 @@ TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Keil.wsp")
                   .find("WorkSpaceName=" + outDir + "/KR761x_Keil.wsp\r\n"),
               std::string::npos);
+}
+
+TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    Save(settings);
+    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
+
+    // Every region gets its name and every byte value; one region is the user's own.
+    const fs::path main = fs::path(outDir) / "KR761x_Main.c";
+    auto userText = [](const std::string& name) {
+        std::string text = "   " + name + ";\r\n";
+        for (int b = 0; b < 256; ++b)
+            text += static_cast<char>(b);
+        return text + "\r\n";
+    };
+    std::string edited = test::ReadBytes(main);
+    const auto regions = FindUserCodeRegions(edited).value();
+    ASSERT_EQ(regions.size(), 16u);
+    for (auto region = regions.rbegin(); region != regions.rend(); ++region)
+        edited.replace(region->textBegin, region->textEnd - region->textBegin, userText(region->name));
+    edited += "//! BEGIN user code: extra\r\n//! END user code: extra\r\n";
+    test::WriteBytes(main, edited);
+
+    settings.device.vid = 0xBEEF;
+    settings.communication.protocol = 2;
+    Save(settings);
+    const Outcome result = RunCli({"generate", saveFile, outDir});
+
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "The previous KR761x_Main.c is kept as " + main.string()
+                              + ".previous: the new file has no user code region \"extra\".\n");
+    EXPECT_EQ(test::ReadBytes(main.string() + ".previous"), edited);
+    const std::string regenerated = test::ReadBytes(main);
+    const auto carried = FindUserCodeRegions(regenerated).value();
+    EXPECT_EQ(carried.size(), 16u);
+    for (const UserCodeRegion& region : carried)
+        EXPECT_EQ(regenerated.substr(region.textBegin, region.textEnd - region.textBegin), userText(region.name))
+            << region.name;
+    EXPECT_NE(regenerated.find("UART_BAUD"), std::string::npos);
 }
 
 TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "firmware/BuildProject.h"
+#include "generator/UserCodeRegions.h"
 #include "hid/CSourceReader.h"
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
@@ -105,6 +107,43 @@ TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kr7611, Build, ::testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
+
+// Code of the kind each region invites, an interrupt handler among it,
+// carried into a project generated again for another bus, still builds.
+TEST(UserCode, EveryRegionFilledBuildsAfterTheProjectIsGeneratedAgain)
+{
+    const std::map<std::string, std::string> code = {
+        {"includes", "#include <string.h>\r\n"},
+        {"declarations", "static U8 ticks;\r\nvoid Timer0_ISR (void) __interrupt (1);\r\n"},
+        {"interrupt handlers", "void Timer0_ISR (void) __interrupt (1)\r\n{\r\n   ticks++;\r\n}\r\n"},
+        {"local variables", "   U8 i;\r\n"},
+        {"system init error", "      while (1);\r\n"},
+        {"start-up", "   i = 0;\r\n   memset (USB_Position_Buffer, 0, 8);\r\n"},
+        {"main loop", "      i++;\r\n"},
+        {"mouse report", "            USB_Position_Buffer[1] = i;\r\n            KR761x_USB_Mouse_Send_Pending = 1;\r\n"},
+        {"before suspend", "         GPIO_LO = 0xFF;\r\n"},
+    };
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    test::GenerateSdccProject(settings, dir);
+    std::string main = test::ReadBytes(dir / "KR761x_Main.c");
+    const auto regions = FindUserCodeRegions(main);
+    ASSERT_TRUE(regions);
+    for (auto region = regions->rbegin(); region != regions->rend(); ++region)
+        if (code.contains(region->name))
+            main.replace(region->textBegin, region->textEnd - region->textBegin, code.at(region->name));
+    test::WriteBytes(dir / "KR761x_Main.c", main);
+
+    settings.communication.protocol = 2;
+    test::GenerateSdccProject(settings, dir);
+    main = test::ReadBytes(dir / "KR761x_Main.c");
+    for (const auto& [name, text] : code)
+        EXPECT_NE(main.find(text), std::string::npos) << name;
+    EXPECT_NE(main.find("KR761x_UART_Init"), std::string::npos);
+
+    firmware::BuildResult result;
+    EXPECT_TRUE(firmware::BuildSdccProject(dir.folder(), result)) << result.toolOutput << platform::ToUtf8(result.errorText);
+}
 
 TEST(Makefile, MakeBuildsTheSameImageAndCleanRemovesWhatItMade)
 {

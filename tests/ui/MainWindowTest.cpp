@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "ui/QtText.h"
 #include "ui/pages/DeviceDlg.h"
 #include "ui/pages/Page.h"
+#include "ui/pages/ScreenDlg.h"
 
 namespace kr::test {
 namespace {
@@ -60,6 +62,13 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
+    // The title as the desktop shows it: "*" marks unsaved changes.
+    QString Title() const
+    {
+        QCoreApplication::processEvents();
+        return window->windowTitle().replace("[*]", window->isWindowModified() ? "*" : "");
+    }
+
     QString PathBox() const { return qobject_cast<QLineEdit*>(FindControl(window.get(), kProjectPath))->text(); }
     QComboBox* Toolchain() const { return qobject_cast<QComboBox*>(FindControl(window.get(), kToolchain)); }
 
@@ -95,7 +104,7 @@ protected:
 
 TEST_F(MainWindowTest, StartsWithItsTitleMenuTabsAndProjectBox)
 {
-    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+    EXPECT_EQ(Title(), kBaseTitle);
 
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
@@ -159,7 +168,7 @@ TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
     EXPECT_EQ(ui.saveRequests[0].defaultSuffix, "kcw");
     EXPECT_EQ(ui.saveRequests[0].initialName, "KR761x_Configuration");
     EXPECT_EQ(ui.saveRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
-    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - board.kcw");
+    EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "board.kcw"));
 
     ConfigurationSettings saved;
@@ -180,7 +189,7 @@ TEST_F(MainWindowTest, CancellingSaveAsChangesNothing)
 {
     ui.saveAnswers = {std::nullopt};
     Trigger(kFileSaveAs);
-    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+    EXPECT_EQ(Title(), kBaseTitle);
     EXPECT_EQ(window->CurrentFile(), "");
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -196,7 +205,7 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     EXPECT_EQ(ui.openRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
     EXPECT_EQ(ui.openRequests[0].defaultSuffix, "");
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - panel.kcw");
+    EXPECT_EQ(Title(), kBaseTitle + " - panel.kcw");
     EXPECT_EQ(window->CollectSettings(), edited);
     EXPECT_EQ(Toolchain()->currentText(), "SDCC");
     EXPECT_EQ(PathBox(), ToQString(dir.folder()));
@@ -210,31 +219,44 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     EXPECT_EQ(copy, edited);
 }
 
-TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNoValueButBindsTheWindow)
+TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNothingAndIsNeverWrittenOver)
 {
     Save(dir / "good.kcw", Edited(dir.folder()));
-    ui.openAnswers = {Q(dir / "good.kcw"), Q(dir / "broken.kcw")};
+    ui.openAnswers = {Q(dir / "good.kcw"), Q(dir / "newer.kcw"), Q(dir / "broken.kcw")};
     Trigger(kFileOpen);
     const ConfigurationSettings before = window->CollectSettings();
 
+    // A save file of a later version, and one that is no save file at all.
+    Save(dir / "newer.kcw", ConfigurationSettings{});
+    std::string newer = ReadBytes(dir / "newer.kcw");
+    const std::size_t version = newer.find(">0100<");
+    ASSERT_NE(version, std::string::npos);
+    newer.replace(version, 6, ">0200<");
+    WriteBytes(dir / "newer.kcw", newer);
     WriteBytes(dir / "broken.kcw", "<not a save file");
-    Trigger(kFileOpen);
+    for (const char* name : {"newer.kcw", "broken.kcw"}) {
+        Trigger(kFileOpen);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].title, "File Load Error");
+        EXPECT_TRUE(ui.messages[0].text.startsWith("Failed to load settings from:\n" + Q(dir / name)))
+            << ui.messages[0].text.toStdString();
+        EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
+        ui.messages.clear();
+        EXPECT_EQ(window->CollectSettings(), before);
+        EXPECT_EQ(window->CurrentFile(), Q(dir / "good.kcw"));
+        EXPECT_EQ(Title(), kBaseTitle + " - good.kcw");
+    }
 
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].title, "File Load Error");
-    EXPECT_TRUE(ui.messages[0].text.startsWith("Failed to load settings from:\n" + Q(dir / "broken.kcw")))
-        << ui.messages[0].text.toStdString();
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(window->CollectSettings(), before);
-    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - broken.kcw");
-
-    // The following Save writes the kept values to that file.
+    // The following Save writes to the file the window was bound to before.
+    Toolchain()->setCurrentIndex(0);
     Trigger(kFileSave);
     EXPECT_TRUE(ui.saveRequests.empty());
+    EXPECT_EQ(ReadBytes(dir / "newer.kcw"), newer);
     ConfigurationSettings rewritten;
     std::u16string error;
-    ASSERT_TRUE(LoadSettings((dir / "broken.kcw").u16string(), rewritten, error));
-    EXPECT_EQ(rewritten, before);
+    ASSERT_TRUE(LoadSettings((dir / "good.kcw").u16string(), rewritten, error));
+    EXPECT_EQ(rewritten.project.toolchain, 0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
@@ -251,20 +273,22 @@ TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], (ShownMessage{"File Load Error", "File does not exist", MessageIcon::Warning}));
     EXPECT_EQ(window->CurrentFile(), "");
-    EXPECT_EQ(window->windowTitle(), kBaseTitle);
+    EXPECT_EQ(Title(), kBaseTitle);
 }
 
-TEST_F(MainWindowTest, ASaveThatFailsSaysSoAndKeepsTheNewBinding)
+TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)
 {
     const QString target = Q(dir / "no-such-folder" / "board.kcw");
-    ui.saveAnswers = {target};
+    ui.saveAnswers = {Q(dir / "first.kcw"), target};
+    Trigger(kFileSaveAs);
+    Toolchain()->setCurrentIndex(2);
     Trigger(kFileSaveAs);
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
     EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target);
-    EXPECT_EQ(window->CurrentFile(), target);
-    EXPECT_EQ(window->windowTitle(), kBaseTitle + " - board.kcw");
+    EXPECT_EQ(window->CurrentFile(), Q(dir / "first.kcw"));
+    EXPECT_EQ(Title(), kBaseTitle + " - first.kcw*");  // the change is still unsaved
 }
 
 TEST_F(MainWindowTest, GenerateWithoutAProjectPathAsksForTheFolderFirst)
@@ -335,6 +359,7 @@ TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
     Trigger(kGenerate);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(PathBox(), Q(dir / "bare") + "/");
+    EXPECT_EQ(Title(), kBaseTitle + " - bare.kcw");  // the same folder: no unsaved change
     EXPECT_TRUE(std::filesystem::exists(dir / "bare" / "KR761x_Main.c"));
     EXPECT_FALSE(std::filesystem::exists(dir / "bareKR761x_Main.c"));
 }
@@ -382,6 +407,126 @@ TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowOpenExitClosesIt)
     Open();
     EXPECT_TRUE(window->close());  // the close box: no question asked
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// What closing or opening does with unsaved changes, for each answer.
+TEST_F(MainWindowTest, ExitCloseAndOpenAskAboutUnsavedChangesOnly)
+{
+    enum How { kExitMenu, kCloseBox, kOpenMenu };
+    struct Row {
+        const char* label;
+        How how;
+        bool change;
+        std::optional<SaveChoice> answer;  // none: no question expected
+        bool goesOn;                       // the window closed, or the open dialog came
+        bool saved;
+    };
+    const Row rows[] = {
+        {"exitUnchanged", kExitMenu, false, {}, true, false},
+        {"closeUnchanged", kCloseBox, false, {}, true, false},
+        {"openUnchanged", kOpenMenu, false, {}, true, false},
+        {"exitSave", kExitMenu, true, SaveChoice::Save, true, true},
+        {"exitDiscard", kExitMenu, true, SaveChoice::Discard, true, false},
+        {"exitCancel", kExitMenu, true, SaveChoice::Cancel, false, false},
+        {"closeSave", kCloseBox, true, SaveChoice::Save, true, true},
+        {"closeCancel", kCloseBox, true, SaveChoice::Cancel, false, false},
+        {"openSave", kOpenMenu, true, SaveChoice::Save, true, true},
+        {"openDiscard", kOpenMenu, true, SaveChoice::Discard, true, false},
+        {"openCancel", kOpenMenu, true, SaveChoice::Cancel, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        Save(dir / "board.kcw", ConfigurationSettings{});
+        const std::string stored = ReadBytes(dir / "board.kcw");
+        Open(Q(dir / "board.kcw"));
+        window->OpenStartupFile();
+        EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
+        if (row.change) {
+            // A change made and taken back is none; made again, it shows.
+            QTest::keyClick(Toolchain(), Qt::Key_Down);
+            EXPECT_EQ(Title(), kBaseTitle + " - board.kcw*");
+            QTest::keyClick(Toolchain(), Qt::Key_Up);
+            EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
+            QTest::keyClick(Toolchain(), Qt::Key_Down);
+            EXPECT_EQ(Title(), kBaseTitle + " - board.kcw*");
+        }
+        ui.messages.clear();
+        ui.openRequests.clear();
+        ui.saveRequests.clear();
+        ui.saveChangesQuestions.clear();
+        ui.saveChangesAnswers.clear();
+        if (row.answer)
+            ui.saveChangesAnswers = {*row.answer};
+        ui.openAnswers = {std::nullopt};
+        if (row.how == kExitMenu)
+            Trigger(kExit);
+        else if (row.how == kCloseBox)
+            window->close();
+        else
+            Trigger(kFileOpen);
+
+        EXPECT_EQ(ui.saveChangesQuestions.size(), row.answer ? 1u : 0u);
+        if (row.answer)
+            EXPECT_EQ(ui.saveChangesQuestions[0],
+                      (ShownMessage{kBaseTitle, "Do you want to save the changes to board.kcw?", MessageIcon::None}));
+        if (row.how == kOpenMenu) {
+            EXPECT_EQ(ui.openRequests.size(), row.goesOn ? 1u : 0u);
+            EXPECT_TRUE(window->isVisible());
+        } else {
+            EXPECT_EQ(window->isVisible(), !row.goesOn);
+        }
+        EXPECT_EQ(ReadBytes(dir / "board.kcw") != stored, row.saved);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_TRUE(ui.saveRequests.empty());
+    }
+}
+
+TEST_F(MainWindowTest, ASaveThatFailsOrIsRefusedWhileClosingKeepsTheWindowOpen)
+{
+    // Unbound: saving asks for a file; cancelling that keeps the window.
+    QTest::keyClick(Toolchain(), Qt::Key_Down);
+    ui.saveChangesAnswers = {SaveChoice::Save, SaveChoice::Save, SaveChoice::Save};
+    ui.saveAnswers = {std::nullopt, Q(dir / "missing" / "x.kcw")};
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(ui.saveChangesQuestions.back().text, "Do you want to save the changes to the configuration?");
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+
+    // A file that cannot be written: its message, and the window stays.
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Save Error");
+    EXPECT_EQ(window->CurrentFile(), "");
+
+    // A value a page refuses: its message, its page in front, still open.
+    ui.messages.clear();
+    qobject_cast<QLineEdit*>(window->ScreenPage()->Control(screen_id::kWidthMm))->setText("0");
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Please enter an integer between 1 and 65535.");
+    EXPECT_EQ(window->Tabs()->currentIndex(), 2);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(ui.saveRequests.size(), 2u);
+    EXPECT_TRUE(ui.saveChangesAnswers.empty());
+}
+
+TEST_F(MainWindowTest, AGeneratedProjectIsReportedInTheStatusBarAndKeptCodeInAMessage)
+{
+    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    Trigger(kGenerate);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
+
+    // Code in a region the new file does not have: the old file is kept.
+    const std::string own = "//! BEGIN user code: mine\r\nx();\r\n//! END user code: mine\r\n";
+    WriteBytes(dir / "KR761x_Main.c", ReadBytes(dir / "KR761x_Main.c") + own);
+    Click(kGenerateButton);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], (ShownMessage{"Generate Project",
+                                            "The previous KR761x_Main.c is kept as " + Q(dir / "KR761x_Main.c")
+                                                + ".previous: the new file has no user code region \"mine\".",
+                                            MessageIcon::Warning}));
+    EXPECT_NE(ReadBytes(dir / "KR761x_Main.c.previous").find(own), std::string::npos);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
 }
 
 TEST_F(MainWindowTest, AboutShowsTheNameAndVersion)

@@ -31,6 +31,60 @@ ConfigurationSettings Edited()
 
 using PageContractTest = PageFixture;
 
+// How a control is named in a failure: its number, else its class.
+QString Name(const QWidget* w)
+{
+    const int id = ControlIdOf(w);
+    return id ? QString::number(id) : QString(w->metaObject()->className());
+}
+
+// The controls inside parent that Tab can reach, as a reader meets them: the
+// widgets of one frame as a whole, rows from top to bottom (widgets whose
+// middle lies within the first one's height share its row), left to right
+// in a row.
+void ReadingOrder(const QWidget* parent, QList<const QWidget*>& out)
+{
+    QList<const QWidget*> children;
+    for (const QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisibleTo(parent) && !child->isWindow())
+            children << child;
+    std::sort(children.begin(), children.end(),
+              [](const QWidget* a, const QWidget* b) { return a->geometry().center().y() < b->geometry().center().y(); });
+    for (qsizetype row = 0; row < children.size();) {
+        qsizetype end = row + 1;
+        while (end < children.size() && children[end]->geometry().center().y() <= children[row]->geometry().bottom())
+            ++end;
+        std::sort(children.begin() + row, children.begin() + end,
+                  [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        row = end;
+    }
+    for (const QWidget* child : children) {
+        if (child->focusPolicy() & Qt::TabFocus)
+            out << child;
+        ReadingOrder(child, out);
+    }
+}
+
+TEST_F(PageContractTest, TabFollowsTheOrderAReaderSeesTheControls)
+{
+    for (int tab = 0; tab < 7; ++tab) {
+        CPage* page = Page(tab);
+        Show(page);
+        QList<const QWidget*> expected;
+        ReadingOrder(page, expected);
+        QStringList read;
+        for (const QWidget* w : expected)
+            read << Name(w);
+
+        QStringList chain;
+        for (const QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain())
+            if (expected.contains(w))
+                chain << Name(w);
+        EXPECT_EQ(chain.join(' ').toStdString(), read.join(' ').toStdString()) << "page " << tab;
+        EXPECT_GE(read.size(), 2) << "page " << tab;
+    }
+}
+
 TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
 {
     const std::tuple<int, int, QString> first[] = {

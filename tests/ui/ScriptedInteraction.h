@@ -51,6 +51,7 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<FolderAnswer> folderAnswers;
+    std::deque<SaveChoice> saveChangesAnswers;
     // Runs a dialog of the wizard's own instead of showing it.
     std::function<int(QDialog&)> runModal;
 
@@ -59,6 +60,7 @@ public:
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
     std::vector<FolderRequest> folderRequests;
+    std::vector<ShownMessage> saveChangesQuestions;  // title and text of each
     std::vector<QString> explored;
     std::vector<QString> dialogsRun;  // window titles
     // Whether the wait cursor was up at each question or message, in order.
@@ -68,6 +70,19 @@ public:
     {
         NoteCursor();
         messages.push_back({title, text, icon});
+    }
+
+    SaveChoice AskSaveChanges(QWidget*, const QString& title, const QString& text) override
+    {
+        NoteCursor();
+        saveChangesQuestions.push_back({title, text, MessageIcon::None});
+        if (saveChangesAnswers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return SaveChoice::Cancel;
+        }
+        const SaveChoice answer = saveChangesAnswers.front();
+        saveChangesAnswers.pop_front();
+        return answer;
     }
 
     bool GetOpenFileName(QWidget*, const FileDialogRequest& request, QString& path) override

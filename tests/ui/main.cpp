@@ -16,6 +16,11 @@ public:
     {
         ADD_FAILURE() << "message outside a script: [" << title.toStdString() << "] " << text.toStdString();
     }
+    kr::SaveChoice AskSaveChanges(QWidget*, const QString&, const QString&) override
+    {
+        Refuse("save changes question");
+        return kr::SaveChoice::Cancel;
+    }
     bool GetOpenFileName(QWidget*, const kr::FileDialogRequest&, QString&) override { return Refuse("open file"); }
     bool GetSaveFileName(QWidget*, const kr::FileDialogRequest&, QString&) override { return Refuse("save file"); }
     int ChooseFolder(QWidget*, const QString&, const QString&, QString&) override

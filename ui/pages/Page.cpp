@@ -33,6 +33,11 @@ bool CPage::ExchangeData(bool commit)
     return ok;
 }
 
+bool CPage::ReadControlsQuietly()
+{
+    return RunExchange(this, true, [this](ExchangeContext& ctx) { DoExchange(ctx); }, true);
+}
+
 void CPage::ResetToDefaults()
 {
     ResetGroup();

@@ -31,6 +31,10 @@ public:
     // has the focus with its text selected.
     bool ExchangeData(bool commit);
 
+    // Controls to fields with every check, showing nothing: what a commit
+    // would store now. False when a value would be refused.
+    bool ReadControlsQuietly();
+
     // Recomputes which controls are enabled, shown or forced, from what the
     // controls show. Pages without rules keep this one, which does nothing.
     virtual void RefreshControls() {}

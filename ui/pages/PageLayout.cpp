@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "ui/pages/Page.h"
+#include "ui/TabOrder.h"
 
 namespace kr {
 namespace {
@@ -162,6 +163,7 @@ void FinishPage(CPage* page, QVBoxLayout* layout)
     buttons->addStretch(1);
     buttons->addWidget(page->DefaultButton());
     layout->addLayout(buttons);
+    SetTabOrderByLayout(page);
 }
 
 bool IsChecked(const CPage& page, int id)

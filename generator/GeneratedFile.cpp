@@ -1,0 +1,102 @@
+#include "generator/GeneratedFile.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "generator/UserCodeRegions.h"
+#include "platform/AtomicFile.h"
+#include "platform/Utf.h"
+#include "platform/Windows1252.h"
+
+namespace kr {
+namespace {
+
+enum class Existing { None, Read, Failed };
+
+// The bytes of the regular file at path. Anything that is not a regular
+// file is left to the write, which refuses it.
+Existing ReadExisting(const std::string& path, std::string& bytes)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? Existing::None : Existing::Failed;
+    if (!S_ISREG(info.st_mode))
+        return Existing::None;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Existing::Failed;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.bad() ? Existing::Failed : Existing::Read;
+}
+
+std::u16string FileNameOf(const std::u16string& path)
+{
+    const auto slash = path.find_last_of(u'/');
+    return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::u16string KeptFileName(const std::u16string& path)
+{
+    const std::u16string base = path + u".previous";
+    std::u16string name = base;
+    for (int n = 2; ::access(platform::ToUtf8(name).c_str(), F_OK) == 0 || errno != ENOENT; ++n) {
+        if (n > 9999)
+            return {};
+        name = base + u"-" + platform::FromUtf8(std::to_string(n));
+    }
+    return name;
+}
+
+bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, GenerationReport& report)
+{
+    const std::string target = platform::ToUtf8(path);
+    std::string existing;
+    const Existing found = ReadExisting(target, existing);
+    if (found == Existing::Failed)
+        return false;
+    if (found == Existing::None) {
+        if (!platform::WriteFileAtomically(target, bytes, platform::Durability::InOnePiece))
+            return false;
+        report.written.push_back(path);
+        return true;
+    }
+
+    UserCodeCarry carry = CarryUserCode(existing, bytes);
+    KeptFile kept;
+    if (carry.KeepExisting()) {
+        // The copy is on the disk before the file it copies is replaced.
+        kept = {path, KeptFileName(path), {}, carry.unpaired};
+        if (kept.keptPath.empty()
+            || !platform::WriteFileAtomically(platform::ToUtf8(kept.keptPath), existing, platform::Durability::FlushToDisk))
+            return false;
+        for (const std::string& name : carry.orphaned)
+            kept.regions.push_back(platform::DecodeWindows1252(name));
+    }
+    if (!platform::WriteFileAtomically(target, carry.bytes, platform::Durability::InOnePiece)) {
+        if (!kept.keptPath.empty())
+            ::unlink(platform::ToUtf8(kept.keptPath).c_str());
+        return false;
+    }
+    report.written.push_back(path);
+    if (!kept.keptPath.empty())
+        report.kept.push_back(std::move(kept));
+    return true;
+}
+
+std::u16string KeptFileNotice(const KeptFile& kept)
+{
+    std::u16string text = u"The previous " + FileNameOf(kept.path) + u" is kept as " + kept.keptPath + u": ";
+    if (kept.unpaired)
+        return text + u"its user code markers do not pair up, so none of its user code was carried over.";
+    text += kept.regions.size() == 1 ? u"the new file has no user code region " : u"the new file has no user code regions ";
+    for (std::size_t i = 0; i < kept.regions.size(); ++i)
+        text += (i ? u", \"" : u"\"") + kept.regions[i] + u"\"";
+    return text + u".";
+}
+
+}  // namespace kr
