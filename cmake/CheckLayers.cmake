@@ -4,7 +4,7 @@
 # folders of the same rank stay apart (cli/ and ui/ know nothing of each
 # other). The core, every folder below cli/ and ui/, includes no Qt. Each
 # offending line is reported as file:line, and the script fails if there is
-# any. tests/ and bench/ may include anything and are not read.
+# any. tests/, bench/ and fuzz/ may include anything and are not read.
 
 if(NOT KR_ROOT)
   message(FATAL_ERROR "KR_ROOT must name the source tree to check")

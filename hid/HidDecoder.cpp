@@ -131,6 +131,7 @@ private:
                 item.isLong = true;
                 header = 3;
                 size = i + 1 < bytes_.size() ? bytes_[i + 1] : 0;
+                item.tag = i + 2 < bytes_.size() ? bytes_[i + 2] : 0;
             } else {
                 item.type = static_cast<HidItemType>((item.prefix >> 2) & 3);
                 item.tag = item.prefix >> 4;

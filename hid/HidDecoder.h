@@ -19,8 +19,8 @@ struct HidItem {
     std::size_t offset = 0;
     std::uint8_t prefix = 0;
     HidItemType type = HidItemType::Main;
-    int tag = 0;
-    bool isLong = false;              // a long item: tag and data follow the 0xFE prefix
+    int tag = 0;                      // a long item's tag is the byte after its size
+    bool isLong = false;              // a long item: size, tag and data follow the 0xFE prefix
     std::vector<std::uint8_t> data;   // little-endian
 
     std::uint32_t Unsigned() const;

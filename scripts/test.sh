@@ -1,7 +1,9 @@
 #!/bin/bash
 # Installs what is missing, builds everything and runs the whole test suite:
-# once as a normal build, then again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Pass --no-sanitizers to skip the second run.
+# once built with AddressSanitizer and UndefinedBehaviorSanitizer, then as a
+# normal build; then fuzzes each fuzz target briefly (clang, libFuzzer, both
+# sanitizers), the three at once, KR_FUZZ_SECONDS each (default 60). Pass
+# --no-sanitizers to skip the sanitizer build and the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +17,38 @@ run_suite() {
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
 }
 
+# Each target fuzzes from its seed corpus plus what earlier runs kept in
+# build-fuzz/fuzz/work/; an input that breaks a property is written to
+# build-fuzz/fuzz/artifacts/ and the end of that target's log is shown.
+fuzz_briefly() {
+  local seconds=${KR_FUZZ_SECONDS:-60}
+  local dir=build-fuzz/fuzz
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_FUZZ=ON \
+    -DKR_BUILD_TESTS=OFF >/dev/null
+  cmake --build build-fuzz -j "$jobs" --target kr761x-fuzz
+  mkdir -p "$dir/artifacts"
+  local target pids=() failed=0
+  for target in template savefile hid; do
+    mkdir -p "$dir/work/$target"
+    "$dir/kr761x-fuzz-$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+      -dict="$dir/corpus/$target.dict" -artifact_prefix="$dir/artifacts/$target-" \
+      "$dir/work/$target" "$dir/corpus/$target" >"$dir/$target.log" 2>&1 &
+    pids+=($!)
+  done
+  local i=0
+  for target in template savefile hid; do
+    if wait "${pids[$i]}"; then
+      echo "$target: $(grep -m1 '^stat::number_of_executed_units' "$dir/$target.log" | sed 's/.*: *//') runs, no failure"
+    else
+      echo "$target: FAILED; the end of $dir/$target.log:"
+      tail -n 40 "$dir/$target.log"
+      failed=1
+    fi
+    i=$((i + 1))
+  done
+  return $failed
+}
+
 if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Tests built with AddressSanitizer and UndefinedBehaviorSanitizer =="
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -22,3 +56,7 @@ if [ "${1:-}" != "--no-sanitizers" ]; then
 fi
 echo "== Tests =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${1:-}" != "--no-sanitizers" ]; then
+  echo "== Fuzzing (clang, AddressSanitizer, UndefinedBehaviorSanitizer) =="
+  fuzz_briefly
+fi

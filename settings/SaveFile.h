@@ -6,18 +6,21 @@
 #include <string>
 
 #include "model/ConfigurationSettings.h"
+#include "settings/SaveFileSize.h"
 #include "settings/SerialXml.h"
 
 namespace kr {
 
 // Writes every field to path, indented, replacing any file there only once
 // the new one is complete. False with "Failed to save settings to:\n<path>"
-// when the stylesheet resource is missing or the file cannot be written.
+// when the stylesheet resource is missing, the file cannot be written, or it
+// would be larger than kMaxSaveFileBytes (so could not be loaded again).
 bool SaveSettings(const std::u16string& path, std::u16string& errorText, const ConfigurationSettings& settings);
 
 // Fills settings from the file at path. Refuses, with the record untouched,
-// a file that cannot be parsed and one whose SAVE_FILE_VERSION is absent or
-// above 0x0100. A file lacking a field is refused too, but the fields before
+// a file larger than kMaxSaveFileBytes (by its size, before reading it), one
+// that cannot be parsed and one whose SAVE_FILE_VERSION is absent or above
+// 0x0100. A file lacking a field is refused too, but the fields before
 // it have been filled already: load into a fresh record and adopt it only on
 // true.
 bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, std::u16string& errorText);

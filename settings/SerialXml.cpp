@@ -16,15 +16,16 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Utf.h"
+#include "settings/SaveFileSize.h"
 #include "settings/ValueText.h"
 #include "settings/XmlLibrary.h"
 
 namespace kr {
 namespace {
 
-// A save file is a few kilobytes; anything far beyond is not one, and reading
-// it whole into memory would only invite trouble.
-constexpr std::size_t kMaxDocumentBytes = 16 * 1024 * 1024;
+// A file above the save-file cap is not a save file: it is refused by its
+// size before a byte of it is read.
+constexpr std::size_t kMaxDocumentBytes = kMaxSaveFileBytes;
 
 xmlDoc* Doc(void* doc) { return static_cast<xmlDoc*>(doc); }
 
@@ -282,6 +283,9 @@ bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16st
         throw XmlLibraryError("cannot serialise the transformed document");
     const std::unique_ptr<xmlChar, LibraryFree> text(raw);
     const std::string_view bytes(reinterpret_cast<const char*>(raw), raw ? static_cast<std::size_t>(length) : 0);
+    // A file Load would refuse by its size is not written at all.
+    if (bytes.size() > kMaxDocumentBytes)
+        throw XmlLibraryError("the document is larger than a save file may be");
     if (!platform::WriteFileAtomically(platform::ToUtf8(path), bytes))
         throw XmlLibraryError("cannot write " + platform::ToUtf8(path));
     return true;

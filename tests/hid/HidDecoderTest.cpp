@@ -179,6 +179,13 @@ TEST(HidDecoder, StructureAndValueRulesHostsEnforce)
     EXPECT_THAT(Failures({0x85, 0x01, 0xA1, 0x01, 0xA4, 0xA9, 0x01, 0x09, 0x30, 0xA9, 0x00, 0x75, 0x00, 0x95, 0x00,
                           0x81, 0x03, 0xB4, 0xC0, 0x76, 0x00, 0x01, 0x96, 0x00, 0x30, 0x85, 0xFF}),
                 IsEmpty());
+
+    // A long item is refused but read whole, its own tag kept.
+    const HidDecoding longItem = Decode({0xFE, 0x02, 0x10, 0xAA, 0xBB, 0xC0});
+    ASSERT_EQ(longItem.items.size(), 2u);
+    EXPECT_EQ(longItem.items[0].tag, 0x10);
+    EXPECT_THAT(longItem.items[0].data, ElementsAre(0xAA, 0xBB));
+    EXPECT_EQ(longItem.items[1].offset, 5u);
 }
 
 TEST(HidNames, UnitsFlagsAndUsagesOutsideTheGeneratedDescriptors)

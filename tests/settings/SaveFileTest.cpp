@@ -373,18 +373,64 @@ TEST(SaveFile, AFailedSaveLeavesTheOldFileAsItWas)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
-TEST(SaveFile, ATextXmlCannotCarryFailsTheSaveInsteadOfWritingAnUnloadableFile)
+TEST(SaveFile, ARecordThatCouldNotLoadAgainFailsTheSaveInsteadOfWritingAFile)
 {
     test::TempDir dir;
     const auto target = dir / "c.kcw";
     const std::string old = SavedText(ConfigurationSettings{});
-    test::WriteBytes(target, old);
-    ConfigurationSettings settings;
-    settings.device.product = u"bell\u0007";
-    std::u16string error;
-    EXPECT_FALSE(SaveSettings(target.u16string(), error, settings));
-    EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
-    EXPECT_EQ(test::ReadBytes(target), old);
+    const struct {
+        const char* name;
+        std::u16string product;
+    } cases[] = {
+        {"a character XML cannot carry", u"bell\u0007"},
+        {"a file above the size cap", std::u16string(kMaxSaveFileBytes / 4, u'<')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::WriteBytes(target, old);
+        ConfigurationSettings settings;
+        settings.device.product = c.product;
+        std::u16string error;
+        EXPECT_FALSE(SaveSettings(target.u16string(), error, settings));
+        EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
+        EXPECT_EQ(test::ReadBytes(target), old);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Files up to the cap are read; a larger one is refused by its size before
+// anything is read, however large it claims to be.
+TEST(SaveFile, FilesUpToTheSizeCapLoad)
+{
+    test::TempDir dir;
+    const auto file = dir / "big.kcw";
+    const std::string text = SavedText(ConfigurationSettings{});
+    const std::size_t at = text.find("<Touch");
+    constexpr std::uintmax_t kSparse = std::uintmax_t{64} << 30;
+    const struct {
+        const char* name;
+        std::uintmax_t size;
+        bool accepted;
+    } cases[] = {
+        {"at the cap", kMaxSaveFileBytes, true},
+        {"one byte above", kMaxSaveFileBytes + 1, false},
+        {"64 GiB, sparse", kSparse, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = text;
+        bytes.insert(at, std::min<std::uintmax_t>(c.size, kMaxSaveFileBytes + 1) - text.size(), ' ');
+        test::WriteBytes(file, bytes);
+        if (c.size > bytes.size())
+            std::filesystem::resize_file(file, c.size);
+        ASSERT_EQ(std::filesystem::file_size(file), c.size);
+        ConfigurationSettings settings;
+        settings.mouse.numButtons = 5;
+        std::u16string error;
+        EXPECT_EQ(LoadSettings(file.u16string(), settings, error), c.accepted);
+        EXPECT_EQ(error, c.accepted ? u"" : u"Failed to load settings from:\n" + file.u16string() + kNotLoadable);
+        EXPECT_EQ(settings.mouse.numButtons, c.accepted ? 1 : 5);
+    }
 }
 
 // A save killed at any moment leaves either the old or the new file, whole.
