@@ -119,14 +119,18 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
 
 bool RunBatch(BatchJob& job)
 {
-    const auto files = platform::FindFilesByExtension(job.inputFolder, u"kcw");
+    // Names only, in one buffer: a batch of many thousand files keeps its
+    // list small and builds each path when it gets there.
+    const platform::FileNameList files = platform::FindFileNamesByExtension(job.inputFolder, u"kcw");
     const auto n = static_cast<unsigned>(files.size());
     std::u16string stepLog;
+    std::u16string savePath;
     for (unsigned i = 0; i < n; ++i) {
         if (job.IsStopped())
             return false;
-        const std::u16string projectFolder = job.outputFolder + platform::FileTitleOf(files[i]) + u"/";
-        const bool generated = GenerateOne(stepLog, files[i], projectFolder, job.log.get());
+        savePath.assign(job.inputFolder).append(files[i]);
+        const std::u16string projectFolder = job.outputFolder + platform::FileTitleOf(savePath) + u"/";
+        const bool generated = GenerateOne(stepLog, savePath, projectFolder, job.log.get());
         if (!generated)
             job.CountFailure();
         if (generated && job.buildProjects

@@ -14,14 +14,15 @@ int CDescribeCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         out << UsageLine(*this) << "\n" << Summary() << "\n";
         return kExitSuccess;
     }
-    if (args.size() != 1 || args[0].empty()) {
+    const bool layout = args.size() == 2 && args[0] == "--layout";
+    if (args.size() != (layout ? 2u : 1u) || args.back().empty() || args.back().starts_with("-")) {
         err << UsageLine(*this) << "\n";
         return kExitUsage;
     }
 
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args[0]), settings, errorText)) {
+    if (!LoadSettings(platform::FromUtf8(args.back()), settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }
@@ -31,7 +32,7 @@ int CDescribeCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }
-    out << ForTerminal(view.text);
+    out << ForTerminal(layout ? view.layoutText : view.text);
     if (!view.failures.empty()) {
         err << ForTerminal(HostRuleFailureText(view.failures));
         return kExitFailure;

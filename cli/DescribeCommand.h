@@ -1,6 +1,8 @@
 #pragma once
-// kr761x-gen describe SAVEFILE: the HID report descriptor that SAVEFILE's
-// project would carry, decoded, with the size of every report.
+// kr761x-gen describe [--layout] SAVEFILE: the HID report descriptor that
+// SAVEFILE's project would carry, decoded, with the size of every report; or,
+// with --layout, every report laid out bit by bit as a host reads it, beside
+// the firmware's report sizes and structures.
 
 #include "cli/Command.h"
 
@@ -9,11 +11,11 @@ namespace kr::cli {
 class CDescribeCommand : public CCommand {
 public:
     std::string_view Name() const override { return "describe"; }
-    std::string_view Arguments() const override { return "SAVEFILE"; }
+    std::string_view Arguments() const override { return "[--layout] SAVEFILE"; }
     std::string_view Summary() const override { return "print the decoded HID report descriptor of SAVEFILE"; }
 
     // Loads SAVEFILE over the defaults and prints the decoded descriptor and
-    // its report sizes on out. When the descriptor breaks a rule hosts check,
+    // its report sizes on out (with --layout, the report layouts instead). When the descriptor breaks a rule hosts check,
     // says which on err and returns kExitFailure, after printing it all the
     // same; a save file that cannot be loaded or expanded fails with the
     // error text, as generate does.

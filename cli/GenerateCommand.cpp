@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
+#include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
@@ -31,6 +32,13 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         return kExitFailure;
     }
 
+    // A configuration that would not be generated does not create OUTDIR
+    // either.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        err << ForTerminal(GenerationRefusalText(problems)) << "\n";
+        return kExitFailure;
+    }
+
     if (!platform::IsExistingFolder(folder)) {
         platform::CreateFolder(folder);
         if (!platform::IsExistingFolder(folder)) {
@@ -42,8 +50,12 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
     // The save file's own project path is ignored; its toolchain is kept.
     settings.project.projectPath = folder;
     GenerationReport report;
-    if (!GenerateProject(settings, errorText, &report)) {
+    GenerationFailure failure;
+    if (!GenerateProject(settings, errorText, &report, &failure)) {
         err << ForTerminal(errorText) << "\n";
+        // Where the template went wrong, as compilers report a place.
+        if (failure.error.HasPlace())
+            err << ForTerminal(DescribeTemplateError(failure.fileName, failure.error)) << "\n";
         return kExitFailure;
     }
     // Success stays silent unless an old file had to be kept beside its new

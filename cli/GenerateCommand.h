@@ -12,9 +12,10 @@ public:
     std::string_view Arguments() const override { return "SAVEFILE OUTDIR"; }
     std::string_view Summary() const override { return "write the project of SAVEFILE into OUTDIR"; }
 
-    // Loads SAVEFILE over the defaults, creates OUTDIR when it is missing (one
-    // level; its parent must exist), points the project path at OUTDIR and
-    // generates. Silent on success. On failure the error text of the step
+    // Loads SAVEFILE over the defaults; refuses a configuration with problems
+    // (all of them listed on err) before anything is created; creates OUTDIR
+    // when it is missing (one level; its parent must exist), points the
+    // project path at OUTDIR and generates. Silent on success. On failure the error text of the step
     // that failed goes to err, with its line ends as plain newlines.
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
 };

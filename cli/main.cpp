@@ -8,6 +8,7 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/BuildCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
@@ -35,5 +36,6 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); }, ::isatty(STDERR_FILENO) == 1));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }

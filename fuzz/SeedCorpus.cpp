@@ -27,7 +27,7 @@
 #include "platform/Resources.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
-#include "settings/SavedFields.h"
+#include "model/SavedFields.h"
 
 namespace {
 

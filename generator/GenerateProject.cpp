@@ -1,49 +1,94 @@
 #include "generator/GenerateProject.h"
 
+#include "generator/GenerationCheck.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
-#include "platform/Windows1252.h"
-#include "templating/CodeGenerator.h"
-#include "templating/LoadTemplate.h"
+#include "templating/TemplateCache.h"
+#include "templating/TemplateRender.h"
 
 namespace kr {
+namespace {
 
-bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report)
+// What one thread reuses from file to file and from run to run, so rendering
+// a project allocates next to nothing once the buffers have grown.
+struct RenderBuffers {
+    RenderTables tables;
+    TemplateBinding<std::string_view> binding;
+    std::string bytes;
+};
+
+// The file's complete content into buffers.bytes: names checked against the
+// run's tables first, so a template using an undefined name writes nothing.
+ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers, TemplateError& error)
 {
-    return GenerateFiles(settings, TemplateTable, errorText, report);
+    if (prepared.error.code != ExpandResult::Ok) {
+        error = prepared.error;
+        return error.code;
+    }
+    if (Bind(prepared.tree, buffers.tables, buffers.binding, error) != ExpandResult::Ok)
+        return error.code;
+    buffers.bytes.clear();
+    Render(prepared.tree, buffers.binding, buffers.bytes);
+    return ExpandResult::Ok;
+}
+
+}  // namespace
+
+bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
+                     GenerationFailure* failure)
+{
+    // Nothing is written for a configuration a page or a host would refuse.
+    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+        if (failure)
+            *failure = {};
+        errorText = GenerationRefusalText(problems);
+        return false;
+    }
+    return GenerateFiles(settings, TemplateTable, errorText, report, failure);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText, GenerationReport* report)
+                   std::u16string& errorText, GenerationReport* report, GenerationFailure* failure)
 {
     errorText.clear();
     GenerationReport unread;
     GenerationReport& written = report ? *report : unread;
     written = {};
+    GenerationFailure unstated;
+    GenerationFailure& stopped = failure ? *failure : unstated;
+    stopped = {};
 
-    // One pair of tables for the whole run; every file sees the same values.
+    // One pair of tables for the whole run; every file sees the same values,
+    // converted to the output's code page once.
     SwitchSet switches;
     SubstitutionMap keys;
     BuildSwitchSet(settings, switches);
     BuildSubstitutionMap(settings, keys);
+    thread_local RenderBuffers buffers;
+    buffers.tables.Assign(switches, keys);
 
     for (const TemplateRow& row : rows) {
         if (row.toolchain != kEveryToolchain && row.toolchain != settings.project.toolchain)
             continue;
 
-        const std::optional<std::u16string> text = LoadTemplate(row.resource);
-        if (!text) {
+        const PreparedTemplate* prepared = FindPreparedTemplate(row.resource);
+        if (!prepared) {
+            stopped.fileName = row.fileName;
             errorText = u"Error loading resource files.";
             return false;
         }
 
         const std::u16string outputPath = settings.project.projectPath + row.fileName;
-        CCodeGenerator generator;
-        generator.switchSet = switches;
-        generator.substitutionMap = keys;
-        // The user's own code in the file already there is carried over.
-        if (generator.Expand(*text) != ExpandResult::Ok
-            || !WriteGeneratedFile(outputPath, platform::EncodeWindows1252(generator.Output()), written)) {
+        ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
+        // Here buffers.bytes holds the file's complete content. The user's
+        // own code in the file already there is carried over as it is written.
+        if (result == ExpandResult::Ok && !WriteGeneratedFile(outputPath, buffers.bytes, written)) {
+            stopped.error = {};
+            stopped.error.code = result = ExpandResult::WriteError;
+            stopped.error.problem = TemplateProblem::WriteFailed;
+        }
+        if (result != ExpandResult::Ok) {
+            stopped.fileName = row.fileName;
             errorText = u"Error generating:\r\n" + outputPath;
             return false;
         }

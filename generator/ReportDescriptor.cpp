@@ -8,12 +8,13 @@
 #include "generator/Switches.h"
 #include "generator/ValueFormatters.h"
 #include "hid/CSourceReader.h"
-#include "templating/CodeGenerator.h"
-#include "templating/LoadTemplate.h"
+#include "templating/TemplateCache.h"
+#include "templating/TemplateRender.h"
 
 namespace kr {
 namespace {
 
+constexpr int kBufferStructHeader = 140;
 constexpr int kConfigurationHeader = 142;
 constexpr int kUsbDescriptorSource = 147;
 
@@ -32,19 +33,19 @@ const char16_t* FileNameOf(int resource)
 bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionMap& keys, std::u16string& text,
                     std::u16string& errorText)
 {
-    const std::optional<std::u16string> tmpl = LoadTemplate(resource);
-    if (!tmpl) {
+    const PreparedTemplate* prepared = FindPreparedTemplate(resource);
+    if (!prepared) {
         errorText = u"Error loading resource files.";
         return false;
     }
-    CCodeGenerator generator;
-    generator.switchSet = switches;
-    generator.substitutionMap = keys;
-    if (generator.Expand(*tmpl) != ExpandResult::Ok) {
+    TemplateError error = prepared->error;
+    TemplateBinding<std::u16string_view> binding;
+    if (error.code != ExpandResult::Ok || Bind(prepared->tree, switches, keys, binding, error) != ExpandResult::Ok) {
         errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
         return false;
     }
-    text = generator.Output();
+    text.clear();
+    Render(prepared->tree, binding, text);
     return true;
 }
 
@@ -71,9 +72,10 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
     BuildSwitchSet(settings, switches);
     BuildSubstitutionMap(settings, keys);
 
-    std::u16string header, source;
+    std::u16string header, source, structures;
     if (!ExpandTemplate(kConfigurationHeader, switches, keys, header, errorText) ||
-        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText))
+        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText) ||
+        !ExpandTemplate(kBufferStructHeader, switches, keys, structures, errorText))
         return false;
 
     const std::map<std::u16string, long> defines = ReadNumericDefines(header);
@@ -108,6 +110,8 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
                                     FormatDecimal(length) + u"; a host reads only the declared length");
     }
 
+    view.layouts = BuildReportLayouts(view.decoding, defines, structures);
+    view.layoutText = ReportLayoutText(view.layouts);
     view.text = u"HID report descriptor: " + FormatDecimal(length) + u" bytes\n\n" +
                 view.decoding.listing + u"\n" +
                 u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;

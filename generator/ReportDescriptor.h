@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/ReportLayout.h"
 #include "hid/HidDecoder.h"
 #include "model/ConfigurationSettings.h"
 
@@ -27,6 +28,11 @@ struct ReportDescriptorView {
     // configuration descriptor set of another length than it declares. Empty
     // when a host accepts it.
     std::vector<std::u16string> failures;
+    // Every report laid out as the host reads it, beside the firmware's
+    // report size macros and structures; and the same as text, which
+    // kr761x-gen describe --layout prints.
+    std::vector<ReportLayout> layouts;
+    std::u16string layoutText;
 };
 
 // Fills view for settings as GenerateProject would write them (the project

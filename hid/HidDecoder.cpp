@@ -25,6 +25,12 @@ constexpr std::uint32_t kMaxReportSize = 256;
 constexpr std::uint32_t kMaxReportCount = 12288;
 constexpr std::size_t kMaxPushDepth = 4;
 
+// A data item with more fields than this is laid out as one field.
+constexpr std::uint32_t kMostFieldsNamed = 64;
+// The Variable bit of Input, Output and Feature items; Constant is bit 0.
+constexpr std::uint32_t kConstantFlag = 0x1;
+constexpr std::uint32_t kVariableFlag = 0x2;
+
 // Columns of the listing.
 constexpr std::size_t kOffsetWidth = 7;
 constexpr std::size_t kBytesWidth = 17;
@@ -250,9 +256,10 @@ private:
             return std::pair{report.kind, report.reportId} == key;
         });
         if (it == result_.reports.end()) {
-            result_.reports.push_back({kind, g.reportId, 0});
+            result_.reports.push_back({kind, g.reportId, 0, {}});
             it = result_.reports.end() - 1;
         }
+        LayOut(*it, item);
         // Sizes and counts beyond the host's limits are already failures;
         // their products only need to stay representable.
         const std::uint64_t fieldBits = std::uint64_t{g.reportSize} * g.reportCount;
@@ -260,6 +267,65 @@ private:
         it->bits = fieldBits > kMaxBits - static_cast<std::uint64_t>(it->bits)
             ? std::numeric_limits<std::int64_t>::max()
             : it->bits + static_cast<std::int64_t>(fieldBits);
+    }
+
+    // Adds the item's fields to report, from where the report stands now.
+    void LayOut(HidReportSize& report, const HidItem& item) const
+    {
+        const Globals& g = globals_;
+        const std::int64_t size = g.reportSize;
+        const std::int64_t count = g.reportCount;
+        // Sizes and counts beyond the host's limits are failures already, and
+        // a report that long has no layout worth drawing.
+        if (size == 0 || count == 0 || size > kMaxReportSize || count > kMaxReportCount ||
+            report.bits > std::numeric_limits<std::int64_t>::max() / 2)
+            return;
+        std::int64_t offset = report.bits;
+        const std::uint32_t flags = item.Unsigned();
+        if (flags & kConstantFlag) {
+            report.fields.push_back({offset, size * count, u"Padding", true});
+            return;
+        }
+        if (!(flags & kVariableFlag)) {
+            report.fields.push_back({offset, size * count,
+                                     u"Array of " + FormatDecimal(count) + u" x " + FormatDecimal(size) + u" bits", false});
+            return;
+        }
+        if (static_cast<std::uint32_t>(count) > kMostFieldsNamed) {
+            report.fields.push_back({offset, size * count,
+                                     FormatDecimal(count) + u" x " + UsageAt(0) + u" ...", false});
+            return;
+        }
+        // Neighbours with the same usage (a usage repeated to fill the count)
+        // are shown as one run.
+        for (std::int64_t i = 0; i < count;) {
+            const std::u16string name = UsageAt(static_cast<std::uint64_t>(i));
+            std::int64_t run = 1;
+            while (i + run < count && UsageAt(static_cast<std::uint64_t>(i + run)) == name)
+                ++run;
+            report.fields.push_back({offset, size * run,
+                                     run == 1 ? name
+                                              : name + u" (" + FormatDecimal(run) + u" x " + FormatDecimal(size) +
+                                                    u" bits)",
+                                     false});
+            offset += size * run;
+            i += run;
+        }
+    }
+
+    // The name of the usage of a variable item's field at position i.
+    std::u16string UsageAt(std::uint64_t i) const
+    {
+        if (usageSpans_.empty())
+            return u"(no usage)";
+        const UsageSpan* last = &usageSpans_.back();
+        for (const UsageSpan& span : usageSpans_) {
+            const std::uint64_t length = span.last >= span.first ? span.last - span.first + 1 : 1;
+            if (i < length)
+                return UsageName(span.page, span.first + static_cast<std::uint32_t>(i));
+            i -= length;
+        }
+        return UsageName(last->page, last->last >= last->first ? last->last : last->first);
     }
 
     // The logical maximum as the host holds it: unsigned unless the minimum
@@ -352,12 +418,17 @@ private:
             const std::uint32_t page = extended ? raw >> 16 : globals_.usagePage;
             const std::uint32_t id = extended ? raw & 0xFFFF : raw;
             const std::u16string name = UsageName(page, id);
-            if (item.tag == kUsage)
+            if (item.tag == kUsage) {
                 usages_.push_back(name);
-            else if (item.tag == kUsageMinimum)
+                usageSpans_.push_back({page, id, id});
+            } else if (item.tag == kUsageMinimum) {
                 usageMinimum_ = name;
-            else
+                minimumUsage_ = {page, id, id};
+            } else {
                 usages_.push_back(usageMinimum_.empty() ? name : usageMinimum_ + u" to " + name);
+                usageSpans_.push_back(usageMinimum_.empty() ? UsageSpan{page, id, id}
+                                                            : UsageSpan{minimumUsage_.page, minimumUsage_.first, id});
+            }
             return extended ? UsagePageName(page) + u": " + name : name;
         }
         case kDelimiter: {
@@ -388,6 +459,7 @@ private:
     {
         usages_.clear();
         usageMinimum_.clear();
+        usageSpans_.clear();
     }
 
     void Finish()
@@ -436,6 +508,14 @@ private:
     std::vector<Globals> stack_;
     std::vector<std::u16string> usages_;
     std::u16string usageMinimum_;
+    // The same usages as numbers, a Usage Minimum to Maximum as one span.
+    struct UsageSpan {
+        std::uint32_t page;
+        std::uint32_t first;
+        std::uint32_t last;
+    };
+    std::vector<UsageSpan> usageSpans_;
+    UsageSpan minimumUsage_{};
     int delimiterDepth_ = 0;
     std::size_t depth_ = 0;   // collections open, which indent the listing
 };

@@ -30,10 +30,26 @@ struct HidItem {
 
 enum class HidReportKind { Input, Output, Feature };
 
+// One field of a report as a host lays it out. An Input, Output or Feature
+// item gives Report Count fields of Report Size bits each; a variable field
+// takes the usage of its position (the last usage repeats when there are
+// fewer usages than fields). A constant item is one padding field; fields
+// side by side with the same usage, and a very long run of data fields, are
+// shown as one.
+struct HidReportField {
+    std::int64_t bitOffset = 0;  // from the start of the report, without the report id byte
+    std::int64_t bits = 0;
+    std::u16string name;         // "Tip Switch", "Button 3", "Padding", "0x01 (63 x 8 bits)"
+    bool padding = false;
+
+    bool operator==(const HidReportField&) const = default;
+};
+
 struct HidReportSize {
     HidReportKind kind = HidReportKind::Input;
     int reportId = 0;       // 0 when no Report ID item precedes the report's fields
     std::int64_t bits = 0;  // without the report id byte
+    std::vector<HidReportField> fields;   // in the order the host reads them; none of 0 bits
 };
 
 struct HidDecoding {

@@ -51,6 +51,24 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, Durabi
     if (path.empty() || path.back() == '/')
         return false;
 
+    if (durability == Durability::InOnePiece) {
+        // A file that does not exist yet has no old content to keep: it is
+        // created under its own name and removed again when the write fails,
+        // which spares the temporary name and the rename. Creating it
+        // exclusively means an existing file (or anything else under that
+        // name) always takes the path below.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            bool ok = WriteAll(fd, bytes);
+            ok = (::close(fd) == 0) && ok;
+            if (!ok)
+                ::unlink(path.c_str());
+            return ok;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists) {

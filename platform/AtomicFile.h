@@ -10,7 +10,9 @@ namespace kr::platform {
 
 // Whether the new content is flushed to the disk before it replaces the
 // target. Save files are; generated files, which can always be generated
-// again, are replaced in one piece without waiting for the disk.
+// again, are replaced in one piece without waiting for the disk, and a
+// generated file that does not exist yet is written under its own name and
+// removed again if the write fails.
 enum class Durability { FlushToDisk, InOnePiece };
 
 // Writes bytes to path (UTF-8). Fails, leaving any existing file as it was,

@@ -37,12 +37,20 @@ std::size_t LastDot(std::u16string_view name)
 
 }  // namespace
 
-std::vector<std::u16string> FindFilesByExtension(const std::u16string& folder, const std::u16string& ext)
+void FileNameList::push_back(std::u16string_view name)
 {
-    std::vector<std::u16string> files;
+    chars_.append(name);
+    ends_.push_back(static_cast<std::uint32_t>(chars_.size()));
+}
+
+FileNameList FindFileNamesByExtension(const std::u16string& folder, const std::u16string& ext)
+{
+    FileNameList sorted;
     DIR* dir = ::opendir(ToUtf8(folder).c_str());
     if (!dir)
-        return files;
+        return sorted;
+    FileNameList found;
+    std::u16string full = folder;
     while (const dirent* entry = ::readdir(dir)) {
         const std::u16string name = FromUtf8(entry->d_name);
         if (name == u"." || name == u"..")
@@ -50,14 +58,31 @@ std::vector<std::u16string> FindFilesByExtension(const std::u16string& folder, c
         const std::size_t dot = LastDot(name);
         if (dot == std::u16string::npos || !EqualsIgnoringAsciiCase(std::u16string_view(name).substr(dot + 1), ext))
             continue;
-        const std::u16string full = folder + name;
+        full.resize(folder.size());
+        full += name;
         struct stat st {};
         if (::stat(ToUtf8(full).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
             continue;
-        files.push_back(full);
+        found.push_back(name);
     }
     ::closedir(dir);
-    std::sort(files.begin(), files.end());
+
+    std::vector<std::uint32_t> order(found.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return found[a] < found[b]; });
+    for (const std::uint32_t i : order)
+        sorted.push_back(found[i]);
+    return sorted;
+}
+
+std::vector<std::u16string> FindFilesByExtension(const std::u16string& folder, const std::u16string& ext)
+{
+    const FileNameList names = FindFileNamesByExtension(folder, ext);
+    std::vector<std::u16string> files;
+    files.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        files.push_back(folder + std::u16string(names[i]));
     return files;
 }
 

@@ -42,6 +42,18 @@ std::string ToUtf8(std::u16string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // Paths and names are mostly ASCII: copy such a run in one go.
+        std::size_t run = i;
+        while (run < text.size() && text[run] < 0x80)
+            ++run;
+        if (run > i) {
+            const std::size_t at = out.size();
+            out.resize(at + (run - i));
+            for (std::size_t k = i; k < run; ++k)
+                out[at + (k - i)] = static_cast<char>(text[k]);
+            i = run - 1;
+            continue;
+        }
         char32_t c = text[i];
         if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);

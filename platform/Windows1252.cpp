@@ -43,16 +43,25 @@ std::u16string DecodeWindows1252(std::string_view bytes)
 std::string EncodeWindows1252(std::u16string_view text)
 {
     std::string bytes;
-    bytes.reserve(text.size());
+    AppendWindows1252(text, bytes);
+    return bytes;
+}
+
+void AppendWindows1252(std::u16string_view text, std::string& bytes)
+{
+    // At most one byte per UTF-16 unit: written in place, then trimmed.
+    const std::size_t start = bytes.size();
+    bytes.resize(start + text.size());
+    char* out = bytes.data() + start;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            bytes.push_back('?');
+            *out++ = '?';
             ++i;
             continue;
         }
-        bytes.push_back(EncodeOne(text[i]));
+        *out++ = EncodeOne(text[i]);
     }
-    return bytes;
+    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
 }
 
 }  // namespace kr::platform

@@ -14,5 +14,7 @@ std::u16string DecodeWindows1252(std::string_view bytes);
 // One byte per character; a character the code page cannot represent
 // (a surrogate pair counts as one character) becomes '?'.
 std::string EncodeWindows1252(std::u16string_view text);
+// The same, appended to bytes.
+void AppendWindows1252(std::u16string_view text, std::string& bytes);
 
 }  // namespace kr::platform

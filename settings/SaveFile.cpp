@@ -4,7 +4,7 @@
 
 #include "platform/Resources.h"
 #include "platform/Windows1252.h"
-#include "settings/SavedFields.h"
+#include "model/SavedFields.h"
 
 namespace kr {
 namespace {

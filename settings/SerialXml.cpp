@@ -7,6 +7,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -96,9 +97,6 @@ std::optional<std::string> ReadSmallFile(const std::string& path)
     return result;
 }
 
-struct XPathContextDeleter {
-    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-};
 struct XPathObjectDeleter {
     void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
 };
@@ -114,6 +112,44 @@ struct LibraryFree {
 
 void DropTransformError(void*, const char*, ...) {}
 
+// Compiled path expressions, kept per thread: a save file's reader asks for
+// the same few dozen paths in every document. A compiled expression holds
+// no document and no context, so one serves them all. The number kept is
+// capped; paths beyond it are compiled for each use.
+class CompiledPaths {
+public:
+    CompiledPaths() = default;
+    CompiledPaths(const CompiledPaths&) = delete;
+    CompiledPaths& operator=(const CompiledPaths&) = delete;
+    ~CompiledPaths()
+    {
+        for (auto& [expression, compiled] : compiled_)
+            xmlXPathFreeCompExpr(compiled);
+    }
+
+    // Evaluates expression in context; null when it does not compile or
+    // evaluate.
+    xmlXPathObject* Evaluate(const std::string& expression, xmlXPathContext* context)
+    {
+        const auto found = compiled_.find(expression);
+        if (found != compiled_.end())
+            return xmlXPathCompiledEval(found->second, context);
+        xmlXPathCompExpr* compiled = xmlXPathCompile(Chars(expression));
+        if (!compiled)
+            return nullptr;
+        xmlXPathObject* result = xmlXPathCompiledEval(compiled, context);
+        if (compiled_.size() < kMaxKept)
+            compiled_.emplace(expression, compiled);
+        else
+            xmlXPathFreeCompExpr(compiled);
+        return result;
+    }
+
+private:
+    static constexpr std::size_t kMaxKept = 256;
+    std::unordered_map<std::string, xmlXPathCompExpr*> compiled_;
+};
+
 // The stylesheet only copies nodes; it has no business touching files or the
 // network, whatever text it is given.
 std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> LockedDownPrefs()
@@ -125,6 +161,43 @@ std::unique_ptr<xsltSecurityPrefs, SecurityDeleter> LockedDownPrefs()
                               XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK})
         xsltSetSecurityPrefs(prefs.get(), option, xsltSecurityForbid);
     return prefs;
+}
+
+bool IsPlainNameCharacter(char c, bool first)
+{
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return letter || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
+}
+
+// For "//A/.../Z" with at least two steps, all plain ASCII names: the path of
+// the parent step ("//A/...") and the last name. Anything else is left to
+// the full evaluation.
+bool SplitChildPath(std::string_view path, std::string_view& parentPath, std::string_view& name)
+{
+    if (!path.starts_with("//"))
+        return false;
+    std::size_t steps = 0;
+    bool stepStart = true;
+    for (std::size_t i = 2; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '/') {
+            if (stepStart)
+                return false;
+            stepStart = true;
+            continue;
+        }
+        if (!IsPlainNameCharacter(c, stepStart))
+            return false;
+        if (stepStart)
+            ++steps;
+        stepStart = false;
+    }
+    if (stepStart || steps < 2)
+        return false;
+    const std::size_t slash = path.rfind('/');
+    parentPath = path.substr(0, slash);
+    name = path.substr(slash + 1);
+    return true;
 }
 
 }  // namespace
@@ -162,6 +235,9 @@ void CSerialXml::ReleaseDocument()
     for (xmlNode* node : detached)
         xmlFreeNode(node);
     created_.clear();
+    ForgetChildren();
+    xmlXPathFreeContext(static_cast<xmlXPathContext*>(pathContext_));
+    pathContext_ = nullptr;
     xmlFreeDoc(Doc(doc_));
     doc_ = nullptr;
 }
@@ -237,6 +313,7 @@ void CSerialXml::AppendToDocument(XmlNode element)
         throw XmlLibraryError("the document already has a root element");
     xmlUnlinkNode(node);
     xmlAddChild(reinterpret_cast<xmlNode*>(Doc(doc_)), node);
+    ForgetChildren();
 }
 
 XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
@@ -252,6 +329,7 @@ XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
     }
     xmlUnlinkNode(node);
     xmlAddChild(to, node);
+    ForgetChildren();
     return child;
 }
 
@@ -304,20 +382,79 @@ bool CSerialXml::Load(const std::u16string& path)
     return true;
 }
 
+void* CSerialXml::EvaluatePath(const std::string& expression)
+{
+    if (!pathContext_) {
+        pathContext_ = xmlXPathNewContext(Doc(doc_));
+        if (!pathContext_)
+            throw XmlLibraryError("cannot create a path context");
+    }
+    auto* context = static_cast<xmlXPathContext*>(pathContext_);
+    // Every lookup starts from the state of a fresh context.
+    context->node = nullptr;
+    context->contextSize = -1;
+    context->proximityPosition = -1;
+    thread_local CompiledPaths compiledPaths;
+    xmlXPathObject* result = compiledPaths.Evaluate(expression, context);
+    if (!result || result->type != XPATH_NODESET) {
+        xmlXPathFreeObject(result);
+        throw XmlLibraryError("not a path to nodes: " + expression);
+    }
+    if (result->nodesetval)
+        xmlXPathNodeSetSort(result->nodesetval);
+    return result;
+}
+
+const std::vector<void*>& CSerialXml::ElementChildrenOf(std::string_view parentPath)
+{
+    // Fields are read group by group: most lookups ask for the last parent.
+    if (lastChildren_ && lastParent_ == parentPath)
+        return *lastChildren_;
+    std::string key(parentPath);
+    auto found = childrenOf_.find(key);
+    if (found == childrenOf_.end()) {
+        const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+            static_cast<xmlXPathObject*>(EvaluatePath(key + "/*")));
+        std::vector<void*> children;
+        if (xmlNodeSet* nodes = result->nodesetval)
+            children.assign(nodes->nodeTab, nodes->nodeTab + nodes->nodeNr);
+        found = childrenOf_.emplace(key, std::move(children)).first;
+    }
+    lastParent_ = std::move(key);
+    lastChildren_ = &found->second;
+    return found->second;
+}
+
+void CSerialXml::ForgetChildren()
+{
+    childrenOf_.clear();
+    lastParent_.clear();
+    lastChildren_ = nullptr;
+}
+
 XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
     xml::QuietErrors quiet;
-    const std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(Doc(doc_)));
-    if (!context)
-        throw XmlLibraryError("cannot create a path context");
     const std::string expression = platform::ToUtf8(path);
-    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(xmlXPathEval(Chars(expression), context.get()));
-    if (!result || result->type != XPATH_NODESET)
-        throw XmlLibraryError("not a path to nodes: " + expression);
+    std::string_view parentPath;
+    std::string_view name;
+    if (SplitChildPath(expression, parentPath, name)) {
+        // The children are in document order, so the first with the name
+        // (in no namespace, as an unprefixed name test requires) is the
+        // first node the whole path selects.
+        for (void* p : ElementChildrenOf(parentPath)) {
+            auto* node = static_cast<xmlNode*>(p);
+            if (node->type == XML_ELEMENT_NODE && !node->ns
+                && std::string_view(reinterpret_cast<const char*>(node->name)) == name)
+                return XmlNode(node);
+        }
+        return {};
+    }
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+        static_cast<xmlXPathObject*>(EvaluatePath(expression)));
     xmlNodeSet* nodes = result->nodesetval;
     if (!nodes || nodes->nodeNr == 0)
         return {};
-    xmlXPathNodeSetSort(nodes);
     xmlNode* first = nodes->nodeTab[0];
     if (first->type == XML_NAMESPACE_DECL)
         throw XmlLibraryError("a namespace node cannot be read: " + expression);

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kr {
@@ -101,9 +103,23 @@ public:
 
 private:
     std::u16string ReadText(const std::u16string& path);
+    void* EvaluatePath(const std::string& expression);
+    const std::vector<void*>& ElementChildrenOf(std::string_view parentPath);
+    void ForgetChildren();
     void ReleaseDocument();
 
     void* doc_ = nullptr;
+    // The path context of the current document, made on the first lookup
+    // and kept for every later one: making a context builds the library's
+    // function tables, which costs far more than the lookup itself.
+    void* pathContext_ = nullptr;
+    // The element children of everything a path selects, in document order,
+    // by path; kept until the document changes. A field lookup such as
+    // //Group/field is answered from the children of //Group, so a reader
+    // walks the document once per group instead of once per field.
+    std::unordered_map<std::string, std::vector<void*>> childrenOf_;
+    std::string lastParent_;
+    const std::vector<void*>* lastChildren_ = nullptr;
     // Every element created here; those still unattached when the document
     // goes are released with it.
     std::vector<void*> created_;

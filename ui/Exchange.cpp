@@ -167,6 +167,14 @@ void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uin
     Check(ctx, CheckEvenRangeHexByte(value, lo, hi));
 }
 
+void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)
+{
+    if (!ctx.commit || !refusal)
+        return;
+    PrepareEdit(ctx, id);
+    Check(ctx, refusal);
+}
+
 void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n)
 {
     LimitLastEdit(ctx, n);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <QString>
@@ -48,6 +49,12 @@ void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field);
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
 void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint16_t lo, std::uint16_t hi);
 void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi);
+
+// A check between two committed fields: when refusal is set (and only when
+// committing) it is shown, and the focus goes to the edit box id, the field
+// the user should change, with its text selected. Both fields keep what was
+// committed to them.
+void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal);
 
 // Limits the last edit box to n typed characters (both directions) and, when
 // committing, refuses a text longer than n.

@@ -48,18 +48,19 @@ _kr761x_gen()
 
     # Positional names and options of the command, e.g. for
     # "batch INDIR OUTDIR [--build BUILDER]": INDIR OUTDIR, and --build
-    # taking BUILDER. A name ending in "..." takes any number of words.
+    # taking BUILDER; "[--layout]" is an option that takes nothing. A name
+    # ending in "..." takes any number of words.
     local -a positional=() options=()
     local -A option_argument=()
-    local word pending=
-    for word in ${call#* }; do
-        word=${word//[\[\]]/}
+    local word raw pending=
+    for raw in ${call#* }; do
+        word=${raw//[\[\]]/}
         if [[ -n $pending ]]; then
             option_argument[$pending]=$word
             pending=
         elif [[ $word == --* ]]; then
             options+=("$word")
-            pending=$word
+            [[ $raw == *\] ]] || pending=$word
         else
             positional+=("$word")
         fi

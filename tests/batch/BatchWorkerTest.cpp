@@ -137,13 +137,27 @@ TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
     EXPECT_EQ(job->Failures(), 1);
 }
 
-TEST_F(Batch, AFailedGenerationIsNotBuilt)
+TEST_F(Batch, ARefusedConfigurationWritesNothingIsNotBuiltAndTheRunGoesOn)
 {
-    Save("bad_toolchain.kcw", WithToolchain(7));
+    ConfigurationSettings tilted;
+    tilted.pen.bPen = tilted.pen.bXTilt = 1;
+    tilted.pen.xTiltMin = 200;
+    Save("a_toolchain.kcw", WithToolchain(7));
+    Save("b_tilt.kcw", tilted);
+    Save("c_good.kcw", {});
     auto job = Job(Builder("exit 0"));
     const std::u16string log = Run(*job);
-    EXPECT_EQ(log, u"Generating Project: bad_toolchain.kcw\r\nOutput Folder: " + Folder("bad_toolchain")
-                       + u"\r\nError generating:\r\n" + Folder("bad_toolchain") + u"KR761x_API.h\r\nFailed\r\n\r\n");
+    const std::u16string refused = u"Nothing was generated, because the configuration has these problems:\r\n";
+    EXPECT_EQ(log.substr(0, log.find(u"Building Project:")),
+              u"Generating Project: a_toolchain.kcw\r\nOutput Folder: " + Folder("a_toolchain") + u"\r\n" + refused +
+                  u"ProjectData/toolchain = 7: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\r\nFailed\r\n\r\n"
+                  u"Generating Project: b_tilt.kcw\r\nOutput Folder: " + Folder("b_tilt") + u"\r\n" + refused +
+                  u"PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
+                  u"descriptor with such a range.\r\nFailed\r\n\r\n"
+                  u"Generating Project: c_good.kcw\r\nOutput Folder: " + Folder("c_good") + u"\r\nSucceeded\r\n\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out / "a_toolchain"));
+    EXPECT_TRUE(std::filesystem::is_empty(out / "b_tilt"));
+    EXPECT_EQ(job->Failures(), 2);
 }
 
 TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)

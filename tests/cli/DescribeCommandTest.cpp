@@ -70,6 +70,17 @@ TEST_F(Describe, PrintsTheDecodedDescriptorTheWizardShows)
     EXPECT_THAT(result.out, HasSubstr("  Input   0x82 ID_PEN_DATA                      64 bits = 8 bytes\n"));
 }
 
+TEST_F(Describe, LayoutPrintsEveryReportBitByBit)
+{
+    Save(ConfigurationSettings{});
+    const Outcome result = RunCli({"describe", "--layout", saveFile});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, ForTerminal(View(ConfigurationSettings{}).layoutText));
+    EXPECT_THAT(result.out, HasSubstr("  8      16    X                           X (UU16, 2 bytes)\n"
+                                      "  24     16    Y                           Y (UU16, 2 bytes)\n"));
+}
+
 TEST_F(Describe, ARangeHostsRefuseFailsWithTheReasonAfterTheListing)
 {
     ConfigurationSettings settings;
@@ -110,17 +121,18 @@ TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
 TEST(DescribeCommandLine, UsageAndHelp)
 {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"describe"}, {"describe", ""}, {"describe", "a.kcw", "out"}}) {
+         {std::vector<std::string>{"describe"}, {"describe", ""}, {"describe", "a.kcw", "out"}, {"describe", "--layout"},
+          {"describe", "--wide", "a.kcw"}, {"describe", "a.kcw", "--layout"}}) {
         const Outcome result = RunCli(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "usage: kr761x-gen describe SAVEFILE\n");
+        EXPECT_EQ(result.err, "usage: kr761x-gen describe [--layout] SAVEFILE\n");
     }
     Outcome result = RunCli({"describe", "--help"});
     EXPECT_EQ(result.code, kExitSuccess);
-    EXPECT_EQ(result.out.rfind("usage: kr761x-gen describe SAVEFILE\n", 0), 0u);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-gen describe [--layout] SAVEFILE\n", 0), 0u);
     result = RunCli({"--help"});
-    EXPECT_THAT(result.out, HasSubstr("describe SAVEFILE"));
+    EXPECT_THAT(result.out, HasSubstr("describe [--layout] SAVEFILE"));
 }
 
 }  // namespace

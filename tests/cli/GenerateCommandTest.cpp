@@ -162,24 +162,31 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
     EXPECT_FALSE(fs::exists(outDir));
 }
 
-TEST_F(Generate, OutOfRangeValuesFailWhereTheGeneratorStopsAndKeepWhatWasWritten)
+TEST_F(Generate, AConfigurationWithProblemsListsThemAllAndCreatesNothing)
 {
     ConfigurationSettings settings;
-    settings.project.toolchain = 3;   // no such toolchain: no compiler name for the headers
+    settings.project.toolchain = 3;
+    settings.device.powerMode = 5;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
+    settings.pen.xTiltMin = 200;
     Save(settings);
 
     Outcome result = RunCli({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_API.h\n");
-    EXPECT_EQ(FilesIn(outDir), std::vector<std::string>{"compiler_defs.h"});
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Nothing was generated, because the configuration has these problems:\n"
+                          "ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\n"
+                          "DeviceData/powerMode = 5: The power mode must be 0 (bus powered) or 1 (self powered).\n"
+                          "PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a "
+                          "report descriptor with such a range.\n");
+    EXPECT_FALSE(fs::exists(outDir));
 
-    settings.project.toolchain = 2;
-    settings.communication.uartDataBits = 4;   // fails in the main program, whatever the bus
-    Save(settings);
+    // Into an existing folder, nothing is written either.
+    fs::create_directory(outDir);
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error generating:\n" + outDir + "/KR761x_Main.c\n");
+    EXPECT_TRUE(fs::is_empty(outDir));
 }
 
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)

@@ -47,6 +47,16 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_NE(result.out.find("Usage (X Tilt)"), std::string::npos);
     EXPECT_NE(result.err.find("Logical Minimum 101 is above Logical Maximum 100"), std::string::npos) << result.err;
 
+    // check: the same file names its problem; generate refuses it.
+    result = test::RunProgram({KR_GEN_PROGRAM, "check", saveFile});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out.rfind(saveFile + ": PenData/xTiltMin = 101: ", 0), 0u) << result.out;
+    result = test::RunProgram({KR_GEN_PROGRAM, "generate", saveFile, (dir / "refused").string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("PenData/xTiltMin = 101: "), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(dir / "refused"));
+    EXPECT_EQ(test::RunProgram({KR_GEN_PROGRAM, "check"}).exitCode, 2);
+
     result = test::RunProgram({KR_GEN_PROGRAM});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "");

@@ -3,8 +3,11 @@
 
 #include "generator/GenerateProject.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "platform/Utf.h"
 #include "support/TempDir.h"
@@ -114,27 +117,100 @@ TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
     EXPECT_EQ(FilesIn(dir.path()).size(), 12u);
 }
 
+// The prepared templates are shared by every thread: runs of different
+// configurations at the same time each get exactly what they get alone.
+TEST_F(Generate, RunsOnSeveralThreadsAtOnceEachGetTheirOwnFiles)
+{
+    auto runs = [](int toolchain, const std::u16string& folder, int times) {
+        ConfigurationSettings s;
+        s.project.toolchain = toolchain;
+        s.device.deviceSel = toolchain % 2;
+        s.project.projectPath = folder;
+        std::u16string error;
+        bool ok = true;
+        for (int i = 0; i < times; ++i)
+            ok = GenerateProject(s, error) && ok;
+        return ok;
+    };
+    test::TempDir dirs[3];
+    std::map<std::string, std::string> alone[3];
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(runs(t, dirs[t].folder(), 1));
+        for (const std::string& name : kFileSets.at(t))
+            alone[t][name] = test::ReadBytes(dirs[t] / name);
+    }
+    bool ok[3] = {};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&, t] { ok[t] = runs(t, dirs[t].folder(), 20); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(ok[t]);
+        for (const std::string& name : kFileSets.at(t))
+            EXPECT_EQ(test::ReadBytes(dirs[t] / name), alone[t][name]) << name;
+    }
+}
+
 TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
 {
     const TemplateRow rows[] = {TemplateTable[0], {9999, u"absent.h", kEveryToolchain}, TemplateTable[1]};
-    EXPECT_FALSE(GenerateFiles(settings, rows, error));
+    GenerationFailure failure;
+    EXPECT_FALSE(GenerateFiles(settings, rows, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error loading resource files.");
+    EXPECT_EQ(failure.fileName, u"absent.h");
+    EXPECT_EQ(failure.error.code, ExpandResult::Ok);
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
 }
 
-TEST_F(Generate, OutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
+TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ConfigurationSettings&)> spoil;
+        std::u16string lines;   // after the first line of the error text
+    };
+    const Case cases[] = {
+        {"no such toolchain", [](auto& s) { s.project.toolchain = 3; },
+         u"ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC)."},
+        {"tilt range hosts refuse, tilt off", [](auto& s) { s.pen.xTiltMin = 101; },
+         u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
+         u"descriptor with such a range."},
+        {"several", [](auto& s) { s.device.powerMode = 2; s.pen.bPen = s.pen.bYTilt = 1; s.pen.yTiltMin = 0; s.gpio.values[3] = 7; },
+         u"DeviceData/powerMode = 2: The power mode must be 0 (bus powered) or 1 (self powered).\r\n"
+         u"PenData/yTiltMin = 0: The Y tilt minimum must be from 1 to 65535.\r\n"
+         u"GpioData/values/pin3 = 7: The start-up level of GPIO.3 must be 0 (low) or 1 (high)."},
+    };
+    for (const Case& c : cases) {
+        test::TempDir out;
+        ConfigurationSettings s;
+        s.project.toolchain = 2;
+        s.project.projectPath = out.folder();
+        c.spoil(s);
+        EXPECT_FALSE(GenerateProject(s, error)) << c.name;
+        EXPECT_EQ(error, u"Nothing was generated, because the configuration has these problems:\r\n" + c.lines) << c.name;
+        EXPECT_TRUE(FilesIn(out.path()).empty()) << c.name;
+    }
+}
+
+TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
 {
     // No compiler name: the portability header has no keys, the next file does.
     settings.project.toolchain = 3;
-    EXPECT_FALSE(Run());
+    GenerationFailure failure;
+    EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
     EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
+    // The reason is kept beside the text: which key, and where it is used first.
+    EXPECT_EQ(DescribeTemplateError(failure.fileName, failure.error),
+              u"KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6");
+    EXPECT_EQ(failure.error.code, ExpandResult::UndefinedName);
 
     // An unknown power mode has no regulator word for the main program, so
     // no descriptor without its attributes byte is ever written.
     settings.project.toolchain = 2;
     settings.device.powerMode = 2;
-    EXPECT_FALSE(Run());
+    EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c");
     EXPECT_FALSE(std::filesystem::exists(dir / "KR761x_USB_Descriptor.c"));
 }

@@ -33,6 +33,32 @@ std::vector<std::string> Failures(std::vector<std::uint8_t> bytes)
     return failures;
 }
 
+// "offset:bits:name" for each field of the decoding's first report.
+std::vector<std::string> FieldsOfFirstReport(const HidDecoding& decoded)
+{
+    std::vector<std::string> fields;
+    for (const HidReportField& f : decoded.reports.at(0).fields)
+        fields.push_back(std::to_string(f.bitOffset) + ":" + std::to_string(f.bits) + ":" + platform::ToUtf8(f.name) +
+                         (f.padding ? "*" : ""));
+    return fields;
+}
+
+TEST(HidDecoder, LaysOutFieldsAsAHostNamesThem)
+{
+    const HidDecoding decoded = Decode({
+        0x05, 0x09, 0x19, 0x02, 0x29, 0x04, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02,   // Button 2 to 4
+        0x95, 0x05, 0x81, 0x03,                                                 // 5 filler bits
+        0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x75, 0x08, 0x95, 0x03, 0x81, 0x06, // X, Y and Y again
+        0x95, 0x00, 0x81, 0x02,                                                 // no field
+        0x95, 0x02, 0x81, 0x00,                                                 // an array
+        0x09, 0x30, 0x75, 0x01, 0x96, 0x00, 0x01, 0x81, 0x02,                   // 256 fields
+    });
+    EXPECT_THAT(FieldsOfFirstReport(decoded),
+                ElementsAre("0:1:Button 2", "1:1:Button 3", "2:1:Button 4", "3:5:Padding*", "8:8:X",
+                            "16:16:Y (2 x 8 bits)", "32:16:Array of 2 x 8 bits", "48:256:256 x X ..."));
+    EXPECT_EQ(decoded.reports[0].bits, 304);
+}
+
 TEST(HidDecoder, ListsItemsWithNamesIndentedByCollection)
 {
     const HidDecoding decoded = Decode(
@@ -102,6 +128,7 @@ TEST(HidDecoder, SizesEachReportByIdAndKindThroughPushAndPop)
     const HidDecoding huge = Decode({0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02});
     EXPECT_EQ(huge.failures.size(), 2u);
     EXPECT_EQ(huge.ReportBits(HidReportKind::Input, 0), std::numeric_limits<std::int64_t>::max());
+    EXPECT_THAT(huge.reports.at(0).fields, IsEmpty());   // and laid out without overflowing either
 
     // Without report ids every report is number 0.
     const HidDecoding plain = Decode({0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0x81, 0x02});

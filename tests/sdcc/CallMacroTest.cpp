@@ -237,5 +237,33 @@ TEST(ByteOrder, SdccStoresTheLeastSignificantByteAtTheIndexNamedB0)
     EXPECT_NE(assembly.find("_index16:\n\t.db #0x00\t; 0\n\t.db #0x01\t; 1"), std::string::npos);
 }
 
+TEST(ByteOrder, ReportValuesAreStoredLowByteFirstUnderEveryCompilersDefinitions)
+{
+    // The report structures and the store macro compiled for this machine
+    // with each compiler's section of the portability header: whatever byte
+    // order that section gives UU16, the report holds the low byte first.
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    settings.pen.bPen = settings.pen.bPressure = 1;
+    settings.project.toolchain = kKeil;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    ASSERT_TRUE(GenerateProject(settings, error));
+    test::WriteBytes(dir / "store.c",
+                     "#include \"compiler_defs.h\"\n#include \"KR761x_Buffer_Struct.h\"\n#include <stdio.h>\n"
+                     "int main (void)\n{\n   Pen_Report report;\n   unsigned x = 0x1234;\n"
+                     "   STORE_REPORT_U16 (report.Pressure, x);\n   STORE_REPORT_U16 (report.Y, 0xABCD);\n"
+                     "   printf (\"%02X %02X %02X %02X\", report.Pressure.U8[0], report.Pressure.U8[1], "
+                     "report.Y.U8[0], report.Y.U8[1]);\n   return 0;\n}\n");
+    for (int toolchain : {kKeil, kRaisonance, kSdcc}) {
+        SCOPED_TRACE(toolchain);
+        const std::string program = (dir / ("store" + std::to_string(toolchain))).string();
+        const test::ProgramResult build = test::RunProgram({KR_HOST_PREPROCESSOR, "-x", "c", PredefinedMacro(toolchain),
+                                                            (dir / "store.c").string(), "-o", program});
+        ASSERT_EQ(build.exitCode, 0) << build.out << build.err;
+        EXPECT_EQ(test::RunProgram({program}).out, "34 12 CD AB");
+    }
+}
+
 }  // namespace
 }  // namespace kr

@@ -16,12 +16,14 @@
 
 namespace kr::test {
 
+// Written without the check of the configuration, so that values no page
+// lets through (texts longer than the string descriptors) are compiled too.
 inline void GenerateSdccProject(ConfigurationSettings settings, const TempDir& dir)
 {
     settings.project.toolchain = 2;
     settings.project.projectPath = dir.folder();
     std::u16string error;
-    ASSERT_TRUE(GenerateProject(settings, error)) << platform::ToUtf8(error);
+    ASSERT_TRUE(GenerateFiles(settings, TemplateTable, error)) << platform::ToUtf8(error);
 }
 
 // Address -> byte of every data record of an Intel HEX image; writes, when

@@ -141,6 +141,52 @@ TEST(SerialXml, PathsSelectTheFirstMatchInDocumentOrder)
     EXPECT_EQ(doc.GetNodeText(doc.SelectNode(u"//x[. = 2]")), u"2");
 }
 
+// Field paths (//Group/field, //Group/list/item) are answered from the
+// group's children; each row checks the answer against the general
+// evaluation of the same path and against the value it must find.
+TEST(SerialXml, FieldPathsFindWhatTheFullPathFinds)
+{
+    struct Row {
+        const char* xml;
+        std::u16string path;
+        std::u16string found;  // text of the node, "-" for none
+    } rows[] = {
+        {"<r><A><x>1</x></A><A><B>2</B></A></r>", u"//A/B", u"2"},
+        {"<r><A><A><B>inner</B></A><B>outer</B></A></r>", u"//A/B", u"inner"},
+        {"<r xmlns:p='urn:x'><A><p:B>ns</p:B><B>plain</B></A></r>", u"//A/B", u"plain"},
+        {"<r><A xmlns='urn:y'><B>y</B></A><A><B>z</B></A></r>", u"//A/B", u"z"},
+        {"<r><G><m><p0>0</p0><p1>1</p1></m></G><m><p1>x</p1></m></r>", u"//G/m/p1", u"1"},
+        {"<r><A>text<B>b</B></A></r>", u"//A/C", u"-"},
+        {"<r><A><B/></A></r>", u"//A/B", u""},
+    };
+    test::TempDir dir;
+    for (const Row& row : rows) {
+        test::WriteBytes(dir / "doc.xml", row.xml);
+        CSerialXml doc;
+        ASSERT_TRUE(doc.Load((dir / "doc.xml").u16string())) << row.xml;
+        const XmlNode node = doc.SelectNode(row.path);
+        const XmlNode general = doc.SelectNode(u"(" + row.path + u")[1]");
+        EXPECT_EQ(node ? doc.GetNodeText(node) : u"-", row.found) << row.xml;
+        EXPECT_EQ(general ? doc.GetNodeText(general) : u"-", row.found) << row.xml;
+    }
+}
+
+TEST(SerialXml, PathsSeeElementsAppendedAfterALookup)
+{
+    CSerialXml doc;
+    const XmlNode root = doc.CreateElement(u"root");
+    doc.AppendToDocument(root);
+    const XmlNode first = doc.AppendChild(root, doc.CreateElement(u"g"));
+    const XmlNode second = doc.AppendChild(root, doc.CreateElement(u"g"));
+    doc.AppendChild(second, doc.CreateIntElement(u"x", 2));
+    std::int32_t x = 0;
+    doc.GetInt(u"//g/x", x);
+    EXPECT_EQ(x, 2);
+    doc.AppendChild(first, doc.CreateIntElement(u"x", 1));
+    doc.GetInt(u"//g/x", x);
+    EXPECT_EQ(x, 1);
+}
+
 TEST(SerialXml, AMissingNodeLeavesTheValueAndNamesThePath)
 {
     OneValue v(u"1");

@@ -149,6 +149,37 @@ TEST_F(Expand, MalformedTemplatesGiveTheirCodeAndWriteNothing)
     EXPECT_EQ(Run(K + u"MISSING" + K + O, ExpandResult::SyntaxError), "<absent>");
 }
 
+// Each failure keeps its place (line and column of the marker at fault) and,
+// for an undefined name, the name used first in the template.
+TEST_F(Expand, ErrorsSayWhereAndWhat)
+{
+    using P = TemplateProblem;
+    struct Row {
+        std::u16string tmpl;
+        P problem;
+        std::u16string described;  // as the command line prints it, for file "t"
+    } rows[] = {
+        {u"ab\r\ncd" + O + u"T", P::UnterminatedTag, u"t:2:3: tag marker \u00AB without its closing \u00BB"},
+        {u"x" + O, P::UnterminatedTag, u"t:1:2: tag marker \u00AB without its closing \u00BB"},
+        {u"x" + K + u"KEY", P::UnterminatedKey, u"t:1:2: key marker \u00A6 without its closing \u00A6"},
+        {u"a\nb" + E, P::UnopenedBlockEnd, u"t:2:2: block end \u00B6 with no block open"},
+        {Block(u"A", u"x") + E, P::UnopenedBlockEnd, u"t:1:6: block end \u00B6 with no block open"},
+        {u"\n\n  " + K + u"NOPE" + K + Block(u"MISS", u""), P::UndefinedKey, u"t:3:3: undefined key \u00A6NOPE\u00A6"},
+        {Block(u"OFF", Block(u"MISS", u"x")) + K + u"NOPE" + K, P::UndefinedTag, u"t:1:6: undefined tag \u00ABMISS\u00BB"},
+    };
+    for (const Row& row : rows) {
+        CCodeGenerator gen;
+        gen.switchSet = switches;
+        gen.substitutionMap = keys;
+        EXPECT_NE(gen.ExpandToFile(row.tmpl, (dir / "e.c").u16string()), ExpandResult::Ok);
+        EXPECT_EQ(gen.Error().problem, row.problem);
+        EXPECT_EQ(DescribeTemplateError(u"t", gen.Error()), row.described);
+    }
+    CCodeGenerator unwritable;
+    EXPECT_EQ(unwritable.ExpandToFile(u"x", (dir / "no/such/out.c").u16string()), ExpandResult::WriteError);
+    EXPECT_FALSE(unwritable.Error().HasPlace());
+}
+
 TEST_F(Expand, AFailedExpansionLeavesAnExistingFileUntouched)
 {
     const auto out = dir / "kept.c";
@@ -243,11 +274,16 @@ TEST_F(Expand, AWriteThatFailsPartWayIsAWriteError)
 
     CCodeGenerator gen;
     const ExpandResult result = gen.ExpandToFile(std::u16string(100000, u'x'), out.u16string());
+    // A file that did not exist before is not left behind half written.
+    const auto fresh = dir / "fresh.c";
+    const ExpandResult freshResult = gen.ExpandToFile(std::u16string(100000, u'x'), fresh.u16string());
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, ExpandResult::WriteError);
     EXPECT_EQ(test::ReadBytes(out), "old content");
+    EXPECT_EQ(freshResult, ExpandResult::WriteError);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
 }  // namespace

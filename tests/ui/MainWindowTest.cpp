@@ -347,6 +347,29 @@ TEST_F(MainWindowTest, AGeneratorFailureShowsItsText)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MainWindowTest, AConfigurationWithProblemsShowsThemAllInOneMessageAndWritesNothing)
+{
+    // Values no button stands for: the radio groups commit them as no choice.
+    ConfigurationSettings s;
+    s.project.projectPath = dir.folder();
+    s.device.powerMode = 5;
+    s.gpio.modes[4] = 9;
+    Save(dir / "odd.kcw", s);
+    ui.openAnswers = {Q(dir / "odd.kcw")};
+    Trigger(kFileOpen);
+
+    Trigger(kGenerate);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Generation Error");
+    EXPECT_EQ(ui.messages[0].text,
+              "Nothing was generated, because the configuration has these problems:\r\n"
+              "DeviceData/powerMode = -1: The power mode must be 0 (bus powered) or 1 (self powered).\r\n"
+              "GpioData/modes/pin4 = -1: The mode of GPIO.4 must be 0 (input, open-drain), 1 (output, open-drain) "
+              "or 2 (output, push-pull).");
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(dir.path()), {}),
+              std::vector<std::filesystem::path>{dir / "odd.kcw"});
+}
+
 TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
 {
     ConfigurationSettings s;

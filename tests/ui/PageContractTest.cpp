@@ -135,7 +135,7 @@ TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
         {{3, touch_id::kPressureMax, "+1", "Please enter a positive integer.", "1"},
          {3, touch_id::kHeightMax, "0", "Please enter an integer between 1 and 65535.", "2"}},
         {{4, pen_id::kPressureMax, "0", "Please enter an integer between 1 and 65535.", "3"},
-         {4, pen_id::kTiltYMin, "4294967295", "Value overflow", "500"}},  // a minimum above its maximum is fine
+         {4, pen_id::kTiltYMin, "4294967295", "Value overflow", "100"}},  // a minimum may equal its maximum
     };
     for (const auto& [earlier, later] : faults) {
         CPage* page = Page(earlier.tab);
@@ -151,6 +151,40 @@ TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
         Edit(page, later.id)->setText(later.good);
         EXPECT_TRUE(page->ExchangeData(true)) << earlier.tab;
         EXPECT_EQ(Shows(page, earlier.id), earlier.good);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBothAreCommitted)
+{
+    using namespace pen_id;
+    struct Row {
+        int min, max;
+        QString minText, maxText, message;   // message empty: accepted
+    };
+    const Row rows[] = {
+        {kTiltXMin, kTiltXMax, "101", "100", "Please enter a minimum no greater than the maximum (100)."},
+        {kTiltXMin, kTiltXMax, "100", "100", ""},
+        {kTiltYMin, kTiltYMax, "65535", "1", "Please enter a minimum no greater than the maximum (1)."},
+        {kTiltYMin, kTiltYMax, "1", "65535", ""},
+        // The maximum's own range is checked first.
+        {kTiltXMin, kTiltXMax, "5", "0", "Please enter an integer between 1 and 65535."},
+    };
+    CPage* page = Page(4);
+    Show(page);
+    for (const Row& row : rows) {
+        Edit(page, row.min)->setText(row.minText);
+        Edit(page, row.max)->setText(row.maxText);
+        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString();
+        if (row.message.isEmpty())
+            continue;
+        EXPECT_EQ(TakeMessage(), row.message);
+        if (row.maxText != "0") {   // the minimum is the box to change
+            EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+        }
+        Edit(page, row.min)->setText("1");
+        Edit(page, row.max)->setText("1");
+        EXPECT_TRUE(page->ExchangeData(true));
     }
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -2,7 +2,9 @@
 // form would generate, with a host's refusal stated at the top.
 
 #include <QAction>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -13,8 +15,11 @@
 #include "support/TempDir.h"
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
+#include "ui/DlgTabCtrl.h"
+#include "ui/pages/PenDlg.h"
 #include "ui/QtText.h"
 #include "ui/dialogs/ReportDescriptorDlg.h"
+#include "ui/dialogs/ReportLayoutView.h"
 
 namespace kr::test {
 namespace {
@@ -82,19 +87,72 @@ TEST_F(ReportDescriptorView, ShowsTheDescriptorTheFormGenerates)
     EXPECT_FALSE(shown.failuresVisible);
 }
 
+TEST_F(ReportDescriptorView, DrawsEveryReportBesideTheFirmwaresStructures)
+{
+    ConfigurationSettings settings;
+    settings.touch.numTouchPoints = 1;
+    settings.pen.bPen = settings.pen.bPressure = settings.pen.bXTilt = 1;
+    std::vector<ReportLayout> drawn;
+    int height = 0;
+    QImage picture;
+    ui.runModal = [&](QDialog& dialog) {
+        if (auto* drawing = dialog.findChild<CReportLayoutView*>(QString::number(descriptor_view_id::kLayout))) {
+            drawn = drawing->Layouts();
+            height = drawing->sizeHint().height() / QFontMetrics(drawing->font()).height();
+            picture = drawing->grab().toImage();
+        }
+        return int(QDialog::Rejected);
+    };
+    const auto file = dir / "form.kcw";
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(file.u16string(), error, settings));
+    window.OpenSaveFile(QString::fromStdString(file.string()));
+    FindAction(&window, wizard_id::kViewReportDescriptor)->trigger();
+
+    kr::ReportDescriptorView view;
+    ASSERT_TRUE(DescribeReportDescriptor(window.CollectSettings(), view, error));
+    ASSERT_EQ(drawn.size(), view.layouts.size());
+    EXPECT_EQ(drawn[2].structName, u"Pen_Report");
+    // Taller than a title and a grid row per report, and not a blank page.
+    EXPECT_GT(height, 4 * static_cast<int>(view.layouts.size()));
+    ASSERT_FALSE(picture.isNull());
+    bool paddingDrawn = false;   // the grey of the controls byte's filler bits
+    for (int y = 0; y < picture.height() && !paddingDrawn; ++y)
+        for (int x = 0; x < picture.width() && !paddingDrawn; ++x)
+            paddingDrawn = picture.pixel(x, y) == qRgb(0xE6, 0xE6, 0xE6);
+    EXPECT_TRUE(paddingDrawn);
+}
+
 TEST_F(ReportDescriptorView, StatesAHostRefusalAtTheTop)
 {
-    // The pen page takes each tilt value on its own, so a minimum above its
-    // maximum reaches the descriptor.
+    // The pages refuse what would lead here; the view still says it plainly
+    // should a descriptor ever break a host's rule.
     ConfigurationSettings settings;
-    settings.pen.bPen = 1;
-    settings.pen.bXTilt = 1;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 200;
-    settings.pen.xTiltMax = 100;
-    const Shown shown = View(settings);
-    EXPECT_EQ(shown.listing, Expected());
-    EXPECT_TRUE(shown.failuresVisible);
-    EXPECT_FALSE(shown.failures.isEmpty());
+    kr::ReportDescriptorView view;
+    std::u16string error;
+    ASSERT_TRUE(DescribeReportDescriptor(settings, view, error));
+    CReportDescriptorDlg dialog(view);
+    auto* failures = dialog.findChild<QLabel*>(QString::number(descriptor_view_id::kFailures));
+    ASSERT_NE(failures, nullptr);
+    EXPECT_FALSE(failures->isHidden());
+    EXPECT_EQ(failures->text(), ToQString(HostRuleFailureText(view.failures)));
+}
+
+TEST_F(ReportDescriptorView, ATiltMinimumAboveItsMaximumIsRefusedBeforeTheViewOpens)
+{
+    ConfigurationSettings settings;
+    settings.pen.bPen = settings.pen.bXTilt = 1;
+    settings.pen.xTiltMin = 200;
+    View(settings);
+    EXPECT_TRUE(ui.dialogsRun.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Please enter a minimum no greater than the maximum (100).");
+    EXPECT_EQ(window.Tabs()->currentIndex(), 4);
+    auto* minimum = qobject_cast<QLineEdit*>(FindControl(window.Tabs()->Page(4), pen_id::kTiltXMin));
+    ASSERT_NE(minimum, nullptr);
+    EXPECT_EQ(minimum->selectedText(), "200");
 }
 
 TEST_F(ReportDescriptorView, AConfigurationThatCannotBeGeneratedShowsTheGenerationError)

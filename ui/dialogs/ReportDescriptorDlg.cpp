@@ -4,9 +4,12 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "ui/QtText.h"
+#include "ui/dialogs/ReportLayoutView.h"
 
 namespace kr {
 
@@ -24,8 +27,11 @@ CReportDescriptorDlg::CReportDescriptorDlg(const ReportDescriptorView& view, QWi
     failures->setVisible(!view.failures.empty());
     layout->addWidget(failures);
 
+    auto* pages = new QTabWidget(this);
+    pages->setObjectName(QString::number(descriptor_view_id::kPages));
+
     // The listing is in columns, so it needs a fixed-width font.
-    auto* listing = new QPlainTextEdit(this);
+    auto* listing = new QPlainTextEdit(pages);
     listing->setObjectName(QString::number(descriptor_view_id::kListing));
     listing->setReadOnly(true);
     listing->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -33,7 +39,14 @@ CReportDescriptorDlg::CReportDescriptorDlg(const ReportDescriptorView& view, QWi
     listing->setPlainText(ToQString(view.text));
     const QFontMetrics metrics(listing->font());
     listing->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('x')) * 90, metrics.lineSpacing() * 30);
-    layout->addWidget(listing);
+    pages->addTab(listing, tr("Items"));
+
+    auto* scroll = new QScrollArea(pages);
+    auto* drawing = new CReportLayoutView(view.layouts, scroll);
+    drawing->setObjectName(QString::number(descriptor_view_id::kLayout));
+    scroll->setWidget(drawing);
+    pages->addTab(scroll, tr("Report Layout"));
+    layout->addWidget(pages);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

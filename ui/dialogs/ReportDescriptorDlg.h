@@ -1,7 +1,8 @@
 #pragma once
 // A read-only view of the HID report descriptor the current form generates:
-// the decoded items and report sizes, with any rule a host would refuse the
-// descriptor for stated plainly at the top.
+// the decoded items and report sizes, and a drawing of every report as a host
+// lays it out beside the firmware's report structures, with any rule a host
+// would refuse the descriptor for stated plainly at the top.
 
 #include <QDialog>
 
@@ -16,6 +17,8 @@ namespace kr {
 namespace descriptor_view_id {
 inline constexpr int kFailures = 1301;
 inline constexpr int kListing = 1302;
+inline constexpr int kLayout = 1303;     // the drawing of the reports
+inline constexpr int kPages = 1304;      // the tabs holding the listing and the drawing
 }  // namespace descriptor_view_id
 
 class CReportDescriptorDlg : public QDialog {

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "model/SettingsRules.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -101,14 +102,14 @@ void CCommunicationDlg::DoExchange(ExchangeContext& ctx)
     ExchangeList(ctx, kStopBits, data.uartStopBits);
     // Every link's numbers are checked, whichever link is chosen.
     ExchangeDecimalDWord(ctx, kSpiClock, data.spiClk);
-    ValidateRange(ctx, data.spiClk, 100000, 4000000);
+    ValidateRange(ctx, data.spiClk, kSpiClockLimits.lo, kSpiClockLimits.hi);
     ExchangeDecimalDWord(ctx, kSmbusClock, data.smbusClk);
-    ValidateRange(ctx, data.smbusClk, 10000, 400000);
+    ValidateRange(ctx, data.smbusClk, kSmbusClockLimits.lo, kSmbusClockLimits.hi);
     ExchangeHexByte(ctx, kAddress, data.smbusAddress);
     LimitHexDigits(ctx, 2);
-    ValidateEvenRangeHexByte(ctx, data.smbusAddress, 0x00, 0xFE);
+    ValidateEvenRangeHexByte(ctx, data.smbusAddress, kSmbusAddressLimits.lo, kSmbusAddressLimits.hi);
     ExchangeDecimalDWord(ctx, kBaudRate, data.uartBaudRate);
-    ValidateRange(ctx, data.uartBaudRate, 9600, 500000);
+    ValidateRange(ctx, data.uartBaudRate, kUartBaudRateLimits.lo, kUartBaudRateLimits.hi);
 }
 
 void CCommunicationDlg::RefreshControls()

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "model/SettingsRules.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -93,15 +94,15 @@ void CDeviceDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
     ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
     ExchangeText(ctx, kManufacturer, data.manufacturer);
-    ValidateMaxChars(ctx, data.manufacturer, kMaxUsbStringChars);
+    ValidateMaxChars(ctx, data.manufacturer, kMaxUsbTextChars);
     ExchangeText(ctx, kProduct, data.product);
-    ValidateMaxChars(ctx, data.product, kMaxUsbStringChars);
+    ValidateMaxChars(ctx, data.product, kMaxUsbTextChars);
     ExchangeHexWord(ctx, kVendorId, data.vid);
     LimitHexDigits(ctx, 4);
     ExchangeHexWord(ctx, kProductId, data.pid);
     LimitHexDigits(ctx, 4);
     ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
-    ValidateEvenRangeWord(ctx, data.maxPower, 0, 500);
+    ValidateEvenRangeWord(ctx, data.maxPower, kMaxPowerLimits.lo, kMaxPowerLimits.hi);
     ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
     LimitHexDigits(ctx, 4);
 }

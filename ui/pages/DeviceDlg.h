@@ -27,9 +27,6 @@ inline constexpr int kManufacturer = 1013;
 inline constexpr int kProduct = 1014;
 }  // namespace device_id
 
-// The longest manufacturer or product text.
-inline constexpr int kMaxUsbStringChars = 61;
-
 class CDeviceDlg : public CGroupPage<DeviceData> {
     Q_OBJECT
 public:

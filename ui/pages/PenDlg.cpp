@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "model/SettingsRules.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -70,17 +71,20 @@ void CPenDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kTiltY, data.bYTilt);
     ExchangeCheckBox(ctx, kInverted, data.bInverted);
     ExchangeCheckBox(ctx, kBarrelButton, data.bBarrelButton);
-    // No minimum is compared with its maximum: each value stands alone.
+    // Each value in its range; then, with both of a tilt committed, its
+    // minimum not above its maximum, which hosts refuse.
     ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateRange(ctx, data.pressure, 1, 65535);
+    ValidateRange(ctx, data.pressure, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltXMin, data.xTiltMin);
-    ValidateRange(ctx, data.xTiltMin, 1, 65535);
+    ValidateRange(ctx, data.xTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltXMax, data.xTiltMax);
-    ValidateRange(ctx, data.xTiltMax, 1, 65535);
+    ValidateRange(ctx, data.xTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(data.xTiltMin, data.xTiltMax));
     ExchangeDecimalWord(ctx, kTiltYMin, data.yTiltMin);
-    ValidateRange(ctx, data.yTiltMin, 1, 65535);
+    ValidateRange(ctx, data.yTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltYMax, data.yTiltMax);
-    ValidateRange(ctx, data.yTiltMax, 1, 65535);
+    ValidateRange(ctx, data.yTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(data.yTiltMin, data.yTiltMax));
 }
 
 void CPenDlg::RefreshControls()

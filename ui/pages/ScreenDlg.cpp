@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "model/SettingsRules.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -35,13 +36,13 @@ CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
 void CScreenDlg::DoExchange(ExchangeContext& ctx)
 {
     ExchangeDecimalWord(ctx, kWidthMm, data.width_mm);
-    ValidateRange(ctx, data.width_mm, 1, 65535);
+    ValidateRange(ctx, data.width_mm, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kWidthPx, data.width_px);
-    ValidateRange(ctx, data.width_px, 1, 65535);
+    ValidateRange(ctx, data.width_px, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kHeightMm, data.height_mm);
-    ValidateRange(ctx, data.height_mm, 1, 65535);
+    ValidateRange(ctx, data.height_mm, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kHeightPx, data.height_px);
-    ValidateRange(ctx, data.height_px, 1, 65535);
+    ValidateRange(ctx, data.height_px, kHidValueLimits.lo, kHidValueLimits.hi);
 }
 
 }  // namespace kr

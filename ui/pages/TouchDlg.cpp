@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "model/SettingsRules.h"
 #include "ui/pages/DeviceDlg.h"
 #include "ui/pages/PageLayout.h"
 
@@ -71,11 +72,11 @@ void CTouchDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kWidth, data.bWidth);
     ExchangeCheckBox(ctx, kHeight, data.bHeight);
     ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateRange(ctx, data.pressure, 1, 65535);
+    ValidateRange(ctx, data.pressure, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kWidthMax, data.width);
-    ValidateRange(ctx, data.width, 1, 65535);
+    ValidateRange(ctx, data.width, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kHeightMax, data.height);
-    ValidateRange(ctx, data.height, 1, 65535);
+    ValidateRange(ctx, data.height, kHidValueLimits.lo, kHidValueLimits.hi);
 }
 
 void CTouchDlg::RefreshControls()

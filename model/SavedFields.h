@@ -1,7 +1,8 @@
 #pragma once
 // Every field of the record in the order the save file holds them, each with
-// the value kind it is written and read as. Saving and loading both walk this
-// one list, so the two cannot drift apart.
+// its element name and the value kind it is written and read as. Saving,
+// loading and the rules of a valid record (which name a field by its element
+// path) all walk this one list, so they cannot drift apart.
 //
 // The visitor receives BeginGroup(name) before the fields of each group,
 // BeginList(name) before the pins of a GPIO array (inside the current group),

@@ -1,0 +1,34 @@
+#include "generator/GenerationCheck.h"
+
+#include "generator/ReportDescriptor.h"
+
+namespace kr {
+
+std::vector<SettingsProblem> FindGenerationProblems(const ConfigurationSettings& settings)
+{
+    std::vector<SettingsProblem> problems = CheckSettings(settings);
+    if (!problems.empty())
+        return problems;   // the descriptor of such a record says nothing more
+
+    // A valid record should always give a descriptor hosts accept; this is
+    // the last guard before firmware that a host would refuse is written.
+    ReportDescriptorView view;
+    std::u16string errorText;
+    if (!DescribeReportDescriptor(settings, view, errorText)) {
+        problems.push_back({{}, {}, errorText});
+        return problems;
+    }
+    for (const std::u16string& failure : view.failures)
+        problems.push_back({{}, {}, u"Hosts refuse the report descriptor: " + failure + u"."});
+    return problems;
+}
+
+std::u16string GenerationRefusalText(const std::vector<SettingsProblem>& problems)
+{
+    std::u16string text = u"Nothing was generated, because the configuration has these problems:";
+    for (const SettingsProblem& problem : problems)
+        text += u"\r\n" + ProblemLine(problem);
+    return text;
+}
+
+}  // namespace kr

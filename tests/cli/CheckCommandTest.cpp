@@ -1,0 +1,101 @@
+#include "cli/CheckCommand.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "cli/CommandLine.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
+
+namespace kr::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::vector<std::string>& args)
+{
+    CCommandLine commandLine("1.2.3");
+    commandLine.Add(std::make_unique<CCheckCommand>());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = commandLine.Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+class Check : public ::testing::Test {
+protected:
+    test::TempDir dir;
+
+    std::string Save(const std::string& name, const ConfigurationSettings& settings)
+    {
+        const std::string path = (dir / name).string();
+        std::u16string error;
+        EXPECT_TRUE(SaveSettings(fs::path(path).u16string(), error, settings));
+        return path;
+    }
+};
+
+TEST_F(Check, CleanFilesPassSilently)
+{
+    ConfigurationSettings everything;
+    everything.touch.numTouchPoints = 5;
+    everything.pen.bPen = everything.pen.bXTilt = everything.pen.bYTilt = 1;
+    everything.pen.xTiltMin = everything.pen.xTiltMax = 65535;
+    const Outcome result = RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything)});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(Check, EveryProblemOfEveryFileOnALineOfItsOwn)
+{
+    ConfigurationSettings tilt;
+    tilt.pen.yTiltMin = 300;
+    tilt.pen.yTiltMax = 299;
+    ConfigurationSettings several;
+    several.touch.numTouchPoints = 9;
+    several.device.maxPower = 600;
+    const std::string a = Save("a.kcw", tilt);
+    const std::string good = Save("good.kcw", {});
+    const std::string b = Save("b.kcw", several);
+    const std::string missing = (dir / "missing.kcw").string();
+
+    const Outcome result = RunCli({"check", a, good, missing, b});
+
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, a + ": PenData/yTiltMin = 300: The Y tilt minimum is above the Y tilt maximum, 299; hosts "
+                              "refuse a report descriptor with such a range.\n" +
+                              b + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 to 500.\n" +
+                              b + ": TouchData/numTouchPoints = 9: The number of touch points must be from 0 to 5.\n");
+    EXPECT_THAT(result.err, HasSubstr("Failed to load settings from:\n" + missing + "\n"));
+}
+
+TEST_F(Check, AFileThatCannotBeLoadedFailsAlone)
+{
+    const Outcome result = RunCli({"check", (dir / "missing.kcw").string()});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(CheckCommandLine, UsageAndHelp)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"check"}, {"check", ""}, {"check", "a.kcw", "--all"}}) {
+        const Outcome result = RunCli(args);
+        EXPECT_EQ(result.code, kExitUsage);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "usage: kr761x-gen check SAVEFILE...\n");
+    }
+    EXPECT_EQ(RunCli({"check", "--help"}).out.rfind("usage: kr761x-gen check SAVEFILE...\n", 0), 0u);
+    EXPECT_THAT(RunCli({"--help"}).out, HasSubstr("check SAVEFILE..."));
+}
+
+}  // namespace
+}  // namespace kr::cli
