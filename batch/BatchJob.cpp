@@ -40,6 +40,12 @@ bool BatchJob::IsStopped() const
     return stopFlag_;
 }
 
+void BatchJob::StopNow()
+{
+    SetStop();
+    builder.Terminate();
+}
+
 void BatchJob::CountFailure()
 {
     std::lock_guard<std::mutex> guard(lock_);

@@ -42,13 +42,17 @@ public:
     int GetProgress() const;
     void SetStop();
     bool IsStopped() const;
+    // Stops without waiting for the running build: sets the stop flag and
+    // ends the builder at once (and any the worker would still start).
+    void StopNow();
 
     // Steps (generations and builds) that failed so far.
     void CountFailure();
     int Failures() const;
 
     // The builder the worker may be running; Terminate ends it (and any
-    // builder started after) when a cut-off is needed.
+    // builder started after) when the user stops at once or a cut-off is
+    // needed.
     platform::ProcessControl builder;
 
 private:

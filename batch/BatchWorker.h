@@ -16,14 +16,21 @@ namespace kr {
 // file was processed, false when the run stopped on request before that.
 bool RunBatch(BatchJob& job);
 
-// Loads savePath over the defaults and generates it into projectFolder
-// (created, one level, unless it exists). Fills stepLog with this step's lines.
-bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder);
+// Each step fills stepLog with its lines and, when live is given, appends
+// every line to it as soon as it is written, so the log shows a step while
+// it runs: its first lines when it starts, a builder's output as it comes.
 
-// Runs the builder on the one workspace of projectFolder and waits for it.
-// Fills stepLog with this step's lines. control, when given, lets another
-// thread end the builder.
+// Loads savePath over the defaults and generates it into projectFolder
+// (created, one level, unless it exists).
+bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
+                 PendingLog* live = nullptr);
+
+// Runs the builder on the one workspace of projectFolder and waits for it;
+// what the builder prints goes into the step's lines before its verdict.
+// builderPath names the program itself (no search). control, when given,
+// lets another thread end the builder; one ended that way is logged as
+// stopped on request.
 bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
-              platform::ProcessControl* control = nullptr);
+              PendingLog* live = nullptr, platform::ProcessControl* control = nullptr);
 
 }  // namespace kr

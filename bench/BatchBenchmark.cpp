@@ -66,6 +66,15 @@ double Seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
+// User plus system time this process has used so far.
+double CpuSeconds()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -89,6 +98,7 @@ bool WriteSaveFiles(const fs::path& folder, int n)
 
 struct BatchOutcome {
     double seconds = 0;
+    double cpuSeconds = 0;   // user and system time of the whole process, mostly the worker's
     int failures = 0;
     std::size_t logCharacters = 0;
 };
@@ -102,6 +112,7 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out)
     job->outputFolder = out.u16string() + u"/";
     BatchOutcome outcome;
     const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
     kr::BatchRunner runner(job);
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
@@ -110,6 +121,7 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out)
             break;
     }
     outcome.seconds = Seconds(Clock::now() - start) - kClosingPause;
+    outcome.cpuSeconds = CpuSeconds() - cpuStart;
     outcome.failures = job->Failures();
     return outcome;
 }
@@ -224,6 +236,7 @@ int main(int argc, char** argv)
     std::vector<double> ratios;
     std::vector<double> batchTimes;
     std::vector<double> copyTimes;
+    std::vector<double> cpuTimes;
     for (int pair = 0; pair < options.pairs; ++pair) {
         const fs::path out = work / "out";
         const fs::path copy = work / "copy";
@@ -239,13 +252,15 @@ int main(int argc, char** argv)
         }
         ratios.push_back(batch.seconds / copySeconds);
         batchTimes.push_back(batch.seconds);
+        cpuTimes.push_back(batch.cpuSeconds);
         copyTimes.push_back(copySeconds);
-        std::printf("pair %d:              batch %.3f s, cp -r %.3f s, %.2fx (log %zu characters)\n", pair + 1,
-                    batch.seconds, copySeconds, ratios.back(), batch.logCharacters);
+        std::printf("pair %d:              batch %.3f s (cpu %.3f s), cp -r %.3f s, %.2fx (log %zu characters)\n",
+                    pair + 1, batch.seconds, batch.cpuSeconds, copySeconds, ratios.back(), batch.logCharacters);
     }
     std::printf("failed steps:        %d\n", failures);
     std::printf("median batch time:   %.3f s (%.1f projects per second)\n", Median(batchTimes),
                 options.files / Median(batchTimes));
+    std::printf("median batch cpu:    %.3f s (user + system)\n", Median(cpuTimes));
     std::printf("median cp -r time:   %.3f s\n", Median(copyTimes));
     std::printf("median ratio:        %.2fx\n", Median(ratios));
 

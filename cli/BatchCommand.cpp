@@ -1,11 +1,14 @@
 #include "cli/BatchCommand.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "batch/BatchRunner.h"
 #include "batch/CheckBatchPaths.h"
 #include "cli/TerminalText.h"
 #include "platform/Folders.h"
+#include "platform/ProgramSearch.h"
 #include "platform/Utf.h"
 
 namespace kr::cli {
@@ -18,6 +21,15 @@ struct BatchArguments {
     bool build = false;
 };
 
+// A bare program name is looked up on PATH as a shell would; one that is
+// not found there stays as given, a file in the current folder.
+std::u16string BuilderPath(const std::u16string& builder)
+{
+    const char* searchPath = std::getenv("PATH");
+    std::u16string found = platform::FindProgramOnPath(builder, searchPath ? searchPath : "");
+    return found.empty() ? builder : found;
+}
+
 bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
 {
     std::vector<std::string> folders;
@@ -26,7 +38,7 @@ bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
             if (parsed.build || i + 1 >= args.size() || args[i + 1].empty())
                 return false;
             parsed.build = true;
-            parsed.builderPath = platform::FromUtf8(args[++i]);
+            parsed.builderPath = BuilderPath(platform::FromUtf8(args[++i]));
         } else if (args[i].starts_with("-") || args[i].empty()) {
             return false;
         } else {
@@ -42,8 +54,8 @@ bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
 
 }  // namespace
 
-CBatchCommand::CBatchCommand(std::function<bool()> interruptRequested, bool showProgress)
-    : interruptRequested_(std::move(interruptRequested)), showProgress_(showProgress)
+CBatchCommand::CBatchCommand(std::function<int()> interrupts, bool showProgress)
+    : interrupts_(std::move(interrupts)), showProgress_(showProgress)
 {
 }
 
@@ -64,7 +76,7 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     BatchRunner runner(job);
-    bool stopRequested = false;
+    int stopRequests = 0;
     int shownProgress = -1;
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
@@ -76,10 +88,18 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
         }
         if (ended)
             break;
-        if (!stopRequested && interruptRequested_ && interruptRequested_()) {
-            stopRequested = true;
+        const int requests = interrupts_ ? interrupts_() : 0;
+        if (requests >= 1 && stopRequests < 1) {
             job->SetStop();
+            if (job->buildProjects) {
+                err << (showProgress_ ? "\r    \r" : "")
+                    << "Stopping after the current build; press Ctrl+C again to stop it now.\n" << std::flush;
+                shownProgress = -1;
+            }
         }
+        if (requests >= 2 && stopRequests < 2)
+            job->StopNow();
+        stopRequests = std::max(stopRequests, std::min(requests, 2));
     }
     if (showProgress_)
         err << "\r    \r" << std::flush;

@@ -11,21 +11,25 @@ namespace kr::cli {
 
 class CBatchCommand : public CCommand {
 public:
-    // interruptRequested is polled while the batch runs; when it answers
-    // true the worker is asked to stop between files. showProgress puts the
-    // percentage of files done on err as the run goes.
-    explicit CBatchCommand(std::function<bool()> interruptRequested = {}, bool showProgress = false);
+    // interrupts is polled while the batch runs and answers how often the
+    // user has asked to stop so far: after the first request the worker
+    // stops between files (a running build ends first), after the second a
+    // running build is ended at once. showProgress puts the percentage of
+    // files done on err as the run goes.
+    explicit CBatchCommand(std::function<int()> interrupts = {}, bool showProgress = false);
 
     std::string_view Name() const override { return "batch"; }
     std::string_view Arguments() const override { return "INDIR OUTDIR [--build BUILDER]"; }
     std::string_view Summary() const override { return "write a project for every save file of INDIR into OUTDIR"; }
 
-    // Prints the batch log to out as it grows. Exit 0 when every file (and
-    // build) succeeded, 1 when any failed or the run was stopped early.
+    // BUILDER is a path, or a program name looked up on PATH. Prints the
+    // batch log to out as it grows, builders' output included. Exit 0 when
+    // every file (and build) succeeded, 1 when any failed or the run was
+    // stopped early.
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
 
 private:
-    std::function<bool()> interruptRequested_;
+    std::function<int()> interrupts_;
     bool showProgress_;
 };
 

@@ -16,14 +16,15 @@
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t interrupts = 0;
 
-// The first Ctrl+C asks a batch to stop between files; a second one ends the
-// program at once.
+// The first Ctrl+C asks a batch to stop between files, the second ends its
+// running build at once; a third one ends the program at once.
 void OnInterrupt(int)
 {
-    interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
+    interrupts = interrupts + 1;
+    if (interrupts >= 2)
+        std::signal(SIGINT, SIG_DFL);
 }
 
 }  // namespace
@@ -33,7 +34,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnInterrupt);
     kr::cli::CCommandLine commandLine(kr::platform::kProgramVersion);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
-    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return interrupted != 0; }, kr::platform::StandardErrorIsTerminal()));
+    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); }, kr::platform::StandardErrorIsTerminal()));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());

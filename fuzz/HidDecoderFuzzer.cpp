@@ -4,7 +4,7 @@
 // tag, data), give the input up to where an item would run past its end, and
 // such a tail is stated as a failure and marked in the listing; the listing
 // has a line per item; every report appears once, with a size that is never
-// negative.
+// negative; the verdict found without the listing is the full decoding's.
 
 #include <map>
 #include <set>
@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool truncated = joined.size() < size;
     KR_FUZZ_CHECK(lines == 1 + decoding.items.size() + (truncated ? 1 : 0));
     KR_FUZZ_CHECK(!truncated || !decoding.failures.empty());
+    KR_FUZZ_CHECK(kr::HidDescriptorPassesHostRules(bytes) == decoding.failures.empty());
 
     std::set<std::pair<kr::HidReportKind, int>> seen;
     for (const kr::HidReportSize& report : decoding.reports) {

@@ -32,23 +32,52 @@ ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers
     return ExpandResult::Ok;
 }
 
+// GenerateFiles with the run's tables already built from settings.
+bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
+                const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
+                GenerationFailure* failure);
+
 }  // namespace
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
                      GenerationFailure* failure)
 {
     // Nothing is written for a configuration a page or a host would refuse.
-    if (const std::vector<SettingsProblem> problems = FindGenerationProblems(settings); !problems.empty()) {
+    // The tables are built once the record is valid and serve both the
+    // descriptor's check and the writing.
+    std::vector<SettingsProblem> problems = CheckSettings(settings);
+    SwitchSet switches;
+    SubstitutionMap keys;
+    if (problems.empty()) {
+        BuildSwitchSet(settings, switches);
+        BuildSubstitutionMap(settings, keys);
+        problems = FindDescriptorProblems(settings, switches, keys);
+    }
+    if (!problems.empty()) {
         if (failure)
             *failure = {};
         errorText = GenerationRefusalText(problems);
         return false;
     }
-    return GenerateFiles(settings, TemplateTable, errorText, report, failure);
+    return WriteFiles(settings, TemplateTable, switches, keys, errorText, report, failure);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                    std::u16string& errorText, GenerationReport* report, GenerationFailure* failure)
+{
+    // One pair of tables for the whole run; every file sees the same values.
+    SwitchSet switches;
+    SubstitutionMap keys;
+    BuildSwitchSet(settings, switches);
+    BuildSubstitutionMap(settings, keys);
+    return WriteFiles(settings, rows, switches, keys, errorText, report, failure);
+}
+
+namespace {
+
+bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
+                const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
+                GenerationFailure* failure)
 {
     errorText.clear();
     GenerationReport unread;
@@ -58,12 +87,7 @@ bool GenerateFiles(const ConfigurationSettings& settings, std::span<const Templa
     GenerationFailure& stopped = failure ? *failure : unstated;
     stopped = {};
 
-    // One pair of tables for the whole run; every file sees the same values,
-    // converted to the output's code page once.
-    SwitchSet switches;
-    SubstitutionMap keys;
-    BuildSwitchSet(settings, switches);
-    BuildSubstitutionMap(settings, keys);
+    // The values converted to the output's code page once for the run.
     thread_local RenderBuffers buffers;
     buffers.tables.Assign(switches, keys);
 
@@ -95,5 +119,7 @@ bool GenerateFiles(const ConfigurationSettings& settings, std::span<const Templa
     }
     return true;
 }
+
+}  // namespace
 
 }  // namespace kr

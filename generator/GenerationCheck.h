@@ -10,6 +10,7 @@
 
 #include "model/ConfigurationSettings.h"
 #include "model/SettingsRules.h"
+#include "templating/GenerationTables.h"
 
 namespace kr {
 
@@ -17,6 +18,12 @@ namespace kr {
 // each host rule the generated report descriptor breaks (no path, no value).
 // Empty when the project may be generated.
 std::vector<SettingsProblem> FindGenerationProblems(const ConfigurationSettings& settings);
+
+// The second half of that for a record CheckSettings accepts, given the
+// switches and keys built from it, which a generation run uses afterwards
+// for writing: the host rules its report descriptor breaks, as above.
+std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings& settings,
+                                                    const SwitchSet& switches, const SubstitutionMap& keys);
 
 // The error text of a refused generation: a line saying nothing was
 // generated, then one line per problem (ProblemLine), joined by CR LF.

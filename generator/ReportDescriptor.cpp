@@ -34,6 +34,18 @@ const char16_t* FileNameOf(int resource)
     return row->fileName;
 }
 
+// Binds the template to the tables; false when it cannot be loaded or uses a
+// name the tables lack.
+const PreparedTemplate* BindTemplate(int resource, const SwitchSet& switches, const SubstitutionMap& keys,
+                                     TemplateBinding<std::u16string_view>& binding)
+{
+    const PreparedTemplate* prepared = FindPreparedTemplate(resource);
+    if (!prepared || prepared->error.code != ExpandResult::Ok)
+        return nullptr;
+    TemplateError error = prepared->error;
+    return Bind(prepared->tree, switches, keys, binding, error) == ExpandResult::Ok ? prepared : nullptr;
+}
+
 bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionMap& keys, std::u16string& text,
                     std::u16string& errorText)
 {
@@ -51,6 +63,16 @@ bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionM
     text.clear();
     Render(prepared->tree, binding, text);
     return true;
+}
+
+// The declared lengths a host checks: the configuration descriptor set's
+// total and the report descriptor's, each against the real one.
+bool LengthsAgree(const std::vector<std::uint8_t>& configuration, std::size_t reportLength)
+{
+    auto word = [&](std::size_t offset) {
+        return static_cast<std::size_t>(configuration[offset] | configuration[offset + 1] << 8);
+    };
+    return word(kTotalLengthOffset) == configuration.size() && word(kDeclaredLengthOffset) == reportLength;
 }
 
 // Report id value -> the ID_ macro that names it.
@@ -120,6 +142,36 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
                 view.decoding.listing + u"\n" +
                 u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;
     return true;
+}
+
+bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const SubstitutionMap& keys)
+{
+    // Reused from project to project by the thread, so a batch allocates
+    // next to nothing here once they have grown.
+    thread_local TemplateBinding<std::u16string_view> binding;
+    thread_local std::u16string header, source;
+    thread_local std::vector<std::uint8_t> bytes, configuration;
+
+    // The three templates DescribeReportDescriptor expands, in its order;
+    // the structures are only bound, since their text is not needed here.
+    const PreparedTemplate* prepared = BindTemplate(kConfigurationHeader, switches, keys, binding);
+    if (!prepared)
+        return false;
+    header.clear();
+    Render(prepared->tree, binding, header);
+    if (!(prepared = BindTemplate(kUsbDescriptorSource, switches, keys, binding)))
+        return false;
+    source.clear();
+    Render(prepared->tree, binding, source);
+    if (!BindTemplate(kBufferStructHeader, switches, keys, binding))
+        return false;
+
+    const std::map<std::u16string, long> defines = ReadNumericDefines(header);
+    std::u16string readError;
+    return ReadByteArray(source, u"HidReportDesc", defines, bytes, readError) &&
+           ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) &&
+           configuration.size() >= kDeclaredLengthOffset + 2 && LengthsAgree(configuration, bytes.size()) &&
+           HidDescriptorPassesHostRules(bytes);
 }
 
 std::u16string HostRuleFailureText(const std::vector<std::u16string>& failures)

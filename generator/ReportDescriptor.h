@@ -11,6 +11,7 @@
 #include "generator/ReportLayout.h"
 #include "hid/HidDecoder.h"
 #include "model/ConfigurationSettings.h"
+#include "templating/GenerationTables.h"
 
 namespace kr {
 
@@ -43,6 +44,12 @@ struct ReportDescriptorView {
 // errorText is emptied first.
 bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescriptorView& view,
                               std::u16string& errorText);
+
+// True when DescribeReportDescriptor would succeed for the settings these
+// tables were built from and list no failure; found without the listing,
+// the layouts or the report structures' text. False says only that the full
+// description is needed to state the error or the failures.
+bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const SubstitutionMap& keys);
 
 // The failures stated for a reader: a sentence saying hosts refuse the
 // descriptor, then one "- " line per failure, lines ending with '\n'. Empty

@@ -96,8 +96,12 @@ std::u16string Padded(std::u16string text, std::size_t width)
 
 class Decoder {
 public:
-    Decoder(std::span<const std::uint8_t> bytes, const std::map<int, std::u16string>& reportIdNames)
-        : bytes_(bytes), reportIdNames_(reportIdNames)
+    // describe false: only the rules are checked; the listing, the report
+    // sizes text, the fields and the usage names are left out, and failure
+    // sentences may lack the usages of their item.
+    Decoder(std::span<const std::uint8_t> bytes, const std::map<int, std::u16string>& reportIdNames,
+            bool describe = true)
+        : bytes_(bytes), reportIdNames_(reportIdNames), describe_(describe)
     {
     }
 
@@ -107,7 +111,8 @@ public:
         usesReportIds_ = std::any_of(result_.items.begin(), result_.items.end(), [](const HidItem& item) {
             return !item.isLong && item.type == HidItemType::Global && item.tag == kReportId;
         });
-        result_.listing = Padded(u"Offset", kOffsetWidth) + Padded(u"Bytes", kBytesWidth) + u"Item\n";
+        if (describe_)
+            result_.listing = Padded(u"Offset", kOffsetWidth) + Padded(u"Bytes", kBytesWidth) + u"Item\n";
         for (const HidItem& item : result_.items)
             Interpret(item);
         Finish();
@@ -165,6 +170,16 @@ private:
             else
                 --depth_;
         }
+        if (!describe_) {
+            // The same item handlers, for their state and their rules; what
+            // they return is text for the listing.
+            static_cast<void>(item.isLong ? Long(item)
+                              : item.type == HidItemType::Main   ? Main(item)
+                              : item.type == HidItemType::Global ? Global(item)
+                              : item.type == HidItemType::Local  ? Local(item)
+                                                                 : Reserved(item));
+            return;
+        }
         const std::size_t size = (item.isLong ? 3 : 1) + item.data.size();
         std::u16string line = Padded(FormatDecimal(static_cast<std::int64_t>(item.offset)), kOffsetWidth) +
                               Padded(ItemBytes(bytes_, item, std::min<std::size_t>(size, 5)) +
@@ -200,11 +215,13 @@ private:
         case kInput:
         case kOutput:
         case kFeature:
-            value = MainItemFlags(item.tag, item.Unsigned());
+            if (describe_)
+                value = MainItemFlags(item.tag, item.Unsigned());
             DataItem(item);
             break;
         case kCollection:
-            value = CollectionTypeName(item.Unsigned());
+            if (describe_)
+                value = CollectionTypeName(item.Unsigned());
             ++depth_;
             break;
         case kEndCollection:
@@ -251,7 +268,8 @@ private:
             result_.reports.push_back({kind, g.reportId, 0, {}});
             it = result_.reports.end() - 1;
         }
-        LayOut(*it, item);
+        if (describe_)
+            LayOut(*it, item);
         // Sizes and counts beyond the host's limits are already failures;
         // their products only need to stay representable.
         const std::uint64_t fieldBits = std::uint64_t{g.reportSize} * g.reportCount;
@@ -334,7 +352,7 @@ private:
         switch (item.tag) {
         case kUsagePage:
             g.usagePage = item.Unsigned();
-            return UsagePageName(g.usagePage);
+            return describe_ ? UsagePageName(g.usagePage) : std::u16string();
         case kLogicalMinimum:
             g.logicalMinimum = item.Signed();
             return FormatDecimal(g.logicalMinimum);
@@ -356,7 +374,7 @@ private:
             return FormatDecimal(exponent);
         }
         case kUnit:
-            return UnitName(item.Unsigned());
+            return describe_ ? UnitName(item.Unsigned()) : std::u16string();
         case kReportSize:
             g.reportSize = item.Unsigned();
             if (g.reportSize > kMaxReportSize)
@@ -404,6 +422,9 @@ private:
         case kUsage:
         case kUsageMinimum:
         case kUsageMaximum: {
+            // Usages name fields and listing lines only.
+            if (!describe_)
+                return {};
             // A 4-byte usage carries its own page in the high 16 bits.
             const std::uint32_t raw = item.Unsigned();
             const bool extended = item.data.size() == 4;
@@ -463,6 +484,8 @@ private:
             Fail(FormatDecimal(static_cast<std::int64_t>(stack_.size())) + u" Push item(s) without a Pop" + end);
         if (delimiterDepth_ > 0)
             Fail(u"A delimiter set still open" + end);
+        if (!describe_)
+            return;
         if (truncatedAt_ < bytes_.size())
             result_.listing += Padded(FormatDecimal(static_cast<std::int64_t>(truncatedAt_)), kOffsetWidth) +
                                u"(incomplete item)\n";
@@ -492,6 +515,7 @@ private:
 
     std::span<const std::uint8_t> bytes_;
     const std::map<int, std::u16string>& reportIdNames_;
+    const bool describe_;
     HidDecoding result_;
     bool usesReportIds_ = false;
     std::size_t truncatedAt_ = static_cast<std::size_t>(-1);
@@ -554,6 +578,12 @@ HidDecoding DecodeHidReportDescriptor(std::span<const std::uint8_t> bytes,
                                       const std::map<int, std::u16string>& reportIdNames)
 {
     return Decoder(bytes, reportIdNames).Run();
+}
+
+bool HidDescriptorPassesHostRules(std::span<const std::uint8_t> bytes)
+{
+    static const std::map<int, std::u16string> kNoNames;
+    return Decoder(bytes, kNoNames, false).Run().failures.empty();
 }
 
 }  // namespace kr

@@ -91,4 +91,9 @@ struct HidDecoding {
 HidDecoding DecodeHidReportDescriptor(std::span<const std::uint8_t> bytes,
                                       const std::map<int, std::u16string>& reportIdNames = {});
 
+// Whether DecodeHidReportDescriptor(bytes) finds no failure, found without
+// building its listing, report sizes text or field names: for callers that
+// need only the verdict, and decode in full to state what is wrong.
+bool HidDescriptorPassesHostRules(std::span<const std::uint8_t> bytes);
+
 }  // namespace kr

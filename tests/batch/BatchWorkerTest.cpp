@@ -175,26 +175,39 @@ TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)
                                     + u"missing/blocked/\r\nError: Could not create directory\r\nFailed\r\n\r\n");
 }
 
-TEST_F(Batch, BuildVerdictsFollowTheBuildersExit)
+TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
 {
     Save("p.kcw", {});
     const std::u16string head = u"Building Project: " + Folder("p") + u"\r\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\r\n";
     std::u16string log;
+    ASSERT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", Folder("p")));
 
     const auto args = tools / "args.txt";
-    ASSERT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", Folder("p")));
-    EXPECT_TRUE(BuildOne(log, Builder("printf '%s' \"$1\" > '" + args.string() + "'"), Folder("p")));
-    EXPECT_EQ(log, head + u"Succeeded\r\n\r\n");
+    test::WriteBytes(tools / "plain", "not a program");
+    const struct {
+        std::string builder;  // a script's body, or "/name": the file name in tools, run as it is
+        std::u16string tail;  // the log after the head
+    } rows[] = {
+        {"printf '%s' \"$1\" > '" + args.string() + "'", u"Succeeded\r\n\r\n"},
+        // Output and error in the order written, CR LF line ends, a last line without end ended.
+        {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'", u"compiling \u00e4\r\nwarning: w\r\ntwo\r\nthree\r\nSucceeded\r\n\r\n"},
+        // A line written in two pieces is one line.
+        {"printf 'par'; sleep 0.2; echo 'tial'", u"partial\r\nSucceeded\r\n\r\n"},
+        {"echo 'error: no sdcc' >&2; exit 2", u"error: no sdcc\r\nError: Build failed with exit status 2\r\nFailed\r\n\r\n"},
+        {"kill -TERM $$", u"Error: Build terminated by signal 15\r\nFailed\r\n\r\n"},
+        {"/no-such-builder", u"Error: Could not start builder: No such file or directory\r\nFailed\r\n\r\n"},
+        {"/plain", u"Error: Could not start builder: Permission denied\r\nFailed\r\n\r\n"},
+    };
+    for (const auto& row : rows) {
+        const std::u16string builder =
+            row.builder.starts_with("/") ? (tools / row.builder.substr(1)).u16string() : Builder(row.builder);
+        PendingLog live;
+        const bool built = BuildOne(log, builder, Folder("p"), &live);
+        EXPECT_EQ(built, row.tail.ends_with(u"Succeeded\r\n\r\n")) << row.builder;
+        EXPECT_EQ(log, head + row.tail) << row.builder;
+        EXPECT_EQ(live.Take(), log) << row.builder;
+    }
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
-
-    EXPECT_FALSE(BuildOne(log, Builder("exit 2"), Folder("p")));
-    EXPECT_EQ(log, head + u"Error: Build failed with exit status 2\r\nFailed\r\n\r\n");
-
-    EXPECT_FALSE(BuildOne(log, Builder("kill -TERM $$"), Folder("p")));
-    EXPECT_EQ(log, head + u"Error: Build terminated by signal 15\r\nFailed\r\n\r\n");
-
-    EXPECT_FALSE(BuildOne(log, tools.folder() + u"no-such-builder", Folder("p")));
-    EXPECT_EQ(log, head + u"Failed\r\n\r\n");
 }
 
 TEST_F(Batch, WorkspacesMustBeExactlyOne)
@@ -260,6 +273,27 @@ TEST_F(Batch, CancelLetsTheRunningBuildFinishAndStartsNoFurtherFile)
     EXPECT_EQ(job->GetProgress(), 50);
 }
 
+TEST_F(Batch, StopNowEndsTheRunningBuilderWhoseLinesShowAsItRuns)
+{
+    Save("a.kcw", {});
+    Save("b.kcw", {});
+    auto job = Job(Builder("echo started; sleep 60"));
+    BatchRunner runner(job);
+    // Everything up to the builder's first line is in the log while it runs.
+    std::u16string text;
+    for (int i = 0; i < 4000 && text.find(u"started") == std::u16string::npos; ++i) {
+        text += job->log->Take();
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(text, u"Generating Project: a.kcw\r\nOutput Folder: " + Folder("a") + u"\r\nSucceeded\r\n\r\n"
+                    u"Building Project: " + Folder("a") + u"\r\nWorkspace: " + Folder("a") + u"KR761x_Keil.wsp\r\nstarted\r\n");
+    job->StopNow();
+    ASSERT_TRUE(runner.WaitForEnd(20s));
+    EXPECT_FALSE(runner.AllFilesProcessed());
+    EXPECT_EQ(job->log->Take(), u"Build stopped on request\r\nFailed\r\n\r\n");
+    EXPECT_EQ(job->Failures(), 1);
+}
+
 TEST_F(Batch, CuttingOffEndsAHangingBuilder)
 {
     Save("a.kcw", {});
@@ -277,7 +311,7 @@ TEST_F(Batch, CuttingOffEndsAHangingBuilder)
         text += log->Take();
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_NE(text.find(u"Error: Build terminated by signal 9\r\nFailed\r\n\r\n"), std::u16string::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(u"Build stopped on request\r\nFailed\r\n\r\n"), std::u16string::npos) << std::string(text.begin(), text.end());
     EXPECT_EQ(text.find(u"b.kcw"), std::u16string::npos);
 }
 

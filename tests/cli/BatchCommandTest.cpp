@@ -1,6 +1,6 @@
 #include "cli/BatchCommand.h"
 
-#include <atomic>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@ protected:
     test::TempDir in;
     test::TempDir out;
     test::TempDir tools;
-    std::function<bool()> interrupt;
+    std::function<int()> interrupt;
 
     Outcome Run(std::vector<std::string> args)
     {
@@ -55,14 +55,19 @@ protected:
     std::string Project(const std::string& title) { return (out / title).string() + "/"; }
 };
 
-TEST_F(BatchCli, PrintsTheLogWithPlainLineEndsAndSucceeds)
+TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
 {
     Save("panel.kcw");
-    const Outcome r = Run({in.path().string(), out.path().string(), "--build", Builder("exit 0")});
+    // The builder is named as a program on PATH.
+    Builder("echo \"building $1\"; echo 'note' >&2");
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", (tools.path().string() + ":" + path).c_str(), 1);
+    const Outcome r = Run({in.path().string(), out.path().string(), "--build", "builder.sh"});
+    ::setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(r.code, kExitSuccess) << r.err;
     EXPECT_EQ(r.out, "Generating Project: panel.kcw\nOutput Folder: " + Project("panel") + "\nSucceeded\n\n"
-                     "Building Project: " + Project("panel") + "\nWorkspace: " + Project("panel")
-                     + "KR761x_Keil.wsp\nSucceeded\n\n");
+                     "Building Project: " + Project("panel") + "\nWorkspace: " + Project("panel") + "KR761x_Keil.wsp\n"
+                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nSucceeded\n\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -89,6 +94,7 @@ TEST_F(BatchCli, RefusesPathsThatDoNotExist)
              {in.path().string(), (out / "missing").string()},
              {in.path().string(), out.path().string(), "--build", (tools / "missing").string()},
              {in.path().string(), out.path().string(), "--build", tools.path().string()},
+             {in.path().string(), out.path().string(), "--build", "kr761x-no-such-builder"},
          }) {
         const Outcome r = Run(args);
         EXPECT_EQ(r.code, kExitFailure);
@@ -109,26 +115,37 @@ TEST_F(BatchCli, UsageErrors)
     }
 }
 
-TEST_F(BatchCli, AnInterruptStopsBetweenFiles)
+TEST_F(BatchCli, OneInterruptStopsAfterTheBuildTwoEndTheBuildAtOnce)
 {
     Save("a.kcw");
     Save("b.kcw");
     const auto started = tools / "started";
     const auto gate = tools / "gate";
-    const std::string builder =
-        Builder("touch '" + started.string() + "'; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done");
-    // Interrupt once the first build runs, then let that build finish.
-    interrupt = [&] {
-        if (!std::filesystem::exists(started))
-            return false;
-        test::WriteBytes(gate, "");
-        return true;
-    };
-    const Outcome r = Run({in.path().string(), out.path().string(), "--build", builder});
-    EXPECT_EQ(r.code, kExitFailure);
-    EXPECT_NE(r.out.find("Workspace: " + Project("a") + "KR761x_Keil.wsp\nSucceeded\n\n"), std::string::npos);
-    EXPECT_EQ(r.out.find("b.kcw"), std::string::npos);
-    EXPECT_EQ(r.err, "Stopped on request before every save file was processed.\n");
+    const std::string builder = Builder("echo started; touch '" + started.string() + "'; while [ ! -e '"
+                                        + gate.string() + "' ]; do sleep 0.01; done; echo finished");
+    const std::string head = "Workspace: " + Project("a") + "KR761x_Keil.wsp\nstarted\n";
+    const std::string stopping = "Stopping after the current build; press Ctrl+C again to stop it now.\n";
+    const std::string stopped = "Stopped on request before every save file was processed.\n";
+    for (const int presses : {1, 2}) {
+        std::filesystem::remove(started);
+        std::filesystem::remove(gate);
+        // Press once the first build runs, one press a poll.
+        int count = 0;
+        interrupt = [&] {
+            if (count < presses && std::filesystem::exists(started)) {
+                ++count;
+                if (presses == 1)
+                    test::WriteBytes(gate, "");  // that build may finish
+            }
+            return count;
+        };
+        const Outcome r = Run({in.path().string(), out.path().string(), "--build", builder});
+        EXPECT_EQ(r.code, kExitFailure);
+        EXPECT_NE(r.out.find(head + (presses == 1 ? "finished\nSucceeded\n\n" : "Build stopped on request\nFailed\n\n")),
+                  std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("b.kcw"), std::string::npos);
+        EXPECT_EQ(r.err, stopping + stopped);
+    }
 }
 
 }  // namespace

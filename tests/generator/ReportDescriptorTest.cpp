@@ -9,6 +9,8 @@
 
 #include "GeneratedSource.h"
 #include "generator/GenerateProject.h"
+#include "generator/SubstitutionValues.h"
+#include "generator/Switches.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
 
@@ -27,12 +29,24 @@ std::vector<std::string> Utf8(const std::vector<std::u16string>& texts)
     return result;
 }
 
+// The verdict GenerateProject takes, from the tables it builds for settings.
+bool PassesHostRules(const ConfigurationSettings& settings)
+{
+    SwitchSet switches;
+    SubstitutionMap keys;
+    BuildSwitchSet(settings, switches);
+    BuildSubstitutionMap(settings, keys);
+    return ReportDescriptorPassesHostRules(switches, keys);
+}
+
+// Also shows that the verdict alone agrees with the full description.
 ReportDescriptorView Describe(const ConfigurationSettings& settings)
 {
     ReportDescriptorView view;
     std::u16string error;
     EXPECT_TRUE(DescribeReportDescriptor(settings, view, error)) << platform::ToUtf8(error);
     EXPECT_THAT(error, IsEmpty());
+    EXPECT_EQ(PassesHostRules(settings), view.failures.empty());
     return view;
 }
 
@@ -100,6 +114,7 @@ TEST(DescribeReportDescriptor, SaveFileValuesNoPageOffers)
     EXPECT_FALSE(DescribeReportDescriptor(s, view, error));
     EXPECT_EQ(platform::ToUtf8(error), "Error generating:\r\nKR761x_Configuration.h");
     EXPECT_THAT(view.text, IsEmpty());
+    EXPECT_FALSE(PassesHostRules(s));
 
     // A power mode no page offers leaves out the attributes byte, and with it
     // the place where a host finds the report descriptor's length.
@@ -110,6 +125,7 @@ TEST(DescribeReportDescriptor, SaveFileValuesNoPageOffers)
     EXPECT_EQ(view.declaredLength, -1);
     EXPECT_THAT(Utf8(view.failures),
                 ElementsAre(HasSubstr("The configuration descriptor set declares 34 bytes, but has 33")));
+    EXPECT_FALSE(PassesHostRules(s));
 }
 
 }  // namespace

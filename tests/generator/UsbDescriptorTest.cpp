@@ -15,6 +15,8 @@
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
 #include "generator/ReportSizes.h"
+#include "generator/SubstitutionValues.h"
+#include "generator/Switches.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
 
@@ -155,6 +157,11 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 ASSERT_TRUE(DescribeReportDescriptor(s, view, error)) << platform::ToUtf8(error);
                 ASSERT_EQ(std::vector<int>(view.bytes.begin(), view.bytes.end()), report);
                 ASSERT_THAT(view.failures, IsEmpty());
+                // And the verdict generation takes without describing agrees.
+                SwitchSet switches;
+                SubstitutionMap keys;
+                EXPECT_TRUE(ReportDescriptorPassesHostRules(BuildSwitchSet(s, switches),
+                                                            BuildSubstitutionMap(s, keys)));
                 const HidDecoding& decoded = view.decoding;
 
                 // Each input report declares exactly the bytes of its

@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -29,15 +30,65 @@ TEST(Process, PassesOneArgumentAndReportsTheExitStatus)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitStatus, 3);
     EXPECT_EQ(test::ReadBytes(record), "/path with blanks/\"quoted\".wsp|1");
+
+    // A list of arguments, run in a given folder.
+    std::string output;
+    const std::string lister = Script(dir, "list.sh", "printf '%s|%s|%s|%s' \"$(pwd -P)\" \"$#\" \"$1\" \"$2\"");
+    std::filesystem::create_directory(dir / "work");
+    EXPECT_TRUE(RunProgram({lister, "a b", ""}, (dir / "work").string(), nullptr,
+                           [&](std::string_view text) { output += text; }).exited);
+    EXPECT_EQ(output, std::filesystem::canonical(dir / "work").string() + "|2|a b|");
 }
 
-TEST(Process, AProgramThatCannotStartIsReportedSo)
+TEST(Process, AProgramThatCannotStartIsReportedWithTheSystemsReason)
 {
     test::TempDir dir;
-    EXPECT_FALSE(RunAndWait((dir / "missing").string(), "x").started);
-    const auto notExecutable = dir / "plain.txt";
-    test::WriteBytes(notExecutable, "data");
-    EXPECT_FALSE(RunAndWait(notExecutable.string(), "x").started);
+    test::WriteBytes(dir / "plain.txt", "data");
+    const std::string noInterpreter = Script(dir, "bare.sh", "");
+    test::WriteBytes(noInterpreter, "echo no interpreter line\n");
+    const struct {
+        std::string program;
+        std::string reason;
+    } rows[] = {
+        {(dir / "missing").string(), "No such file or directory"},
+        {(dir / "plain.txt").string(), "Permission denied"},
+        {noInterpreter, "Exec format error"},
+    };
+    for (const auto& row : rows) {
+        std::string output;
+        const ProcessResult r = RunAndWait(row.program, "x", nullptr, [&](std::string_view text) { output += text; });
+        EXPECT_FALSE(r.started) << row.program;
+        EXPECT_EQ(r.reason, row.reason) << row.program;
+        EXPECT_EQ(output, "");
+    }
+}
+
+TEST(Process, OutputAndErrorReachTheSinkInTheOrderWritten)
+{
+    test::TempDir dir;
+    // cat shows the standard input is empty rather than ours.
+    const std::string program = Script(dir, "talk.sh", "echo one; echo two >&2; cat; printf 'three'; exit 1");
+    std::string output;
+    const ProcessResult r = RunAndWait(program, "x", nullptr, [&](std::string_view text) { output += text; });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(output, "one\ntwo\nthree");
+}
+
+TEST(Process, SomethingLeftRunningWithTheOutputOpenIsNotWaitedFor)
+{
+    test::TempDir dir;
+    const auto pidFile = dir / "left.pid";
+    const std::string program = Script(dir, "leave.sh", "sleep 300 & echo $! > '" + pidFile.string() + "'; echo done");
+    std::string output;
+    const ProcessResult r = RunAndWait(program, "x", nullptr, [&](std::string_view text) { output += text; });
+    const std::string pid = test::ReadBytes(pidFile).substr(0, test::ReadBytes(pidFile).find('\n'));
+    ASSERT_FALSE(pid.empty());
+    // Still running: the wait ended with the program, not with what it left.
+    EXPECT_TRUE(std::filesystem::exists("/proc/" + pid));
+    ::kill(std::stoi(pid), SIGKILL);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(output, "done\n");
 }
 
 TEST(Process, TerminateEndsAHangingProgramAndWhatItStarted)

@@ -1,10 +1,12 @@
 // The batch dialog over real runs on temporary folders: the path checks, the
-// log in the view, Clear and Cancel during a run, and a hanging builder cut
-// off after the wait limit.
+// log in the view with the builder's output, Clear and Cancel during a run,
+// Stop Now ending a build, the builder offered, and Enter closing it.
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,7 +38,7 @@ class BatchDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialog = std::make_unique<CBatchDlg>();
+        dialog = Open();
         dialog->show();
         // The progress dialog runs for real and closes by itself at the end of a run.
         ui.runModal = [this](QDialog& progress) {
@@ -48,6 +50,17 @@ protected:
             poll.start(10);
             return progressResult = progress.exec();
         };
+    }
+
+    // A dialog that finds its default builder only on searchPath: the test
+    // program's own folder and its build tree's cli/ folder have none.
+    std::unique_ptr<CBatchDlg> Open(const std::string& searchPath = {})
+    {
+        const std::string path = std::getenv("PATH");
+        ::setenv("PATH", searchPath.c_str(), 1);
+        auto opened = std::make_unique<CBatchDlg>();
+        ::setenv("PATH", path.c_str(), 1);
+        return opened;
     }
 
     QString Text(int id) const { return qobject_cast<QLineEdit*>(FindControl(dialog.get(), id))->text(); }
@@ -138,46 +151,89 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
     EXPECT_EQ(Log(), "");
 }
 
-TEST_F(BatchDlgTest, ClearAndCancelDuringARun)
+TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuild)
 {
     const auto gate = tools / "gate";
-    Prepare("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done");
+    Prepare("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; echo built");
     // The first file's build waits for the gate while its generation shows.
+    QString stopping;
     duringRun = [&](QDialog& progress) {
         if (!Log().contains("Succeeded"))
             return false;
         Click(kClear);
         Click(progress_id::kCancel, &progress);
+        // The progress dialog stays while the build runs, and says so.
+        EXPECT_TRUE(progress.isVisible());
+        EXPECT_TRUE(FindControl(&progress, progress_id::kStopNow)->isVisible());
+        EXPECT_FALSE(FindControl(&progress, progress_id::kCancel)->isEnabled());
+        stopping = qobject_cast<QLabel*>(FindControl(&progress, progress_id::kStopping))->text();
         WriteBytes(gate, "");
         return true;
     };
     Click(kStart);
     EXPECT_EQ(progressResult, QDialog::Rejected);
-    ASSERT_TRUE(WaitForLog("Succeeded"));
-    EXPECT_TRUE(Log().startsWith("Building Project: " + Q(out.path()) + "/")) << Log().toStdString();
+    EXPECT_EQ(stopping, "Stopping after the current build...");
+    // The build finished with its output; lines after Clear still showed.
+    ASSERT_TRUE(WaitForLog("built\nSucceeded\n\n")) << Log().toStdString();
     EXPECT_FALSE(Log().contains("Generating Project"));  // no second file
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
 }
 
-TEST_F(BatchDlgTest, AHangingBuilderIsCutOffAndOutlivesTheDialogSafely)
+TEST_F(BatchDlgTest, StopNowEndsTheBuildAtOnceAndLogsItAsStopped)
 {
-    Prepare("sleep 60");
-    dialog->SetWorkerWaitLimit(std::chrono::milliseconds(100));
+    Prepare("echo started; sleep 60");
     duringRun = [&](QDialog& progress) {
-        const bool generated = Log().contains("Succeeded");
-        if (generated)
-            Click(progress_id::kCancel, &progress);
-        return generated;
+        if (!Log().contains("started"))
+            return false;
+        Click(progress_id::kCancel, &progress);
+        Click(progress_id::kStopNow, &progress);
+        return true;
     };
     Click(kStart);
+    EXPECT_EQ(progressResult, QDialog::Rejected);
+    ASSERT_TRUE(WaitForLog("started\nBuild stopped on request\nFailed\n\n")) << Log().toStdString();
+    EXPECT_FALSE(Log().contains("b.kcw"));
+}
 
-    // The worker may still run: the dialog goes, the pending log stays with the worker.
-    std::shared_ptr<PendingLog> pending = dialog->Pending();
-    dialog.reset();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pending.use_count() == 1; }, 20000));
-    const QString rest = ToQString(pending->Take());
-    EXPECT_TRUE(rest.contains("Error: Build terminated by signal")) << rest.toStdString();
-    EXPECT_FALSE(rest.contains("Generating Project"));
+TEST_F(BatchDlgTest, OffersTheProjectsOwnBuilderAndShowsItsOutput)
+{
+    WriteBytes(tools / "kr761x-build", "#!/bin/sh\necho \"kr761x-build $1\"\n");
+    ::chmod((tools / "kr761x-build").c_str(), 0755);
+    dialog = Open(tools.path().string());
+    dialog->show();
+    const QString builder = Q(tools / "kr761x-build");
+    EXPECT_EQ(Text(kBuilderPath), builder);
+
+    Prepare();
+    Click(kBuildProjects);
+    Click(kStart);
+    ASSERT_TRUE(WaitForLog("KR761x_Keil.wsp\nkr761x-build " + Q(out / "b") + "/KR761x_Keil.wsp\nSucceeded\n\n"))
+        << Log().toStdString();
+
+    // Another can still be chosen; every file shows first, the chooser starts at the current one.
+    ui.openAnswers = {Q(tools / "other")};
+    Click(kBrowseBuilder);
+    ASSERT_EQ(ui.openRequests.size(), 1u);
+    EXPECT_TRUE(ui.openRequests[0].filter.startsWith("All Files (*);;"));
+    EXPECT_EQ(ui.openRequests[0].initialName, builder);
+    EXPECT_EQ(Text(kBuilderPath), Q(tools / "other"));
+}
+
+TEST_F(BatchDlgTest, EnterClosesTheDialogWhateverHasTheFocus)
+{
+    for (const int id : {kBrowseInput, kOpenOutput, kBrowseBuilder, kStart, kBuildProjects, kLog, kClear}) {
+        dialog = Open();
+        dialog->show();
+        QWidget* focus = FindControl(dialog.get(), id);
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible()) << id;
+        EXPECT_EQ(dialog->result(), QDialog::Accepted) << id;
+    }
+    EXPECT_TRUE(ui.folderRequests.empty());
+    EXPECT_TRUE(ui.openRequests.empty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.dialogsRun.empty());
 }
 
 TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogEachTime)

@@ -1,12 +1,20 @@
 // The progress dialog follows its job, closes when the job stops, and asks
-// the worker to stop whichever way the user closes it.
+// the worker to stop whichever way the user closes it; the wait for the
+// worker afterwards drops input and ends a hanging build.
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include "ScriptedInteraction.h"
 #include "batch/BatchJob.h"
+#include "settings/SaveFile.h"
+#include "support/TempDir.h"
 #include "ui/ControlId.h"
 #include "ui/dialogs/ProgressDlg.h"
 
@@ -20,7 +28,10 @@ TEST(ProgressDlg, FollowsTheJobAndStopsItWhenClosedByHand)
     dialog.show();
     job->SetProgress(66);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.windowTitle() == "Batch Project Generation - 66%"; }));
-    EXPECT_EQ(qobject_cast<QProgressBar*>(FindControl(&dialog, progress_id::kBar))->value(), 66);
+    const auto* bar = qobject_cast<QProgressBar*>(FindControl(&dialog, progress_id::kBar));
+    EXPECT_EQ(bar->value(), 66);
+    EXPECT_TRUE(bar->isTextVisible());
+    EXPECT_EQ(bar->text(), "66%");
     job->SetStop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -32,6 +43,38 @@ TEST(ProgressDlg, FollowsTheJobAndStopsItWhenClosedByHand)
     QTest::keyClick(&other, Qt::Key_Escape);
     EXPECT_EQ(other.result(), QDialog::Rejected);
     EXPECT_TRUE(cancelled->IsStopped());
+}
+
+TEST(ProgressDlg, InputDuringTheWaitForAWorkerIsDroppedAndAHangingBuildIsCutOff)
+{
+    TempDir in, out, tools;
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings((in / "a.kcw").u16string(), {}, error));
+    WriteBytes(tools / "hang.sh", "#!/bin/sh\nsleep 60\n");
+    ::chmod((tools / "hang.sh").c_str(), 0755);
+    auto job = std::make_shared<BatchJob>(std::make_shared<PendingLog>());
+    job->inputFolder = in.folder();
+    job->outputFolder = out.folder();
+    job->builderPath = (tools / "hang.sh").u16string();
+    job->buildProjects = true;
+
+    // The progress dialog closes at once, so the starter waits for the
+    // worker; a key typed meanwhile must not reach the field.
+    ScriptedInteraction ui;
+    ui.runModal = [](QDialog&) { return int(QDialog::Accepted); };
+    QLineEdit field;
+    field.show();
+    QTimer::singleShot(50, &field, [&] {
+        QCoreApplication::postEvent(&field, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+    });
+    RunWithProgress(job, "", nullptr, std::chrono::milliseconds(500));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(field.text(), "");
+    const auto log = job->log;
+    job.reset();
+    std::u16string text;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (text += log->Take()).find(u"Failed") != std::u16string::npos; }, 20000));
+    EXPECT_NE(text.find(u"Build stopped on request\r\n"), std::u16string::npos);
 }
 
 }  // namespace

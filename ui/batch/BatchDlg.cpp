@@ -1,10 +1,14 @@
 #include "ui/batch/BatchDlg.h"
 
+#include <cstdlib>
+
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,6 +18,7 @@
 
 #include "batch/BatchJob.h"
 #include "batch/CheckBatchPaths.h"
+#include "batch/DefaultBuilder.h"
 #include "ui/ControlId.h"
 #include "ui/Exchange.h"
 #include "ui/Interaction.h"
@@ -50,6 +55,10 @@ CBatchDlg::CBatchDlg(QWidget* parent) : QDialog(parent), pendingLog_(std::make_s
     auto* clear = WithId(new QPushButton(tr("Clear"), this), kClear);
     for (QPushButton* button : {browseInput, browseOutput, browseBuilder})
         button->setMaximumWidth(40);
+    // No default button: Enter closes the dialog rather than pressing
+    // whichever button has the focus.
+    for (QPushButton* button : {browseInput, openInput, browseOutput, openOutput, browseBuilder, start, clear})
+        button->setAutoDefault(false);
 
     log_ = WithId(new QPlainTextEdit(this), kLog);
     log_->setReadOnly(true);
@@ -92,6 +101,12 @@ CBatchDlg::CBatchDlg(QWidget* parent) : QDialog(parent), pendingLog_(std::make_s
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &CBatchDlg::OnTimer);
     timer_->start(100);
+
+    // The project's own builder is offered when there is one; the user may
+    // still choose another.
+    const char* searchPath = std::getenv("PATH");
+    builderPath_ = FindDefaultBuilder(ToU16(QCoreApplication::applicationDirPath()), searchPath ? searchPath : "");
+    Exchange(false);
 }
 
 CBatchDlg::~CBatchDlg() = default;
@@ -124,9 +139,10 @@ void CBatchDlg::OpenFolder(const std::u16string& field)
 
 void CBatchDlg::OnBrowseBuilder()
 {
+    // Programs here have no extension of their own, so every file shows first.
     QString path;
-    const bool chosen =
-        Interaction().GetOpenFileName(this, {QStringLiteral("Applications (*.exe);;All Files (*)"), {}, {}}, path);
+    const bool chosen = Interaction().GetOpenFileName(
+        this, {QStringLiteral("All Files (*);;Applications (*.exe)"), {}, ToQString(builderPath_)}, path);
     if (!Exchange(true) || !chosen)
         return;
     builderPath_ = ToU16(QFileInfo(path).absoluteFilePath());
@@ -172,6 +188,17 @@ void CBatchDlg::OnTimer()
     end.insertText(text);
     log_->setTextCursor(end);
     log_->ensureCursorVisible();
+}
+
+void CBatchDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!running_)
+            accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CBatchDlg::reject()

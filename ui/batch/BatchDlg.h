@@ -3,7 +3,8 @@
 // optionally, the builder to run on every generated project. A run goes
 // through the progress dialog; the worker's text reaches the log view every
 // 100 ms, also while the progress dialog is up, and every run adds to the log
-// below the previous one. Nothing is kept between openings.
+// below the previous one. Nothing is kept between openings; the builder box
+// starts with the project's own kr761x-build when one is found.
 
 #include <chrono>
 #include <memory>
@@ -56,6 +57,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter closes the dialog as Escape does: it has no default button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool Exchange(bool commit);

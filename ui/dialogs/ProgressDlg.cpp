@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -26,24 +28,59 @@ using namespace std::chrono_literals;
 // How often the wait for the worker lets the windows repaint.
 constexpr std::chrono::milliseconds kWaitSlice = 50ms;
 
+// While it exists, what the user types or clicks anywhere in the program is
+// dropped, so nothing done during a wait is acted on after it.
+class DiscardUserInput : public QObject {
+public:
+    DiscardUserInput() { QCoreApplication::instance()->installEventFilter(this); }
+    ~DiscardUserInput() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
 // Waits for the worker until limit has passed, then cuts it off. Meanwhile
-// timers and painting go on (the batch log keeps filling), but user input
-// waits until the end.
+// timers and painting go on (the batch log keeps filling); user input is
+// dropped rather than kept for later.
 void WaitForWorker(BatchRunner& runner, std::chrono::milliseconds limit)
 {
     WaitCursor wait;
+    DiscardUserInput discard;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         const auto left = std::max(
             0ms, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
         if (runner.WaitForEnd(std::min(left, kWaitSlice)))
-            return;
+            break;
         if (left == 0ms) {
             runner.CutOff();
-            return;
+            break;
         }
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents();
     }
+    // Input that arrived in the last slice is dropped too.
+    QCoreApplication::processEvents();
 }
 
 }  // namespace
@@ -57,16 +94,26 @@ CProgressDlg::CProgressDlg(std::shared_ptr<BatchJob> job, QString titlePrefix, Q
     bar_ = new QProgressBar(this);
     SetControlId(bar_, progress_id::kBar);
     bar_->setRange(0, 100);
-    bar_->setTextVisible(false);
-    auto* cancel = new QPushButton(tr("Cancel"), this);
-    SetControlId(cancel, progress_id::kCancel);
-    connect(cancel, &QPushButton::clicked, this, &CProgressDlg::reject);
+    bar_->setTextVisible(true);
+    stopping_ = new QLabel(this);
+    SetControlId(stopping_, progress_id::kStopping);
+    stopping_->hide();
+    stopNow_ = new QPushButton(tr("Stop Now"), this);
+    SetControlId(stopNow_, progress_id::kStopNow);
+    stopNow_->setAutoDefault(false);  // only a deliberate press ends a build
+    stopNow_->hide();
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    SetControlId(cancel_, progress_id::kCancel);
+    connect(cancel_, &QPushButton::clicked, this, &CProgressDlg::reject);
+    connect(stopNow_, &QPushButton::clicked, this, &CProgressDlg::StopNow);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cancel);
+    buttons->addWidget(stopNow_);
+    buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bar_);
+    layout->addWidget(stopping_);
     layout->addLayout(buttons);
     setMinimumWidth(320);
 
@@ -88,9 +135,19 @@ void CProgressDlg::hideEvent(QHideEvent* event)
     QDialog::hideEvent(event);
 }
 
+bool CProgressDlg::WorkerRunning() const
+{
+    return worker_ && !worker_->HasEnded();
+}
+
 void CProgressDlg::OnTimer()
 {
-    if (job_->IsStopped()) {
+    if (cancelled_) {
+        if (!WorkerRunning()) {
+            QDialog::reject();
+            return;
+        }
+    } else if (job_->IsStopped()) {
         accept();
         return;
     }
@@ -106,8 +163,27 @@ void CProgressDlg::ShowProgress()
 
 void CProgressDlg::reject()
 {
+    if (cancelled_)
+        return;
     job_->SetStop();
-    QDialog::reject();
+    if (!WorkerRunning()) {
+        QDialog::reject();
+        return;
+    }
+    // The worker finishes the file it is on; a build can take long, so the
+    // wait is shown and can be cut short.
+    cancelled_ = true;
+    cancel_->setEnabled(false);
+    stopping_->setText(job_->buildProjects ? tr("Stopping after the current build...")
+                                           : tr("Stopping after the current project..."));
+    stopping_->show();
+    stopNow_->setVisible(job_->buildProjects);
+}
+
+void CProgressDlg::StopNow()
+{
+    job_->StopNow();
+    stopNow_->setEnabled(false);
 }
 
 int RunWithProgress(const std::shared_ptr<BatchJob>& job, const QString& titlePrefix, QWidget* owner,
@@ -120,6 +196,7 @@ int RunWithProgress(const std::shared_ptr<BatchJob>& job, const QString& titlePr
     } catch (const std::system_error&) {
         // No worker: the dialog still shows, at 0% until the user cancels.
     }
+    dialog.FollowWorker(runner.get());
     const int result = Interaction().RunModal(dialog);
     if (runner)
         WaitForWorker(*runner, waitLimit);
