@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/Utf.h"
+#include "platform/NumberText.h"
 
 namespace kr {
 namespace {
-
-std::u16string Number(int value)
-{
-    return platform::FromUtf8(std::to_string(value));
-}
 
 std::u16string MessageOf(const TemplateError& error)
 {
@@ -55,7 +50,7 @@ std::u16string DescribeTemplateError(std::u16string_view fileName, const Templat
 {
     if (!error.HasPlace())
         return MessageOf(error);
-    return std::u16string(fileName) + u":" + Number(error.line) + u":" + Number(error.column) + u": " + MessageOf(error);
+    return std::u16string(fileName) + u":" + platform::FormatDecimal(error.line) + u":" + platform::FormatDecimal(error.column) + u": " + MessageOf(error);
 }
 
 }  // namespace kr
