@@ -15,7 +15,7 @@ namespace kr {
 class CCodeGenerator {
 public:
     CCodeGenerator() = default;
-    virtual ~CCodeGenerator() = default;
+    ~CCodeGenerator() = default;
     CCodeGenerator(const CCodeGenerator&) = delete;
     CCodeGenerator& operator=(const CCodeGenerator&) = delete;
 
