@@ -489,9 +489,10 @@ TEST_F(MainWindowTest, ExitCloseAndOpenAskAboutUnsavedChangesOnly)
             Trigger(kFileOpen);
 
         EXPECT_EQ(ui.saveChangesQuestions.size(), row.answer ? 1u : 0u);
-        if (row.answer)
+        if (row.answer) {
             EXPECT_EQ(ui.saveChangesQuestions[0],
                       (ShownMessage{kBaseTitle, "Do you want to save the changes to board.kcw?", MessageIcon::None}));
+        }
         if (row.how == kOpenMenu) {
             EXPECT_EQ(ui.openRequests.size(), row.goesOn ? 1u : 0u);
             EXPECT_TRUE(window->isVisible());
