@@ -6,17 +6,14 @@
 #include <sys/stat.h>
 
 #include "cli/CommandLine.h"
+#include "CommandRun.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
 namespace kr::cli {
 namespace {
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 class BatchCli : public ::testing::Test {
 protected:
@@ -28,12 +25,7 @@ protected:
     Outcome Run(std::vector<std::string> args)
     {
         args.insert(args.begin(), "batch");
-        CCommandLine commandLine("1.0");
-        commandLine.Add(std::make_unique<CBatchCommand>(interrupt));
-        std::ostringstream o;
-        std::ostringstream e;
-        const int code = commandLine.Run(args, o, e);
-        return {code, o.str(), e.str()};
+        return test::RunWith(std::make_unique<CBatchCommand>(interrupt), args);
     }
 
     void Save(const std::string& name, int toolchain = 0)

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "CommandRun.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -14,20 +15,11 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 Outcome RunCli(const std::vector<std::string>& args)
 {
-    CCommandLine commandLine("1.2.3");
-    commandLine.Add(std::make_unique<CCheckCommand>());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = commandLine.Run(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::RunWith(std::make_unique<CCheckCommand>(), args);
 }
 
 class Check : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "CommandRun.h"
 #include "cli/TerminalText.h"
 #include "generator/ReportDescriptor.h"
 #include "settings/SaveFile.h"
@@ -16,20 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 Outcome RunCli(const std::vector<std::string>& args)
 {
-    CCommandLine commandLine("1.2.3");
-    commandLine.Add(std::make_unique<CDescribeCommand>());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = commandLine.Run(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::RunWith(std::make_unique<CDescribeCommand>(), args);
 }
 
 class Describe : public ::testing::Test {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "CommandRun.h"
 #include "generator/UserCodeRegions.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
@@ -13,20 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 Outcome RunCli(const std::vector<std::string>& args)
 {
-    CCommandLine commandLine("1.2.3");
-    commandLine.Add(std::make_unique<CGenerateCommand>());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = commandLine.Run(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::RunWith(std::make_unique<CGenerateCommand>(), args);
 }
 
 std::vector<std::string> FilesIn(const fs::path& folder)
