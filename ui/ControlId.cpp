@@ -1,6 +1,8 @@
 #include "ui/ControlId.h"
 
 #include <QAction>
+#include <QHash>
+#include <QPointer>
 #include <QQueue>
 #include <QSet>
 #include <QWidget>
@@ -24,6 +26,49 @@ bool IsScope(const QObject* object)
     return Scopes().contains(object);
 }
 
+// The controls found so far, by scope and number. An exchange looks up every
+// control of its page, and a search walks the page's whole tree, so without
+// this each exchange costs the square of the page's size. An entry is only a
+// guess: it is used after checking that the control still exists, still has
+// its number and still lies in the scope, and searched for again otherwise.
+using FoundControls = QHash<const QWidget*, QHash<int, QPointer<QWidget>>>;
+
+FoundControls& Found()
+{
+    static auto* found = new FoundControls;
+    return *found;
+}
+
+// Whether control lies inside scope without passing through another scope.
+bool LiesIn(const QWidget* control, const QWidget* scope)
+{
+    for (const QObject* parent = control->parent(); parent; parent = parent->parent()) {
+        if (parent == scope)
+            return true;
+        if (IsScope(parent))
+            return false;
+    }
+    return false;
+}
+
+QWidget* SearchControl(const QWidget* scope, const QString& name)
+{
+    QQueue<const QObject*> pending;
+    pending.enqueue(scope);
+    while (!pending.isEmpty()) {
+        const QObject* parent = pending.dequeue();
+        for (QObject* child : parent->children()) {
+            auto* widget = qobject_cast<QWidget*>(child);
+            if (!widget || IsScope(widget))
+                continue;
+            if (widget->objectName() == name)
+                return widget;
+            pending.enqueue(widget);
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void SetControlId(QObject* control, int id)
@@ -43,26 +88,20 @@ void MarkExchangeScope(QWidget* scope)
     if (Scopes().contains(scope))
         return;
     Scopes().insert(scope);
-    QObject::connect(scope, &QObject::destroyed, [scope] { Scopes().remove(scope); });
+    QObject::connect(scope, &QObject::destroyed, [scope] {
+        Scopes().remove(scope);
+        Found().remove(scope);
+    });
 }
 
 QWidget* FindControl(const QWidget* scope, int id)
 {
     const QString name = QString::number(id);
-    QQueue<const QObject*> pending;
-    pending.enqueue(scope);
-    while (!pending.isEmpty()) {
-        const QObject* parent = pending.dequeue();
-        for (QObject* child : parent->children()) {
-            auto* widget = qobject_cast<QWidget*>(child);
-            if (!widget || IsScope(widget))
-                continue;
-            if (widget->objectName() == name)
-                return widget;
-            pending.enqueue(widget);
-        }
-    }
-    return nullptr;
+    QPointer<QWidget>& known = Found()[scope][id];
+    if (known && known->objectName() == name && LiesIn(known, scope))
+        return known;
+    known = SearchControl(scope, name);
+    return known;
 }
 
 QAction* FindAction(const QWidget* window, int id)
