@@ -306,7 +306,10 @@ bool CKR761x_ConfigWizardDlg::IsModified()
 void CKR761x_ConfigWizardDlg::KeepAsUnchanged()
 {
     unchanged_ = ReadForm();
-    ShowModified();
+    // The form is what was just read, so it counts as changed only when it
+    // could not be read; reading it again to compare would cost a second
+    // exchange over every page.
+    setWindowModified(!unchanged_);
 }
 
 void CKR761x_ConfigWizardDlg::ShowModified()
