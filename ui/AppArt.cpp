@@ -4,6 +4,7 @@
 #include <map>
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
@@ -153,14 +154,17 @@ QPixmap PaintSidePanel(int width, int height)
     const int iconSize = width * 3 / 4;
     p.drawPixmap((width - iconSize) / 2, width / 8, PaintAppIcon(iconSize));
 
+    // The name in the application's own font, made larger by the painter
+    // rather than by asking for another size or weight: a font not used
+    // elsewhere is looked up and loaded from disk first, which cost more than
+    // all of the rest of this picture.
     p.setPen(kChip);
-    QFont font = p.font();
-    font.setBold(true);
-    font.setPixelSize(std::max(10, width / 5));
-    p.setFont(font);
+    const qreal scale = std::max(10, width / 5) / QFontMetricsF(p.font()).height() * 1.25;
     p.translate(width / 2.0, height * 0.78);
     p.rotate(-90);
-    p.drawText(QRectF(-height * 0.3, -width / 2.0, height * 0.6, width), Qt::AlignCenter, QStringLiteral("KR761x"));
+    p.scale(scale, scale);
+    p.drawText(QRectF(-height * 0.3 / scale, -width / 2.0 / scale, height * 0.6 / scale, width / scale), Qt::AlignCenter,
+               QStringLiteral("KR761x"));
     return pixmap;
 }
 
