@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <vector>
 
 #include <QGridLayout>
 #include <QLayout>
@@ -15,17 +16,23 @@ namespace {
 QList<QLayoutItem*> ItemsInOrder(QLayout* layout)
 {
     QList<QLayoutItem*> items;
-    for (int i = 0; i < layout->count(); ++i)
-        items << layout->itemAt(i);
-    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
-        auto position = [grid](QLayoutItem* item) {
-            int row = 0, column = 0, rows = 0, columns = 0;
-            grid->getItemPosition(grid->indexOf(item), &row, &column, &rows, &columns);
-            return std::tuple(row, column);
-        };
-        std::stable_sort(items.begin(), items.end(),
-                         [&](QLayoutItem* a, QLayoutItem* b) { return position(a) < position(b); });
+    auto* grid = qobject_cast<QGridLayout*>(layout);
+    if (!grid) {
+        for (int i = 0; i < layout->count(); ++i)
+            items << layout->itemAt(i);
+        return items;
     }
+    // Positions read once by index: asking the grid for an item's index
+    // inside the sort's comparison made a large grid cost n squared log n.
+    std::vector<std::tuple<int, int, int>> order;  // row, column, index
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        order.emplace_back(row, column, i);
+    }
+    std::sort(order.begin(), order.end());
+    for (const auto& [row, column, index] : order)
+        items << grid->itemAt(index);
     return items;
 }
 
