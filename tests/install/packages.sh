@@ -33,13 +33,18 @@ grep -qi qt6 <<<"$gui_depends" || fail "kr761x-wizard misses Qt among its depend
 
 root=$scratch/root
 dpkg -x "$cli" "$root" && dpkg -x "$gui" "$root" || fail "dpkg -x failed"
-for file in usr/bin/kr761x-gen usr/share/man/man1/kr761x-gen.1 \
+for file in usr/bin/kr761x-gen usr/share/man/man1/kr761x-gen.1.gz \
             usr/share/bash-completion/completions/kr761x-gen \
-            usr/bin/kr761x-build usr/share/man/man1/kr761x-build.1 \
-            usr/bin/kr761x-wizard usr/share/man/man1/kr761x-wizard.1 \
+            usr/bin/kr761x-build usr/share/man/man1/kr761x-build.1.gz \
+            usr/bin/kr761x-wizard usr/share/man/man1/kr761x-wizard.1.gz \
             usr/share/applications/kr761x-wizard.desktop usr/share/metainfo/kr761x-wizard.metainfo.xml \
             usr/share/icons/hicolor/scalable/apps/kr761x-wizard.svg usr/share/mime/packages/kr761x-wizard.xml; do
   [ -e "$root/$file" ] || fail "$file is in neither package"
+done
+# Manual pages compressed, as Debian keeps them.
+for page in "$root"/usr/share/man/man1/*; do
+  [[ $page == *.gz ]] || fail "${page#"$root"/} is not compressed"
+  gzip -dc "$page" | grep -q '^\.TH' || fail "${page#"$root"/} is not a manual page"
 done
 # Only what the packages own: no caches of the desktop's databases.
 extra=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/' -e '^./usr/share/man/' -e '^./usr/share/bash-completion/' \
