@@ -12,7 +12,9 @@
 
 int main(int argc, char** argv)
 {
+    kr::bench::CStages stages;
     QApplication app(argc, argv);
+    stages.Mark("app");
     const QStringList args = QApplication::arguments();
     if (args.size() != 3 && args.size() != 5) {
         std::fprintf(stderr, "usage: kr761x-startup-hello SAVEFILE OUTPUT.png [WIDTH HEIGHT]\n");
@@ -24,7 +26,8 @@ int main(int argc, char** argv)
     QLabel window(QStringLiteral("Hello, world: %1 holds %2 bytes").arg(args[1]).arg(file.readAll().size()));
     if (args.size() == 5)
         window.resize(args[3].toInt(), args[4].toInt());
-    kr::bench::CFirstFrame frame;
+    kr::bench::CFirstFrame frame(stages);
     window.show();
+    stages.Mark("window");
     frame.SaveAndExit(window, args[2]);
 }

@@ -11,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    kr::bench::CStages stages;
     if (argc != 3) {
         std::fprintf(stderr, "usage: kr761x-startup-wizard OUTPUT.png SAVEFILE\n");
         return 2;
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     char* wizardArgs[] = {argv[0], argv[2], nullptr};
     int wizardArgc = 2;
     kr::CKR761x_ConfigWizardApp app(wizardArgc, wizardArgs);
-    kr::bench::CFirstFrame frame;
-    frame.SaveAndExit(app.Start(), png);
+    stages.Mark("app");
+    kr::bench::CFirstFrame frame(stages);
+    QWidget& window = app.Start();
+    stages.Mark("window");
+    frame.SaveAndExit(window, png);
 }

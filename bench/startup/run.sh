@@ -63,3 +63,30 @@ awk -v sw="$(median "$scratch/small.us" 1)" -v hw="$(median "$scratch/hello.us" 
   printf "  ratio wizard / hello-world, its own size   %6.2f     %6.2f\n", ww / sw, wc / sc
   printf "  ratio hello-world, wizard size / own size  %6.2f     %6.2f\n", hw / sw, hc / sc
 }'
+
+# Where the time goes: the median of each stage over a separate set of runs
+# (the timed runs above print nothing): the application object, the window
+# made and shown (for the wizard: built, shown and the save file opened), the
+# wait for its first paint, the grab and the PNG. Not in the table: loading
+# the program and its libraries before main, and the end of the process.
+stages() {
+  local i
+  for ((i = 0; i < runs; i++)); do
+    KR_STARTUP_STAGES=1 "$@" 2>&1 >/dev/null | grep '^app '
+  done | awk '{ for (k = 1; k < NF; k += 2) { name[k] = $k; v[k, NR] = $(k + 1) } n = NR; f = NF }
+    END {
+      for (k = 1; k < f; k += 2) {
+        for (r = 1; r <= n; r++) a[r] = v[k, r]
+        # insertion sort of the n values of this stage
+        for (r = 2; r <= n; r++) { x = a[r]; j = r - 1; while (j > 0 && a[j] > x) { a[j + 1] = a[j]; j-- } a[j + 1] = x }
+        m = n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+        total += m
+        printf " %7.1f", m
+      }
+      printf " %7.1f\n", total
+    }'
+}
+printf "\nstages in main, median ms       app  window   paint    grab     png     sum\n"
+printf "  hello-world, its own size  %s" "$(stages "${small[@]}")"; echo
+printf "  hello-world, wizard size   %s" "$(stages "${hello[@]}")"; echo
+printf "  kr761x wizard              %s" "$(stages "${wizard[@]}")"; echo
