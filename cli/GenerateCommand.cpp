@@ -10,7 +10,7 @@
 
 namespace kr::cli {
 
-int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err)
 {
     if (args.size() != 2 || args[0].empty() || args[1].empty())
         return kExitUsage;
