@@ -39,9 +39,12 @@ FoundControls& Found()
     return *found;
 }
 
-// Whether control lies inside scope without passing through another scope.
+// Whether a search from scope can reach control: it lies inside scope and
+// neither it nor anything between is another scope.
 bool LiesIn(const QWidget* control, const QWidget* scope)
 {
+    if (IsScope(control))
+        return false;
     for (const QObject* parent = control->parent(); parent; parent = parent->parent()) {
         if (parent == scope)
             return true;

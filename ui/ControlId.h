@@ -33,7 +33,8 @@ int ControlIdOf(const QObject* control);
 void MarkExchangeScope(QWidget* scope);
 
 // The widget numbered id inside scope, nearest first; nullptr when there is
-// none.
+// none. A control once found stays the answer while it is still numbered id
+// inside scope, even if a nearer one with the same number is added later.
 QWidget* FindControl(const QWidget* scope, int id);
 
 // The menu action numbered id in window; nullptr when there is none.
