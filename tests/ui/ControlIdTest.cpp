@@ -39,10 +39,12 @@ TEST(ControlIdTest, SearchFollowsTheTreeAsItChanges)
     EXPECT_EQ(FindControl(&window, 9), nullptr);
     EXPECT_EQ(FindControl(page, 9), deep);
 
-    // Moved out of its page into the window.
+    // Moved out of its page into the window; then made a page itself.
     inPage->setParent(group);
     EXPECT_EQ(FindControl(page, 7), nullptr);
     EXPECT_EQ(FindControl(&window, 7), inPage);
+    MarkExchangeScope(inPage);
+    EXPECT_EQ(FindControl(&window, 7), nullptr);
 }
 
 }  // namespace
