@@ -8,16 +8,14 @@
 #include <sstream>
 #include <stdlib.h>
 
-#include "firmware/FixedPlacements.h"
 #include "firmware/ImageCheck.h"
 #include "firmware/IntelHex.h"
+#include "firmware/MemoryContract.h"
 #include "firmware/MemoryMap.h"
 #include "firmware/SizeSummary.h"
 #include "firmware/Workspace.h"
-#include "hid/CSourceReader.h"
 #include "platform/CommandRun.h"
 #include "platform/Utf.h"
-#include "platform/Windows1252.h"
 
 namespace kr::firmware {
 namespace {
@@ -119,26 +117,58 @@ bool Run(const std::vector<std::string>& command, const fs::path& folder, std::s
     return result.started && result.exited && result.exitStatus == 0;
 }
 
-// The fixed placements of every C file of folder, with the numeric macros of
-// its headers and the file itself.
-bool ReadPlacements(const std::vector<fs::path>& sources, const fs::path& folder,
-                    std::vector<FixedPlacement>& placements, std::u16string& errorText)
+// A failed step's sentence followed by the tool's own reason: what it
+// printed, without blank lines.
+std::u16string Failed(const std::u16string& step, const std::string& toolOutput)
 {
-    std::map<std::u16string, long> defines;
-    for (const fs::path& header : FilesWithExtension(folder, ".h"))
-        defines.merge(ReadNumericDefines(platform::DecodeWindows1252(ReadFile(header))));
-    placements.clear();
-    for (const fs::path& source : sources) {
-        const std::u16string text = platform::DecodeWindows1252(ReadFile(source));
-        std::map<std::u16string, long> own = ReadNumericDefines(text);
-        own.merge(std::map<std::u16string, long>(defines));
-        std::vector<FixedPlacement> found;
-        if (!ReadFixedPlacements(text, own, found, errorText)) {
-            errorText = Shown(source.filename()) + u": " + errorText;
+    std::u16string text = step + u" failed.";
+    std::size_t start = 0;
+    while (start < toolOutput.size()) {
+        std::size_t end = toolOutput.find('\n', start);
+        if (end == std::string::npos)
+            end = toolOutput.size();
+        std::string line = toolOutput.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            text += u"\r\n" + platform::FromUtf8(line);
+    }
+    return text;
+}
+
+// The flags with --debug, which makes the linker write the debug records
+// the check reads the variables' places from.
+std::vector<std::string> WithDebugRecords(std::vector<std::string> flags)
+{
+    if (std::find(flags.begin(), flags.end(), "--debug") == flags.end())
+        flags.push_back("--debug");
+    return flags;
+}
+
+// What the link placed: every module's object file, the map and the debug
+// records beside the linked image. False with the reason when one cannot be
+// read.
+bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& folder, const fs::path& linked,
+                   LinkFacts& facts, std::u16string& errorText)
+{
+    for (const std::string& object : objects) {
+        ObjectModule module;
+        std::u16string reason;
+        if (!ReadObjectModule(ReadFile(folder / object), module, reason)) {
+            errorText = u"The object file " + Shown(folder / object) + u" cannot be read: " + reason + u".";
             return false;
         }
-        placements.insert(placements.end(), found.begin(), found.end());
+        facts.modules.push_back(std::move(module));
     }
+    std::u16string reason;
+    fs::path map = linked;
+    if (!ReadLinkMap(ReadFile(map.replace_extension(".map")), facts.map, reason)) {
+        errorText = u"The linker's map " + Shown(map.filename()) + u" cannot be read: " + reason + u".";
+        return false;
+    }
+    fs::path records = linked;
+    facts.symbols = ReadDebugSymbols(ReadFile(records.replace_extension(".cdb")));
     return true;
 }
 
@@ -165,7 +195,7 @@ private:
 
 }  // namespace
 
-bool BuildSdccProject(const std::u16string& project, BuildResult& result)
+bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options)
 {
     result = {};
     fs::path workspacePath;
@@ -200,14 +230,16 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
     // holds the reset and interrupt vectors.
     std::vector<fs::path> sources = FilesWithExtension(folder, ".c");
     std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
-    const std::vector<std::string> compileFlags = BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or(""));
+    const std::vector<std::string> compileFlags =
+        WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or("")));
     std::vector<std::string> objects;
     for (const fs::path& source : sources) {
         std::vector<std::string> command = {*sdcc, "-mmcs51", "-c"};
         command.insert(command.end(), compileFlags.begin(), compileFlags.end());
         command.push_back(source.filename().string());
-        if (!Run(command, folder, result.toolOutput)) {
-            result.errorText = u"Compiling " + Shown(source.filename()) + u" failed.";
+        std::string compilerOutput;
+        if (!Run(command, folder, result.toolOutput, &compilerOutput)) {
+            result.errorText = Failed(u"Compiling " + Shown(source.filename()), compilerOutput);
             return false;
         }
         objects.push_back(source.stem().string() + ".rel");
@@ -220,22 +252,31 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
     }
     const fs::path linked = linkFolder.path() / (output + ".ihx");
     std::vector<std::string> command = {*sdcc, "-mmcs51"};
-    const std::vector<std::string> linkFlags = BuildFlags(WorkspaceSetting(workspace, "LinkFlag").value_or(""));
+    const std::vector<std::string> linkFlags =
+        WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "LinkFlag").value_or("")));
     command.insert(command.end(), linkFlags.begin(), linkFlags.end());
     command.insert(command.end(), objects.begin(), objects.end());
     command.insert(command.end(), {"-o", fs::relative(linked, folder, error).string()});
     std::string linkerOutput;
     const bool linkedOk = Run(command, folder, result.toolOutput, &linkerOutput);
 
-    // The map and the memory summary help whether or not the image holds.
+    // The map, the memory summary and the debug records help whether or not
+    // the image holds; they are read where the link wrote them.
     const std::string memText = ReadFile(linkFolder.path() / (output + ".mem"));
-    for (const char* ext : {".map", ".mem"}) {
+    LinkFacts facts;
+    std::u16string factsError;
+    const bool factsRead = linkedOk && ReadLinkFacts(objects, folder, linked, facts, factsError);
+    for (const char* ext : {".map", ".mem", ".cdb"}) {
         const fs::path from = linkFolder.path() / (output + ext);
         if (fs::exists(from, error))
             fs::rename(from, folder / (output + ext), error);
     }
     if (!linkedOk || !fs::exists(linked, error)) {
-        result.errorText = u"Linking " + Shown(image.filename()) + u" failed.";
+        result.errorText = Failed(u"Linking " + Shown(image.filename()), linkerOutput);
+        return false;
+    }
+    if (!factsRead) {
+        result.errorText = factsError;
         return false;
     }
 
@@ -244,10 +285,9 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
         result.errorText = u"The linked image cannot be read: " + result.errorText + u".";
         return false;
     }
-    std::vector<FixedPlacement> placements;
-    if (!ReadPlacements(sources, folder, placements, result.errorText))
-        return false;
-    const std::vector<std::u16string> problems = CheckImage(hex, placements, linkerOutput, kKR7611Memory);
+    std::vector<std::u16string> problems = CheckImage(hex, linkerOutput, kKR7611Memory);
+    for (std::u16string& problem : CheckMemoryContract(facts, hex, kKR7611Memory, options.minimumStack))
+        problems.push_back(std::move(problem));
     if (!problems.empty()) {
         result.errorText = u"The image breaks the chip's memory map:";
         for (const std::u16string& problem : problems)
@@ -261,7 +301,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result)
         return false;
     }
     result.imagePath = Shown(image);
-    result.summary = SizeSummary(hex, memText, kKR7611Memory);
+    result.summary = SizeSummary(hex, memText, kKR7611Memory, options.minimumStack);
     return true;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // Building a generated SDCC project into a checked firmware image: compile
 // every C file with the workspace's compiler flags, link with the main
-// program's module first and the workspace's linker flags, then check the
-// image's bytes against the chip's memory map and the sources.
+// program's module first and the workspace's linker flags, then check what
+// the linker placed and the image's bytes against the chip's memory map.
 
+#include <cstdint>
 #include <string>
+
+#include "firmware/MemoryContract.h"
 
 namespace kr::firmware {
 
@@ -15,13 +18,19 @@ struct BuildResult {
     std::u16string imagePath;   // on success, the Intel HEX image
 };
 
+struct BuildOptions {
+    std::uint32_t minimumStack = kDefaultMinimumStack;   // bytes of internal RAM the stack needs at least
+};
+
 // project is a project folder holding one workspace, or the workspace file
 // itself. Only the SDCC workspace of a KR7611 project builds; sdcc must be
-// on PATH. The image <OutputFile>.ihx, its .map and .mem are written into the
+// on PATH. The image <OutputFile>.ihx, its .map, .mem and .cdb are written into the
 // project folder, as are the compiler's files beside each source. The image
 // is linked under a temporary folder and moved in only when every check
 // holds, and an image left by an earlier build is removed first, so a
 // failed build leaves no image. Returns true on success.
-bool BuildSdccProject(const std::u16string& project, BuildResult& result);
+// When compiling or linking fails, errorText carries the tool's own reason
+// after its first line.
+bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options = {});
 
 }  // namespace kr::firmware

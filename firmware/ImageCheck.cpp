@@ -1,7 +1,5 @@
 #include "firmware/ImageCheck.h"
 
-#include <set>
-
 #include "platform/NumberText.h"
 #include "platform/Utf.h"
 
@@ -38,8 +36,7 @@ std::u16string AddressRuns(const std::vector<std::uint32_t>& addresses)
     return out;
 }
 
-std::vector<std::u16string> CheckImage(const HexImage& image, const std::vector<FixedPlacement>& placements,
-                                       std::string_view linkerOutput, const MemoryMap& memory)
+std::vector<std::u16string> CheckImage(const HexImage& image, std::string_view linkerOutput, const MemoryMap& memory)
 {
     std::vector<std::u16string> problems;
     const std::u16string flash = Address(memory.applicationStart) + u"-" + Address(memory.flashLast);
@@ -59,33 +56,6 @@ std::vector<std::u16string> CheckImage(const HexImage& image, const std::vector<
             outside.push_back(address);
     if (!outside.empty())
         problems.push_back(u"Outside the application's flash " + flash + u": " + AddressRuns(outside) + u".");
-
-    for (const ReservedWindow& window : memory.windows) {
-        std::set<std::uint32_t> allowed;
-        for (const FixedPlacement& placement : placements)
-            if (placement.address >= window.first && placement.address <= window.last)
-                for (std::uint32_t i = 0; i < placement.bytes.size(); ++i)
-                    allowed.insert(placement.address + i);
-        std::vector<std::uint32_t> intruders;
-        for (auto it = image.bytes.lower_bound(window.first); it != image.bytes.end() && it->first <= window.last; ++it)
-            if (!allowed.count(it->first))
-                intruders.push_back(it->first);
-        if (!intruders.empty())
-            problems.push_back(u"Other than " + std::u16string(window.holds) + u" in " + Address(window.first) +
-                               u"-" + Address(window.last) + u": " + AddressRuns(intruders) + u".");
-    }
-
-    for (const FixedPlacement& placement : placements) {
-        std::vector<std::uint32_t> differing;
-        for (std::uint32_t i = 0; i < placement.bytes.size(); ++i) {
-            const auto it = image.bytes.find(placement.address + i);
-            if (it == image.bytes.end() || it->second != placement.bytes[i])
-                differing.push_back(placement.address + i);
-        }
-        if (!differing.empty())
-            problems.push_back(placement.name + u" at " + Address(placement.address) +
-                               u" differs from the sources at " + AddressRuns(differing) + u".");
-    }
 
     // The linker reports overlapping areas but still writes the image and
     // exits 0; each line it wrote about it is a failure.

@@ -1,12 +1,11 @@
 #pragma once
-// Checking a linked image, from its bytes, against the chip's memory map and
-// the data the project's sources place at fixed addresses.
+// Checking a linked image, from its bytes and the linker's messages, against
+// the chip's memory map.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "firmware/FixedPlacements.h"
 #include "firmware/IntelHex.h"
 #include "firmware/MemoryMap.h"
 
@@ -15,11 +14,9 @@ namespace kr::firmware {
 // One sentence per broken rule, naming the addresses; empty when the image
 // holds. The rules: no address is written twice; the reset vector at the
 // application start is a jump; no byte lies outside the application's flash;
-// a reserved window holds nothing but the placements that start in it; the
-// bytes at each placement's address are its bytes; linkerOutput reports no
-// overlap of areas.
-std::vector<std::u16string> CheckImage(const HexImage& image, const std::vector<FixedPlacement>& placements,
-                                       std::string_view linkerOutput, const MemoryMap& memory);
+// linkerOutput reports no overlap of areas. What lies in the reserved
+// windows is judged with the link's placements (MemoryContract.h).
+std::vector<std::u16string> CheckImage(const HexImage& image, std::string_view linkerOutput, const MemoryMap& memory);
 
 // "0x2683-0x2690, 0x26A0": ascending addresses as runs.
 std::u16string AddressRuns(const std::vector<std::uint32_t>& addresses);

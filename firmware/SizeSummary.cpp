@@ -28,7 +28,8 @@ std::u16string Figure(std::optional<long> value)
 
 }  // namespace
 
-std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory)
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory,
+                           long minimumStack)
 {
     long code = 0;
     for (const auto& [address, byte] : image.bytes)
@@ -51,7 +52,8 @@ std::u16string SizeSummary(const HexImage& image, std::string_view memText, cons
     return u"Code:         " + FormatDecimal(code) + u" bytes used, " + FormatDecimal(flash - code) + u" free of " +
            FormatDecimal(flash) + u" (" + Address(memory.applicationStart) + u"-" + Address(memory.flashLast) +
            u")\n" + u"Internal RAM: " + Figure(variables) + u" bytes of variables, " + Figure(stackBytes) +
-           u" bytes left for the stack\n" + u"XRAM:         " + Figure(external) + u" bytes of variables\n";
+           u" bytes left for the stack (at least " +
+           FormatDecimal(minimumStack) + u" needed)\n" + u"XRAM:         " + Figure(external) + u" bytes of variables\n";
 }
 
 }  // namespace kr::firmware

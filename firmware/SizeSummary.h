@@ -13,8 +13,10 @@ namespace kr::firmware {
 // Three lines, each ending in "\n". Code counts the image's bytes in the
 // application's flash; internal RAM is read from the linker's memory summary
 // (memText, the .mem file: where the stack starts and what is left for it);
-// external RAM from its paged and unpaged external RAM sizes. A figure the
-// summary does not give is shown as "?".
-std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory);
+// external RAM from its paged and unpaged external RAM sizes. The stack's
+// line states the minimum room it needs. A figure the summary does not give
+// is shown as "?".
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory,
+                           long minimumStack);
 
 }  // namespace kr::firmware

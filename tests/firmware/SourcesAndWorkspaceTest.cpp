@@ -1,11 +1,13 @@
-// What a build reads from the project besides the image: the data the C
-// sources place at fixed addresses, the workspace's flags, and the linker's
-// memory summary.
+// What a build reads besides the image: the object files, the map and the
+// debug records of the link, the workspace's flags, and the linker's memory
+// summary.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "firmware/FixedPlacements.h"
+#include "firmware/DebugSymbols.h"
+#include "firmware/LinkMap.h"
+#include "firmware/ObjectModule.h"
 #include "firmware/SizeSummary.h"
 #include "firmware/Workspace.h"
 #include "platform/Utf.h"
@@ -15,44 +17,54 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 
-TEST(FixedPlacements, ArraysStructuresAndBytesWithInitializersOnly)
+// Object file, map and debug records as sdcc 4.2 writes them, cut down.
+TEST(LinkOutputs, AreasSymbolsAndBytesAsTheLinkPlacedThem)
 {
-    const std::u16string source =
-        u"// __code __at (0x1000) U8 InComment[] = { 1 };\r\n"
-        u"__sfr __at (0x90) GPIO_LO;\r\n"
-        u"__xdata __at (0x01F0) U8 Status;\r\n"
-        u"__bit __at (0x00) Flag;\r\n"
-        u"__code __at (0x2683) U8 Dev[] =\r\n{\r\n   0x12, ID, /* a, b */ ' ', ',',\r\n};\r\n"
-        u"__code __at (0xF9EE) Caps_t Caps = { ID, 5 };\r\n"
-        u"__code __at ( BASE ) U8 Lock = 0xFF;\r\n"
-        u"U8 __at_not_a_placement = 3;\r\n"
-        u"#define AT(a) __at a\r\n"
-        u"U8 x = 4;\r\n";
-    const std::map<std::u16string, long> defines = {{u"ID", 0x81}, {u"BASE", 0xF9FF}};
-    std::vector<FixedPlacement> placements;
-    std::u16string error = u"stale";
-    ASSERT_TRUE(ReadFixedPlacements(source, defines, placements, error)) << platform::ToUtf8(error);
-    EXPECT_THAT(error, IsEmpty());
-    ASSERT_EQ(placements.size(), 3u);
-    EXPECT_EQ(placements[0].address, 0x2683u);
-    EXPECT_EQ(placements[0].name, u"Dev");
-    EXPECT_THAT(placements[0].bytes, ElementsAre(0x12, 0x81, ' ', ','));
-    EXPECT_EQ(placements[1].name, u"Caps");
-    EXPECT_THAT(placements[1].bytes, ElementsAre(0x81, 5));
-    EXPECT_EQ(placements[2].address, 0xF9FFu);
-    EXPECT_THAT(placements[2].bytes, ElementsAre(0xFF));
+    const std::string object = "XH3\nH 9 areas 5 global symbols\nM User\nS .__.ABS. Def000000\nS _d30 Def000030\n"
+                               "A DSEG size 1 flags 0 addr 0\nS FUser$sd$0_0$0 Def000000\n"
+                               "A OSEG size 3 flags 4 addr 0\nA REG_BANK_1 size 8 flags 4 addr 0\n"
+                               "A CABS2 size 3 flags 28 addr 2955\nS _a Def002955\nS G$a$0_0$0 Def002955\n"
+                               "A CABS3 size 2 flags 28 addr 3000\nS _t Def003000\n"
+                               "T 00 29 55\nR 00 00 00 03\nT 00 29 55 01 02 03\nR 00 00 00 03\n"
+                               "T 00 30 00 00 00\nR 00 00 00 04 02 03 00 05\n";   // relocated: not taken
+    ObjectModule module;
+    std::u16string error;
+    ASSERT_TRUE(ReadObjectModule(object, module, error)) << platform::ToUtf8(error);
+    EXPECT_EQ(module.name, "User");
+    ASSERT_EQ(module.areas.size(), 5u);
+    EXPECT_EQ(module.areas[2].flags, unsigned(kAreaOverlay));
+    EXPECT_EQ(module.areas[3].address, 0x2955u);
+    EXPECT_EQ(module.areas[3].size, 3u);
+    EXPECT_EQ(module.areas[3].symbols.front().name, "_a");
+    EXPECT_THAT(module.areas[3].bytes, ElementsAre(Pair(0x2955u, 1), Pair(0x2956u, 2), Pair(0x2957u, 3)));
+    EXPECT_THAT(module.areas[4].bytes, IsEmpty());
+    EXPECT_FALSE(ReadObjectModule("XH3\nM X\nA DSEG size zz flags 0 addr 0\n", module, error));
+    EXPECT_EQ(platform::ToUtf8(error), "line 3: an area line cannot be read");
 
-    const std::pair<std::u16string, std::string> bad[] = {
-        {u"__code __at (0x2683) U8 A[] = { 1, NOPE };", "A: unknown element NOPE"},
-        {u"__code __at (WHERE) U8 B = 1;", "Cannot read the placement of B"},
-        {u"__code __at (0x12345) U8 C = 1;", "Cannot read the placement of C"},
-        {u"__code __at (0x2683) U8 D[] = { 1, 2 ;", "D: no closing brace"},
-    };
-    for (const auto& [text, message] : bad) {
-        EXPECT_FALSE(ReadFixedPlacements(text, defines, placements, error));
-        EXPECT_EQ(platform::ToUtf8(error), message);
-    }
+    const std::string map = "C:   00000040  s_BSEG                          \n"
+                            "C:   00000001  l_BSEG                          \n"
+                            "C:   00002603  __sdcc_program_startup             KR761x_Main\n";
+    LinkMap placed;
+    ASSERT_TRUE(ReadLinkMap(map, placed, error));
+    EXPECT_EQ(placed.size(), 1u);
+    EXPECT_EQ(placed["BSEG"].start, 0x40u);
+    EXPECT_EQ(placed["BSEG"].length, 1u);
+    EXPECT_FALSE(ReadLinkMap("nothing", placed, error));
+
+    const std::string records = "M:KR761x_Main\nS:G$Comm_Tx_Buffer$0_0$0({128}DA128d,SC:U),F,0,0\n"
+                                "S:G$Flag$0_0$0({1}SB0$1:U),H,0,0\nS:G$P1$0_0$0({1}SC:U),I,0,0\n"
+                                "S:G$main$0_0$0({2}DF,SV:S),C,0,0\nM:User\nS:FUser$sd$0_0$0({4}SL:U),E,0,0\n"
+                                "S:LUser.f$l$1_0$4({3}DA3d,SC:U),G,0,0\nS:G$unplaced$0_0$0({1}SC:U),E,0,0\n"
+                                "L:G$Comm_Tx_Buffer$0_0$0:80\nL:G$Flag$0_0$0:12\nL:G$P1$0_0$0:90\n"
+                                "L:G$main$0_0$0:29FE\nL:FUser$sd$0_0$0:4A\nL:LUser.f$l$1_0$4:4F\n";
+    std::vector<std::string> read;
+    for (const DebugSymbol& s : ReadDebugSymbols(records))
+        read.push_back(s.module + "." + s.name + " " + std::to_string(int(s.space)) + " " + std::to_string(s.address) +
+                       "+" + std::to_string(s.size));
+    EXPECT_THAT(read, ::testing::UnorderedElementsAre("KR761x_Main.Comm_Tx_Buffer 4 128+128",
+                                                      "KR761x_Main.Flag 3 18+1", "User.sd 2 74+4", "User.l 1 79+3"));
 }
 
 TEST(Workspace, SettingsAndTheFlagsABuildUses)
@@ -79,13 +91,13 @@ TEST(SizeSummary, CodeFromTheImageAndRamFromTheLinkersSummary)
     const std::string mem = "Stack starts at: 0x53 (sp set to 0x52) with 173 bytes available.\n"
                             "   PAGED EXT. RAM   0x0200   0x0202       3      256   \n"
                             "   EXTERNAL RAM     0x0203   0x020a       8    65536   \n";
-    EXPECT_EQ(platform::ToUtf8(SizeSummary(image, mem, kKR7611Memory)),
+    EXPECT_EQ(platform::ToUtf8(SizeSummary(image, mem, kKR7611Memory, 32)),
               "Code:         17 bytes used, 54255 free of 54272 (0x2600-0xF9FF)\n"
-              "Internal RAM: 9 bytes of variables, 173 bytes left for the stack\n"
+              "Internal RAM: 9 bytes of variables, 173 bytes left for the stack (at least 32 needed)\n"
               "XRAM:         11 bytes of variables\n");
-    EXPECT_EQ(platform::ToUtf8(SizeSummary(image, "", kKR7611Memory)),
+    EXPECT_EQ(platform::ToUtf8(SizeSummary(image, "", kKR7611Memory, 40)),
               "Code:         17 bytes used, 54255 free of 54272 (0x2600-0xF9FF)\n"
-              "Internal RAM: ? bytes of variables, ? bytes left for the stack\n"
+              "Internal RAM: ? bytes of variables, ? bytes left for the stack (at least 40 needed)\n"
               "XRAM:         ? bytes of variables\n");
 }
 
