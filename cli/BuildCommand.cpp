@@ -1,18 +1,48 @@
 #include "cli/BuildCommand.h"
 
+#include <charconv>
+#include <optional>
+
 #include "cli/TerminalText.h"
 #include "firmware/BuildProject.h"
 #include "platform/Utf.h"
 
 namespace kr::cli {
+namespace {
+
+// A stack size of 0 to 256 bytes: the internal RAM has no more.
+std::optional<std::uint32_t> StackBytes(const std::string& word)
+{
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || value > 256)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
 
 int CBuildCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 1 || args[0].empty())
+    firmware::BuildOptions options;
+    std::string project;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--min-stack" && i + 1 < args.size()) {
+            const std::optional<std::uint32_t> bytes = StackBytes(args[++i]);
+            if (!bytes)
+                return kExitUsage;
+            options.minimumStack = *bytes;
+        } else if (args[i].empty() || args[i].starts_with("-") || !project.empty()) {
+            return kExitUsage;
+        } else {
+            project = args[i];
+        }
+    }
+    if (project.empty())
         return kExitUsage;
 
     firmware::BuildResult result;
-    const bool built = firmware::BuildSdccProject(platform::FromUtf8(args[0]), result);
+    const bool built = firmware::BuildSdccProject(platform::FromUtf8(project), result, options);
     out << result.toolOutput;
     out.flush();
     if (!built) {

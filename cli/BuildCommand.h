@@ -10,7 +10,7 @@ namespace kr::cli {
 class CBuildCommand : public CCommand {
 public:
     std::string_view Name() const override { return "build"; }
-    std::string_view Arguments() const override { return "PROJECT"; }
+    std::string_view Arguments() const override { return "[--min-stack BYTES] PROJECT"; }
     std::string_view Summary() const override { return "build the SDCC project PROJECT (folder or .wsp) and check it"; }
 
     // Each compiler and linker command and what it printed go to out; on

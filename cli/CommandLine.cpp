@@ -124,9 +124,17 @@ int RunSingleCommand(const SingleCommandProgram& program, CCommand& command, con
         out << program.name << " " << program.version << "\n";
         return kExitSuccess;
     }
-    const bool unknownOption = std::any_of(args.begin(), args.end(), [](const std::string& word) {
-        return word.starts_with("-");
-    });
+    // A word starting with '-' is an option the program knows, followed by
+    // its value, or an unknown one.
+    bool unknownOption = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool known = std::find(program.valueOptions.begin(), program.valueOptions.end(), args[i]) !=
+                           program.valueOptions.end();
+        if (known)
+            ++i;
+        else if (args[i].starts_with("-"))
+            unknownOption = true;
+    }
     const int status = unknownOption ? kExitUsage : command.Run(args, out, err);
     if (status == kExitUsage)
         err << usage;

@@ -41,11 +41,12 @@ struct SingleCommandProgram {
     std::string_view arguments;
     std::string_view help;
     std::string_view version;
+    std::vector<std::string_view> valueOptions = {};   // options the command reads, each with a value
 };
 
 // Runs such a program on args (the words after its name): "--help" and
 // "--version" alone are answered here, a word starting with '-' is an unknown
-// option, and the usage line is written whenever the command line is not
+// option unless the program names it (it is then passed on with its value), and the usage line is written whenever the command line is not
 // understood. Returns an ExitCode.
 int RunSingleCommand(const SingleCommandProgram& program, CCommand& command, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err);

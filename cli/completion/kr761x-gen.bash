@@ -23,6 +23,7 @@ _kr761x_gen_argument()
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _filedir ;;
+        BYTES) ;;
         *) _filedir ;;
     esac
 }
