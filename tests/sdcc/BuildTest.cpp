@@ -1,8 +1,10 @@
 // Generated KR7611 projects built with the real sdcc by the build the
-// programs use, and the image read back on its own: no address written
-// twice, the vectors at the application start and every descriptor byte
-// where the system firmware reads it, with nothing else in the descriptor
-// window.
+// programs use, with code of the user's own: every program that keeps the
+// chip's memory map builds, however its placements are written, and the image
+// read back on its own has no address written twice, the vectors at the
+// application start and every descriptor byte where the system firmware reads
+// it, with nothing else in the descriptor window; every program that breaks
+// the map is refused with a sentence naming what lies where.
 
 #include <gtest/gtest.h>
 
@@ -58,6 +60,52 @@ const BuildCase kCases[] = {
     {"InterruptFifteenStillFits", [](ConfigurationSettings&) {}, "void Timer (void) __interrupt (15) { }\r\n", ""},
     {"InterruptAboveFifteenMovesTheVectors", [](ConfigurationSettings&) {},
      "void Timer (void) __interrupt (16) { }\r\n", "No jump at the application start 0x2600"},
+    // Placements of every shape, wherever the map lets them lie.
+    {"StringAtAnAddress", [](ConfigurationSettings&) {}, "__code __at (0x3000) char Msg[] = \"hi\";\r\n", ""},
+    {"TwoDimensionalArrayAtAnExpression", [](ConfigurationSettings&) {},
+     "__code __at (0x3000 + 5) U8 Grid[2][3] = {{1, 2, 3}, {4, 5, 6}};\r\n", ""},
+    {"PlacementThroughAMacro", [](ConfigurationSettings&) {},
+     "#define PLACE(a) __at (a)\r\n#define TABLE_AT 0x3100\r\n__code PLACE (TABLE_AT) U8 Table[2] = {1, 2};\r\n", ""},
+    {"UserVariablesOfEveryKind", [](ConfigurationSettings&) {},
+     "__data U8 Counter = 5;\r\n__idata U8 Samples[8];\r\n__bit Busy;\r\n__xdata U8 Log[32] = {1};\r\n"
+     "__xdata __at (0x0300) U8 Frame[16];\r\n", ""},
+    {"BracesInTheUsbStrings",
+     [](ConfigurationSettings& s) {
+         s.device.manufacturer = u"Acme {Labs} }";
+         s.device.product = u"{\"Panel\"} \\ 10\" };";
+     },
+     "", ""},
+    {"StackRoomAtTheMinimum", [](ConfigurationSettings&) {}, "__idata U8 Huge[146];\r\n", ""},
+    // Each way of breaking the map.
+    {"CodeInTheDescriptorWindow", [](ConfigurationSettings&) {}, "__code __at (0x2955) U8 Spare[3] = {1, 2, 3};\r\n",
+     "Spare (KR761x_Main) at 0x2955-0x2957 lies in 0x2683-0x295C, which holds only the descriptor arrays."},
+    {"CodeInTheConfigurationBlock", [](ConfigurationSettings&) {}, "__code __at (0xF9F0) U8 Patch = 7;\r\n",
+     "Patch (KR761x_Main) at 0xF9F0 lies in 0xF9EE-0xF9FF, which holds only the configuration block."},
+    {"DataInTheSystemsRam", [](ConfigurationSettings&) {}, "__data __at (0x30) U8 Mine;\r\n",
+     "Mine (KR761x_Main) at 0x30 lies in internal RAM the system firmware owns (0x30-0x49)."},
+    {"InitialisedDataInTheSystemsRam", [](ConfigurationSettings&) {}, "__data __at (0x48) U16 Two = 2;\r\n",
+     "Two (KR761x_Main) at 0x48-0x49 lies in internal RAM the system firmware owns (0x30-0x49)."},
+    {"IndirectDataInTheRegisterBanks", [](ConfigurationSettings&) {}, "__idata __at (0x10) U8 Mine;\r\n",
+     "Mine (KR761x_Main) at 0x10 lies in internal RAM the system firmware owns (0x00-0x27)."},
+    {"IndirectDataInTheStack", [](ConfigurationSettings&) {}, "__idata __at (0xF0) U8 Mine[4];\r\n",
+     "Mine (KR761x_Main) at 0xF0-0xF3 lies in the stack (0x4E-0xFF)."},
+    {"BitOfTheSystem", [](ConfigurationSettings&) {}, "__bit __at (0x30) Mine;\r\n",
+     "Mine (KR761x_Main) at bit 0x30 lies in the bit addresses 0x00-0x3F that the system firmware owns."},
+    {"XdataInsideThePositionBuffer", [](ConfigurationSettings&) {}, "__xdata __at (0x0105) U8 Mine;\r\n",
+     "Mine (KR761x_Main) at 0x0105 lies in XRAM 0x0000-0x01FF, which holds only the variables shared"},
+    {"XdataOverTheStatus", [](ConfigurationSettings&) {}, "__xdata __at (0x01F0) U8 Mine[2];\r\n",
+     "Mine (KR761x_Main) at 0x01F0-0x01F1 lies in XRAM 0x0000-0x01FF"},
+    {"RegisterBankOne", [](ConfigurationSettings&) {}, "void Timer (void) __interrupt (1) __using (1) { }\r\n",
+     "Register bank 1 (0x08-0x0F) is in use by KR761x_Main"},
+    {"PagedData", [](ConfigurationSettings&) {}, "__pdata U8 Paged;\r\n",
+     "The segment PSEG (KR761x_Main) at 0x0200 holds paged external data, reached through P2, which is the GPIO_HI"},
+    {"NoRoomForTheStack", [](ConfigurationSettings&) {}, "__idata U8 Huge[178];\r\n",
+     "Only 0 bytes of internal RAM are left for the stack; at least 32 are needed."},
+    {"TooLittleRoomForTheStack", [](ConfigurationSettings&) {}, "__idata U8 Huge[175];\r\n",
+     "Only 3 bytes of internal RAM are left for the stack; at least 32 are needed."},
+    {"FlashFull", [](ConfigurationSettings&) {}, "__code U8 Big[54000] = {1};\r\n",
+     "Linking KR761x_Image.ihx failed.\r\n?ASlink-Error-Insufficient ROM/EPROM/FLASH memory."},
+    {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n", "Compiling KR761x_Main.c failed.\r\nKR761x_Main.c:"},
 };
 
 class Build : public ::testing::TestWithParam<BuildCase> {};
