@@ -193,8 +193,8 @@ TEST(SharedWithTheSystemFirmware, EveryToolchainPlacesTheSameVariablesAndFlags)
     };
     std::map<std::string, std::string> variables = {
         {"KR761x_Status", "xdata 0x01F0"},       {"KR761x_Counter", "xdata 0x01F8"},
-        {"KR761x_Counter_Status", "xdata 0x01F9"}, {"Comm_Rx_Buffer", "pdata 0x0000"},
-        {"Comm_Tx_Buffer", "pdata 0x0080"},      {"USB_Position_Buffer", "xdata 0x0100"},
+        {"KR761x_Counter_Status", "xdata 0x01F9"}, {"Comm_Rx_Buffer", "xdata 0x0000"},
+        {"Comm_Tx_Buffer", "xdata 0x0080"},      {"USB_Position_Buffer", "xdata 0x0100"},
         {"USB_Control_Buffer", "xdata 0x0140"},
     };
     for (int i = 1; i <= 7; ++i)
