@@ -184,7 +184,9 @@ TEST(Workspaces, HoldTheToolSettingsFilesAndChipAddressesOfTheirToolchain)
             EXPECT_EQ(sections.front(), (std::pair<std::string, std::string>{"WorkState_v1_1", "Version=1.1"}));
             EXPECT_EQ(Setting(sections, "WorkSpaceName"), "WorkSpaceName=" + dir.path().string() + "/" + e.file);
             EXPECT_EQ(Setting(sections, "LinkFlag"), chip == kKR7611 ? e.linkFlagKR7611 : e.linkFlagKR7610);
-            for (const std::string& line : {e.assembler, e.assFlag, e.compiler, e.compFlag, e.linker, e.ext,
+            // Keil moves the KR7611's interrupt vectors to the application start.
+            const std::string compFlag = e.compFlag + (e.toolchain == kKeil && chip == kKR7611 ? " INTVECTOR(0x2600)" : "");
+            for (const std::string& line : {e.assembler, e.assFlag, e.compiler, compFlag, e.linker, e.ext,
                                             std::string("OutputFile=KR761x_Image")})
                 EXPECT_EQ(Setting(sections, line.substr(0, line.find('='))), line);
 
