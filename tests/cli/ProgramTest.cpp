@@ -102,16 +102,18 @@ TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n");
 
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {workspace, workspace}, {"-x"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {workspace, workspace}, {"-x"}, {"--min-stack", "257", workspace},
+          {"--min-stack", "-1", workspace}, {workspace, "--min-stack"}}) {
         std::vector<std::string> command = {KR_BUILD_PROGRAM};
         command.insert(command.end(), args.begin(), args.end());
         result = test::RunProgram(command);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.err, "usage: kr761x-build WORKSPACE\n");
+        EXPECT_EQ(result.err, "usage: kr761x-build [--min-stack BYTES] WORKSPACE\n");
     }
     result = test::RunProgram({KR_BUILD_PROGRAM, "--help"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out.rfind("usage: kr761x-build WORKSPACE\n", 0), 0u);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-build [--min-stack BYTES] WORKSPACE\n", 0), 0u);
 }
 
 }  // namespace
