@@ -193,7 +193,7 @@ TEST(UserCode, EveryRegionFilledBuildsAfterTheProjectIsGeneratedAgain)
     EXPECT_TRUE(firmware::BuildSdccProject(dir.folder(), result)) << result.toolOutput << platform::ToUtf8(result.errorText);
 }
 
-TEST(Makefile, MakeBuildsTheSameImageAndCleanRemovesWhatItMade)
+TEST(Makefile, MakeBuildsTheSameImageChecksItRefusesOverlapsAndCleans)
 {
     test::TempDir dir;
     test::GenerateSdccProject({}, dir);
@@ -221,6 +221,24 @@ TEST(Makefile, MakeBuildsTheSameImageAndCleanRemovesWhatItMade)
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, generated);
+
+    // make check runs the checked build from PATH, and says so when there is none.
+    const std::string path = std::string("PATH=") + KR_BUILD_PROGRAM_FOLDER + ":/usr/bin:/bin";
+    make = test::RunProgram({"env", path, "make", "-C", folder, "check"});
+    EXPECT_EQ(make.exitCode, 0) << make.out << make.err;
+    EXPECT_NE(make.out.find("Image: "), std::string::npos) << make.out;
+    make = test::RunProgram({"env", "PATH=/usr/bin:/bin", "make", "-C", folder, "check"});
+    EXPECT_NE(make.exitCode, 0);
+    EXPECT_NE(make.err.find("kr761x-build is not installed"), std::string::npos) << make.err;
+
+    // Two modules placing code at the same addresses: the linker only warns,
+    // make fails with its message and leaves no image.
+    test::WriteBytes(dir / "Overlap1.c", "__code __at (0x3000) unsigned char One[4] = {1, 2, 3, 4};\r\n");
+    test::WriteBytes(dir / "Overlap2.c", "__code __at (0x3002) unsigned char Two[4] = {5, 6, 7, 8};\r\n");
+    make = test::RunProgram({"make", "-C", folder});
+    EXPECT_NE(make.exitCode, 0);
+    EXPECT_NE(make.err.find("overlap"), std::string::npos) << make.err;
+    EXPECT_FALSE(fs::exists(dir / "KR761x_Image.ihx"));
 
     // A KR7610 project's Makefile refuses, as the build does.
     test::TempDir kr7610;
