@@ -48,6 +48,8 @@ TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
     ConfigurationSettings settings;
     settings.project.toolchain = 2;
     settings.project.projectPath = u"/elsewhere/";   // ignored: OUTDIR wins
+    settings.pen.bYTilt = 1;
+    settings.pen.yTiltMin = 500;   // the pen is off: no range of it is generated
     Save(settings);
 
     const Outcome result = RunCli({"generate", saveFile, outDir});

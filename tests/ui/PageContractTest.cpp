@@ -160,12 +160,13 @@ TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBothAreCommitted)
+TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfAReportedTilt)
 {
     using namespace pen_id;
     struct Row {
         int min, max;
         QString minText, maxText, message;   // message empty: accepted
+        int off = 0;                         // a check box switched off first
     };
     const Row rows[] = {
         {kTiltXMin, kTiltXMax, "101", "100", "Please enter a minimum no greater than the maximum (100)."},
@@ -174,21 +175,32 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBot
         {kTiltYMin, kTiltYMax, "1", "65535", ""},
         // The maximum's own range is checked first.
         {kTiltXMin, kTiltXMax, "5", "0", "Please enter an integer between 1 and 65535."},
+        // A tilt or pen switched off reports no range: only the ranges count.
+        {kTiltYMin, kTiltYMax, "65535", "1", "", kTiltY},
+        {kTiltXMin, kTiltXMax, "101", "100", "", kPen},
+        {kTiltXMin, kTiltXMax, "0", "100", "Please enter an integer between 1 and 65535.", kPen},
     };
+    ConfigurationSettings s;
+    s.pen.bPen = s.pen.bXTilt = s.pen.bYTilt = 1;
+    Load(s);
     CPage* page = Page(4);
     Show(page);
     for (const Row& row : rows) {
+        if (row.off)
+            Click(page, row.off);
         Edit(page, row.min)->setText(row.minText);
         Edit(page, row.max)->setText(row.maxText);
-        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString();
-        if (row.message.isEmpty())
-            continue;
-        EXPECT_EQ(TakeMessage(), row.message);
-        if (row.maxText != "0") {   // the minimum is the box to change
-            EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString() << " " << row.off;
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(TakeMessage(), row.message);
+            if (row.maxText != "0" && !row.off) {   // the minimum is the box to change
+                EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+            }
         }
         Edit(page, row.min)->setText("1");
         Edit(page, row.max)->setText("1");
+        if (row.off)
+            Click(page, row.off);
         EXPECT_TRUE(page->ExchangeData(true));
     }
     EXPECT_TRUE(ui.messages.empty());
