@@ -383,12 +383,17 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
     return false;
 }
 
+QString CKR761x_ConfigWizardDlg::FileDialogFolder() const
+{
+    return currentFile_.isEmpty() ? QString() : QFileInfo(currentFile_).absolutePath();
+}
+
 void CKR761x_ConfigWizardDlg::OnFileOpen()
 {
     if (!UpdateAllPages(true) || !AskToSaveChanges())
         return;
     QString path;
-    if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}}, path))
+    if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}, FileDialogFolder()}, path))
         OpenSaveFile(path);
 }
 
@@ -414,8 +419,9 @@ bool CKR761x_ConfigWizardDlg::SaveAs()
     if (!PrepareForm())
         return false;
     QString path;
-    if (!Interaction().GetSaveFileName(this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration")},
-                                       path))
+    if (!Interaction().GetSaveFileName(
+            this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration"), FileDialogFolder()},
+            path))
         return false;
     // The window is bound to the new file only once it holds the form.
     if (!SaveTo(path))

@@ -168,6 +168,7 @@ TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
     EXPECT_EQ(ui.saveRequests[0].defaultSuffix, "kcw");
     EXPECT_EQ(ui.saveRequests[0].initialName, "KR761x_Configuration");
     EXPECT_EQ(ui.saveRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
+    EXPECT_EQ(ui.saveRequests[0].folder, "");  // bound to no file: where the program was started
     EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "board.kcw"));
 
@@ -210,12 +211,18 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     EXPECT_EQ(Toolchain()->currentText(), "SDCC");
     EXPECT_EQ(PathBox(), ToQString(dir.folder()));
 
-    // What was loaded is what a save writes back.
-    ui.saveAnswers = {Q(dir / "copy.kcw")};
+    // What was loaded is what a save writes back. Both dialogs now start in
+    // the folder of the bound file.
+    std::filesystem::create_directory(dir / "sub");
+    ui.saveAnswers = {Q(dir / "sub" / "copy.kcw")};
     Trigger(kFileSaveAs);
+    ui.openAnswers = {std::nullopt};
+    Trigger(kFileOpen);
+    EXPECT_EQ(ui.saveRequests.back().folder, Q(dir.path()));
+    EXPECT_EQ(ui.openRequests.back().folder, Q(dir / "sub"));
     ConfigurationSettings copy;
     std::u16string error;
-    ASSERT_TRUE(LoadSettings((dir / "copy.kcw").u16string(), copy, error));
+    ASSERT_TRUE(LoadSettings((dir / "sub" / "copy.kcw").u16string(), copy, error));
     EXPECT_EQ(copy, edited);
 }
 
