@@ -390,7 +390,9 @@ QString CKR761x_ConfigWizardDlg::FileDialogFolder() const
 
 void CKR761x_ConfigWizardDlg::OnFileOpen()
 {
-    if (!UpdateAllPages(true) || !AskToSaveChanges())
+    // The form is committed only when the user chooses to save it: a value a
+    // page refuses does not stand in the way of throwing it away.
+    if (!ExchangeOwn(true) || !AskToSaveChanges())
         return;
     QString path;
     if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}, FileDialogFolder()}, path))

@@ -226,7 +226,7 @@ TEST_F(PageContractTest, AManufacturerTooLongFromAFileIsShownWholeAndStopsTheSav
     EXPECT_EQ(SaveAndReload().device.manufacturer, std::u16string(61, u'M'));
 }
 
-TEST_F(PageContractTest, SaveAndOpenStopAtTheFirstRefusingPageWithItInFront)
+TEST_F(PageContractTest, SaveStopsAtTheFirstRefusingPageWithItInFront)
 {
     Edit(Page(2), screen_id::kWidthMm)->setText("0");
     Edit(Page(1), communication_id::kSpiClock)->setText("50");
@@ -242,12 +242,46 @@ TEST_F(PageContractTest, SaveAndOpenStopAtTheFirstRefusingPageWithItInFront)
     EXPECT_EQ(window->ScreenPage()->data.width_mm, 102);  // later pages are not committed
     EXPECT_TRUE(ui.saveRequests.empty());
 
-    refused->setText("100000");
+}
+
+TEST_F(PageContractTest, OpenAsksFirstAndShowsARefusalOnlyWhenTheUserSaves)
+{
+    Load({});
+    const std::string stored = test::ReadBytes(dir / "loaded.kcw");
+    ConfigurationSettings other;
+    other.screen.width_mm = 7;
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings((dir / "other.kcw").u16string(), other, error));
+    Edit(Page(2), screen_id::kWidthMm)->setText("0");
     Show(Page(0));
-    Trigger(wizard_id::kFileOpen);
-    EXPECT_EQ(TakeMessage(), "Please enter an integer between 1 and 65535.");
-    EXPECT_EQ(window->Tabs()->currentIndex(), 2);
-    EXPECT_TRUE(ui.openRequests.empty());
+
+    struct Row {
+        SaveChoice answer;
+        QString message;   // the refusal, shown only for Save
+        bool opens;
+    };
+    const Row rows[] = {
+        {SaveChoice::Cancel, "", false},
+        {SaveChoice::Save, "Please enter an integer between 1 and 65535.", false},
+        {SaveChoice::Discard, "", true},
+    };
+    for (const Row& row : rows) {
+        ui.saveChangesAnswers = {row.answer};
+        ui.openAnswers = {QString::fromStdString((dir / "other.kcw").string())};
+        Trigger(wizard_id::kFileOpen);
+        EXPECT_EQ(ui.saveChangesQuestions.size(), 1u);
+        ui.saveChangesQuestions.clear();
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(TakeMessage(), row.message);
+            EXPECT_EQ(window->Tabs()->currentIndex(), 2);
+        }
+        EXPECT_EQ(ui.openRequests.size(), row.opens ? 1u : 0u);
+        EXPECT_EQ(ui.openAnswers.empty(), row.opens);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "loaded.kcw"), stored);
+    EXPECT_EQ(Shows(Page(2), screen_id::kWidthMm), "7");
+    EXPECT_TRUE(window->CurrentFile().endsWith("other.kcw"));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace
