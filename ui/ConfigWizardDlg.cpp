@@ -25,6 +25,7 @@
 #include "ui/FormWatcher.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
+#include "ui/ScreenFit.h"
 #include "ui/WaitCursor.h"
 #include "ui/batch/BatchDlg.h"
 #include "ui/dialogs/AboutDlg.h"
@@ -102,6 +103,9 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
     // The title marks unsaved changes as the desktop does.
     connect(new CFormWatcher(central), &CFormWatcher::changed, this, &CKR761x_ConfigWizardDlg::ShowModified);
     KeepAsUnchanged();
+    // Every page whole where the screen has room; on a small screen the
+    // pages scroll and the project box stays in view.
+    OpenWithin(*this, sizeHint());
 }
 
 CKR761x_ConfigWizardDlg::~CKR761x_ConfigWizardDlg() = default;

@@ -70,6 +70,7 @@ TEST_F(PageContractTest, TabFollowsTheOrderAReaderSeesTheControls)
     for (int tab = 0; tab < 7; ++tab) {
         CPage* page = Page(tab);
         Show(page);
+        QApplication::processEvents();  // laid out as the reader sees it
         QList<const QWidget*> expected;
         ReadingOrder(page, expected);
         QStringList read;
