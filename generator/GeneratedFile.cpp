@@ -48,12 +48,14 @@ bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, Gene
     KeptFile kept;
     if (carry.KeepExisting()) {
         // The copy is on the disk before the file it copies is replaced.
-        kept = {path, KeptFileName(path), {}, carry.unpaired};
+        kept = {path, KeptFileName(path), {}, {}, carry.unpaired};
         if (kept.keptPath.empty()
             || !platform::WriteFileAtomically(platform::ToUtf8(kept.keptPath), existing, platform::Durability::FlushToDisk))
             return false;
         for (const std::string& name : carry.orphaned)
             kept.regions.push_back(platform::DecodeWindows1252(name));
+        for (const std::string& name : carry.broken)
+            kept.broken.push_back(platform::DecodeWindows1252(name));
     }
     if (!platform::WriteFileAtomically(target, carry.bytes, platform::Durability::InOnePiece)) {
         if (!kept.keptPath.empty())
@@ -70,11 +72,27 @@ std::u16string KeptFileNotice(const KeptFile& kept)
 {
     std::u16string text = u"The previous " + FileNameOf(kept.path) + u" is kept as " + kept.keptPath + u": ";
     if (kept.unpaired)
-        return text + u"its user code markers do not pair up, so none of its user code was carried over.";
-    text += kept.regions.size() == 1 ? u"the new file has no user code region " : u"the new file has no user code regions ";
-    for (std::size_t i = 0; i < kept.regions.size(); ++i)
-        text += (i ? u", \"" : u"\"") + kept.regions[i] + u"\"";
-    return text + u".";
+        return text + u"the new file's user code markers do not pair up, so none of the user code was carried over.";
+    auto names = [](const std::vector<std::u16string>& list) {
+        std::u16string joined;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            joined += (i ? u", \"" : u"\"") + list[i] + u"\"";
+        return joined;
+    };
+    // Each intact region was carried; only the broken ones and those the new
+    // file lacks are named.
+    std::u16string reasons;
+    if (!kept.broken.empty())
+        reasons += kept.broken.size() == 1
+                       ? u"the markers of user code region " + names(kept.broken) + u" do not pair up, so its code was not carried over"
+                       : u"the markers of user code regions " + names(kept.broken) + u" do not pair up, so their code was not carried over";
+    if (!kept.regions.empty()) {
+        if (!reasons.empty())
+            reasons += u"; ";
+        reasons += (kept.regions.size() == 1 ? u"the new file has no user code region " : u"the new file has no user code regions ")
+                   + names(kept.regions);
+    }
+    return text + reasons + u".";
 }
 
 }  // namespace kr

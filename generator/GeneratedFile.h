@@ -15,7 +15,8 @@ struct KeptFile {
     std::u16string path;                  // the generated file
     std::u16string keptPath;              // where the existing file now is
     std::vector<std::u16string> regions;  // its regions the new file lacks
-    bool unpaired = false;                // its user code markers did not pair up
+    std::vector<std::u16string> broken;   // its regions whose markers do not pair up
+    bool unpaired = false;                // the new file's markers did not pair up
 };
 
 // What one generation run wrote.

@@ -42,9 +42,14 @@ Marker ReadMarker(std::string_view line)
 
 }  // namespace
 
-std::optional<std::vector<UserCodeRegion>> FindUserCodeRegions(std::string_view bytes)
+UserCodeScan ScanUserCodeRegions(std::string_view bytes)
 {
-    std::vector<UserCodeRegion> regions;
+    std::vector<UserCodeRegion> closed;
+    std::vector<std::string> broken;
+    auto spoil = [&broken](std::string_view name) {
+        if (std::find(broken.begin(), broken.end(), name) == broken.end())
+            broken.emplace_back(name);
+    };
     std::optional<UserCodeRegion> open;
     std::size_t lineStart = 0;
     while (lineStart < bytes.size()) {
@@ -53,44 +58,66 @@ std::optional<std::vector<UserCodeRegion>> FindUserCodeRegions(std::string_view 
         const std::size_t next = newline == std::string_view::npos ? bytes.size() : newline + 1;
         const Marker marker = ReadMarker(bytes.substr(lineStart, lineEnd - lineStart));
         if (marker.kind == MarkerKind::Begin) {
+            // The open region lost its END line: where its text ends is
+            // anybody's guess.
             if (open)
-                return std::nullopt;
+                spoil(open->name);
             open = UserCodeRegion{std::string(marker.name), next, next};
         } else if (marker.kind == MarkerKind::End) {
-            if (!open || open->name != marker.name)
-                return std::nullopt;
-            open->textEnd = lineStart;
-            regions.push_back(std::move(*open));
+            if (open && open->name == marker.name) {
+                open->textEnd = lineStart;
+                closed.push_back(std::move(*open));
+            } else {
+                if (open)
+                    spoil(open->name);
+                spoil(marker.name);
+            }
             open.reset();
         }
         lineStart = next;
     }
     if (open)
-        return std::nullopt;
-    for (std::size_t i = 0; i < regions.size(); ++i)
+        spoil(open->name);
+    // Of two regions of one name, neither is known to be the right one.
+    for (std::size_t i = 0; i < closed.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (regions[i].name == regions[j].name)
-                return std::nullopt;
-    return regions;
+            if (closed[i].name == closed[j].name)
+                spoil(closed[i].name);
+
+    UserCodeScan scan;
+    for (UserCodeRegion& region : closed)
+        if (std::find(broken.begin(), broken.end(), region.name) == broken.end())
+            scan.regions.push_back(std::move(region));
+    scan.broken = std::move(broken);
+    return scan;
+}
+
+std::optional<std::vector<UserCodeRegion>> FindUserCodeRegions(std::string_view bytes)
+{
+    UserCodeScan scan = ScanUserCodeRegions(bytes);
+    if (!scan.broken.empty())
+        return std::nullopt;
+    return std::move(scan.regions);
 }
 
 UserCodeCarry CarryUserCode(std::string_view existing, std::string_view generated)
 {
     UserCodeCarry carry;
-    const auto old = FindUserCodeRegions(existing);
-    if (old && old->empty()) {
+    const UserCodeScan old = ScanUserCodeRegions(existing);
+    if (old.regions.empty() && old.broken.empty()) {
         carry.bytes = generated;
         return carry;
     }
     const auto fresh = FindUserCodeRegions(generated);
-    if (!old || !fresh) {
+    if (!fresh) {
         carry.bytes = generated;
         carry.unpaired = true;
         return carry;
     }
+    carry.broken = old.broken;
 
     std::map<std::string_view, std::string_view> oldText;
-    for (const UserCodeRegion& region : *old)
+    for (const UserCodeRegion& region : old.regions)
         oldText.emplace(region.name, existing.substr(region.textBegin, region.textEnd - region.textBegin));
 
     std::size_t copied = 0;
@@ -104,7 +131,7 @@ UserCodeCarry CarryUserCode(std::string_view existing, std::string_view generate
     }
     carry.bytes.append(generated.substr(copied));
 
-    for (const UserCodeRegion& region : *old) {
+    for (const UserCodeRegion& region : old.regions) {
         const bool placed = std::any_of(fresh->begin(), fresh->end(),
                                         [&](const UserCodeRegion& r) { return r.name == region.name; });
         if (!placed)

@@ -33,17 +33,31 @@ struct UserCodeRegion {
 // a region left open, or two regions of one name.
 std::optional<std::vector<UserCodeRegion>> FindUserCodeRegions(std::string_view bytes);
 
+// A file the user edited, read region by region: one broken marker spoils
+// only the regions it names.
+struct UserCodeScan {
+    std::vector<UserCodeRegion> regions;  // the intact regions, in file order
+    // Names, each once, of the regions whose markers do not pair up: a
+    // BEGIN followed by another BEGIN or by the end of the file, an END
+    // without its BEGIN or with another name, a name used by two regions.
+    std::vector<std::string> broken;
+};
+
+UserCodeScan ScanUserCodeRegions(std::string_view bytes);
+
 struct UserCodeCarry {
     std::string bytes;                  // the new file with the existing file's region texts
     std::vector<std::string> orphaned;  // names of existing regions the new file has no place for
-    bool unpaired = false;              // the markers of either file do not pair up: nothing carried
+    std::vector<std::string> broken;    // names of existing regions whose markers do not pair up
+    bool unpaired = false;              // the new file's own markers do not pair up: nothing carried
     // Whether the existing file must be kept beside the new one, since some
     // of its user code is not in the new file.
-    bool KeepExisting() const { return unpaired || !orphaned.empty(); }
+    bool KeepExisting() const { return unpaired || !orphaned.empty() || !broken.empty(); }
 };
 
-// The generated file with the user code of the existing file carried into it.
-// An existing file without markers changes nothing.
+// The generated file with the user code of the existing file carried into it:
+// every intact region goes to the region of its name. An existing file
+// without markers changes nothing.
 UserCodeCarry CarryUserCode(std::string_view existing, std::string_view generated);
 
 }  // namespace kr

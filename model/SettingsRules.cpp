@@ -202,11 +202,14 @@ std::vector<SettingsProblem> CheckSettings(const ConfigurationSettings& s)
     c.Flag(pen.bXTilt, u"Pen tilt X");
     c.Range(pen.xTiltMin, u"The X tilt minimum", kHidValueLimits);
     c.Range(pen.xTiltMax, u"The X tilt maximum", kHidValueLimits);
-    c.NotAbove(pen.xTiltMin, pen.xTiltMax, u"X tilt");
+    // Only a tilt the pen reports puts its range in the report descriptor.
+    if (pen.bPen && pen.bXTilt)
+        c.NotAbove(pen.xTiltMin, pen.xTiltMax, u"X tilt");
     c.Flag(pen.bYTilt, u"Pen tilt Y");
     c.Range(pen.yTiltMin, u"The Y tilt minimum", kHidValueLimits);
     c.Range(pen.yTiltMax, u"The Y tilt maximum", kHidValueLimits);
-    c.NotAbove(pen.yTiltMin, pen.yTiltMax, u"Y tilt");
+    if (pen.bPen && pen.bYTilt)
+        c.NotAbove(pen.yTiltMin, pen.yTiltMax, u"Y tilt");
     c.Flag(pen.bInverted, u"Pen inverted state");
     c.Flag(pen.bBarrelButton, u"Pen barrel button");
 

@@ -1,10 +1,11 @@
 #pragma once
 // The rules of a valid configuration, in one place: every field's range as
 // the page that edits it enforces it, and the relations a host needs between
-// fields (a tilt minimum not above its maximum). The pages take their bounds
-// and the tilt refusal from here; CheckSettings applies every rule to a whole
-// record, for records that did not come through the pages (a save file
-// written by a script or by hand), before anything is generated from them.
+// fields (a tilt minimum not above its maximum, for a tilt the pen reports).
+// The pages take their bounds and the tilt refusal from here; CheckSettings
+// applies every rule to a whole record, for records that did not come
+// through the pages (a save file written by a script or by hand), before
+// anything is generated from them.
 
 #include <cstdint>
 #include <optional>

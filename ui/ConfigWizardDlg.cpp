@@ -25,6 +25,7 @@
 #include "ui/FormWatcher.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
+#include "ui/ScreenFit.h"
 #include "ui/WaitCursor.h"
 #include "ui/batch/BatchDlg.h"
 #include "ui/dialogs/AboutDlg.h"
@@ -102,6 +103,9 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
     // The title marks unsaved changes as the desktop does.
     connect(new CFormWatcher(central), &CFormWatcher::changed, this, &CKR761x_ConfigWizardDlg::ShowModified);
     KeepAsUnchanged();
+    // Every page whole where the screen has room; on a small screen the
+    // pages scroll and the project box stays in view.
+    OpenWithin(*this, sizeHint());
 }
 
 CKR761x_ConfigWizardDlg::~CKR761x_ConfigWizardDlg() = default;
@@ -383,12 +387,19 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
     return false;
 }
 
+QString CKR761x_ConfigWizardDlg::FileDialogFolder() const
+{
+    return currentFile_.isEmpty() ? QString() : QFileInfo(currentFile_).absolutePath();
+}
+
 void CKR761x_ConfigWizardDlg::OnFileOpen()
 {
-    if (!UpdateAllPages(true) || !AskToSaveChanges())
+    // The form is committed only when the user chooses to save it: a value a
+    // page refuses does not stand in the way of throwing it away.
+    if (!ExchangeOwn(true) || !AskToSaveChanges())
         return;
     QString path;
-    if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}}, path))
+    if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}, FileDialogFolder()}, path))
         OpenSaveFile(path);
 }
 
@@ -414,8 +425,9 @@ bool CKR761x_ConfigWizardDlg::SaveAs()
     if (!PrepareForm())
         return false;
     QString path;
-    if (!Interaction().GetSaveFileName(this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration")},
-                                       path))
+    if (!Interaction().GetSaveFileName(
+            this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration"), FileDialogFolder()},
+            path))
         return false;
     // The window is bound to the new file only once it holds the form.
     if (!SaveTo(path))

@@ -128,6 +128,8 @@ private:
     bool SaveAs();
     bool SaveTo(const QString& path);
     bool AskToSaveChanges();
+    // Where the open and save dialogs start: the folder of the bound file.
+    QString FileDialogFolder() const;
     std::optional<ConfigurationSettings> ReadForm();
     void KeepAsUnchanged();
     void ShowModified();

@@ -1,8 +1,9 @@
 #pragma once
 // The strip of tabs with one configuration page per tab. Only the page of
 // the selected tab is visible; the others keep their state, hidden, over the
-// same area. The host keeps references to the pages in tab order; their
-// owner is the main window.
+// same area, each in a frame that scrolls it where the window has less room
+// than the page needs. The host keeps references to the pages in tab order;
+// their owner is the main window.
 
 #include <QList>
 #include <QPointer>
@@ -31,6 +32,9 @@ public:
 
     int PageCount() const { return static_cast<int>(pages_.size()); }
     CPage* Page(int index) const;
+    // The tab of page; -1 when it has none. Each page stands in a scrolling
+    // frame of its own, which is the tab's widget.
+    int PageIndex(const CPage* page) const;
 
     // Runs every page's exchange in tab order. A commit stops at the first
     // page that refuses a value and brings that page to the front, its

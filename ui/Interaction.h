@@ -27,6 +27,7 @@ struct FileDialogRequest {
     QString filter;          // Qt filter text: "Name (*.ext);;All Files (*)"
     QString defaultSuffix;   // appended to a typed name without one; empty: none
     QString initialName;     // file name proposed at opening; empty: none
+    QString folder;          // folder shown at opening; empty: the current one
 };
 
 class CInteraction {

@@ -30,6 +30,8 @@ bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QFileDialog
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -108,7 +108,8 @@ TEST_F(Batch, UserCodeIsCarriedAndAKeptFileIsLoggedInItsBlock)
         user += static_cast<char>(b);
     user += "\r\n";
     edited.insert(start + begin.size(), user);
-    const std::string own = "//! BEGIN user code: mine\r\n//! END user code: mine\r\n";
+    // A region whose END line is lost: the intact one is carried all the same.
+    const std::string own = "//! BEGIN user code: mine\r\n";
     test::WriteBytes(main, edited + own);
 
     ConfigurationSettings other = WithToolchain(2);
@@ -117,7 +118,8 @@ TEST_F(Batch, UserCodeIsCarriedAndAKeptFileIsLoggedInItsBlock)
     const std::u16string kept = Folder("panel") + u"KR761x_Main.c.previous";
     EXPECT_EQ(Run(*Job()), u"Generating Project: panel.kcw\r\nOutput Folder: " + Folder("panel")
                                + u"\r\nThe previous KR761x_Main.c is kept as " + kept
-                               + u": the new file has no user code region \"mine\".\r\nSucceeded\r\n\r\n");
+                               + u": the markers of user code region \"mine\" do not pair up, so its code was not "
+                                 u"carried over.\r\nSucceeded\r\n\r\n");
     EXPECT_NE(test::ReadBytes(main).find(begin + user), std::string::npos);
     EXPECT_EQ(test::ReadBytes(out / "panel/KR761x_Main.c.previous"), edited + own);
 }

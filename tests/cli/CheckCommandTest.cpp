@@ -41,7 +41,10 @@ TEST_F(Check, CleanFilesPassSilently)
     everything.touch.numTouchPoints = 5;
     everything.pen.bPen = everything.pen.bXTilt = everything.pen.bYTilt = 1;
     everything.pen.xTiltMin = everything.pen.xTiltMax = 65535;
-    const Outcome result = RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything)});
+    ConfigurationSettings penOff;  // its tilt ranges reach no report descriptor
+    penOff.pen.bXTilt = 1;
+    penOff.pen.xTiltMin = 200;
+    const Outcome result = RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything), Save("c.kcw", penOff)});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -50,6 +53,7 @@ TEST_F(Check, CleanFilesPassSilently)
 TEST_F(Check, EveryProblemOfEveryFileOnALineOfItsOwn)
 {
     ConfigurationSettings tilt;
+    tilt.pen.bPen = tilt.pen.bYTilt = 1;
     tilt.pen.yTiltMin = 300;
     tilt.pen.yTiltMax = 299;
     ConfigurationSettings several;

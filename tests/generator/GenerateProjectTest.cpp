@@ -173,7 +173,7 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
     const Case cases[] = {
         {"no such toolchain", [](auto& s) { s.project.toolchain = 3; },
          u"ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC)."},
-        {"tilt range hosts refuse, tilt off", [](auto& s) { s.pen.xTiltMin = 101; },
+        {"tilt range hosts refuse", [](auto& s) { s.pen.bPen = s.pen.bXTilt = 1; s.pen.xTiltMin = 101; },
          u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
          u"descriptor with such a range."},
         {"several", [](auto& s) { s.device.powerMode = 2; s.pen.bPen = s.pen.bYTilt = 1; s.pen.yTiltMin = 0; s.gpio.values[3] = 7; },

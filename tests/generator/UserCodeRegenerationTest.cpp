@@ -150,16 +150,23 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
     EXPECT_EQ(KeptFileNotice(report.kept[0]), u"The previous KR761x_Main.c is kept as " + main
                                                   + u".previous-2: the new file has no user code regions \"my helpers\", \"x\".");
 
-    // Markers that do not pair up: nothing can be carried, all is kept.
-    const std::string broken = "//! BEGIN user code: main loop\r\nwork();\r\n" + generated;
+    // One region's END line deleted: that region alone is not carried, and
+    // the old file is kept for it.
+    std::string broken = FillRegions(generated, UserText);
+    const std::string endLine = "//! END user code: main loop\r\n";
+    broken.erase(broken.find(endLine), endLine.size());
     test::WriteBytes(dir / "KR761x_Main.c", broken);
     ASSERT_TRUE(Run(settings, dir));
-    EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c"), generated);
+    const auto regions = RegionTexts(test::ReadBytes(dir / "KR761x_Main.c"));
+    EXPECT_EQ(regions.size(), 16u);
+    for (const auto& [name, text] : regions)
+        EXPECT_EQ(text, name == "main loop" ? RegionTexts(generated).at(name) : UserText(name)) << name;
     EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c.previous-3"), broken);
     ASSERT_EQ(report.kept.size(), 1u);
     EXPECT_EQ(KeptFileNotice(report.kept[0]),
               u"The previous KR761x_Main.c is kept as " + main
-                  + u".previous-3: its user code markers do not pair up, so none of its user code was carried over.");
+                  + u".previous-3: the markers of user code region \"main loop\" do not pair up, so its code was not "
+                    u"carried over.");
     EXPECT_EQ(report.written.size(), fileCount);
 }
 

@@ -70,11 +70,11 @@ const std::vector<Edge> kEdges = {
     {"PenData/bPressure", FIELD(pen.bPressure), {1}, {2}},
     {"PenData/pressure", FIELD(pen.pressure), {1, 65535}, {0}},
     {"PenData/bXTilt", FIELD(pen.bXTilt), {1}, {2}},
-    // With the maximum at its default of 100.
-    {"PenData/xTiltMin", FIELD(pen.xTiltMin), {1, 100}, {0, 101, 65535}},
+    // The pen is off: a minimum above the maximum of 100 breaks no rule.
+    {"PenData/xTiltMin", FIELD(pen.xTiltMin), {1, 100, 65535}, {0}},
     {"PenData/xTiltMax", FIELD(pen.xTiltMax), {10, 65535}, {0}},
     {"PenData/bYTilt", FIELD(pen.bYTilt), {1}, {2}},
-    {"PenData/yTiltMin", FIELD(pen.yTiltMin), {1, 100}, {0, 101}},
+    {"PenData/yTiltMin", FIELD(pen.yTiltMin), {1, 101}, {0}},
     {"PenData/yTiltMax", FIELD(pen.yTiltMax), {10, 65535}, {0}},
     {"PenData/bInverted", FIELD(pen.bInverted), {1}, {2}},
     {"PenData/bBarrelButton", FIELD(pen.bBarrelButton), {1}, {2}},
@@ -153,6 +153,7 @@ TEST(CheckSettings, ListsEveryProblemInSaveFileOrderWithPlainSentences)
     s.pen.xTiltMin = 0;
     s.communication.uartDataBits = 7;
     s.communication.smbusAddress = 0x0F;
+    s.pen.bPen = s.pen.bYTilt = 1;
     s.pen.yTiltMin = 300;
     s.pen.yTiltMax = 299;
 
@@ -168,6 +169,31 @@ TEST(CheckSettings, ListsEveryProblemInSaveFileOrderWithPlainSentences)
                                                                 u"hosts refuse a report descriptor with such a range."}));
     EXPECT_EQ(ProblemLine(CheckSettings(s)[1]), u"DeviceData/powerMode = 5: The power mode must be 0 (bus powered) or 1 (self powered).");
     EXPECT_EQ(ProblemLine({u"", u"", u"Alone."}), u"Alone.");
+}
+
+TEST(CheckSettings, ATiltRelationCountsOnlyForATiltThePenReports)
+{
+    struct Row {
+        std::int32_t pen, xTilt, yTilt;
+        std::vector<std::u16string> refused;
+    };
+    const Row rows[] = {
+        {1, 1, 1, {u"PenData/xTiltMin", u"PenData/yTiltMin"}},
+        {1, 1, 0, {u"PenData/xTiltMin"}},
+        {1, 0, 1, {u"PenData/yTiltMin"}},
+        {0, 1, 1, {}},
+    };
+    for (const Row& row : rows) {
+        ConfigurationSettings s;
+        s.pen.bPen = row.pen;
+        s.pen.bXTilt = row.xTilt;
+        s.pen.bYTilt = row.yTilt;
+        s.pen.xTiltMin = s.pen.yTiltMin = 101;
+        std::vector<std::u16string> refused;
+        for (const SettingsProblem& problem : CheckSettings(s))
+            refused.push_back(problem.path);
+        EXPECT_EQ(refused, row.refused) << row.pen << row.xTilt << row.yTilt;
+    }
 }
 
 TEST(CheckMinimumNotAbove, RefusesOnlyAMinimumAboveTheMaximum)

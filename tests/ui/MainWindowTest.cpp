@@ -168,6 +168,7 @@ TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
     EXPECT_EQ(ui.saveRequests[0].defaultSuffix, "kcw");
     EXPECT_EQ(ui.saveRequests[0].initialName, "KR761x_Configuration");
     EXPECT_EQ(ui.saveRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
+    EXPECT_EQ(ui.saveRequests[0].folder, "");  // bound to no file: where the program was started
     EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "board.kcw"));
 
@@ -210,12 +211,18 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     EXPECT_EQ(Toolchain()->currentText(), "SDCC");
     EXPECT_EQ(PathBox(), ToQString(dir.folder()));
 
-    // What was loaded is what a save writes back.
-    ui.saveAnswers = {Q(dir / "copy.kcw")};
+    // What was loaded is what a save writes back. Both dialogs now start in
+    // the folder of the bound file.
+    std::filesystem::create_directory(dir / "sub");
+    ui.saveAnswers = {Q(dir / "sub" / "copy.kcw")};
     Trigger(kFileSaveAs);
+    ui.openAnswers = {std::nullopt};
+    Trigger(kFileOpen);
+    EXPECT_EQ(ui.saveRequests.back().folder, Q(dir.path()));
+    EXPECT_EQ(ui.openRequests.back().folder, Q(dir / "sub"));
     ConfigurationSettings copy;
     std::u16string error;
-    ASSERT_TRUE(LoadSettings((dir / "copy.kcw").u16string(), copy, error));
+    ASSERT_TRUE(LoadSettings((dir / "sub" / "copy.kcw").u16string(), copy, error));
     EXPECT_EQ(copy, edited);
 }
 
@@ -540,15 +547,23 @@ TEST_F(MainWindowTest, AGeneratedProjectIsReportedInTheStatusBarAndKeptCodeInAMe
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
 
-    // Code in a region the new file does not have: the old file is kept.
+    // Code in a region the new file does not have, after a region whose END
+    // line is lost: the old file is kept, the intact region is carried.
     const std::string own = "//! BEGIN user code: mine\r\nx();\r\n//! END user code: mine\r\n";
-    WriteBytes(dir / "KR761x_Main.c", ReadBytes(dir / "KR761x_Main.c") + own);
+    const std::string lost = "//! BEGIN user code: gone\r\n";
+    std::string edited = ReadBytes(dir / "KR761x_Main.c");
+    const std::string loop = "//! BEGIN user code: main loop\r\n";
+    edited.insert(edited.find(loop) + loop.size(), "poll();\r\n");
+    WriteBytes(dir / "KR761x_Main.c", lost + edited + own);
     Click(kGenerateButton);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], (ShownMessage{"Generate Project",
                                             "The previous KR761x_Main.c is kept as " + Q(dir / "KR761x_Main.c")
-                                                + ".previous: the new file has no user code region \"mine\".",
+                                                + ".previous: the markers of user code region \"gone\" do not pair "
+                                                  "up, so its code was not carried over; the new file has no user "
+                                                  "code region \"mine\".",
                                             MessageIcon::Warning}));
+    EXPECT_NE(ReadBytes(dir / "KR761x_Main.c").find(loop + "poll();\r\n"), std::string::npos);
     EXPECT_NE(ReadBytes(dir / "KR761x_Main.c.previous").find(own), std::string::npos);
     EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
 }

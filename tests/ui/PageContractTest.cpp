@@ -70,6 +70,7 @@ TEST_F(PageContractTest, TabFollowsTheOrderAReaderSeesTheControls)
     for (int tab = 0; tab < 7; ++tab) {
         CPage* page = Page(tab);
         Show(page);
+        QApplication::processEvents();  // laid out as the reader sees it
         QList<const QWidget*> expected;
         ReadingOrder(page, expected);
         QStringList read;
@@ -102,6 +103,10 @@ TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
         EXPECT_EQ(Shows(Page(tab), id), text) << id;
     EXPECT_FALSE(Enabled(Page(0), device_id::kDevice));
 
+    // The Device page keeps the chip of the file: its list cannot change it.
+    ConfigurationSettings defaults;
+    defaults.device.deviceSel = 0;
+    Load(defaults);
     QList<QStringList> initial;
     for (int tab = 0; tab < 7; ++tab)
         initial << Snapshot(Page(tab));
@@ -112,7 +117,8 @@ TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
         Click(Page(tab), kDefaultButtonId);
         EXPECT_EQ(Snapshot(Page(tab)), initial[tab]) << tab;
     }
-    EXPECT_EQ(window->CollectSettings(), ConfigurationSettings{});
+    EXPECT_EQ(window->CollectSettings(), defaults);
+    EXPECT_EQ(SaveAndReload().device.deviceSel, 0);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -155,12 +161,13 @@ TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBothAreCommitted)
+TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfAReportedTilt)
 {
     using namespace pen_id;
     struct Row {
         int min, max;
         QString minText, maxText, message;   // message empty: accepted
+        int off = 0;                         // a check box switched off first
     };
     const Row rows[] = {
         {kTiltXMin, kTiltXMax, "101", "100", "Please enter a minimum no greater than the maximum (100)."},
@@ -169,21 +176,32 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOnceBot
         {kTiltYMin, kTiltYMax, "1", "65535", ""},
         // The maximum's own range is checked first.
         {kTiltXMin, kTiltXMax, "5", "0", "Please enter an integer between 1 and 65535."},
+        // A tilt or pen switched off reports no range: only the ranges count.
+        {kTiltYMin, kTiltYMax, "65535", "1", "", kTiltY},
+        {kTiltXMin, kTiltXMax, "101", "100", "", kPen},
+        {kTiltXMin, kTiltXMax, "0", "100", "Please enter an integer between 1 and 65535.", kPen},
     };
+    ConfigurationSettings s;
+    s.pen.bPen = s.pen.bXTilt = s.pen.bYTilt = 1;
+    Load(s);
     CPage* page = Page(4);
     Show(page);
     for (const Row& row : rows) {
+        if (row.off)
+            Click(page, row.off);
         Edit(page, row.min)->setText(row.minText);
         Edit(page, row.max)->setText(row.maxText);
-        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString();
-        if (row.message.isEmpty())
-            continue;
-        EXPECT_EQ(TakeMessage(), row.message);
-        if (row.maxText != "0") {   // the minimum is the box to change
-            EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString() << " " << row.off;
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(TakeMessage(), row.message);
+            if (row.maxText != "0" && !row.off) {   // the minimum is the box to change
+                EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
+            }
         }
         Edit(page, row.min)->setText("1");
         Edit(page, row.max)->setText("1");
+        if (row.off)
+            Click(page, row.off);
         EXPECT_TRUE(page->ExchangeData(true));
     }
     EXPECT_TRUE(ui.messages.empty());
@@ -209,7 +227,7 @@ TEST_F(PageContractTest, AManufacturerTooLongFromAFileIsShownWholeAndStopsTheSav
     EXPECT_EQ(SaveAndReload().device.manufacturer, std::u16string(61, u'M'));
 }
 
-TEST_F(PageContractTest, SaveAndOpenStopAtTheFirstRefusingPageWithItInFront)
+TEST_F(PageContractTest, SaveStopsAtTheFirstRefusingPageWithItInFront)
 {
     Edit(Page(2), screen_id::kWidthMm)->setText("0");
     Edit(Page(1), communication_id::kSpiClock)->setText("50");
@@ -225,12 +243,46 @@ TEST_F(PageContractTest, SaveAndOpenStopAtTheFirstRefusingPageWithItInFront)
     EXPECT_EQ(window->ScreenPage()->data.width_mm, 102);  // later pages are not committed
     EXPECT_TRUE(ui.saveRequests.empty());
 
-    refused->setText("100000");
+}
+
+TEST_F(PageContractTest, OpenAsksFirstAndShowsARefusalOnlyWhenTheUserSaves)
+{
+    Load({});
+    const std::string stored = test::ReadBytes(dir / "loaded.kcw");
+    ConfigurationSettings other;
+    other.screen.width_mm = 7;
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings((dir / "other.kcw").u16string(), other, error));
+    Edit(Page(2), screen_id::kWidthMm)->setText("0");
     Show(Page(0));
-    Trigger(wizard_id::kFileOpen);
-    EXPECT_EQ(TakeMessage(), "Please enter an integer between 1 and 65535.");
-    EXPECT_EQ(window->Tabs()->currentIndex(), 2);
-    EXPECT_TRUE(ui.openRequests.empty());
+
+    struct Row {
+        SaveChoice answer;
+        QString message;   // the refusal, shown only for Save
+        bool opens;
+    };
+    const Row rows[] = {
+        {SaveChoice::Cancel, "", false},
+        {SaveChoice::Save, "Please enter an integer between 1 and 65535.", false},
+        {SaveChoice::Discard, "", true},
+    };
+    for (const Row& row : rows) {
+        ui.saveChangesAnswers = {row.answer};
+        ui.openAnswers = {QString::fromStdString((dir / "other.kcw").string())};
+        Trigger(wizard_id::kFileOpen);
+        EXPECT_EQ(ui.saveChangesQuestions.size(), 1u);
+        ui.saveChangesQuestions.clear();
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(TakeMessage(), row.message);
+            EXPECT_EQ(window->Tabs()->currentIndex(), 2);
+        }
+        EXPECT_EQ(ui.openRequests.size(), row.opens ? 1u : 0u);
+        EXPECT_EQ(ui.openAnswers.empty(), row.opens);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "loaded.kcw"), stored);
+    EXPECT_EQ(Shows(Page(2), screen_id::kWidthMm), "7");
+    EXPECT_TRUE(window->CurrentFile().endsWith("other.kcw"));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

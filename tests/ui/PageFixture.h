@@ -33,7 +33,7 @@ protected:
 
     CPage* Page(int tab) const { return window->Tabs()->Page(tab); }
     // Brings page to the front, as clicking its tab does.
-    void Show(CPage* page) { window->Tabs()->setCurrentWidget(page); }
+    void Show(CPage* page) { window->Tabs()->setCurrentIndex(window->Tabs()->PageIndex(page)); }
 
     static QLineEdit* Edit(const CPage* page, int id) { return qobject_cast<QLineEdit*>(page->Control(id)); }
     static bool Enabled(const CPage* page, int id) { return page->Control(id)->isEnabled(); }

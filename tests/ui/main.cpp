@@ -1,8 +1,10 @@
 // One QApplication for all user-interface tests, on the offscreen platform
-// unless the environment names another. Outside a test's own scripted
+// unless the environment names another; there its one screen is 1024 by 600,
+// the smallest the wizard is made for, so every window is tried at that size. Outside a test's own scripted
 // interaction, any modal question or message fails the test instead of
 // opening a real dialog that would wait for ever.
 #include <QApplication>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +47,13 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryFile screens;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && screens.open()) {
+        screens.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
+                                       "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        screens.flush();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    }
     QApplication app(argc, argv);
     UnscriptedInteraction unscripted;
     kr::InstallInteraction(&unscripted);

@@ -23,6 +23,7 @@
 #include "ui/Exchange.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
+#include "ui/ScreenFit.h"
 #include "ui/dialogs/FolderDialog.h"
 
 namespace kr {
@@ -86,7 +87,7 @@ CBatchDlg::CBatchDlg(QWidget* parent) : QDialog(parent), pendingLog_(std::make_s
     grid->addWidget(clear, 9, 2);
     grid->setRowStretch(8, 1);
     grid->setColumnStretch(0, 1);
-    resize(640, 540);
+    OpenWithin(*this, {640, 540});
 
     connect(browseInput, &QPushButton::clicked, this,
             [this] { BrowseFolder(inputFolder_, tr("Select batch input directory.")); });

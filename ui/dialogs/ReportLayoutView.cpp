@@ -14,6 +14,16 @@ std::int64_t ByteRows(const ReportLayout& layout)
     return (layout.bits + 7) / 8;
 }
 
+// The label of the part of field that takes bits from to to (exclusive) of
+// one byte: its name, and which of its bits these are when it has more.
+QString PartLabel(const HidReportField& field, std::int64_t from, std::int64_t to)
+{
+    QString label = ToQString(field.name);
+    if (field.bits > 8 || from != field.bitOffset || to != field.bitOffset + field.bits)
+        label += QStringLiteral(" [%1:%2]").arg(to - 1 - field.bitOffset).arg(from - field.bitOffset);
+    return label;
+}
+
 // Soft fill colours for data fields, taken in turn; padding is grey.
 const QColor kFieldColours[] = {QColor(0xDCEBFA), QColor(0xE3F4DC), QColor(0xFBEBD3), QColor(0xEDE1F7)};
 const QColor kPaddingColour(0xE6E6E6);
@@ -27,6 +37,14 @@ CReportLayoutView::CReportLayoutView(std::vector<ReportLayout> layouts, QWidget*
     setAutoFillBackground(true);
 }
 
+QString CReportLayoutView::MemberLabel(const StructMember& member, std::int64_t byte)
+{
+    QString label = ToQString(member.name);
+    if (member.size > 1)
+        label += tr(", byte %1").arg(byte);
+    return label;
+}
+
 CReportLayoutView::Metrics CReportLayoutView::Measure() const
 {
     const QFontMetrics fm(font());
@@ -35,9 +53,29 @@ CReportLayoutView::Metrics CReportLayoutView::Measure() const
     m.line = fm.lineSpacing();
     m.row = fm.height() + 8;
     m.byteColumn = fm.horizontalAdvance(QStringLiteral("Byte 000")) + 8;
-    m.bitColumn = fm.horizontalAdvance(QStringLiteral("Contact Ide")) + 8;
     m.gap = fm.horizontalAdvance(QLatin1Char('x')) * 2;
-    m.memberColumn = fm.horizontalAdvance(QStringLiteral("Contact_Identifier, byte 0")) + 8;
+    // A bit column is wide enough for every field's label over the bits it
+    // takes in a byte, and the structure's column for its longest line, so
+    // that no name is cut.
+    m.bitColumn = fm.horizontalAdvance(QStringLiteral("bit 0")) + 8;
+    m.memberColumn = fm.horizontalAdvance(tr("Byte"));
+    for (const ReportLayout& layout : layouts_) {
+        const std::int64_t end = std::min<std::int64_t>(ByteRows(layout), 4096) * 8;
+        for (const HidReportField& field : layout.fields) {
+            for (std::int64_t first = field.bitOffset / 8 * 8; first < field.bitOffset + field.bits && first < end;
+                 first += 8) {
+                const std::int64_t from = std::max(field.bitOffset, first);
+                const std::int64_t to = std::min(field.bitOffset + field.bits, first + 8);
+                const int bits = static_cast<int>(std::max<std::int64_t>(to - from, 1));
+                const int wanted = fm.horizontalAdvance(PartLabel(field, from, to)) + 8;
+                m.bitColumn = std::max(m.bitColumn, (wanted + bits - 1) / bits);
+            }
+        }
+        m.memberColumn = std::max(m.memberColumn, fm.horizontalAdvance(ToQString(layout.structName)));
+        for (const StructMember& member : layout.members)
+            m.memberColumn = std::max(m.memberColumn, fm.horizontalAdvance(MemberLabel(member, member.size - 1)));
+    }
+    m.memberColumn += 8;
     return m;
 }
 
@@ -115,9 +153,7 @@ void CReportLayoutView::paintEvent(QPaintEvent*)
                 painter.setPen(grid);
                 painter.setBrush(field.padding ? kPaddingColour : kFieldColours[i % std::size(kFieldColours)]);
                 painter.drawRect(box);
-                QString label = ToQString(field.name);
-                if (field.bits > 8 || from != field.bitOffset || to != field.bitOffset + field.bits)
-                    label += QStringLiteral(" [%1:%2]").arg(to - 1 - field.bitOffset).arg(from - field.bitOffset);
+                const QString label = PartLabel(field, from, to);
                 painter.setPen(text);
                 painter.drawText(box.adjusted(3, 0, -3, 0), Qt::AlignCenter,
                                  fm.elidedText(label, Qt::ElideRight, box.width() - 6));
@@ -127,11 +163,9 @@ void CReportLayoutView::paintEvent(QPaintEvent*)
                 return byte >= mb.offset && byte < mb.offset + mb.size;
             });
             if (member != layout.members.end()) {
-                QString label = ToQString(member->name);
-                if (member->size > 1)
-                    label += tr(", byte %1").arg(byte - member->offset);
                 painter.setPen(text);
-                painter.drawText(QRect(memberLeft, y, m.memberColumn, m.row), Qt::AlignLeft | Qt::AlignVCenter, label);
+                painter.drawText(QRect(memberLeft, y, m.memberColumn, m.row), Qt::AlignLeft | Qt::AlignVCenter,
+                                 MemberLabel(*member, byte - member->offset));
             }
         }
         y += m.line;

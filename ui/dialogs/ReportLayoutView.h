@@ -29,6 +29,8 @@ private:
         int margin, line, row, byteColumn, bitColumn, gap, memberColumn;
     };
     Metrics Measure() const;
+    // What the structure's column says beside byte of member.
+    static QString MemberLabel(const StructMember& member, std::int64_t byte);
     // The height of one report's block: its two text lines, the column
     // titles and one row per byte.
     int BlockHeight(const ReportLayout& layout, const Metrics& m) const;

@@ -83,6 +83,15 @@ int CDeviceDlg::InputModeSelection() const
     return inputModeList_->currentIndex();
 }
 
+void CDeviceDlg::ResetGroup()
+{
+    // A chip the list does not know (a hand-edited file) is not kept.
+    const std::int32_t chip = data.deviceSel;
+    data.Reset();
+    if (PinCountFor(chip) > 0)
+        data.deviceSel = chip;
+}
+
 void CDeviceDlg::DoExchange(ExchangeContext& ctx)
 {
     // This order decides which message a commit shows when several values

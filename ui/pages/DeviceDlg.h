@@ -41,6 +41,9 @@ public:
 
 protected:
     void DoExchange(ExchangeContext& ctx) override;
+    // "Default" keeps the chip: the list cannot change it, so a reset to
+    // the other chip could not be undone on this page.
+    void ResetGroup() override;
 
 private:
     QComboBox* deviceList_;

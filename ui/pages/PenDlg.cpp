@@ -72,19 +72,23 @@ void CPenDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kInverted, data.bInverted);
     ExchangeCheckBox(ctx, kBarrelButton, data.bBarrelButton);
     // Each value in its range; then, with both of a tilt committed, its
-    // minimum not above its maximum, which hosts refuse.
+    // minimum not above its maximum, which hosts refuse. A tilt the pen does
+    // not report puts no range in the report descriptor, and its boxes are
+    // greyed out: its relation is not checked.
     ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
     ValidateRange(ctx, data.pressure, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltXMin, data.xTiltMin);
     ValidateRange(ctx, data.xTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltXMax, data.xTiltMax);
     ValidateRange(ctx, data.xTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
-    ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(data.xTiltMin, data.xTiltMax));
+    if (data.bPen && data.bXTilt)
+        ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(data.xTiltMin, data.xTiltMax));
     ExchangeDecimalWord(ctx, kTiltYMin, data.yTiltMin);
     ValidateRange(ctx, data.yTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
     ExchangeDecimalWord(ctx, kTiltYMax, data.yTiltMax);
     ValidateRange(ctx, data.yTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
-    ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(data.yTiltMin, data.yTiltMax));
+    if (data.bPen && data.bYTilt)
+        ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(data.yTiltMin, data.yTiltMax));
 }
 
 void CPenDlg::RefreshControls()
