@@ -233,9 +233,11 @@ std::vector<Stop> Simulate(const test::TempDir& dir, const std::string& script)
 
 void ExpectTheSystemsRamKept(const Memory& at)
 {
-    for (unsigned a = 0; a < 0x100; ++a)
-        if (SystemOwned(a))
+    for (unsigned a = 0; a < 0x100; ++a) {
+        if (SystemOwned(a)) {
             EXPECT_EQ(at.iram.at(a), Preset(a)) << "internal RAM 0x" << std::hex << a;
+        }
+    }
 }
 
 class Simulator : public ::testing::TestWithParam<Configuration> {};

@@ -143,7 +143,7 @@ void CBatchDlg::OnBrowseBuilder()
     // Programs here have no extension of their own, so every file shows first.
     QString path;
     const bool chosen = Interaction().GetOpenFileName(
-        this, {QStringLiteral("All Files (*);;Applications (*.exe)"), {}, ToQString(builderPath_)}, path);
+        this, {QStringLiteral("All Files (*);;Applications (*.exe)"), {}, ToQString(builderPath_), {}}, path);
     if (!Exchange(true) || !chosen)
         return;
     builderPath_ = ToU16(QFileInfo(path).absoluteFilePath());
