@@ -11,7 +11,7 @@ PACKAGES=(
   sdcc sdcc-ucsim make
   # Debian packages, manual pages, completion and desktop metadata, and
   # the tests that check them
-  dpkg-dev desktop-file-utils appstream groff-base bash-completion
+  dpkg-dev lintian desktop-file-utils appstream groff-base bash-completion
   # fuzzing: the compiler, libFuzzer and sanitizer runtimes, the symbolizer
   clang libclang-rt-14-dev llvm
 )
