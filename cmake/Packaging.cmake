@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian packages, made by `cmake --build build --target package`:
 #   kr761x-cli     the command-line programs (every program installed from
 #                  cli/), their manual pages and shell completion; no Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The constant data a project's C sources place at fixed code addresses
 // ("__code __at (0x2683) U8 HidDeviceDesc[] = { ... };"), read back with

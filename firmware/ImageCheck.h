@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Checking a linked image, from its bytes, against the chip's memory map and
 // the data the project's sources place at fixed addresses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the user firmware of a KR7611 may put code: from the application
 // start, where the system firmware enters it, to the end of the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs every Debian package the project needs to build, test and run.
 # Idempotent: prints nothing and changes nothing when all are present.
 set -euo pipefail

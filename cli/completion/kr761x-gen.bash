@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # bash completion for kr761x-gen
 #
 # Commands and their arguments are read from `kr761x-gen --help', so a new

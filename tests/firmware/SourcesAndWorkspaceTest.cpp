@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a build reads from the project besides the image: the data the C
 // sources place at fixed addresses, the workspace's flags, and the linker's
 // memory summary.

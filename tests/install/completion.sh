@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Tab completion of kr761x-gen as bash-completion runs it, in a folder with a
 # save file, another file and a sub-folder. Each row: the command line up to
 # the cursor, then the expected completions (sorted, space-separated).

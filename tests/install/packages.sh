@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The Debian packages as a machine receives them: made by CPack from the
 # build, unpacked with dpkg -x into a scratch root, and the unpacked programs
 # run. The command-line package must not depend on Qt; the desktop package

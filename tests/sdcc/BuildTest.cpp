@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generated KR7611 projects built with the real sdcc by the build the
 // programs use, and the image read back on its own: no address written
 // twice, the vectors at the application start and every descriptor byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Built KR7611 images run in the 8051 simulator s51 from the application
 // start, with every system routine's entry answered by a RET: the start-up
 // must leave the system firmware's internal RAM, the GPIO_HI port and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as the user meets it: its title, menu and project box,
 // opening, saving and generating through the scripted dialogs, and every
 // failure message with its title.

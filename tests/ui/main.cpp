@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One QApplication for all user-interface tests, on the offscreen platform
 // unless the environment names another. Outside a test's own scripted
 // interaction, any modal question or message fails the test instead of
