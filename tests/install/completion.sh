@@ -19,6 +19,9 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/bin" "$scratch/work/sub"
 ln -s "$(realpath "$program")" "$scratch/bin/kr761x-gen"
 touch "$scratch/work/panel.kcw" "$scratch/work/notes.txt" "$scratch/work/build.sh" "$scratch/work/KR761x_SDCC.wsp"
+# Programs for --build: on PATH by name, here by path; only executable files.
+touch "$scratch/bin/krtest-builder" "$scratch/bin/krtest-notes"
+chmod +x "$scratch/bin/krtest-builder" "$scratch/work/build.sh"
 
 complete_line() {
   # shellcheck disable=SC1090,SC1091
@@ -56,7 +59,9 @@ check "kr761x-gen describe --layout p" "panel.kcw"
 check "kr761x-gen describe --"         "--help --layout"
 check "kr761x-gen check panel.kcw p"   "panel.kcw"
 check "kr761x-gen batch "              "sub"
-check "kr761x-gen batch --build "      "KR761x_SDCC.wsp build.sh notes.txt panel.kcw sub"
+check "kr761x-gen batch --build krtest" "krtest-builder"
+check "kr761x-gen batch --build _kr761x" ""
+check "kr761x-gen batch --build ./"    "./build.sh ./sub"
 check "kr761x-gen batch in --build b.sh " "sub"
 check "kr761x-gen batch in --"         "--build --help"
 check "kr761x-gen nosuch "             ""
