@@ -5,6 +5,8 @@
 #   ${CMAKE_BINARY_DIR}/debian/changelog  the Debian changelog of the packages
 #                                          (source package KR_DEBIAN_SOURCE,
 #                                          signed by KR_PACKAGE_MAINTAINER)
+#   KR_APPSTREAM_RELEASES                  the <release> elements of the
+#                                          AppStream metadata
 # and refuses a file whose newest entry is not the version of project(), so
 # no version is packaged without its entry.
 
@@ -36,6 +38,7 @@ endfunction()
 # Line by line without CMake lists, so ';' and brackets in the text stay.
 file(READ ${kr_changelog} kr_text)
 set(kr_debian "")
+set(kr_releases "")
 set(kr_version "")
 set(kr_newest "")
 set(kr_item "")
@@ -47,13 +50,18 @@ while(NOT kr_text STREQUAL "")
   string(SUBSTRING "${kr_text}" ${kr_end} -1 kr_text)
 
   # An item ends at the next item, heading or blank line.
-  if(NOT kr_line MATCHES "^  [^ ]")
+  if(NOT kr_item STREQUAL "" AND NOT kr_line MATCHES "^  [^ ]")
+    string(REPLACE "&" "&amp;" kr_item "${kr_item}")
+    string(REPLACE "<" "&lt;" kr_item "${kr_item}")
+    string(REPLACE ">" "&gt;" kr_item "${kr_item}")
+    string(APPEND kr_releases "          <li>${kr_item}</li>\n")
     set(kr_item "")
   endif()
 
   if(kr_line MATCHES "^## ([^ ]+) \\(([0-9-]+)\\)$")
     if(NOT kr_version STREQUAL "")
       string(APPEND kr_debian "\n -- ${KR_PACKAGE_MAINTAINER}  ${kr_date}\n")
+      string(APPEND kr_releases "        </ul>\n      </description>\n    </release>\n")
     endif()
     set(kr_version ${CMAKE_MATCH_1})
     if(kr_version STREQUAL "end")
@@ -66,6 +74,8 @@ while(NOT kr_text STREQUAL "")
     endif()
     kr_changelog_date(${CMAKE_MATCH_2} kr_date)
     string(APPEND kr_debian "${KR_DEBIAN_SOURCE} (${kr_version}) unstable; urgency=medium\n\n")
+    string(APPEND kr_releases "    <release version=\"${kr_version}\" date=\"${CMAKE_MATCH_2}\">\n"
+                              "      <description>\n        <ul>\n")
   elseif(kr_line MATCHES "^- (.*)$" AND NOT kr_version STREQUAL "")
     string(REPLACE "`" "" kr_words "${CMAKE_MATCH_1}")
     string(APPEND kr_debian "  * ${kr_words}\n")
@@ -73,6 +83,7 @@ while(NOT kr_text STREQUAL "")
   elseif(kr_line MATCHES "^  ([^ ].*)$" AND NOT kr_item STREQUAL "")
     string(REPLACE "`" "" kr_words "${CMAKE_MATCH_1}")
     string(APPEND kr_debian "    ${kr_words}\n")
+    string(APPEND kr_item " ${kr_words}")
   elseif(kr_line MATCHES "^## ")
     message(FATAL_ERROR "CHANGELOG.md: a version heading is \"## VERSION (YYYY-MM-DD)\", not \"${kr_line}\"")
   endif()
@@ -82,6 +93,7 @@ if(NOT kr_newest STREQUAL PROJECT_VERSION)
   message(FATAL_ERROR "CHANGELOG.md: the newest entry is for version \"${kr_newest}\", "
                       "but project() says ${PROJECT_VERSION}; add an entry for it")
 endif()
+set(KR_APPSTREAM_RELEASES "${kr_releases}")
 file(WRITE ${CMAKE_BINARY_DIR}/debian/changelog.new "${kr_debian}")
 file(COPY_FILE ${CMAKE_BINARY_DIR}/debian/changelog.new ${CMAKE_BINARY_DIR}/debian/changelog ONLY_IF_DIFFERENT)
 file(REMOVE ${CMAKE_BINARY_DIR}/debian/changelog.new)
