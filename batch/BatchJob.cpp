@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/BatchJob.h"
 
 namespace kr {

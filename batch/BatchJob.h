@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The record one batch run shares between the thread that starts it, the
 // worker and whoever shows its progress. Held by shared pointers, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs one batch on a worker thread of its own. Whoever starts it may wait
 // for the end with a time limit and, when the limit passes, cut the run off:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/BatchWorker.h"
 
 #include <chrono>

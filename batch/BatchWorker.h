@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The batch worker: for every save file of the input folder, a project folder
 // under the output folder, the project generated into it and, when asked, the

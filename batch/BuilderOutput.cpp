@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/BuilderOutput.h"
 
 #include "platform/Utf.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns what a builder prints into lines of the batch log: UTF-8 text cut
 // into whole lines, each ending with CR LF as every log line does. Pieces

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/CheckBatchPaths.h"
 
 #include "platform/Folders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The check every front end runs on a batch job's paths before starting it,
 // so the wizard's dialog and the command line accept and refuse the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/DefaultBuilder.h"
 
 #include "platform/ProgramSearch.h"

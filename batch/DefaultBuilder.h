@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The builder a batch offers before the user chooses one: the project's own
 // kr761x-build.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch throughput as the user waits for it: writes N varied save files, then
 // runs several pairs of (batch into a fresh output folder, `cp -r` of that
 // output into a fresh folder) and prints each pair and the median ratio of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading crafted save files at the size cap: the default record's file with
 // one kind of filler repeated until the file is exactly kMaxSaveFileBytes
 // long, loaded several times; prints the median and slowest load of each in

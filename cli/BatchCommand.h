@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // kr761x-gen batch INDIR OUTDIR [--build BUILDER]: every save file of INDIR
 // generated into a project folder of its own under OUTDIR, each optionally

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/BuildCommand.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // kr761x-gen build PROJECT: a generated SDCC project compiled and linked
 // with the flags of its workspace into a firmware image that is checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kr761x-build WORKSPACE: the builder the batch generator runs on each
 // generated workspace. It does exactly what "kr761x-gen build" does.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // kr761x-gen check SAVEFILE...: every problem that would stop each save file
 // from being generated, one line each, for pipelines that keep save files in

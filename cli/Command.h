@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One subcommand of kr761x-gen. Each command parses its own arguments and
 // writes only to the two streams it is given, so tests can run it in-process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The front end of kr761x-gen: the program options, the choice of the
 // subcommand, and every help and usage text, the commands' own included.

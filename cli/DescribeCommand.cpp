@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/DescribeCommand.h"
 
 #include "cli/TerminalText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // kr761x-gen describe [--layout] SAVEFILE: the HID report descriptor that
 // SAVEFILE's project would carry, decoded, with the size of every report; or,

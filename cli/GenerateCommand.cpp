@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/GenerateCommand.h"
 
 #include "cli/TerminalText.h"

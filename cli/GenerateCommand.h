@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // kr761x-gen generate SAVEFILE OUTDIR: the project of one save file, written
 // into OUTDIR the way the wizard's "Generate Project" writes it.

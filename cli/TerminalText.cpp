@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/TerminalText.h"
 
 #include "platform/Utf.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small conversions between the system's texts and paths and what a terminal
 // and a command line use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kr761x-gen: generates firmware projects from save files without the
 // desktop program, for build scripts and continuous integration.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks that every #include of the program's sources points down the layers:
 #   cmake -DKR_ROOT=<source tree> -P cmake/CheckLayers.cmake
 # A folder may include its own files and those of folders of a lower rank;

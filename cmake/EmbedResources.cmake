@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # kr_embed_resources(<target> TYPE NUMBER FILE [TYPE NUMBER FILE ...])
 #
 # Builds an object library <target> that defines the resource table the core

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Script mode: reads LIST (lines TYPE|NUMBER|FILE) and writes OUT, a C++ file
 # holding every file's bytes and the table the core searches.
 file(STRINGS ${LIST} lines)

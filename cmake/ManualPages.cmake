@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # kr_install_manual(<program> COMPONENT <component>)
 #
 # Builds the manual page of <program> from man/<program>.1.in beside the

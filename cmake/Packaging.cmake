@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian packages, made by `cmake --build build --target package`:
 #   kr761x-cli     the command-line programs (every program installed from
 #                  cli/), their manual pages and shell completion; no Qt
@@ -5,11 +6,15 @@
 #                  save-file type and AppStream metadata; depends on the first
 # Each install() names its component (cli or gui); the version is the
 # project's. Dependencies on shared libraries are read from the binaries.
+# Each package carries in /usr/share/doc/<package>/ the copyright file, made
+# from LICENSE, and the changelog, made from CHANGELOG.md (Changelog.cmake);
+# lintian's overrides, one reason per override, are cmake/lintian/<package>.
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kr761x)
+set(CPACK_PACKAGE_NAME ${KR_DEBIAN_SOURCE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "KR761x Configuration Wizard developers <kr761x-wizard@localhost>"
-    CACHE STRING "Maintainer named in the Debian packages")
+set(CPACK_PACKAGE_CONTACT ${KR_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KR_PACKAGE_HOMEPAGE})
+set(CPACK_DEBIAN_PACKAGE_SOURCE ${KR_DEBIAN_SOURCE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -42,5 +47,51 @@ controller (USB identity and power, inter-chip bus, GPIO, mouse, touch and
 pen reports, screen size) and generate its 8051 firmware project. Save files
 (.kcw) open in the wizard from the file manager.]])
 set(CPACK_DEBIAN_GUI_PACKAGE_RECOMMENDS sdcc)
+
+# The copyright file in the machine-readable format, naming the project's
+# licence for every file the packages ship; the holder and the text are
+# LICENSE's own.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE kr_licence)
+if(NOT kr_licence MATCHES "\nCopyright \\(c\\) ([^\n]+)\n+(.+[^\n])\n*$")
+  message(FATAL_ERROR "LICENSE: no \"Copyright (c) ...\" line followed by the licence text")
+endif()
+set(kr_holder "${CMAKE_MATCH_1}")
+# Each line indented by one space, a blank line written " .".
+string(REPLACE "\n\n" "\n.\n" kr_licence_text "${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " kr_licence_text " ${kr_licence_text}\n")
+file(WRITE ${CMAKE_BINARY_DIR}/debian/copyright.new
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: KR761x Configuration Wizard
+Upstream-Contact: ${KR_PACKAGE_MAINTAINER}
+Source: ${KR_PACKAGE_HOMEPAGE}
+
+Files: *
+Copyright: ${kr_holder}
+License: ${KR_LICENCE}
+
+License: ${KR_LICENCE}
+${kr_licence_text}")
+file(COPY_FILE ${CMAKE_BINARY_DIR}/debian/copyright.new ${CMAKE_BINARY_DIR}/debian/copyright ONLY_IF_DIFFERENT)
+file(REMOVE ${CMAKE_BINARY_DIR}/debian/copyright.new)
+
+# The changelog, compressed as Debian keeps it (-n: the same bytes each time).
+find_program(KR_GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  COMMAND ${KR_GZIP} -9 -n -c ${CMAKE_BINARY_DIR}/debian/changelog > ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog
+  COMMENT "Compressing the Debian changelog" VERBATIM)
+add_custom_target(kr761x_debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+
+foreach(component IN ITEMS cli gui)
+  string(TOUPPER ${component} upper)
+  set(package ${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
+  install(FILES ${CMAKE_BINARY_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+  if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/lintian/${package})
+    install(FILES ${CMAKE_SOURCE_DIR}/cmake/lintian/${package}
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${component})
+  endif()
+endforeach()
 
 include(CPack)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Building a generated SDCC project into a checked firmware image: compile
 // every C file with the workspace's compiler flags, link with the main

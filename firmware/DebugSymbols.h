@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The variables of a link as its debug records (.cdb) describe them: each
 // one's name, module, memory space, size and address. They are what tells

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "firmware/ImageCheck.h"
 
 #include "platform/NumberText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Checking a linked image, from its bytes and the linker's messages, against
 // the chip's memory map.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading an Intel HEX image as a linker writes it: every data byte with its
 // address, and every address that more than one record writes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the linker's map file (.map) says of a link: where each relocatable
 // area begins and how long it is, from the s_AREA and l_AREA symbols the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Judging a link against the chip's memory contract from what the linker
 // placed: the areas of every module, where the map put the relocatable ones,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The memory contract of the KR7611 user firmware: where it may put code,
 // the windows of its flash that hold only what the system firmware reads at

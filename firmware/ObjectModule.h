@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One module of a link as the assembler wrote it (a .rel object file): its
 // areas with their attributes and sizes, the symbols each one defines, and

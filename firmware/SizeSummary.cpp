@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "firmware/SizeSummary.h"
 
 #include <optional>

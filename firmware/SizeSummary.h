@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The memory a built image uses, as embedded builds report it after a link:
 // code bytes used and free, internal RAM, external RAM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a build needs from a generated project's workspace file: its
 // settings and the compiler and linker flags they hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every fuzz target shares: the entry point libFuzzer calls, a check
 // that ends the run when a property does not hold, and a private folder for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HID report descriptor decoder on any bytes.
 //
 // Properties: the items, put back together (prefix, the long item's size and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs every file of the folders (or the files) named on the command line
 // through a fuzz target, so a corpus replays without libFuzzer, with any
 // compiler. A property that does not hold aborts with the file's name shown.

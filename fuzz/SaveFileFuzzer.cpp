@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save-file loader on any bytes.
 //
 // Properties: a load either succeeds with no error text or fails with one of

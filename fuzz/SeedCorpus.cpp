@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzz targets' seed corpora and dictionaries from the project's
 // own files, so they follow the templates and the save-file format:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The template expander on any bytes, read as a Windows-1252 template and
 // expanded over a file that is already there, with the tables of the default
 // configuration plus a short active tag A, an inactive tag B and a key K

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/GenerateProject.h"
 
 #include "generator/GenerationCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing one firmware project: every template of the chosen toolchain,
 // expanded against the switches and keys of the configuration, into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/GeneratedFile.h"
 
 #include "generator/UserCodeRegions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing one generated file over what a project folder already holds: the
 // user's own code regions of the existing file are carried into the new one,

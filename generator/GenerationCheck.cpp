@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/GenerationCheck.h"
 
 #include "generator/ReportDescriptor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a configuration may become a project: the rules of a valid record
 // and, when those hold, the rules by which a host's parser refuses the report

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/ReportDescriptor.h"
 
 #include <algorithm>

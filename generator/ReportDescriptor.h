@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HID report descriptor of a configuration, decoded for reading. It is
 // taken from the same templates, switches and keys that Generate writes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/ReportLayout.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every report of a configuration's HID report descriptor as a host lays it
 // out, field by field and bit by bit, beside what the generated firmware

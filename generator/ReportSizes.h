@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sizes the HID reports of a configuration declare: the touch size in
 // physical units, the byte sizes of the three input reports, the pen's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The substitution map of one generation run: the replacement text of every
 // key the templates may use. The key's prefix says how its text is made:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The switch set of one generation run: which conditional blocks of the
 // templates reach the generated files.

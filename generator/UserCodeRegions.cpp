@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/UserCodeRegions.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The user's own code in generated files. A region is the lines between a
 // line that names it with BEGIN and the line that names it with END:

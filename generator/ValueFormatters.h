@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The renderings that every substitution key shares: a byte in hexadecimal,
 // the body of a USB string descriptor, and a text made safe

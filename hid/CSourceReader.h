@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading values back out of expanded C text: the numeric macros of a header
 // and the bytes of a constant array, as a C compiler would see them.

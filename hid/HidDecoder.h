@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A HID report descriptor read the way a host reads it: the listing of its
 // items with names, indented by collection; the size of every report; and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hid/HidNames.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The names a HID report descriptor listing shows: usage pages and the usages
 // the generated descriptors use, units, collection types and the flags of

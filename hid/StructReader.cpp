@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hid/StructReader.h"
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading the layout of a report structure back out of an expanded C header:
 // the members of "typedef struct { ... } NAME;", each with its byte offset,

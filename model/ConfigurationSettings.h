@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one record that describes a firmware project: eight groups, each with
 // its construction defaults and a reset to them. The record checks nothing;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/NumericEntry.h"
 
 #include "platform/NumberText.h"

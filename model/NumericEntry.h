@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Numbers typed into edit boxes: how a box's text is read into a field, how a
 // field is shown in its box, and the range and length checks applied when a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every field of the record in the order the save file holds them, each with
 // its element name and the value kind it is written and read as. Saving,

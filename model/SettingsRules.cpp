@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/SettingsRules.h"
 
 #include <initializer_list>

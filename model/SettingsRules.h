@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rules of a valid configuration, in one place: every field's range as
 // the page that edits it enforces it, and the relations a host needs between

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Replacing a file in one piece: the new content is written beside the target
 // under a temporary name, flushed to disk and renamed over the target only

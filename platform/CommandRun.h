@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Running a tool with a list of arguments in a given folder and keeping what
 // it prints, for builds that show the tool's messages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Looking at what is already at a path before writing there: reading an
 // existing regular file whole, asking whether a name is free, and removing a

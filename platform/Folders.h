@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Folder listing, one-level directory creation and path splitting, on the
 // core's UTF-16 paths. Folders always end with '/'.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Numbers as text, the way every layer above writes them into messages,
 // listings, save files and generated files. The one home of number-to-text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Starting an external program and waiting for its end, with a way for
 // another thread to end it while it runs and, when asked, the program's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ProgramSearch.h"
 
 #include <sys/stat.h>

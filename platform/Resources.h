@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Resources compiled into the program: found by type ("TEMPLATE", "XML") and
 // number, their bytes exactly as stored in the repository.

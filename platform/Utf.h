@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Conversions between the core's UTF-16 text and the UTF-8 that file names
 // and libraries of this platform use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Windows1252.h"
 
 #include <array>

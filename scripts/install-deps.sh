@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs every Debian package the project needs to build, test and run.
 # Idempotent: prints nothing and changes nothing when all are present.
 set -euo pipefail
@@ -11,7 +12,7 @@ PACKAGES=(
   sdcc sdcc-ucsim make
   # Debian packages, manual pages, completion and desktop metadata, and
   # the tests that check them
-  dpkg-dev desktop-file-utils appstream groff-base bash-completion
+  dpkg-dev lintian desktop-file-utils appstream groff-base bash-completion
   # fuzzing: the compiler, libFuzzer and sanitizer runtimes, the symbolizer
   clang libclang-rt-14-dev llvm
 )

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the programs and starts the wizard, with an
 # optional save file to open. Without a display it says how to use the
 # command-line front end instead.

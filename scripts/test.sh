@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything and runs the whole test suite:
 # once built with AddressSanitizer and UndefinedBehaviorSanitizer, then as a
 # normal build; then fuzzes each fuzz target briefly (clang, libFuzzer, both

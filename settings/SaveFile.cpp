@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/SaveFile.h"
 
 #include <optional>

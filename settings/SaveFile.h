@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The save file: one ConfigurationSettings as an XML document, written and
 // read through one CSerialXml per call. Neither operation shows anything;

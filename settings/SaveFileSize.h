@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The largest save file the program reads or writes. A real save file is a
 // few kilobytes; the cap is far above that, and low enough that no crafted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One XML document held in memory, with exactly what the save file needs:
 // elements whose text is a value in one of six text forms, attached in file

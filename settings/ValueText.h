@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text form of a save file's strings, and the loose conversions that
 // read its values back (numbers are written by platform/NumberText.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every use of libxml2 and libxslt in the program goes through: one
 // initialisation for the process, silence on stderr, and the one way a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/CodeGenerator.h"
 
 #include "platform/Windows1252.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The template expander for one template text: the stages of the template
 // language (tokenize, parse, check names, render, write) run in order on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two tables one generation run computes from a configuration and hands
 // to every template expansion.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/LoadTemplate.h"
 
 #include "platform/Resources.h"

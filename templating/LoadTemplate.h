@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Templates are embedded resources of type "TEMPLATE", Windows-1252 text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's embedded templates, each decoded, tokenized and parsed once
 // per process, on first use, and shared read-only from then on by every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/TemplateError.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What an expansion step reports: the result code every caller acts on, and,
 // for a fault of the template itself, where it is and what it names.

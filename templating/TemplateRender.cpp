@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/TemplateRender.h"
 
 #include <algorithm>

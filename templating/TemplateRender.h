@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The last stages of the template language: checking a tree's names against
 // the two tables of a run, and rendering it. Rendering only reads the tree,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The first stage of the template language: template text into tokens.
 //   ¦KEY¦            a key, replaced by its text when rendered

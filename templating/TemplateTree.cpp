@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/TemplateTree.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The second stage of the template language: tokens into the block tree, the
 // form a template is kept in and rendered from. A tree is built once, never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The wizard's pictures, drawn in code so the program needs no image files:
 // the application icon (the same design as the installed SVG icon) and the

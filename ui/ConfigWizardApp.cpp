@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ConfigWizardApp.h"
 
 #include "ui/AppArt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application: reads the command line (an optional save file to open),
 // puts the real modal interactions in force and runs the main window. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: the seven configuration pages behind their tabs, the
 // "Project Generation" box with the project folder and toolchain, and the

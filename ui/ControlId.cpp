@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ControlId.h"
 
 #include <QAction>

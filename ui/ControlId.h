@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every control that the wizard numbers keeps that number as its object name,
 // so pages, the main window and tests find it by number. Numbers repeat

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The strip of tabs with one configuration page per tab. Only the page of
 // the selected tab is visible; the others keep their state, hidden, over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Moving a page's fields to and from its controls. One ExchangeContext runs
 // one exchange in one direction: display (fields to controls) or commit

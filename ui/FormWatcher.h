@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Notices that something in a form may have changed: any edit box, button
 // or list inside the watched widget. Many changes in one go (a page showing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A limit on how many characters the user can put into an edit box. It acts
 // on the user's edits only (typing, pasting, dropping): a longer text set by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Interaction.h"
 
 #include "ui/QtInteraction.h"

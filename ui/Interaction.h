@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one door through which the wizard asks the user something modally:
 // message boxes, the question whether to save changes, the open and save

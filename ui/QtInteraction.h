@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The real modal interactions: Qt's message boxes and file dialogs, the
 // wizard's folder browser, and the desktop's file manager.

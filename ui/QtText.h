@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The core's UTF-16 strings and Qt's QString hold the same code units; these
 // convert between them without loss.

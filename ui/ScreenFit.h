@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Top-level windows open at the size they ask for, but never larger than the
 // free area of their screen (what the desktop's panels leave, less room for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Tab visits a form's controls in the order its layouts place them: a grid
 // row by row and left to right, a box from first to last, a frame's own

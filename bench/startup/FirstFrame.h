@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The end point both start-up programs measure to: the window's first frame
 // painted and flushed, taken from the screen as the user would see it and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardstick for the wizard's start-up: a hello-world Qt Widgets window
 // that reads a save file, shows one line about it in a window of the given
 // size, and writes its first painted frame to a PNG file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard's start-up as the program runs it (the application object, the
 // main window, the save file named on the command line), ending at the
 // window's first painted frame, which is written to a PNG file.

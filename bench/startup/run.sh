@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Times the wizard's start-up against a hello-world Qt Widgets window, side by
 # side on Qt's offscreen platform: each program opens the same save file and
 # writes its first painted frame to a PNG file. The hello-world window runs

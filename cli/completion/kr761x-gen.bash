@@ -1,10 +1,11 @@
+# SPDX-License-Identifier: MIT
 # bash completion for kr761x-gen
 #
 # Commands and their arguments are read from `kr761x-gen --help', so a new
 # command completes without a change here. What an argument takes follows
 # from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
 # DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
-# program.
+# program: a name looked up on PATH, or an executable file by its path.
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -15,6 +16,29 @@ _kr761x_gen_calls()
         rows && /^  [a-z]/ { sub(/^  /, ""); sub(/  +.*/, ""); print }'
 }
 
+# Completes the current word as a program to run, as the batch finds it: a
+# word without '/' is a name looked up on PATH, so the programs there (not
+# the shell's own functions, aliases or builtins) and the folders here that
+# lead to a path; a word with '/' is a path, so executable files and folders.
+_kr761x_gen_program()
+{
+    compopt -o filenames 2>/dev/null
+    local IFS=$'\n'
+    if [[ $cur == */* ]]; then
+        COMPREPLY=($(compgen -c -- "$cur"))
+        return
+    fi
+    local name
+    local -A seen=()
+    for name in $(compgen -c -- "$cur"); do
+        if [[ -z ${seen[$name]+set} ]] && type -P -- "$name" >/dev/null; then
+            seen[$name]=1
+            COMPREPLY+=("$name")
+        fi
+    done
+    COMPREPLY+=($(compgen -d -- "$cur"))
+}
+
 # Completes the current word as the argument named $1.
 _kr761x_gen_argument()
 {
@@ -22,7 +46,7 @@ _kr761x_gen_argument()
         SAVEFILE*) _filedir kcw ;;
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
-        BUILDER) _filedir ;;
+        BUILDER) _kr761x_gen_program ;;
         BYTES) ;;
         *) _filedir ;;
     esac

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The project templates, embedded as type "TEMPLATE" with the numbers the
 # generator's template table uses (138-151). Each file is Windows-1252
 # text with CR LF line ends, written in the template language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/BatchRunner.h"
 #include "batch/BatchWorker.h"
 

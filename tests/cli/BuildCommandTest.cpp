@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kr761x-gen build on projects it must refuse: each ends with status 1 and
 // one sentence saying why, before anything is compiled; a command line it
 // does not understand ends with status 2.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs one command through the program's own command line, in process, and
 // keeps what it printed, so each command's tests read the exit status and

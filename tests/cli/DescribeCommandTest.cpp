@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/DescribeCommand.h"
 
 #include <gmock/gmock.h>

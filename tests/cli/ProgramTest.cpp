@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built kr761x-gen as a build script sees it: exit status and streams.
 
 #include <gtest/gtest.h>

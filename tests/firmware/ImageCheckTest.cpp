@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The image checks on hand-made images: each broken rule is found and named
 // with its addresses, and a good image passes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading Intel HEX images: bytes by address, addresses written twice,
 // extended addresses, and records that are not what they claim.
 

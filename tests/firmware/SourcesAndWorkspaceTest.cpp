@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a build reads besides the image: the object files, the map and the
 // debug records of the link, the workspace's flags, and the linker's memory
 // summary.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DescriptorRows.h"
 
 #include <initializer_list>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chip library header, the workspaces and the start-up routines as the
 // chip and the vendor tools need them: every fixed definition, every tool
 // setting and every chip-dependent address.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a whole project: which files each toolchain gets and in what
 // order, how a failure leaves the folder, and what a second run does.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading back what the generator wrote: the numeric macros of a header and
 // the bytes of a C array initializer.

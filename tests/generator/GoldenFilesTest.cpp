@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole generated files for a few configurations, compared byte for byte with
 // reviewed copies in tests/fixtures/golden/. After a deliberate change to a
 // template, rerun with KR_UPDATE_GOLDEN=1 to rewrite the copies, then review

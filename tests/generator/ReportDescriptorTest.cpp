@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The descriptor view the wizard and kr761x-gen describe show: taken from the
 // templates as Generate expands them, with the host rules a save file can
 // break. Every option combination is described in UsbDescriptorTest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reports laid out as a host reads them, beside the firmware's structures:
 // three configurations against layouts worked out by hand, the pen and touch
 // structures against their descriptors for every option, and the reading of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "generator/ReportSizes.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB descriptor, configuration and report structure files as a host and
 // a firmware engineer read them: the bytes of every descriptor and the report
 // descriptor's items for every combination of the HID options. Whole files,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generating a project again into a folder where the user has written code:
 // the code in the named regions survives, everything else is what a fresh
 // generation writes, and an old file whose code has no place in the new one

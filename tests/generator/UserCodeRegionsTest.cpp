@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the user's code regions in a file's bytes and carrying them into a
 // newly generated file by name.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report descriptor decoder on descriptors written for the purpose: the
 // listing a reader sees, the report sizes, and each rule a host refuses a
 // descriptor for. The generated descriptors themselves are decoded for every

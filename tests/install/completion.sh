@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Tab completion of kr761x-gen as bash-completion runs it, in a folder with a
 # save file, another file and a sub-folder. Each row: the command line up to
 # the cursor, then the expected completions (sorted, space-separated).
@@ -18,6 +19,9 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/bin" "$scratch/work/sub"
 ln -s "$(realpath "$program")" "$scratch/bin/kr761x-gen"
 touch "$scratch/work/panel.kcw" "$scratch/work/notes.txt" "$scratch/work/build.sh" "$scratch/work/KR761x_SDCC.wsp"
+# Programs for --build: on PATH by name, here by path; only executable files.
+touch "$scratch/bin/krtest-builder" "$scratch/bin/krtest-notes"
+chmod +x "$scratch/bin/krtest-builder" "$scratch/work/build.sh"
 
 complete_line() {
   # shellcheck disable=SC1090,SC1091
@@ -55,7 +59,9 @@ check "kr761x-gen describe --layout p" "panel.kcw"
 check "kr761x-gen describe --"         "--help --layout"
 check "kr761x-gen check panel.kcw p"   "panel.kcw"
 check "kr761x-gen batch "              "sub"
-check "kr761x-gen batch --build "      "KR761x_SDCC.wsp build.sh notes.txt panel.kcw sub"
+check "kr761x-gen batch --build krtest" "krtest-builder"
+check "kr761x-gen batch --build _kr761x" ""
+check "kr761x-gen batch --build ./"    "./build.sh ./sub"
 check "kr761x-gen batch in --build b.sh " "sub"
 check "kr761x-gen batch in --"         "--build --help"
 check "kr761x-gen nosuch "             ""

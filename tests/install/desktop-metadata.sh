@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The menu entry and the AppStream metadata as the desktop's own checkers
 # read them.
 #   desktop-metadata.sh DESKTOP_FILE METAINFO_FILE

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A program's manual page against its --help: the page formats without
 # warnings, and lists the same commands (with the same arguments) and the same
 # options as the help does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules of a valid record: each field at the edges of what its page lets
 // through, the tilt relation hosts need, and a record with several problems.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Resources.h"
 #include "templating/LoadTemplate.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generated KR7611 projects built with the real sdcc by the build the
 // programs use, with code of the user's own: every program that keeps the
 // chip's memory map builds, however its placements are written, and the image

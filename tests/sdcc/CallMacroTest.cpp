@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The firmware interface as each toolchain's compiler sees it: the generated
 // main program run through the C preprocessor with that compiler's
 // predefined macro, so that the section of compiler_defs.h it selects is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generated SDCC projects put through the real compiler and linker.
 
 #include <gtest/gtest.h>

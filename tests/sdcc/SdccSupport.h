@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tests with the real SDCC tools share: generating an SDCC project
 // and reading an Intel HEX image on their own, independently of the build's

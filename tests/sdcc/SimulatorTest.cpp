@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Built KR7611 images run in the 8051 simulator s51 from the application
 // start, with every system routine's entry answered by a RET and each
 // interrupt vector of the chip passed on to the application's, as the system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save files come from anywhere: whatever a file holds, loading it either
 // succeeds or fails with the load message, reads nothing else from the
 // machine, and prints nothing.

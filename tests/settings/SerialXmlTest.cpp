@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/SerialXml.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Running an external program from a test: its arguments as given (no
 // shell), its standard output and error captured separately.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "templating/CodeGenerator.h"
 
 #include <csignal>

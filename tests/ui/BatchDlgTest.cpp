@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The batch dialog over real runs on temporary folders: the path checks, the
 // log in the view with the builder's output, Clear and Cancel during a run,
 // Stop Now ending a build, the builder offered, and Enter closing it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding controls by number: a search never enters another scope, and what an
 // earlier search found is not trusted once the tree has changed under it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exchange primitives on real widgets: what a page shows, what a commit
 // stores, the message a refused value gives, and where the focus goes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing a folder: what the chooser hands back, the separator every chosen
 // folder ends with, and the real browser's handling of the initial folder
 // and of a typed name that is no folder.

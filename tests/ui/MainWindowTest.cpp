@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as the user meets it: its title, menu and project box,
 // opening, saving and generating through the scripted dialogs, and every
 // failure message with its title.
@@ -568,7 +569,7 @@ TEST_F(MainWindowTest, AGeneratedProjectIsReportedInTheStatusBarAndKeptCodeInAMe
     EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
 }
 
-TEST_F(MainWindowTest, AboutShowsTheNameAndVersion)
+TEST_F(MainWindowTest, AboutShowsTheVersionLicenceAndWhoOwnsWhatIsGenerated)
 {
     QStringList texts;
     ui.runModal = [&](QDialog& dialog) {
@@ -579,7 +580,9 @@ TEST_F(MainWindowTest, AboutShowsTheNameAndVersion)
     Trigger(kAbout);
     ASSERT_EQ(ui.dialogsRun.size(), 1u);
     EXPECT_EQ(ui.dialogsRun[0], "About KR761x Configuration Wizard");
-    EXPECT_TRUE(texts.contains("KR761x Configuration Wizard Version 1.10"));
+    for (const char* line : {"KR761x Configuration Wizard Version 1.10", "Released under the MIT licence.",
+                             "What the wizard generates belongs to whoever generates it."})
+        EXPECT_TRUE(texts.contains(line)) << line << " not in " << texts.join(" | ").toStdString();
 }
 
 }  // namespace

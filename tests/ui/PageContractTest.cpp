@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every page owes the main window: its fields shown at once, "Default"
 // putting them back, one message per commit (the first refusal in page
 // order), and a save or open stopped by the first page that refuses a value.

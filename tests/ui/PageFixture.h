@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The configuration pages as the user meets them: inside the main window,
 // driven through their numbered controls, with every message scripted.

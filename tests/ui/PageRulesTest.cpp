@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules by which pages enable, show and force their controls: the
 // Communication page's links, the Touch and Mouse pages under the Device
 // page's default input mode, the Pen page's check boxes, and the GPIO page's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress dialog follows its job, closes when the job stops, and asks
 // the worker to stop whichever way the user closes it; the wait for the
 // worker afterwards drops input and ends a hanging build.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Project > "View Report Descriptor...": the decoded descriptor of what the
 // form would generate, with a host's refusal stated at the top.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The modal interactions as tests drive them: every message is recorded with
 // its title and text, every question is answered from a script, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // On the suite's 1024 by 600 screen the main window and every dialog fit,
 // nothing in them is squeezed below what its layout needs, and Tab brings
 // every control of every page into view.

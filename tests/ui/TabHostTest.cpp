@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tab host and the page contract: one visible page at a time, the commit
 // across pages that stops at the first refusal, the Default button, and keys
 // that must not close anything.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A page with one control of every kind the exchange routines serve, used to
 // drive the exchange primitives and the tab host through real widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One QApplication for all user-interface tests, on the offscreen platform
 // unless the environment names another; there its one screen is 1024 by 600,
 // the smallest the wizard is made for, so every window is tried at that size. Outside a test's own scripted

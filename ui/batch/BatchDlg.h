@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The batch dialog: an input folder of save files, an output folder and,
 // optionally, the builder to run on every generated project. A run goes

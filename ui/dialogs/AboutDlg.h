@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: MIT
 #pragma once
-// The About box: the program's name and version.
+// The About box: the program's name, version and licence, and that what it
+// generates is the user's.
 
 #include <QDialog>
 

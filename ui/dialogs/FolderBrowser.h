@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The folder browser the user picks a folder in: folders only, opened on the
 // initial folder when it still exists. A typed name that is no existing

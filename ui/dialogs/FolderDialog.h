@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Choosing one folder: the project folder of the main window, the input and
 // output folders of a batch run. Constructed for one choice, run once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/dialogs/ProgressDlg.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The progress of a batch run: a bar with its percentage and a caption that
 // follow the job every 100 ms, and Cancel, which asks the worker to stop

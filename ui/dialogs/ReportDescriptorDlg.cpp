@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/dialogs/ReportDescriptorDlg.h"
 
 #include <algorithm>

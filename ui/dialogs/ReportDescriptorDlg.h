@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A read-only view of the HID report descriptor the current form generates:
 // the decoded items and report sizes, and a drawing of every report as a host

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/dialogs/ReportLayoutView.h"
 
 #include <algorithm>

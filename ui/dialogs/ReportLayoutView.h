@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A drawing of every report as a host lays it out: a grid with one row per
 // byte and one column per bit (bit 7 on the left), each field a labelled box

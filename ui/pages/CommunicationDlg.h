@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the inter-chip link (SPI, SMBus or UART) and the
 // settings of each link (CommunicationData). Only the chosen link's settings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the chip, its oscillator, default input mode and
 // regulator, and the USB identity of the device (DeviceData). Its "Device:"

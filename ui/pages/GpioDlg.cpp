@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/pages/GpioDlg.h"
 
 #include <algorithm>

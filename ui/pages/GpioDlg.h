@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the mode and start-up level of each general-purpose pin
 // (GpioData). It shows pins 0 to 6 for the KR7610 and 0 to 15 for the KR7611,

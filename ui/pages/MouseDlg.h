@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the mouse the device reports and its buttons
 // (MouseData). A device whose default input mode is Mouse reports a mouse.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/pages/Page.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The contract every configuration page follows. A page holds its group of
 // the configuration as its own fields and moves them to and from its controls

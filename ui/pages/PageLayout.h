@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Building blocks shared by the configuration pages: numbered controls of
 // each kind, captioned frames, and the page's outer layout with "Default" at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/pages/PenDlg.h"
 
 #include <QCheckBox>

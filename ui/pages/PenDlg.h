@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the pen the device reports: pressure, tilt, inverted
 // state and barrel button (PenData).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/pages/ScreenDlg.h"
 
 #include <QGridLayout>

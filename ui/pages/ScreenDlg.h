@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the screen's size in millimetres and pixels (ScreenData).
 

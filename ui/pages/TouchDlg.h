@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The page that edits the touch points the device reports and what it
 // reports of each (TouchData). A device whose default input mode is

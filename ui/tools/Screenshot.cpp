@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the main window, or one page with its tabs, into a PNG file, for the
 // documentation:
 //   kr761x-screenshot OUTPUT.png [SAVE_FILE.kcw] [--page N]
