@@ -60,6 +60,7 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
             const std::string whole = scope + "$" + m[2].str() + "$" + m[3].str();
             Described d;
             d.symbol.name = m[2].str();
+            d.symbol.record = whole;
             d.symbol.module = scope[0] == 'G' ? module : scope.substr(1, scope.find('.') - 1);
             d.symbol.size = static_cast<std::uint32_t>(std::stoul(m[4].str()));
             d.space = m[5].str()[0];

@@ -168,6 +168,9 @@ private:
                 modules += (modules.empty() ? u"" : u", ") + FromUtf8(module);
             const Placed p{u"The segment " + FromUtf8(name) + u" (" + modules + u")", SpaceOfArea(segment.flags),
                            placed->second.start, std::min(segment.content, placed->second.length)};
+            if (p.space == MemorySpace::ExternalRam || p.space == MemorySpace::PagedExternalRam ||
+                p.space == MemorySpace::Bits)
+                segments_.push_back({FromUtf8(name), p.space, p.first, p.size});
             if (name.starts_with("REG_BANK_")) {
                 if (name != "REG_BANK_0")
                     Add(u"Register bank " + FromUtf8(name.substr(9)) + u" (" + Range(p.first, p.last(), 2) +
@@ -209,6 +212,7 @@ private:
                                area.address, area.size};
                 if (p.space != MemorySpace::Code) {
                     Data(p);
+                    BesideTheLinker(p);
                     continue;
                 }
                 const ReservedWindow* window = GeneratedArrayWindow(module.name, name, p);
@@ -239,10 +243,31 @@ private:
         return nullptr;
     }
 
+    // A variable placed at an address is unknown to the linker, which may
+    // give the same bytes to the variables of a segment or to the stack.
+    void BesideTheLinker(const Placed& p)
+    {
+        const auto stack = link_.map.find("SSEG");
+        if ((p.space == MemorySpace::InternalRam || p.space == MemorySpace::DirectRam) && stack != link_.map.end() &&
+            stack->second.length > 0 && Meets(p, stack->second.start, 0xFF))
+            Add(At(p) + u" lies in the stack (" + Range(stack->second.start, 0xFF, 2) + u").");
+        for (const Placed& segment : segments_)
+            if ((segment.space == p.space ||
+                 (segment.space == MemorySpace::PagedExternalRam && p.space == MemorySpace::ExternalRam)) &&
+                Meets(p, segment.first, segment.last()))
+                Add(At(p) + u" lies in the segment " + segment.what + u" (" +
+                    Range(segment.first, segment.last(), Digits(segment.space)) +
+                    u"), where the linker placed other variables.");
+    }
+
     // The variables of the debug records: those placed with __at have no
     // storage of their own, so only these records say where they lie.
     void Variables()
     {
+        std::set<std::string> equates;
+        for (const ObjectModule& module : link_.modules)
+            for (const ObjectSymbol& equate : module.equates)
+                equates.insert(equate.name);
         for (const DebugSymbol& symbol : link_.symbols) {
             if (IsShared(symbol))
                 continue;
@@ -254,12 +279,8 @@ private:
             if (p.space == MemorySpace::PagedExternalRam && inPagedSegment)
                 continue;   // said of its segment
             Data(p);
-            // A variable placed at an address is unknown to the linker, which
-            // may give the same bytes to the stack.
-            const auto stack = link_.map.find("SSEG");
-            if ((p.space == MemorySpace::InternalRam || p.space == MemorySpace::DirectRam) && stack != link_.map.end() &&
-                stack->second.length > 0 && Meets(p, stack->second.start, 0xFF))
-                Add(At(p) + u" lies in the stack (" + Range(stack->second.start, 0xFF, 2) + u").");
+            if (equates.count(symbol.record))
+                BesideTheLinker(p);
         }
     }
 
@@ -304,6 +325,7 @@ private:
     std::set<std::u16string> seen_;
     std::set<std::uint32_t> accounted_;   // window bytes already explained
     std::vector<Placed> pagedSegments_;
+    std::vector<Placed> segments_;   // external RAM and bit segments, named by the segment alone
 };
 
 }  // namespace

@@ -87,10 +87,9 @@ bool ReadObjectModule(std::string_view text, ObjectModule& module, std::u16strin
         } else if (kind == "S") {
             ObjectSymbol symbol;
             bool ok = false;
-            // Symbols before the first area are equates ("name = address"),
-            // which the debug records describe with their sizes.
-            if (ReadSymbol(words, symbol, ok) && !module.areas.empty())
-                module.areas.back().symbols.push_back(symbol);
+            // Symbols before the first area are equates.
+            if (ReadSymbol(words, symbol, ok) && !symbol.name.starts_with("."))
+                (module.areas.empty() ? module.equates : module.areas.back().symbols).push_back(symbol);
             else if (!ok)
                 return fail(u"a symbol line cannot be read");
         } else if (kind == "T") {

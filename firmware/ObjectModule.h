@@ -41,6 +41,9 @@ struct ObjectArea {
 struct ObjectModule {
     std::string name;
     std::vector<ObjectArea> areas;
+    // Names the module gives an address of its own choosing without storage
+    // ("name = address": variables placed with __at, registers).
+    std::vector<ObjectSymbol> equates;
 };
 
 // Reads the text of an object file. False with errorText naming the line
