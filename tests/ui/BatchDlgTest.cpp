@@ -117,10 +117,19 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
     ui.openAnswers = {Q(tools.path())};  // a folder is no builder
     Click(kBrowseBuilder);
     Click(kStart);
-    const ShownMessage invalid{kApplicationName,
-                               "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.",
-                               MessageIcon::None};
-    EXPECT_EQ(ui.messages, std::vector<ShownMessage>(4, invalid));
+    // The message, then the first bad path and why.
+    const auto invalid = [](const QString& reason) {
+        return ShownMessage{kApplicationName,
+                            "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.\r\n"
+                                + reason,
+                            MessageIcon::None};
+    };
+    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
+                               invalid("Input folder: none chosen"),
+                               invalid("Output folder: " + Q(out / "gone") + "/: No such file or directory"),
+                               invalid("Builder: none chosen"),
+                               invalid("Builder: " + Q(tools.path()) + ": Is a directory"),
+                           }));
     EXPECT_TRUE(ui.dialogsRun.empty());
     EXPECT_TRUE(ui.explored.empty());
 
