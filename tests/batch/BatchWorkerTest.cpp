@@ -1,5 +1,6 @@
 #include "batch/BatchRunner.h"
 #include "batch/BatchWorker.h"
+#include "batch/BuilderOutput.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -263,6 +264,35 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
         EXPECT_EQ(live.Take(), log) << row.builder;
     }
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
+}
+
+// However much a builder prints, the log gets its head as it comes and its
+// tail at the end, from a line start, after a line saying what was left out.
+TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
+{
+    const std::string longLine(BuilderOutput::kMaxLineBytes + 10, 'x');
+    const struct {
+        const char* name;
+        std::size_t head, tail;
+        std::vector<std::string> pieces;
+        std::u16string log;
+    } rows[] = {
+        {"within the head", 100, 100, {"a\nb", "c\r\n", "end"}, u"a\r\nbc\r\nend\r\n"},
+        {"tail from a line start", 4, 6, {"12\n4", "56\n78\n9abc\ndef\ngh"},
+         u"12\r\n[12 bytes of builder output left out]\r\ndef\r\ngh\r\n"},
+        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\r\nkl\r\n"},
+        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\r\nhij\r\n"},
+        {"a line too long", 1u << 20, 16, {longLine + "\n"},
+         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\r\n" + u"xxxxxxxxxxx\r\n"},
+    };
+    for (const auto& row : rows) {
+        BuilderOutput output(row.head, row.tail);
+        std::u16string log;
+        for (const std::string& piece : row.pieces)
+            log += output.Add(piece);
+        log += output.Finish();
+        EXPECT_EQ(log, row.log) << row.name;
+    }
 }
 
 TEST_F(Batch, WorkspacesMustBeExactlyOne)
