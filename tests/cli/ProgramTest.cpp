@@ -39,6 +39,10 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("HID report descriptor: 125 bytes\n", 0), 0u) << result.out;
     EXPECT_EQ(result.err, "");
+    // Output that cannot be written is a failure.
+    result = test::RunProgram({"/bin/sh", "-c", "exec \"$0\" describe \"$1\" > /dev/full", KR_GEN_PROGRAM, saveFile});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
     settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 101;
     ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
