@@ -50,6 +50,44 @@ std::u16string ReasonLine(const platform::FileFailure& why)
     return why.reason.empty() ? std::u16string() : u"\r\n" + platform::FromUtf8(why.Line());
 }
 
+ExpandResult MarkWriteFailed(GenerationFailure& stopped)
+{
+    stopped.error = {};
+    stopped.error.code = ExpandResult::WriteError;
+    stopped.error.problem = TemplateProblem::WriteFailed;
+    return stopped.error.code;
+}
+
+// Locks the folder the files go into: the project path up to its last
+// separator, as the file names are appended to it. Then removes what a
+// killed run left there. On failure the run fails where its first file
+// would have been written.
+bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                       platform::CFolderLock& lock, GenerationFailure& stopped, std::u16string& errorText)
+{
+    const std::u16string& path = settings.project.projectPath;
+    const std::size_t slash = path.find_last_of(u'/');
+    const std::string folder =
+        slash == std::u16string::npos ? std::string(".") : platform::ToUtf8(path.substr(0, slash + 1));
+    platform::FileFailure why;
+    const auto locked = lock.Lock(folder, kFolderLockWait, why);
+    if (locked == platform::CFolderLock::Result::Locked) {
+        platform::RemoveStaleTemporaryFiles(folder);
+        return true;
+    }
+    for (const TemplateRow& row : rows) {
+        if (row.toolchain == kEveryToolchain || row.toolchain == settings.project.toolchain) {
+            stopped.fileName = row.fileName;
+            break;
+        }
+    }
+    MarkWriteFailed(stopped);
+    errorText = u"Error generating:\r\n" + path + stopped.fileName
+                + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
+                                                                  : ReasonLine(why));
+    return false;
+}
+
 }  // namespace
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
@@ -106,31 +144,8 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     // One run at a time in a folder; the lock is held until every file is
     // in place.
     platform::CFolderLock lock;
-    if (writing) {
-        platform::FileFailure why;
-        // The folder the files go into: the project path up to its last
-        // separator, as the file names are appended to it.
-        const std::size_t slash = folder.find_last_of(u'/');
-        const std::string lockedFolder =
-            slash == std::u16string::npos ? std::string(".") : platform::ToUtf8(folder.substr(0, slash + 1));
-        const auto locked = lock.Lock(lockedFolder, kFolderLockWait, why);
-        if (locked != platform::CFolderLock::Result::Locked) {
-            // The run fails where its first file would have been written.
-            for (const TemplateRow& row : rows) {
-                if (row.toolchain == kEveryToolchain || row.toolchain == settings.project.toolchain) {
-                    stopped.fileName = row.fileName;
-                    break;
-                }
-            }
-            stopped.error.code = ExpandResult::WriteError;
-            stopped.error.problem = TemplateProblem::WriteFailed;
-            errorText = u"Error generating:\r\n" + folder + stopped.fileName
-                        + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
-                                                                          : ReasonLine(why));
-            return false;
-        }
-        platform::RemoveStaleTemporaryFiles(lockedFolder);
-    }
+    if (writing && !LockProjectFolder(settings, rows, lock, stopped, errorText))
+        return false;
 
     // The values converted to the output's code page once for the run.
     thread_local RenderBuffers buffers;
@@ -168,11 +183,8 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
             } else if (done) {
                 written.unchanged.push_back(outputPath);
             }
-            if (!done) {
-                stopped.error = {};
-                stopped.error.code = result = ExpandResult::WriteError;
-                stopped.error.problem = TemplateProblem::WriteFailed;
-            }
+            if (!done)
+                result = MarkWriteFailed(stopped);
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
@@ -188,9 +200,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     if (!keptCopies.Commit(why) || !files.Commit(why)) {
         const std::u16string path = platform::FromUtf8(why.path);
         stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
-        stopped.error = {};
-        stopped.error.code = ExpandResult::WriteError;
-        stopped.error.problem = TemplateProblem::WriteFailed;
+        MarkWriteFailed(stopped);
         errorText = u"Error generating:\r\n" + path + ReasonLine(why);
         return false;
     }
