@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "platform/FolderLock.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
 
@@ -84,6 +85,23 @@ TEST_F(Generate, AFailingFileLeavesTheFolderAsItWasAndSaysWhy)
             EXPECT_THAT(FilesIn(out.path()), ElementsAre(names[failing]));
         }
     }
+}
+
+// A run waits while another holds the folder, and writes once it lets go.
+TEST_F(Generate, ARunWaitsForTheFolderAnotherRunHolds)
+{
+    auto other = std::make_unique<platform::CFolderLock>();
+    platform::FileFailure why;
+    ASSERT_EQ(other->Lock(dir.path().string(), std::chrono::milliseconds(0), why), platform::CFolderLock::Result::Locked);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.reset();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Run()) << platform::ToUtf8(error);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    release.join();
+    EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Main.c"));
 }
 
 TEST_F(Generate, MissingFolderFailsAtTheFirstFileAndWritesNothing)

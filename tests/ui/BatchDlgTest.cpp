@@ -150,6 +150,7 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
                            "/\nFailed to load settings from:\n" + Q(in / "broken.kcw");
     ASSERT_TRUE(WaitForLog(a) && WaitForLog(broken) && WaitForLog("b.kcw")) << Log().toStdString();
     EXPECT_TRUE(std::filesystem::exists(out / "b" / "KR761x_Main.c"));
+    EXPECT_FALSE(std::filesystem::exists(out / "broken"));  // it did not load
 
     const QString first = Log();
     Click(kStart);
@@ -185,6 +186,9 @@ TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuild)
     // The build finished with its output; lines after Clear still showed.
     ASSERT_TRUE(WaitForLog("built\nSucceeded\n\n")) << Log().toStdString();
     EXPECT_FALSE(Log().contains("Generating Project"));  // no second file
+    // The log ends with how the batch ended.
+    ASSERT_TRUE(WaitForLog("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
+    EXPECT_TRUE(Log().endsWith("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
 }
 
