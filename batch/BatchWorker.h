@@ -13,8 +13,12 @@
 namespace kr {
 
 // Thread entry: processes every save file, then pauses 100 ms and sets the
-// stop flag. A stop request is noticed between files only. True when every
-// file was processed, false when the run stopped on request before that.
+// stop flag. A stop request is noticed between files only. A save file whose
+// project folder would be that of an earlier one (their names differ only in
+// case) is refused. The log ends with the summary line ("Summary: M save
+// files: ..."). An output folder in use by another batch is refused as a
+// whole: nothing is processed and one failure is counted. True unless the
+// run stopped on request before every file was processed.
 bool RunBatch(BatchJob& job);
 
 // Each step fills stepLog with its lines and, when live is given, appends
@@ -22,7 +26,9 @@ bool RunBatch(BatchJob& job);
 // it runs: its first lines when it starts, a builder's output as it comes.
 
 // Loads savePath over the defaults and generates it into projectFolder
-// (created, one level, unless it exists).
+// (created, one level, unless it exists, once the file has loaded). A folder
+// name that would not be a folder of its own inside the output folder
+// (IsProjectFolderName), or an existing link in its place, is refused.
 bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
                  PendingLog* live = nullptr);
 

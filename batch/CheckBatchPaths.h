@@ -16,7 +16,8 @@ inline constexpr char16_t kMsgInvalidBatchConfiguration[] =
 // True when the input and output folders are existing folders and, when the
 // job builds its projects, the builder is an existing file that is not a
 // folder. Otherwise false with errorText set to the one message that covers
-// every bad path; an empty path never exists.
+// every bad path, followed by a line naming the first bad path and the
+// system's reason; an empty path never exists.
 bool CheckBatchPaths(const BatchJob& job, std::u16string& errorText);
 
 }  // namespace kr

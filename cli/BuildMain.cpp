@@ -8,6 +8,7 @@
 
 #include "cli/BuildCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/StandardOutput.h"
 #include "platform/Version.h"
 
 int main(int argc, char** argv)
@@ -24,5 +25,8 @@ int main(int argc, char** argv)
         .valueOptions = {"--min-stack"},
     };
     kr::cli::CBuildCommand command;
-    return kr::cli::RunSingleCommand(program, command, {argv + 1, argv + argc}, std::cout, std::cerr);
+    kr::platform::CStandardOutputBuffer output;
+    std::ostream out(&output);
+    const int status = kr::cli::RunSingleCommand(program, command, {argv + 1, argv + argc}, out, std::cerr);
+    return kr::cli::FinishStandardOutput(status, output, std::cerr);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenerateCommand.h"
 
+#include <algorithm>
+
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
 #include "generator/GenerationCheck.h"
@@ -11,13 +13,16 @@
 
 namespace kr::cli {
 
-int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err)
+int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 2 || args[0].empty() || args[1].empty())
+    const bool check = !args.empty() && args[0] == "--check";
+    const std::size_t first = check ? 1 : 0;
+    if (args.size() != first + 2 || args[first].empty() || args[first + 1].empty()
+        || args[first].starts_with("-") || args[first + 1].starts_with("-"))
         return kExitUsage;
 
-    const std::u16string saveFile = platform::FromUtf8(args[0]);
-    const std::u16string folder = AsFolder(platform::FromUtf8(args[1]));
+    const std::u16string saveFile = platform::FromUtf8(args[first]);
+    const std::u16string folder = AsFolder(platform::FromUtf8(args[first + 1]));
 
     ConfigurationSettings settings;
     std::u16string errorText;
@@ -33,10 +38,13 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& /*
         return kExitFailure;
     }
 
-    if (!platform::IsExistingFolder(folder)) {
-        platform::CreateFolder(folder);
+    if (!check && !platform::IsExistingFolder(folder)) {
+        std::string reason;
+        platform::CreateFolder(folder, &reason);
         if (!platform::IsExistingFolder(folder)) {
-            err << "Error: Could not create directory\n" << ForTerminal(folder) << "\n";
+            if (reason.empty())
+                reason = platform::PathProblem(folder);
+            err << "Error: Could not create directory\n" << ForTerminal(folder) << ": " << reason << "\n";
             return kExitFailure;
         }
     }
@@ -45,12 +53,20 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& /*
     settings.project.projectPath = folder;
     GenerationReport report;
     GenerationFailure failure;
-    if (!GenerateProject(settings, errorText, &report, &failure)) {
+    const GenerationMode mode = check ? GenerationMode::CheckOnly : GenerationMode::Write;
+    if (!GenerateProject(settings, errorText, &report, &failure, mode)) {
         err << ForTerminal(errorText) << "\n";
         // Where the template went wrong, as compilers report a place.
         if (failure.error.HasPlace())
             err << ForTerminal(DescribeTemplateError(failure.fileName, failure.error)) << "\n";
         return kExitFailure;
+    }
+    if (check) {
+        for (const std::u16string& path : report.written) {
+            const bool created = std::find(report.created.begin(), report.created.end(), path) != report.created.end();
+            out << (created ? "Would create: " : "Would change: ") << platform::ToUtf8(path) << "\n";
+        }
+        return report.written.empty() ? kExitSuccess : kExitFailure;
     }
     // Success stays silent unless an old file had to be kept beside its new
     // version; the user needs to know where their code went.

@@ -10,7 +10,7 @@ namespace kr::cli {
 class CGenerateCommand : public CCommand {
 public:
     std::string_view Name() const override { return "generate"; }
-    std::string_view Arguments() const override { return "SAVEFILE OUTDIR"; }
+    std::string_view Arguments() const override { return "[--check] SAVEFILE OUTDIR"; }
     std::string_view Summary() const override { return "write the project of SAVEFILE into OUTDIR"; }
 
     // Loads SAVEFILE over the defaults; refuses a configuration with problems
@@ -18,6 +18,11 @@ public:
     // when it is missing (one level; its parent must exist), points the
     // project path at OUTDIR and generates. Silent on success. On failure the error text of the step
     // that failed goes to err, with its line ends as plain newlines.
+    // With --check nothing is written or created: every file a generation
+    // would create or change is listed on out ("Would create: PATH",
+    // "Would change: PATH"), user code carried as it would be, and the
+    // result is kExitFailure when there is any, kExitSuccess when OUTDIR is
+    // up to date.
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
 };
 

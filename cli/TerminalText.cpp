@@ -7,10 +7,15 @@ namespace kr::cli {
 
 std::string ForTerminal(const std::u16string& text)
 {
+    // One pass: each CR that starts a CR LF is left out as the rest moves up.
     std::string result = platform::ToUtf8(text);
-    std::string::size_type at = 0;
-    while ((at = result.find("\r\n", at)) != std::string::npos)
-        result.erase(at, 1);
+    std::size_t out = 0;
+    for (std::size_t in = 0; in < result.size(); ++in) {
+        if (result[in] == '\r' && in + 1 < result.size() && result[in + 1] == '\n')
+            continue;
+        result[out++] = result[in];
+    }
+    result.resize(out);
     return result;
 }
 

@@ -36,7 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string error;
     if (!Load(input, loaded, error)) {
         const std::u16string head = u"Failed to load settings from:\n" + input.u16string() + u"\n\n";
-        const bool invalid = error == head + u"The file does not exist, or the file format is invalid.";
+        const std::u16string invalidText = head + u"The file does not exist, or the file format is invalid.";
+        // A file above the cap is refused by its size, which the next line says.
+        const bool invalid = size > kr::kMaxSaveFileBytes
+                                 ? error == invalidText + u"\n" + input.u16string() + u": File too large"
+                                 : error == invalidText;
         const bool unsupported = error == head + u"The file version is unsupported.";
         KR_FUZZ_CHECK(invalid || unsupported || error == head + u"The file is missing configuration settings.");
         KR_FUZZ_CHECK(!(invalid || unsupported) || loaded == before);

@@ -3,8 +3,9 @@
 // own files, so they follow the templates and the save-file format:
 //
 //   OUTDIR/template/   every embedded template, byte for byte
-//   OUTDIR/savefile/   save files of a spread of configurations, plus the
-//                      files given after OUTDIR (the documentation's example)
+//   OUTDIR/savefile/   save files of a spread of configurations, one of them
+//                      padded to exactly the size cap, plus the files given
+//                      after OUTDIR (the documentation's example)
 //   OUTDIR/hid/        the HID report descriptors those configurations generate
 //   OUTDIR/template.dict, savefile.dict, hid.dict
 //                      libFuzzer dictionaries: the markers with every tag and
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@
 #include "platform/Resources.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
+#include "settings/SaveFileSize.h"
 #include "model/SavedFields.h"
 
 namespace {
@@ -168,6 +171,16 @@ void WriteSaveFiles(const std::filesystem::path& out, const std::vector<kr::Conf
     for (const auto& file : extra)
         std::filesystem::copy_file(file, out / "savefile" / file.filename(),
                                    std::filesystem::copy_options::overwrite_existing);
+
+    // A file exactly at the size cap, its length made of indentation, so the
+    // fuzzer starts from the largest file a load accepts.
+    std::ifstream in(out / "savefile" / "config-0.kcw", std::ios::binary);
+    std::string atCap((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t at = atCap.find("<Touch");
+    if (at == std::string::npos || atCap.size() > kr::kMaxSaveFileBytes)
+        throw std::runtime_error("the default save file has no root element");
+    atCap.insert(at, kr::kMaxSaveFileBytes - atCap.size(), ' ');
+    Write(out / "savefile" / "at-size-cap.kcw", atCap);
 
     NameCollector collector;
     kr::ConfigurationSettings any;

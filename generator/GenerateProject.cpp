@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "generator/GenerateProject.h"
 
+#include <chrono>
+
 #include "generator/GenerationCheck.h"
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "templating/TemplateCache.h"
+#include "platform/FolderLock.h"
+#include "platform/Utf.h"
 #include "templating/TemplateRender.h"
 
 namespace kr {
@@ -36,12 +40,59 @@ ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers
 // GenerateFiles with the run's tables already built from settings.
 bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
                 const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
-                GenerationFailure* failure);
+                GenerationFailure* failure, GenerationMode mode);
+
+// How long a run waits for another run to let go of its folder.
+constexpr std::chrono::seconds kFolderLockWait{10};
+
+// The line under a failure's first lines: the path at fault and the reason.
+std::u16string ReasonLine(const platform::FileFailure& why)
+{
+    return why.reason.empty() ? std::u16string() : u"\r\n" + platform::FromUtf8(why.Line());
+}
+
+ExpandResult MarkWriteFailed(GenerationFailure& stopped)
+{
+    stopped.error = {};
+    stopped.error.code = ExpandResult::WriteError;
+    stopped.error.problem = TemplateProblem::WriteFailed;
+    return stopped.error.code;
+}
+
+// Locks the folder the files go into: the project path up to its last
+// separator, as the file names are appended to it. Then removes what a
+// killed run left there. On failure the run fails where its first file
+// would have been written.
+bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
+                       platform::CFolderLock& lock, GenerationFailure& stopped, std::u16string& errorText)
+{
+    const std::u16string& path = settings.project.projectPath;
+    const std::size_t slash = path.find_last_of(u'/');
+    const std::string folder =
+        slash == std::u16string::npos ? std::string(".") : platform::ToUtf8(path.substr(0, slash + 1));
+    platform::FileFailure why;
+    const auto locked = lock.Lock(folder, kFolderLockWait, why);
+    if (locked == platform::CFolderLock::Result::Locked) {
+        platform::RemoveStaleTemporaryFiles(folder);
+        return true;
+    }
+    for (const TemplateRow& row : rows) {
+        if (row.toolchain == kEveryToolchain || row.toolchain == settings.project.toolchain) {
+            stopped.fileName = row.fileName;
+            break;
+        }
+    }
+    MarkWriteFailed(stopped);
+    errorText = u"Error generating:\r\n" + path + stopped.fileName
+                + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
+                                                                  : ReasonLine(why));
+    return false;
+}
 
 }  // namespace
 
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText, GenerationReport* report,
-                     GenerationFailure* failure)
+                     GenerationFailure* failure, GenerationMode mode)
 {
     // Nothing is written for a configuration a page or a host would refuse.
     // The tables are built once the record is valid and serve both the
@@ -60,25 +111,26 @@ bool GenerateProject(const ConfigurationSettings& settings, std::u16string& erro
         errorText = GenerationRefusalText(problems);
         return false;
     }
-    return WriteFiles(settings, TemplateTable, switches, keys, errorText, report, failure);
+    return WriteFiles(settings, TemplateTable, switches, keys, errorText, report, failure, mode);
 }
 
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText, GenerationReport* report, GenerationFailure* failure)
+                   std::u16string& errorText, GenerationReport* report, GenerationFailure* failure,
+                   GenerationMode mode)
 {
     // One pair of tables for the whole run; every file sees the same values.
     SwitchSet switches;
     SubstitutionMap keys;
     BuildSwitchSet(settings, switches);
     BuildSubstitutionMap(settings, keys);
-    return WriteFiles(settings, rows, switches, keys, errorText, report, failure);
+    return WriteFiles(settings, rows, switches, keys, errorText, report, failure, mode);
 }
 
 namespace {
 
 bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
                 const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
-                GenerationFailure* failure)
+                GenerationFailure* failure, GenerationMode mode)
 {
     errorText.clear();
     GenerationReport unread;
@@ -87,11 +139,24 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     GenerationFailure unstated;
     GenerationFailure& stopped = failure ? *failure : unstated;
     stopped = {};
+    const bool writing = mode == GenerationMode::Write;
+    const std::u16string& folder = settings.project.projectPath;
+
+    // One run at a time in a folder; the lock is held until every file is
+    // in place.
+    platform::CFolderLock lock;
+    if (writing && !LockProjectFolder(settings, rows, lock, stopped, errorText))
+        return false;
 
     // The values converted to the output's code page once for the run.
     thread_local RenderBuffers buffers;
     buffers.tables.Assign(switches, keys);
 
+    // Every file is written aside before the first is put in place; the
+    // kept copies of old files go in place before the files replacing them.
+    platform::CStagedFiles keptCopies;
+    platform::CStagedFiles files;
+    GeneratedFilePlan plan;
     for (const TemplateRow& row : rows) {
         if (row.toolchain != kEveryToolchain && row.toolchain != settings.project.toolchain)
             continue;
@@ -103,20 +168,42 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
             return false;
         }
 
-        const std::u16string outputPath = settings.project.projectPath + row.fileName;
+        const std::u16string outputPath = folder + row.fileName;
         ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
         // Here buffers.bytes holds the file's complete content. The user's
-        // own code in the file already there is carried over as it is written.
-        if (result == ExpandResult::Ok && !WriteGeneratedFile(outputPath, buffers.bytes, written)) {
-            stopped.error = {};
-            stopped.error.code = result = ExpandResult::WriteError;
-            stopped.error.problem = TemplateProblem::WriteFailed;
+        // own code in the file already there is carried over.
+        platform::FileFailure why;
+        if (result == ExpandResult::Ok) {
+            bool done = PlanGeneratedFile(outputPath, buffers.bytes, plan, why);
+            if (done && writing) {
+                done = StageGeneratedFile(outputPath, plan, keptCopies, files, written, why);
+            } else if (done && plan.change != FileChange::None) {
+                written.written.push_back(outputPath);
+                if (plan.change == FileChange::Create)
+                    written.created.push_back(outputPath);
+            } else if (done) {
+                written.unchanged.push_back(outputPath);
+            }
+            if (!done)
+                result = MarkWriteFailed(stopped);
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
-            errorText = u"Error generating:\r\n" + outputPath;
+            errorText = u"Error generating:\r\n" + outputPath + ReasonLine(why);
+            written.written.clear();
+            written.created.clear();
+            written.kept.clear();
             return false;
         }
+    }
+
+    platform::FileFailure why;
+    if (!keptCopies.Commit(why) || !files.Commit(why)) {
+        const std::u16string path = platform::FromUtf8(why.path);
+        stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
+        MarkWriteFailed(stopped);
+        errorText = u"Error generating:\r\n" + path + ReasonLine(why);
+        return false;
     }
     return true;
 }

@@ -42,6 +42,14 @@ inline constexpr std::array<TemplateRow, 14> TemplateTable{{
     {151, u"Makefile", 2},
 }};
 
+// Whether a run writes its files, or only finds out which files it would
+// create or change (report.written and report.created), writing nothing.
+enum class GenerationMode { Write, CheckOnly };
+
+// The reason line of a run that found its folder in use by another run.
+inline constexpr char16_t kMsgFolderInUse[] =
+    u"The folder is in use by another generation or batch; try again when it has finished.";
+
 // Why a run stopped, beyond its error text: the file it was making and the
 // template's own error (code Ok when the template could not be loaded).
 struct GenerationFailure {
@@ -56,18 +64,27 @@ struct GenerationFailure {
 // descriptor a host would refuse, writes nothing: errorText lists every
 // problem (GenerationRefusalText). Otherwise stops at the first failure with
 // errorText set to "Error loading resource files." or "Error
-// generating:\r\n" and the output path; files written before it stay.
-// errorText is emptied first. The user code regions of files already there
-// are carried into the new ones (GeneratedFile.h); report, when given, lists
-// the files written and the existing files kept beside them; failure, when
-// given, says which file failed and why.
+// generating:\r\n" and the output path, followed by a line with the path
+// at fault and the system's reason when there is one.
+// errorText is emptied first.
+//
+// Every file is written aside first and put in place only when all are
+// written, so a failure before that leaves the folder as it was; a file
+// whose content does not change is not touched. The folder is locked for
+// the run (another run's lock is waited for a while, then the run fails
+// with kMsgFolderInUse), and temporary files a killed run left there are
+// removed. The user code regions of files already there are carried into
+// the new ones (GeneratedFile.h); report, when given, lists the files
+// written and the existing files kept beside them; failure, when given,
+// says which file failed and why.
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText,
-                     GenerationReport* report = nullptr, GenerationFailure* failure = nullptr);
+                     GenerationReport* report = nullptr, GenerationFailure* failure = nullptr,
+                     GenerationMode mode = GenerationMode::Write);
 
 // The same for any table of templates, without the check of the
 // configuration: every value is taken as it is.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                    std::u16string& errorText, GenerationReport* report = nullptr,
-                   GenerationFailure* failure = nullptr);
+                   GenerationFailure* failure = nullptr, GenerationMode mode = GenerationMode::Write);
 
 }  // namespace kr

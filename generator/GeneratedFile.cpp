@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "generator/GeneratedFile.h"
 
+#include <cerrno>
+
 #include "generator/UserCodeRegions.h"
-#include "platform/AtomicFile.h"
 #include "platform/ExistingFile.h"
 #include "platform/NumberText.h"
 #include "platform/Utf.h"
@@ -31,41 +32,63 @@ std::u16string KeptFileName(const std::u16string& path)
     return name;
 }
 
-bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, GenerationReport& report)
+bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, GeneratedFilePlan& plan,
+                       platform::FileFailure& failure)
 {
+    plan = {};
     const std::string target = platform::ToUtf8(path);
     std::string existing;
-    const platform::ExistingFile found = platform::ReadExistingFile(target, existing);
-    if (found == platform::ExistingFile::Failed)
+    const platform::ExistingFile found = platform::ReadExistingFile(target, existing, &failure.reason);
+    if (found == platform::ExistingFile::Failed) {
+        failure.path = target;
         return false;
+    }
     if (found == platform::ExistingFile::None) {
-        if (!platform::WriteFileAtomically(target, bytes, platform::Durability::InOnePiece))
-            return false;
-        report.written.push_back(path);
+        plan.change = FileChange::Create;
+        plan.bytes = bytes;
         return true;
     }
 
     UserCodeCarry carry = CarryUserCode(existing, bytes);
-    KeptFile kept;
     if (carry.KeepExisting()) {
-        // The copy is on the disk before the file it copies is replaced.
-        kept = {path, KeptFileName(path), {}, {}, carry.unpaired};
-        if (kept.keptPath.empty()
-            || !platform::WriteFileAtomically(platform::ToUtf8(kept.keptPath), existing, platform::Durability::FlushToDisk))
-            return false;
+        plan.kept = {path, KeptFileName(path), {}, {}, carry.unpaired};
         for (const std::string& name : carry.orphaned)
-            kept.regions.push_back(platform::DecodeWindows1252(name));
+            plan.kept.regions.push_back(platform::DecodeWindows1252(name));
         for (const std::string& name : carry.broken)
-            kept.broken.push_back(platform::DecodeWindows1252(name));
+            plan.kept.broken.push_back(platform::DecodeWindows1252(name));
+        plan.existing = std::move(existing);
+        plan.change = FileChange::Change;
+    } else {
+        plan.change = carry.bytes == existing ? FileChange::None : FileChange::Change;
     }
-    if (!platform::WriteFileAtomically(target, carry.bytes, platform::Durability::InOnePiece)) {
-        if (!kept.keptPath.empty())
-            platform::RemoveFile(platform::ToUtf8(kept.keptPath));
+    plan.bytes = std::move(carry.bytes);
+    return true;
+}
+
+bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& plan, platform::CStagedFiles& keptCopies,
+                        platform::CStagedFiles& files, GenerationReport& report, platform::FileFailure& failure)
+{
+    if (plan.change == FileChange::None) {
+        report.unchanged.push_back(path);
+        return true;
+    }
+    if (!plan.kept.path.empty()) {
+        // The copy reaches the disk before the file it copies is replaced.
+        if (plan.kept.keptPath.empty()) {
+            failure = {platform::ToUtf8(path) + ".previous", platform::SystemReason(EEXIST)};
+            return false;
+        }
+        if (!keptCopies.Stage(platform::ToUtf8(plan.kept.keptPath), plan.existing, platform::Durability::FlushToDisk,
+                              failure))
+            return false;
+    }
+    if (!files.Stage(platform::ToUtf8(path), plan.bytes, platform::Durability::InOnePiece, failure))
         return false;
-    }
     report.written.push_back(path);
-    if (!kept.keptPath.empty())
-        report.kept.push_back(std::move(kept));
+    if (plan.change == FileChange::Create)
+        report.created.push_back(path);
+    if (!plan.kept.path.empty())
+        report.kept.push_back(plan.kept);
     return true;
 }
 

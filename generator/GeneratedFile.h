@@ -3,11 +3,14 @@
 // Writing one generated file over what a project folder already holds: the
 // user's own code regions of the existing file are carried into the new one,
 // and an existing file whose user code the new file has no place for is kept
-// beside it under a name of its own, so nothing the user wrote is lost.
+// beside it under a name of its own, so nothing the user wrote is lost. A
+// file whose content would not change is left as it is, its time included.
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/StagedFiles.h"
 
 namespace kr {
 
@@ -20,9 +23,11 @@ struct KeptFile {
     bool unpaired = false;                // the new file's markers did not pair up
 };
 
-// What one generation run wrote.
+// What one generation run wrote (or, when it only checks, would write).
 struct GenerationReport {
-    std::vector<std::u16string> written;  // every file written, in order
+    std::vector<std::u16string> written;    // every file written, in order
+    std::vector<std::u16string> created;    // those of them that did not exist before
+    std::vector<std::u16string> unchanged;  // files that already held their new content
     std::vector<KeptFile> kept;
 };
 
@@ -30,11 +35,26 @@ struct GenerationReport {
 // with "-2", "-3", ... appended when that name is taken.
 std::u16string KeptFileName(const std::u16string& path);
 
-// Replaces the file at path with bytes in one piece, carrying the existing
-// file's user code regions into it. When the existing file must be kept, it
-// is copied to KeptFileName(path) first and noted in report.kept. False,
-// with the existing file untouched and no copy left, when anything fails.
-bool WriteGeneratedFile(const std::u16string& path, std::string_view bytes, GenerationReport& report);
+// What generating bytes into path does to the file there.
+enum class FileChange { None, Create, Change };
+
+struct GeneratedFilePlan {
+    FileChange change = FileChange::None;
+    std::string bytes;     // the new content, the existing file's user code carried into it
+    std::string existing;  // the existing content, when it is kept beside the new one
+    KeptFile kept;         // keptPath empty when the existing file is not kept
+};
+
+// Reads the file at path and decides what generating bytes there does. False,
+// with failure filled, when an existing file cannot be read.
+bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, GeneratedFilePlan& plan,
+                       platform::FileFailure& failure);
+
+// Writes what plan says aside: the kept copy of the existing file into
+// keptCopies, the new content into files. Nothing is in place until they are
+// committed, kept copies first. Notes the file in report.
+bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& plan, platform::CStagedFiles& keptCopies,
+                        platform::CStagedFiles& files, GenerationReport& report, platform::FileFailure& failure);
 
 // The line that tells the user where a kept file went and why.
 std::u16string KeptFileNotice(const KeptFile& kept);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ExistingFile.h"
 
+#include "platform/FileFailure.h"
+
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -9,18 +11,23 @@
 
 namespace kr::platform {
 
-ExistingFile ReadExistingFile(const std::string& path, std::string& bytes)
+ExistingFile ReadExistingFile(const std::string& path, std::string& bytes, std::string* reason)
 {
+    const auto failed = [&](int err) {
+        if (reason)
+            *reason = SystemReason(err);
+        return ExistingFile::Failed;
+    };
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? ExistingFile::None : ExistingFile::Failed;
+        return errno == ENOENT ? ExistingFile::None : failed(errno);
     if (!S_ISREG(info.st_mode))
         return ExistingFile::None;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return ExistingFile::Failed;
+        return failed(errno ? errno : EIO);
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() ? ExistingFile::Failed : ExistingFile::Read;
+    return in.bad() ? failed(EIO) : ExistingFile::Read;
 }
 
 bool IsFreeName(const std::string& path)

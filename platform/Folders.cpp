@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "platform/FileFailure.h"
 #include "platform/Utf.h"
 
 namespace kr::platform {
@@ -101,17 +102,38 @@ std::u16string FileExtensionOf(const std::u16string& path)
     return dot == std::u16string::npos ? std::u16string() : std::u16string(name.substr(dot));
 }
 
-CreateFolderResult CreateFolder(const std::u16string& path)
+CreateFolderResult CreateFolder(const std::u16string& path, std::string* reason)
 {
     if (::mkdir(ToUtf8(path).c_str(), 0777) == 0)
         return CreateFolderResult::Created;
-    return errno == EEXIST ? CreateFolderResult::AlreadyExists : CreateFolderResult::Failed;
+    if (errno == EEXIST)
+        return CreateFolderResult::AlreadyExists;
+    if (reason)
+        *reason = SystemReason(errno);
+    return CreateFolderResult::Failed;
+}
+
+bool IsFolderItself(const std::u16string& path)
+{
+    std::string name = ToUtf8(path);
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    struct stat st {};
+    return ::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsExistingFolder(const std::u16string& path)
 {
     struct stat st {};
     return !path.empty() && ::stat(ToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string PathProblem(const std::u16string& path)
+{
+    struct stat st {};
+    if (path.empty())
+        return SystemReason(ENOENT);
+    return ::stat(ToUtf8(path).c_str(), &st) == 0 ? std::string() : SystemReason(errno);
 }
 
 bool IsExistingFile(const std::u16string& path)

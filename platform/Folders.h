@@ -44,10 +44,17 @@ std::u16string FileTitleOf(const std::u16string& path);
 std::u16string FileExtensionOf(const std::u16string& path);
 
 enum class CreateFolderResult { Created, AlreadyExists, Failed };
-// Creates one directory level; the parent must exist.
-CreateFolderResult CreateFolder(const std::u16string& path);
+// Creates one directory level; the parent must exist. On Failed, reason, when
+// given, holds the system's text.
+CreateFolderResult CreateFolder(const std::u16string& path, std::string* reason = nullptr);
+
+// True when path names a folder itself, not a symbolic link to one.
+bool IsFolderItself(const std::u16string& path);
 
 bool IsExistingFolder(const std::u16string& path);
+// The system's reason why nothing can be found at path ("No such file or
+// directory", "Permission denied"); empty when something is there.
+std::string PathProblem(const std::u16string& path);
 bool IsExistingFile(const std::u16string& path);
 
 }  // namespace kr::platform

@@ -101,7 +101,7 @@ bool HasEnded(pid_t pid)
 // writing) for as long as it likes.
 void ReadOutput(int fd, pid_t pid, const OutputSink& sink)
 {
-    std::array<char, 4096> buffer;
+    std::array<char, 65536> buffer;
     bool ended = false;
     int readsLeft = 0;  // after the end: enough reads to empty a full pipe
     for (;;) {

@@ -6,36 +6,52 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileFailure.h"
+
 namespace kr::platform {
 
-std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes)
+std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes, std::string* reason)
 {
+    int err = 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return std::nullopt;
+        err = errno;
     std::optional<std::string> result;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= maxBytes) {
+    if (fd < 0) {
+    } else if (::fstat(fd, &st) != 0) {
+        err = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    } else if (static_cast<std::size_t>(st.st_size) > maxBytes) {
+        err = EFBIG;
+    } else {
         std::string bytes;
         char buffer[65536];
-        bool ok = true;
         for (;;) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0) {
+                err = errno;
+                break;
+            }
             // The size is checked again while reading: the file may grow.
-            if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-                ok = false;
+            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+                err = EFBIG;
                 break;
             }
             if (n == 0)
                 break;
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
-        if (ok)
+        if (err == 0)
             result = std::move(bytes);
     }
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
+    if (!result && reason)
+        *reason = err == EINVAL ? std::string("Not a regular file") : SystemReason(err);
     return result;
 }
 

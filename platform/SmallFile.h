@@ -11,7 +11,9 @@ namespace kr::platform {
 // The whole content of the regular file at path (UTF-8) when it holds at most
 // maxBytes; nothing when it cannot be opened or read, is not a regular file
 // or is larger. The file is opened without blocking, so a named pipe given as
-// path cannot hang the caller.
-std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes);
+// path cannot hang the caller. reason, when given, is set to the system's
+// text of what went wrong, or "File too large", or "Not a regular file".
+std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes,
+                                                std::string* reason = nullptr);
 
 }  // namespace kr::platform

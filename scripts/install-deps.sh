@@ -13,6 +13,8 @@ PACKAGES=(
   # Debian packages, manual pages, completion and desktop metadata, and
   # the tests that check them
   dpkg-dev lintian desktop-file-utils appstream groff-base bash-completion
+  # faults injected into the real program: a kill or a full disk at each write
+  strace
   # fuzzing: the compiler, libFuzzer and sanitizer runtimes, the symbolizer
   clang libclang-rt-14-dev llvm
 )

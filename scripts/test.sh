@@ -31,7 +31,10 @@ fuzz_briefly() {
   local target pids=() failed=0
   for target in template savefile hid; do
     mkdir -p "$dir/work/$target"
-    "$dir/kr761x-fuzz-$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+    # Save files reach the loader's size cap (1 MiB) and a little beyond.
+    local max_len=()
+    [ "$target" = savefile ] && max_len=(-max_len=1100000)
+    "$dir/kr761x-fuzz-$target" "${max_len[@]}" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
       -dict="$dir/corpus/$target.dict" -artifact_prefix="$dir/artifacts/$target-" \
       "$dir/work/$target" "$dir/corpus/$target" >"$dir/$target.log" 2>&1 &
     pids+=($!)

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/Resources.h"
+#include "platform/Utf.h"
 #include "platform/Windows1252.h"
 #include "model/SavedFields.h"
 
@@ -113,8 +114,13 @@ bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, s
     errorText.clear();
     try {
         CSerialXml document;
-        if (!document.Load(path)) {
+        std::string reason;
+        if (!document.Load(path, &reason)) {
+            // The system's reason, when the file could not be read, follows
+            // the message on a line of its own.
             errorText = LoadFailure(path, u"The file does not exist, or the file format is invalid.");
+            if (!reason.empty())
+                errorText += u"\n" + path + u": " + platform::FromUtf8(reason);
             return false;
         }
 

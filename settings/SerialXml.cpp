@@ -336,9 +336,9 @@ bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16st
     return true;
 }
 
-bool CSerialXml::Load(const std::u16string& path)
+bool CSerialXml::Load(const std::u16string& path, std::string* reason)
 {
-    const auto bytes = platform::ReadSmallRegularFile(platform::ToUtf8(path), kMaxDocumentBytes);
+    const auto bytes = platform::ReadSmallRegularFile(platform::ToUtf8(path), kMaxDocumentBytes, reason);
     if (!bytes)
         return false;
     xml::DocPtr parsed = xml::ParseUntrusted(*bytes, false);

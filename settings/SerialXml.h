@@ -82,8 +82,9 @@ public:
     // Parses the file into the document. False, leaving the document as it
     // was, when the file is missing, unreadable, not a regular file, too big
     // for a save file, not well-formed, or declares entities or an external
-    // DTD.
-    bool Load(const std::u16string& path);
+    // DTD. When the file itself could not be read, reason, when given, holds
+    // the system's text.
+    bool Load(const std::u16string& path, std::string* reason = nullptr);
 
     // The first node, in document order, that the XPath 1.0 expression
     // selects; an empty handle when it selects none. Throws XmlLibraryError

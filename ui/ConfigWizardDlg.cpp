@@ -472,8 +472,12 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
     // new version is worth one, since the user's code is in it.
     const qsizetype files = qsizetype(report.written.size());
     const QString folder = ToQString(project_.projectPath);
-    statusBar()->showMessage(files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
-                                        : tr("Project generated: %1 files written to %2").arg(files).arg(folder));
+    QString status = files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
+                                : tr("Project generated: %1 files written to %2").arg(files).arg(folder);
+    // Files whose content did not change are left as they were.
+    if (!report.unchanged.empty())
+        status += tr(" (%1 unchanged)").arg(qsizetype(report.unchanged.size()));
+    statusBar()->showMessage(status);
     if (report.kept.empty())
         return;
     QString text;

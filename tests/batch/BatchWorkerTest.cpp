@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "batch/BatchRunner.h"
 #include "batch/BatchWorker.h"
+#include "batch/BuilderOutput.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "model/ConfigurationSettings.h"
+#include "platform/FolderLock.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -64,13 +66,18 @@ protected:
     std::u16string Folder(const std::string& title) { return out.folder() + std::u16string(title.begin(), title.end()) + u"/"; }
 };
 
+std::u16string Summary(const char16_t* counts)
+{
+    return u"Summary: " + std::u16string(counts) + u"\r\n";
+}
+
 TEST_F(Batch, AnEmptyFolderLogsNothingAndFinishes)
 {
     std::filesystem::create_directory(in / "folder.kcw");
     std::filesystem::create_directory(in / "sub");
     Save("sub/inner.kcw", {});
     auto job = Job();
-    EXPECT_EQ(Run(*job), u"");
+    EXPECT_EQ(Run(*job), Summary(u"0 save files: 0 generated, 0 failed, 0 not started."));
     EXPECT_EQ(job->GetProgress(), 0);
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
 }
@@ -84,7 +91,8 @@ TEST_F(Batch, LogsEveryStepExactlyAndReusesFoldersOnASecondRun)
         u"Generating Project: panel_a.kcw\r\nOutput Folder: " + Folder("panel_a") + u"\r\nSucceeded\r\n\r\n"
         u"Building Project: " + Folder("panel_a") + u"\r\nWorkspace: " + Folder("panel_a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"
         u"Generating Project: panel_b.kcw\r\nOutput Folder: " + Folder("panel_b") + u"\r\nSucceeded\r\n\r\n"
-        u"Building Project: " + Folder("panel_b") + u"\r\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n";
+        u"Building Project: " + Folder("panel_b") + u"\r\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
+        + Summary(u"2 save files: 2 generated, 2 built, 0 failed, 0 not started.");
     for (int run = 0; run < 2; ++run) {
         auto job = Job(builder);
         EXPECT_EQ(Run(*job), expected) << "run " << run;
@@ -120,7 +128,8 @@ TEST_F(Batch, UserCodeIsCarriedAndAKeptFileIsLoggedInItsBlock)
     EXPECT_EQ(Run(*Job()), u"Generating Project: panel.kcw\r\nOutput Folder: " + Folder("panel")
                                + u"\r\nThe previous KR761x_Main.c is kept as " + kept
                                + u": the markers of user code region \"mine\" do not pair up, so its code was not "
-                                 u"carried over.\r\nSucceeded\r\n\r\n");
+                                 u"carried over.\r\nSucceeded\r\n\r\n"
+                               + Summary(u"1 save files: 1 generated, 0 failed, 0 not started."));
     EXPECT_NE(test::ReadBytes(main).find(begin + user), std::string::npos);
     EXPECT_EQ(test::ReadBytes(out / "panel/KR761x_Main.c.previous"), edited + own);
 }
@@ -135,9 +144,12 @@ TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
                                      + u"a_broken.kcw\n\nThe file does not exist, or the file format is invalid.";
     EXPECT_EQ(log, u"Generating Project: a_broken.kcw\r\nOutput Folder: " + Folder("a_broken") + u"\r\n" + loadError
                        + u"\r\nFailed\r\n\r\n"
-                       u"Generating Project: b_good.kcw\r\nOutput Folder: " + Folder("b_good") + u"\r\nSucceeded\r\n\r\n");
+                       u"Generating Project: b_good.kcw\r\nOutput Folder: " + Folder("b_good") + u"\r\nSucceeded\r\n\r\n"
+                       + Summary(u"2 save files: 1 generated, 1 failed, 0 not started."));
     EXPECT_EQ(job->GetProgress(), 100);
     EXPECT_EQ(job->Failures(), 1);
+    // A file that did not load leaves no folder behind.
+    EXPECT_FALSE(std::filesystem::exists(out / "a_broken"));
 }
 
 TEST_F(Batch, ARefusedConfigurationWritesNothingIsNotBuiltAndTheRunGoesOn)
@@ -169,13 +181,57 @@ TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)
     test::WriteBytes(out / "blocked", "a file where the folder should be");
     auto job = Job();
     const std::u16string log = Run(*job);
-    // The name exists, so the folder counts as existing; writing into it fails.
-    EXPECT_NE(log.find(u"Error generating:\r\n" + Folder("blocked") + u"compiler_defs.h\r\nFailed\r\n\r\n"), std::u16string::npos);
+    // A file, or a link to a folder anywhere, is no project folder.
+    std::filesystem::create_directory_symlink(tools.path(), out / "linked");
+    Save("linked.kcw", {});
+    const std::u16string notAFolder =
+        u"Error: The project folder is not a folder of the output folder but a link or a file\r\nFailed\r\n\r\n";
+    EXPECT_NE(log.find(Folder("blocked") + u"\r\n" + notAFolder), std::u16string::npos);
+    EXPECT_NE(Run(*Job()).find(Folder("linked") + u"\r\n" + notAFolder), std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(tools / "KR761x_Main.c"));
 
-    auto unwritable = Job();
-    unwritable->outputFolder = out.folder() + u"missing/";
-    EXPECT_EQ(Run(*unwritable), u"Generating Project: blocked.kcw\r\nOutput Folder: " + out.folder()
-                                    + u"missing/blocked/\r\nError: Could not create directory\r\nFailed\r\n\r\n");
+    std::u16string stepLog;
+    EXPECT_FALSE(GenerateOne(stepLog, in.folder() + u"blocked.kcw", out.folder() + u"missing/blocked/"));
+    EXPECT_EQ(stepLog, u"Generating Project: blocked.kcw\r\nOutput Folder: " + out.folder()
+                           + u"missing/blocked/\r\nError: Could not create directory\r\n" + out.folder()
+                           + u"missing/blocked/: No such file or directory\r\nFailed\r\n\r\n");
+}
+
+TEST_F(Batch, NamesGivingNoFolderOfTheirOwnAreRefusedAndNothingLeavesTheOutputFolder)
+{
+    for (const char* name : {"...kcw", "..kcw", ".kcw", "a.KCW", "a.kcw", "A.kcw"})
+        Save(name, {});
+    std::filesystem::create_directory(out / "o");
+    auto job = Job();
+    job->outputFolder = out.folder() + u"o/";
+    const std::u16string log = Run(*job);
+    const std::u16string noFolder = u"\r\nError: The save file's name gives no project folder inside the output folder"
+                                    u"\r\nFailed\r\n\r\n";
+    const std::u16string o = out.folder() + u"o/";
+    const std::u16string sameFolder = u"Error: The project folder is that of A.kcw, whose name differs from this one "
+                                      u"only in case\r\nFailed\r\n\r\n";
+    EXPECT_EQ(log, u"Generating Project: ...kcw\r\nOutput Folder: " + o + u"../" + noFolder
+                       + u"Generating Project: ..kcw\r\nOutput Folder: " + o + u"./" + noFolder
+                       + u"Generating Project: .kcw\r\nOutput Folder: " + o + u"/" + noFolder
+                       + u"Generating Project: A.kcw\r\nOutput Folder: " + o + u"A/\r\nSucceeded\r\n\r\n"
+                       + u"Generating Project: a.KCW\r\nOutput Folder: " + o + u"a/\r\n" + sameFolder
+                       + u"Generating Project: a.kcw\r\nOutput Folder: " + o + u"a/\r\n" + sameFolder
+                       + Summary(u"6 save files: 1 generated, 5 failed, 0 not started."));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out / "o"), {}), 1);
+}
+
+TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
+{
+    Save("a.kcw", {});
+    platform::CFolderLock other;
+    platform::FileFailure why;
+    ASSERT_EQ(other.Lock(out.path().string(), 0ms, why), platform::CFolderLock::Result::Locked);
+    auto job = Job();
+    EXPECT_EQ(Run(*job), u"Error: The output folder is in use by another batch or generation: " + out.folder()
+                             + u"\r\n\r\n" + Summary(u"1 save files: 0 generated, 0 failed, 1 not started."));
+    EXPECT_EQ(job->Failures(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(out.path()));
 }
 
 TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
@@ -211,6 +267,35 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
         EXPECT_EQ(live.Take(), log) << row.builder;
     }
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
+}
+
+// However much a builder prints, the log gets its head as it comes and its
+// tail at the end, from a line start, after a line saying what was left out.
+TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
+{
+    const std::string longLine(BuilderOutput::kMaxLineBytes + 10, 'x');
+    const struct {
+        const char* name;
+        std::size_t head, tail;
+        std::vector<std::string> pieces;
+        std::u16string log;
+    } rows[] = {
+        {"within the head", 100, 100, {"a\nb", "c\r\n", "end"}, u"a\r\nbc\r\nend\r\n"},
+        {"tail from a line start", 4, 6, {"12\n4", "56\n78\n9abc\ndef\ngh"},
+         u"12\r\n[12 bytes of builder output left out]\r\ndef\r\ngh\r\n"},
+        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\r\nkl\r\n"},
+        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\r\nhij\r\n"},
+        {"a line too long", 1u << 20, 16, {longLine + "\n"},
+         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\r\n" + u"xxxxxxxxxxx\r\n"},
+    };
+    for (const auto& row : rows) {
+        BuilderOutput output(row.head, row.tail);
+        std::u16string log;
+        for (const std::string& piece : row.pieces)
+            log += output.Add(piece);
+        log += output.Finish();
+        EXPECT_EQ(log, row.log) << row.name;
+    }
 }
 
 TEST_F(Batch, WorkspacesMustBeExactlyOne)
@@ -293,7 +378,8 @@ TEST_F(Batch, StopNowEndsTheRunningBuilderWhoseLinesShowAsItRuns)
     job->StopNow();
     ASSERT_TRUE(runner.WaitForEnd(20s));
     EXPECT_FALSE(runner.AllFilesProcessed());
-    EXPECT_EQ(job->log->Take(), u"Build stopped on request\r\nFailed\r\n\r\n");
+    EXPECT_EQ(job->log->Take(), u"Build stopped on request\r\nFailed\r\n\r\n"
+                                + Summary(u"2 save files: 1 generated, 0 built, 1 failed, 1 not started."));
     EXPECT_EQ(job->Failures(), 1);
 }
 

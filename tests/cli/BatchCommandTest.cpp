@@ -60,7 +60,8 @@ TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
     EXPECT_EQ(r.code, kExitSuccess) << r.err;
     EXPECT_EQ(r.out, "Generating Project: panel.kcw\nOutput Folder: " + Project("panel") + "\nSucceeded\n\n"
                      "Building Project: " + Project("panel") + "\nWorkspace: " + Project("panel") + "KR761x_Keil.wsp\n"
-                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nSucceeded\n\n");
+                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nSucceeded\n\n"
+                     "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -79,19 +80,27 @@ TEST_F(BatchCli, AnyFailedFileOrBuildFailsTheRunButAllFilesAreProcessed)
     EXPECT_NE(r.out.find("Error: Build failed with exit status 4\nFailed\n\n"), std::string::npos);
 }
 
-TEST_F(BatchCli, RefusesPathsThatDoNotExist)
+TEST_F(BatchCli, RefusesPathsThatDoNotExistNamingTheFirst)
 {
     const std::string invalid = "Invalid batch configuration.\n\nPlease verify all path names before continuing.\n";
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {(in / "missing").string(), out.path().string()},
-             {in.path().string(), (out / "missing").string()},
-             {in.path().string(), out.path().string(), "--build", (tools / "missing").string()},
-             {in.path().string(), out.path().string(), "--build", tools.path().string()},
-             {in.path().string(), out.path().string(), "--build", "kr761x-no-such-builder"},
-         }) {
-        const Outcome r = Run(args);
+    const std::string noSuch = ": No such file or directory\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string reason;  // the line below the message
+    } rows[] = {
+        {{(in / "missing").string(), out.path().string()}, "Input folder: " + (in / "missing").string() + "/" + noSuch},
+        {{in.path().string(), (out / "missing").string()}, "Output folder: " + (out / "missing").string() + "/" + noSuch},
+        {{in.path().string(), out.path().string(), "--build", (tools / "missing").string()},
+         "Builder: " + (tools / "missing").string() + noSuch},
+        {{in.path().string(), out.path().string(), "--build", tools.path().string()},
+         "Builder: " + tools.path().string() + ": Is a directory\n"},
+        {{in.path().string(), out.path().string(), "--build", "kr761x-no-such-builder"},
+         "Builder: kr761x-no-such-builder" + noSuch},
+    };
+    for (const auto& row : rows) {
+        const Outcome r = Run(row.args);
         EXPECT_EQ(r.code, kExitFailure);
-        EXPECT_EQ(r.err, invalid);
+        EXPECT_EQ(r.err, invalid + row.reason);
         EXPECT_EQ(r.out, "");
     }
 }

@@ -100,7 +100,8 @@ TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + missing +
-                              "\n\nThe file does not exist, or the file format is invalid.\n");
+                              "\n\nThe file does not exist, or the file format is invalid.\n" + missing
+                              + ": No such file or directory\n");
 
     ConfigurationSettings settings;
     settings.project.toolchain = 3;

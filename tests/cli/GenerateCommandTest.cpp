@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenerateCommand.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -133,6 +134,38 @@ TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
     EXPECT_NE(regenerated.find("UART_BAUD"), std::string::npos);
 }
 
+TEST_F(Generate, CheckWritesNothingAndNamesWhatAGenerationWouldCreateOrChange)
+{
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    Save(settings);
+    Outcome result = RunCli({"generate", "--check", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out.rfind("Would create: " + outDir + "/compiler_defs.h\n", 0), 0u) << result.out;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 10);
+    EXPECT_FALSE(fs::exists(outDir));
+
+    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
+    result = RunCli({"generate", "--check", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitSuccess);
+    EXPECT_EQ(result.out + result.err, "");
+
+    // Code in a region is carried, so it changes nothing; an edit elsewhere does.
+    const fs::path main = fs::path(outDir) / "KR761x_Main.c";
+    std::string text = test::ReadBytes(main);
+    const std::string begin = std::string(kUserCodeBegin) + "start-up\r\n";
+    text.insert(text.find(begin) + begin.size(), "mine();\r\n");
+    test::WriteBytes(main, text);
+    EXPECT_EQ(RunCli({"generate", "--check", saveFile, outDir}).code, kExitSuccess);
+    test::WriteBytes(main, text + "edited\r\n");
+    const auto before = fs::last_write_time(main);
+    result = RunCli({"generate", "--check", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, "Would change: " + main.string() + "\n");
+    EXPECT_EQ(test::ReadBytes(main), text + "edited\r\n");
+    EXPECT_EQ(fs::last_write_time(main), before);
+}
+
 TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
 {
     const std::string notFound = (dir / "missing.kcw").string();
@@ -140,7 +173,8 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + notFound +
-                              "\n\nThe file does not exist, or the file format is invalid.\n");
+                              "\n\nThe file does not exist, or the file format is invalid.\n" + notFound
+                              + ": No such file or directory\n");
 
     test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings>");
     result = RunCli({"generate", saveFile, outDir});
@@ -195,13 +229,13 @@ TEST_F(Generate, AFolderThatCannotBeCreatedFails)
     const std::string twoLevels = (dir / "a" / "b").string();
     Outcome result = RunCli({"generate", saveFile, twoLevels});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error: Could not create directory\n" + twoLevels + "/\n");
+    EXPECT_EQ(result.err, "Error: Could not create directory\n" + twoLevels + "/: No such file or directory\n");
     EXPECT_FALSE(fs::exists(dir / "a"));
 
     test::WriteBytes(outDir, "a file, not a folder");
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.err, "Error: Could not create directory\n" + outDir + "/\n");
+    EXPECT_EQ(result.err, "Error: Could not create directory\n" + outDir + "/: Not a directory\n");
 }
 
 TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
@@ -213,6 +247,8 @@ TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
         {"generate", "a.kcw", "out", "extra"},
         {"generate", "", "out"},
         {"generate", "a.kcw", ""},
+        {"generate", "--check", "a.kcw"},
+        {"generate", "a.kcw", "--check", "out"},
         {"build", "a.kcw", "out"},
         {"--verbose"},
     };
@@ -224,7 +260,7 @@ TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
     }
     EXPECT_NE(RunCli({"build"}).err.find("unknown command 'build'"), std::string::npos);
     EXPECT_NE(RunCli({"--verbose"}).err.find("unknown option '--verbose'"), std::string::npos);
-    EXPECT_EQ(RunCli({"generate", "a.kcw"}).err, "usage: kr761x-gen generate SAVEFILE OUTDIR\n");
+    EXPECT_EQ(RunCli({"generate", "a.kcw"}).err, "usage: kr761x-gen generate [--check] SAVEFILE OUTDIR\n");
 }
 
 TEST(CommandLine, HelpAndVersionGoToStandardOutput)
@@ -232,12 +268,12 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutput)
     Outcome result = RunCli({"--help"});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.err, "");
-    EXPECT_NE(result.out.find("generate SAVEFILE OUTDIR"), std::string::npos);
+    EXPECT_NE(result.out.find("generate [--check] SAVEFILE OUTDIR"), std::string::npos);
     EXPECT_NE(result.out.find("--version"), std::string::npos);
 
     result = RunCli({"generate", "--help"});
     EXPECT_EQ(result.code, kExitSuccess);
-    EXPECT_EQ(result.out.rfind("usage: kr761x-gen generate SAVEFILE OUTDIR\n", 0), 0u);
+    EXPECT_EQ(result.out.rfind("usage: kr761x-gen generate [--check] SAVEFILE OUTDIR\n", 0), 0u);
 
     result = RunCli({"--version"});
     EXPECT_EQ(result.code, kExitSuccess);

@@ -40,6 +40,10 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("HID report descriptor: 125 bytes\n", 0), 0u) << result.out;
     EXPECT_EQ(result.err, "");
+    // Output that cannot be written is a failure.
+    result = test::RunProgram({"/bin/sh", "-c", "exec \"$0\" describe \"$1\" > /dev/full", KR_GEN_PROGRAM, saveFile});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
     settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 101;
     ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
@@ -67,6 +71,37 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out.rfind("kr761x-gen ", 0), 0u);
     EXPECT_EQ(result.err, "");
+}
+
+// A builder printing 64 MB, in lines or in one line without end, under an
+// address-space limit: the batch finishes, its log keeps a bounded share.
+TEST(Program, ABuilderPrintingMuchRunsInBoundedMemory)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves more address space than the limit";
+#endif
+    test::TempDir dir;
+    fs::create_directories(dir / "in");
+    fs::create_directories(dir / "out");
+    std::u16string error;
+    for (const char* name : {"a.kcw", "b.kcw"})
+        ASSERT_TRUE(SaveSettings((dir / "in" / name).u16string(), ConfigurationSettings{}, error));
+    const fs::path builder = dir / "builder.sh";
+    test::WriteBytes(builder, "#!/bin/sh\ncase \"$1\" in\n"
+                              "*/a/*) yes 'a line of builder output' | head -c 67108864 ;;\n"
+                              "*) head -c 67108864 /dev/zero | tr '\\0' x ;;\nesac\n");
+    fs::permissions(builder, fs::perms::owner_all);
+    const test::ProgramResult result = test::RunProgram(
+        {"/bin/sh", "-c", "ulimit -v 262144 && exec \"$0\" batch \"$1\" \"$2\" --build \"$3\"", KR_GEN_PROGRAM,
+         (dir / "in").string(), (dir / "out").string(), builder.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_LT(result.out.size(), 5u << 20);
+    const std::string leftOut = " bytes of builder output left out]\n";
+    const std::size_t first = result.out.find(leftOut);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(result.out.find(leftOut, first + 1), std::string::npos);
+    EXPECT_NE(result.out.find("\nSummary: 2 save files: 2 generated, 2 built, 0 failed, 0 not started.\n"),
+              std::string::npos);
 }
 
 // Every row of the command and option tables starts its description in the

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "platform/FolderLock.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
 
@@ -69,10 +70,10 @@ TEST_F(Generate, EachToolchainGetsItsOwnFileSet)
     EXPECT_NE(startup[0], startup[1]);
 }
 
-TEST_F(Generate, FilesAreWrittenInTableOrderAndAFailureStopsTheRun)
+TEST_F(Generate, AFailingFileLeavesTheFolderAsItWasAndSaysWhy)
 {
-    // A folder standing where a file should go makes exactly that file fail:
-    // the files before it are complete, none after it is attempted.
+    // A folder standing where a file should go makes exactly that file fail,
+    // with the system's reason; no file of the run is put in place.
     for (const auto& [toolchain, names] : kFileSets) {
         for (std::size_t failing = 0; failing < names.size(); ++failing) {
             test::TempDir out;
@@ -80,19 +81,36 @@ TEST_F(Generate, FilesAreWrittenInTableOrderAndAFailureStopsTheRun)
             settings.project.toolchain = toolchain;
             settings.project.projectPath = out.folder();
             ASSERT_FALSE(Run());
-            EXPECT_EQ(error, u"Error generating:\r\n" + out.folder() + platform::FromUtf8(names[failing]));
-
-            std::vector<std::string> expected(names.begin(), names.begin() + failing + 1);
-            EXPECT_THAT(FilesIn(out.path()), UnorderedElementsAreArray(expected)) << names[failing];
+            const std::u16string path = out.folder() + platform::FromUtf8(names[failing]);
+            EXPECT_EQ(error, u"Error generating:\r\n" + path + u"\r\n" + path + u": Is a directory");
+            EXPECT_THAT(FilesIn(out.path()), ElementsAre(names[failing]));
         }
     }
+}
+
+// A run waits while another holds the folder, and writes once it lets go.
+TEST_F(Generate, ARunWaitsForTheFolderAnotherRunHolds)
+{
+    auto other = std::make_unique<platform::CFolderLock>();
+    platform::FileFailure why;
+    ASSERT_EQ(other->Lock(dir.path().string(), std::chrono::milliseconds(0), why), platform::CFolderLock::Result::Locked);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.reset();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Run()) << platform::ToUtf8(error);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    release.join();
+    EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Main.c"));
 }
 
 TEST_F(Generate, MissingFolderFailsAtTheFirstFileAndWritesNothing)
 {
     settings.project.projectPath = dir.folder() + u"missing/";
     EXPECT_FALSE(Run());
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"missing/compiler_defs.h");
+    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"missing/compiler_defs.h\r\n" + dir.folder()
+                         + u"missing/: No such file or directory");
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
@@ -153,7 +171,7 @@ TEST_F(Generate, RunsOnSeveralThreadsAtOnceEachGetTheirOwnFiles)
     }
 }
 
-TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
+TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRunBeforeAnyFileIsInPlace)
 {
     const TemplateRow rows[] = {TemplateTable[0], {9999, u"absent.h", kEveryToolchain}, TemplateTable[1]};
     GenerationFailure failure;
@@ -161,7 +179,7 @@ TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRun)
     EXPECT_EQ(error, u"Error loading resource files.");
     EXPECT_EQ(failure.fileName, u"absent.h");
     EXPECT_EQ(failure.error.code, ExpandResult::Ok);
-    EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
+    EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
 TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
@@ -201,7 +219,7 @@ TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     GenerationFailure failure;
     EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
-    EXPECT_THAT(FilesIn(dir.path()), ElementsAre("compiler_defs.h"));
+    EXPECT_TRUE(FilesIn(dir.path()).empty());
     // The reason is kept beside the text: which key, and where it is used first.
     EXPECT_EQ(DescribeTemplateError(failure.fileName, failure.error),
               u"KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6");

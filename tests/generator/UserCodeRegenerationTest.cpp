@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -129,6 +130,16 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
     EXPECT_EQ(fileCount, FilesIn(dir.path()).size());
     const std::string generated = test::ReadBytes(dir / "KR761x_Main.c");
 
+    // The same configuration again touches no file, its time included.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        fs::last_write_time(entry.path(), old);
+    ASSERT_TRUE(Run(settings, dir));
+    EXPECT_TRUE(report.written.empty());
+    EXPECT_EQ(report.unchanged.size(), fileCount);
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        EXPECT_EQ(fs::last_write_time(entry.path()), old) << entry.path();
+
     // Regions the templates do not have, added by hand, twice over.
     const std::string own = "//! BEGIN user code: my helpers\r\nvoid helper(void) {}\r\n//! END user code: my helpers\r\n";
     const std::string firstEdit = generated + own;
@@ -168,7 +179,9 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
               u"The previous KR761x_Main.c is kept as " + main
                   + u".previous-3: the markers of user code region \"main loop\" do not pair up, so its code was not "
                     u"carried over.");
-    EXPECT_EQ(report.written.size(), fileCount);
+    // Only the file that changed is written.
+    EXPECT_THAT(report.written, ElementsAre(main));
+    EXPECT_EQ(report.unchanged.size(), fileCount - 1);
 }
 
 std::string ToolchainName(const ::testing::TestParamInfo<int>& info)
@@ -192,7 +205,8 @@ TEST(RegenerateFailure, AFileThatCannotBeReplacedLeavesNoCopyAndIsUntouched)
 
     GenerationReport report;
     EXPECT_FALSE(GenerateProject(settings, error, &report));
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c");
+    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c\r\n" + dir.folder()
+                         + u"KR761x_Main.c: Permission denied");
     EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c"), edited);
     EXPECT_FALSE(fs::exists(dir / "KR761x_Main.c.previous"));
     EXPECT_TRUE(report.kept.empty());

@@ -25,6 +25,25 @@ TEST(AtomicFile, CreatesAndReplacesFilesWithoutLeavingTemporaries)
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
+// Staged files are not in place before the commit; a temporary file of ours
+// that nobody holds (a killed run's) is removed, one being written is not.
+TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / ".kr761x-AbC123", "left by a killed run");
+    test::WriteBytes(dir / ".kr761x-other", "not one of ours");
+    CStagedFiles staged;
+    FileFailure why;
+    ASSERT_TRUE(staged.Stage((dir / "a.c").string(), "new", Durability::InOnePiece, why));
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.c"));
+    RemoveStaleTemporaryFiles(dir.path().string() + "/");
+    EXPECT_FALSE(std::filesystem::exists(dir / ".kr761x-AbC123"));
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);  // ".kr761x-other" and the live one
+    ASSERT_TRUE(staged.Commit(why));
+    EXPECT_EQ(test::ReadBytes(dir / "a.c"), "new");
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
 TEST(AtomicFile, NewFilesGetTheUsualPermissionsAndReplacedFilesKeepTheirs)
 {
     test::TempDir dir;

@@ -95,21 +95,33 @@ TEST(HostileFile, IsRefusedWithTheLoadMessageAndLeavesTheRecordAlone)
         ConfigurationSettings settings = untouched;
         std::u16string error;
         EXPECT_FALSE(LoadSettings(path.u16string(), settings, error));
+        // Only a file refused before parsing has a reason of the system's.
         EXPECT_EQ(error, u"Failed to load settings from:\n" + path.u16string()
-                             + u"\n\nThe file does not exist, or the file format is invalid.");
+                             + u"\n\nThe file does not exist, or the file format is invalid."
+                             + (file.name == std::string("huge") ? u"\n" + path.u16string() + u": File too large" : u""));
         EXPECT_TRUE(settings == untouched);
     }
 
     // Paths that name no readable file at all, the named pipe included: a
     // load must not wait for a writer that never comes.
     ::mkfifo((dir / "pipe.kcw").c_str(), 0600);
-    for (const std::filesystem::path& path : {dir / "missing.kcw", dir.path(), dir / "pipe.kcw", std::filesystem::path("/dev/zero")}) {
+    const struct {
+        std::filesystem::path path;
+        const char16_t* reason;  // the system's, on the line below the message
+    } paths[] = {
+        {dir / "missing.kcw", u"No such file or directory"},
+        {dir.path(), u"Is a directory"},
+        {dir / "pipe.kcw", u"Not a regular file"},
+        {"/dev/zero", u"Not a regular file"},
+    };
+    for (const auto& [path, reason] : paths) {
         SCOPED_TRACE(path.string());
         ConfigurationSettings settings = untouched;
         std::u16string error;
         EXPECT_FALSE(LoadSettings(path.u16string(), settings, error));
         EXPECT_EQ(error, u"Failed to load settings from:\n" + path.u16string()
-                             + u"\n\nThe file does not exist, or the file format is invalid.");
+                             + u"\n\nThe file does not exist, or the file format is invalid.\n" + path.u16string()
+                             + u": " + reason);
         EXPECT_TRUE(settings == untouched);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

@@ -429,7 +429,9 @@ TEST(SaveFile, FilesUpToTheSizeCapLoad)
         settings.mouse.numButtons = 5;
         std::u16string error;
         EXPECT_EQ(LoadSettings(file.u16string(), settings, error), c.accepted);
-        EXPECT_EQ(error, c.accepted ? u"" : u"Failed to load settings from:\n" + file.u16string() + kNotLoadable);
+        EXPECT_EQ(error, c.accepted ? u""
+                                    : u"Failed to load settings from:\n" + file.u16string() + kNotLoadable + u"\n"
+                                          + file.u16string() + u": File too large");
         EXPECT_EQ(settings.mouse.numButtons, c.accepted ? 1 : 5);
     }
 }

@@ -118,10 +118,19 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
     ui.openAnswers = {Q(tools.path())};  // a folder is no builder
     Click(kBrowseBuilder);
     Click(kStart);
-    const ShownMessage invalid{kApplicationName,
-                               "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.",
-                               MessageIcon::None};
-    EXPECT_EQ(ui.messages, std::vector<ShownMessage>(4, invalid));
+    // The message, then the first bad path and why.
+    const auto invalid = [](const QString& reason) {
+        return ShownMessage{kApplicationName,
+                            "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.\r\n"
+                                + reason,
+                            MessageIcon::None};
+    };
+    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
+                               invalid("Input folder: none chosen"),
+                               invalid("Output folder: " + Q(out / "gone") + "/: No such file or directory"),
+                               invalid("Builder: none chosen"),
+                               invalid("Builder: " + Q(tools.path()) + ": Is a directory"),
+                           }));
     EXPECT_TRUE(ui.dialogsRun.empty());
     EXPECT_TRUE(ui.explored.empty());
 
@@ -142,6 +151,7 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
                            "/\nFailed to load settings from:\n" + Q(in / "broken.kcw");
     ASSERT_TRUE(WaitForLog(a) && WaitForLog(broken) && WaitForLog("b.kcw")) << Log().toStdString();
     EXPECT_TRUE(std::filesystem::exists(out / "b" / "KR761x_Main.c"));
+    EXPECT_FALSE(std::filesystem::exists(out / "broken"));  // it did not load
 
     const QString first = Log();
     Click(kStart);
@@ -177,6 +187,9 @@ TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuild)
     // The build finished with its output; lines after Clear still showed.
     ASSERT_TRUE(WaitForLog("built\nSucceeded\n\n")) << Log().toStdString();
     EXPECT_FALSE(Log().contains("Generating Project"));  // no second file
+    // The log ends with how the batch ended.
+    ASSERT_TRUE(WaitForLog("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
+    EXPECT_TRUE(Log().endsWith("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
 }
 

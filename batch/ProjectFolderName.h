@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The name of a save file's project folder in a batch: the save file's name
+// without its extension. Only a name that makes a folder of its own directly
+// inside the output folder is used.
+
+#include <string>
+#include <string_view>
+
+namespace kr {
+
+// The log line of a save file whose name gives no such folder ("...kcw",
+// "..kcw", ".kcw").
+inline constexpr char16_t kMsgNoProjectFolderName[] =
+    u"Error: The save file's name gives no project folder inside the output folder\r\n";
+
+// True unless name is empty, "." or "..", or holds a separator or a NUL.
+bool IsProjectFolderName(std::u16string_view name);
+
+// The key under which two project folder names count as one: the letters A
+// to Z compared without case, as the save files' extension is, so that two
+// save files never share a folder on a file system that ignores case.
+std::u16string ProjectFolderKey(std::u16string_view name);
+
+}  // namespace kr

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#include "cli/StandardOutput.h"
+
+#include <string>
+
+#include "cli/Command.h"
+
+namespace kr::cli {
+
+int FinishStandardOutput(int status, platform::CStandardOutputBuffer& output, std::ostream& err)
+{
+    std::string reason;
+    if (output.Finish(reason))
+        return status;
+    err << "Error: Could not write standard output\nstandard output: " << reason << "\n" << std::flush;
+    return kExitFailure;
+}
+
+}  // namespace kr::cli

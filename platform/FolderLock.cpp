@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FolderLock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kr::platform {
+
+CFolderLock::~CFolderLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+CFolderLock::Result CFolderLock::Lock(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) {
+        failure = {folder, SystemReason(errno)};
+        return Result::Failed;
+    }
+    // Polled rather than blocking, so the wait has a limit.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+            return Result::Locked;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            failure = {folder, SystemReason(errno)};
+            ::close(fd_);
+            fd_ = -1;
+            return Result::Failed;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(fd_);
+    fd_ = -1;
+    return Result::InUse;
+}
+
+}  // namespace kr::platform

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Files written aside and put in place later. Each file is written under a
+// temporary name of ours (".kr761x-" and six characters) in its target's
+// folder; Commit renames them over their targets in the order they were
+// staged, so a target is only ever seen whole, old or new. A temporary file
+// stays locked while the object that wrote it lives, so a later run tells a
+// file left by a killed run (unlocked) from one still being written (locked)
+// and removes only the first kind.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileFailure.h"
+
+namespace kr::platform {
+
+// Whether the new content is flushed to the disk before it replaces the
+// target. Save files are; generated files, which can always be generated
+// again, are replaced in one piece without waiting for the disk.
+enum class Durability { FlushToDisk, InOnePiece };
+
+class CStagedFiles {
+public:
+    CStagedFiles() = default;
+    // Removes every file staged and not put in place.
+    ~CStagedFiles();
+    CStagedFiles(const CStagedFiles&) = delete;
+    CStagedFiles& operator=(const CStagedFiles&) = delete;
+
+    // Writes bytes aside for target (UTF-8). Refuses what a write in place
+    // would refuse: a missing folder, a target that is not a regular file or
+    // not writable (a file without any write permission bits counts as
+    // read-only for everyone). A replaced file's permissions are kept. On
+    // failure nothing of this file is left and failure says why.
+    bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure);
+
+    // Renames every staged file over its target, in staging order. Stops at
+    // the first failure: the files before it are in place, the rest are
+    // removed again.
+    bool Commit(FileFailure& failure);
+
+    bool Empty() const { return staged_.empty(); }
+
+private:
+    struct Staged {
+        std::string temp;
+        std::string target;
+        int fd;
+    };
+    void Discard();
+    std::vector<Staged> staged_;
+};
+
+// Removes the temporary files of ours in folder (ending with '/') that no
+// writer holds any more: those a killed run left behind.
+void RemoveStaleTemporaryFiles(const std::string& folder);
+
+}  // namespace kr::platform
