@@ -3,10 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
+#include <optional>
 #include <stdlib.h>
 
 #include "firmware/ImageCheck.h"
@@ -16,6 +13,8 @@
 #include "firmware/SizeSummary.h"
 #include "firmware/Workspace.h"
 #include "platform/CommandRun.h"
+#include "platform/Folders.h"
+#include "platform/SmallFile.h"
 #include "platform/Utf.h"
 
 namespace kr::firmware {
@@ -25,13 +24,31 @@ namespace fs = std::filesystem;
 
 constexpr const char* kMainProgram = "KR761x_Main.c";
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// The largest file a build reads whole: far above any image, map or object
+// file of a 64 KiB code space.
+constexpr std::size_t kLargestBuildFile = 64u << 20;
 
 std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+
+// The whole of a file the build reads. False with a sentence naming it, as
+// what, and the system's reason.
+bool ReadBuildFile(const fs::path& path, const std::u16string& what, std::string& text, std::u16string& errorText)
+{
+    std::string reason;
+    std::optional<std::string> read = platform::ReadSmallRegularFile(path.string(), kLargestBuildFile, &reason);
+    if (!read) {
+        errorText = what + u" " + Shown(path) + u" cannot be read: " + platform::FromUtf8(reason) + u".";
+        return false;
+    }
+    text = std::move(*read);
+    return true;
+}
+
+// A file the link may or may not have written: its bytes, or none.
+std::string ReadIfThere(const fs::path& path)
+{
+    return platform::ReadSmallRegularFile(path.string(), kLargestBuildFile).value_or("");
+}
 
 std::string Lower(std::string text)
 {
@@ -40,16 +57,13 @@ std::string Lower(std::string text)
     return text;
 }
 
-// The plain files of folder with the extension ext (lower case, with dot),
-// sorted by name.
-std::vector<fs::path> FilesWithExtension(const fs::path& folder, const std::string& ext)
+// The plain files of folder with the extension ext (without dot), sorted by
+// name.
+std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char16_t* ext)
 {
     std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file(error) && Lower(entry.path().extension().string()) == ext)
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    for (const std::u16string& file : platform::FindFilesByExtension(Shown(folder / ""), ext))
+        files.emplace_back(platform::ToUtf8(file));
     return files;
 }
 
@@ -58,7 +72,7 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
 {
     std::error_code error;
     if (fs::is_directory(project, error)) {
-        const std::vector<fs::path> found = FilesWithExtension(project, ".wsp");
+        const std::vector<fs::path> found = FilesWithExtension(project, u"wsp");
         if (found.size() != 1) {
             errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
                         Shown(project) + u": name the workspace to build.";
@@ -89,7 +103,9 @@ bool CheckBuildable(const std::string& workspace, const std::u16string& workspac
         return false;
     }
     const fs::path mainProgram = folder / kMainProgram;
-    const std::string mainText = ReadFile(mainProgram);
+    std::string mainText;
+    if (!ReadBuildFile(mainProgram, u"The main program", mainText, errorText))
+        return false;
     if (mainText.empty()) {
         errorText = u"The main program " + Shown(mainProgram) + u" is missing or empty.";
         return false;
@@ -156,7 +172,10 @@ bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& fold
     for (const std::string& object : objects) {
         ObjectModule module;
         std::u16string reason;
-        if (!ReadObjectModule(ReadFile(folder / object), module, reason)) {
+        std::string text;
+        if (!ReadBuildFile(folder / object, u"The object file", text, errorText))
+            return false;
+        if (!ReadObjectModule(text, module, reason)) {
             errorText = u"The object file " + Shown(folder / object) + u" cannot be read: " + reason + u".";
             return false;
         }
@@ -164,12 +183,17 @@ bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& fold
     }
     std::u16string reason;
     fs::path map = linked;
-    if (!ReadLinkMap(ReadFile(map.replace_extension(".map")), facts.map, reason)) {
+    std::string text;
+    if (!ReadBuildFile(map.replace_extension(".map"), u"The linker's map", text, errorText))
+        return false;
+    if (!ReadLinkMap(text, facts.map, reason)) {
         errorText = u"The linker's map " + Shown(map.filename()) + u" cannot be read: " + reason + u".";
         return false;
     }
     fs::path records = linked;
-    facts.symbols = ReadDebugSymbols(ReadFile(records.replace_extension(".cdb")));
+    if (!ReadBuildFile(records.replace_extension(".cdb"), u"The debug records", text, errorText))
+        return false;
+    facts.symbols = ReadDebugSymbols(text);
     return true;
 }
 
@@ -205,7 +229,9 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
     const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
     const std::u16string workspaceName = Shown(workspacePath.filename());
 
-    const std::string workspace = ReadFile(workspacePath);
+    std::string workspace;
+    if (!ReadBuildFile(workspacePath, u"The workspace", workspace, result.errorText))
+        return false;
     if (!CheckBuildable(workspace, workspaceName, folder, result.errorText))
         return false;
 
@@ -229,7 +255,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
 
     // Compile; the main program's module goes first into the link, since it
     // holds the reset and interrupt vectors.
-    std::vector<fs::path> sources = FilesWithExtension(folder, ".c");
+    std::vector<fs::path> sources = FilesWithExtension(folder, u"c");
     std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
     const std::vector<std::string> compileFlags =
         WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or("")));
@@ -263,7 +289,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
 
     // The map, the memory summary and the debug records help whether or not
     // the image holds; they are read where the link wrote them.
-    const std::string memText = ReadFile(linkFolder.path() / (output + ".mem"));
+    const std::string memText = ReadIfThere(linkFolder.path() / (output + ".mem"));
     LinkFacts facts;
     std::u16string factsError;
     const bool factsRead = linkedOk && ReadLinkFacts(objects, folder, linked, facts, factsError);
@@ -282,7 +308,10 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
     }
 
     HexImage hex;
-    if (!ReadIntelHex(ReadFile(linked), hex, result.errorText)) {
+    std::string hexText;
+    if (!ReadBuildFile(linked, u"The linked image", hexText, result.errorText))
+        return false;
+    if (!ReadIntelHex(hexText, hex, result.errorText)) {
         result.errorText = u"The linked image cannot be read: " + result.errorText + u".";
         return false;
     }
