@@ -155,7 +155,7 @@ QWidget* CKR761x_ConfigWizardDlg::BuildProjectBox()
     browse->setMaximumWidth(40);
     auto* openFolder = WithId(new QPushButton(tr("Open Folder"), box), kOpenFolder);
     toolchainList_ = WithId(new QComboBox(box), kToolchain);
-    toolchainList_->addItems({QStringLiteral("Keil"), QStringLiteral("Raisonance"), QStringLiteral("SDCC")});
+    toolchainList_->addItems(ChoiceItems(u"ProjectData/toolchain"));
     auto* generate = WithId(new QPushButton(tr("Generate Project"), box), kGenerateButton);
 
     connect(browse, &QPushButton::clicked, this, &CKR761x_ConfigWizardDlg::OnBrowse);

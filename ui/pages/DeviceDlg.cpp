@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "model/SettingsRules.h"
+#include "ui/QtText.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -24,7 +25,7 @@ CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
 
     QGridLayout* chip = nullptr;
     page->addWidget(MakeFrame(this, tr("Device"), chip));
-    deviceList_ = MakeList(this, kDevice, {QStringLiteral("KR7610"), QStringLiteral("KR7611")});
+    deviceList_ = MakeList(this, kDevice, ChoiceItems(u"DeviceData/deviceSel"));
     // The chip variant comes from a save file or the defaults only.
     deviceList_->setEnabled(false);
     inputModeList_ = MakeList(this, kInputMode, {tr("Mouse"), tr("Single-Point Touch")});
