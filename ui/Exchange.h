@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QString>
 
@@ -50,6 +51,11 @@ void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field);
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
 void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint16_t lo, std::uint16_t hi);
 void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi);
+
+// The rule the field table gives the field at path, on the value just
+// committed (a text field's also limits the last edit box to its length).
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, std::uint32_t value);
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u16string& text);
 
 // A check between two committed fields: when refusal is set (and only when
 // committing) it is shown, and the focus goes to the edit box id, the field

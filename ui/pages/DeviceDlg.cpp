@@ -105,15 +105,15 @@ void CDeviceDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
     ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
     ExchangeText(ctx, kManufacturer, data.manufacturer);
-    ValidateMaxChars(ctx, data.manufacturer, kMaxUsbTextChars);
+    ValidateField(ctx, u"DeviceData/manufacturer", data.manufacturer);
     ExchangeText(ctx, kProduct, data.product);
-    ValidateMaxChars(ctx, data.product, kMaxUsbTextChars);
+    ValidateField(ctx, u"DeviceData/product", data.product);
     ExchangeHexWord(ctx, kVendorId, data.vid);
     LimitHexDigits(ctx, 4);
     ExchangeHexWord(ctx, kProductId, data.pid);
     LimitHexDigits(ctx, 4);
     ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
-    ValidateEvenRangeWord(ctx, data.maxPower, kMaxPowerLimits.lo, kMaxPowerLimits.hi);
+    ValidateField(ctx, u"DeviceData/maxPower", data.maxPower);
     ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
     LimitHexDigits(ctx, 4);
 }
