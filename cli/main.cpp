@@ -11,7 +11,10 @@
 #include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
+#include "cli/DiffCommand.h"
 #include "cli/GenerateCommand.h"
+#include "cli/SetCommand.h"
+#include "cli/ShowCommand.h"
 #include "platform/Terminal.h"
 #include "platform/Version.h"
 
@@ -39,5 +42,8 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CSetCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CDiffCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }
