@@ -104,11 +104,12 @@ void LimitLastEdit(ExchangeContext& ctx, int n)
 
 }  // namespace
 
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange, bool quiet)
+bool RunExchange(QWidget* page, Direction direction, const std::function<void(ExchangeContext&)>& exchange,
+                 Feedback feedback)
 {
     ExchangeContext ctx;
-    ctx.commit = commit;
-    ctx.quiet = quiet;
+    ctx.commit = direction == Direction::Commit;
+    ctx.quiet = feedback == Feedback::Silent;
     ctx.page = page;
     try {
         exchange(ctx);

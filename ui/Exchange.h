@@ -33,13 +33,20 @@ struct ExchangeContext {
     std::function<void()> undoLast;
 };
 
+// Which way an exchange moves values: fields to controls, or controls to
+// fields with every check.
+enum class Direction { Show, Commit };
+// Whether a refusal is told to the user (message, focus, selection) or only
+// returned.
+enum class Feedback { Tell, Silent };
+
 // Raised by a refused value; the message has been shown already.
 struct ExchangeFailure {};
 
 // Runs exchange over page's controls in one direction. False when a value
-// was refused. A quiet exchange refuses the same values without saying so.
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange,
-                 bool quiet = false);
+// was refused. A silent exchange refuses the same values without saying so.
+bool RunExchange(QWidget* page, Direction direction, const std::function<void(ExchangeContext&)>& exchange,
+                 Feedback feedback = Feedback::Tell);
 
 // Numeric edit boxes.
 void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field);

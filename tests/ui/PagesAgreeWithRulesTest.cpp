@@ -125,7 +125,7 @@ protected:
             what += platform::ToUtf8(edge.row->path) + " = " + std::to_string(edge.value) + " ";
         }
         const std::vector<SettingsProblem> problems = CheckSettings(record);
-        const bool accepted = page->ExchangeData(true);
+        const bool accepted = page->ExchangeData(Direction::Commit);
         std::u16string refusedAt;
         if (!accepted) {
             TakeMessage();
@@ -142,7 +142,7 @@ protected:
 
         for (const Edge& edge : change)
             Edit(page, BindingOf(edge.row->path).id)->setText(BoxText(*edge.row, Base()));
-        EXPECT_TRUE(page->ExchangeData(true)) << what;
+        EXPECT_TRUE(page->ExchangeData(Direction::Commit)) << what;
     }
 
     // The text the field's box shows for the record's value.
