@@ -15,6 +15,9 @@ enum ExitCode : int {
     kExitSuccess = 0,
     kExitFailure = 1,   // the work itself failed; the reason is on standard error
     kExitUsage = 2,     // the command line was not understood
+    // Exit status 2 for a trouble the command has stated on standard error
+    // itself (a file diff cannot read); no usage line follows it.
+    kExitTrouble = 0x100 | kExitUsage,
 };
 
 class CCommand {

@@ -69,7 +69,7 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     const int status = command->Run({args.begin() + 1, args.end()}, out, err);
     if (status == kExitUsage)
         err << UsageLine(*command) << "\n";
-    return status;
+    return status == kExitTrouble ? kExitUsage : status;
 }
 
 void CCommandLine::WriteUsage(std::ostream& err) const

@@ -11,7 +11,10 @@
 #include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
+#include "cli/DiffCommand.h"
 #include "cli/GenerateCommand.h"
+#include "cli/SetCommand.h"
+#include "cli/ShowCommand.h"
 #include "cli/StandardOutput.h"
 #include "platform/Terminal.h"
 #include "platform/Version.h"
@@ -40,6 +43,9 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CSetCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CDiffCommand>());
     kr::platform::CStandardOutputBuffer output;
     std::ostream out(&output);
     const int status = commandLine.Run({argv + 1, argv + argc}, out, std::cerr);

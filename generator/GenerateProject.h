@@ -9,6 +9,7 @@
 #include <string>
 
 #include "generator/GeneratedFile.h"
+#include "model/Choices.h"
 #include "model/ConfigurationSettings.h"
 #include "templating/TemplateError.h"
 
@@ -31,15 +32,15 @@ inline constexpr std::array<TemplateRow, 14> TemplateTable{{
     {140, u"KR761x_Buffer_Struct.h", kEveryToolchain},
     {141, u"KR761x_Configuration.c", kEveryToolchain},
     {142, u"KR761x_Configuration.h", kEveryToolchain},
-    {143, u"KR761x_Keil.wsp", 0},
+    {143, u"KR761x_Keil.wsp", Stored(Toolchain::Keil)},
     {144, u"KR761x_Main.c", kEveryToolchain},
-    {145, u"KR761x_Raisonance.wsp", 1},
-    {146, u"KR761x_SDCC.wsp", 2},
+    {145, u"KR761x_Raisonance.wsp", Stored(Toolchain::Raisonance)},
+    {146, u"KR761x_SDCC.wsp", Stored(Toolchain::Sdcc)},
     {147, u"KR761x_USB_Descriptor.c", kEveryToolchain},
-    {148, u"STARTUP.A51", 0},
-    {149, u"STARTUP.A51", 1},
-    {150, u"KR761x_Startup.c", 2},
-    {151, u"Makefile", 2},
+    {148, u"STARTUP.A51", Stored(Toolchain::Keil)},
+    {149, u"STARTUP.A51", Stored(Toolchain::Raisonance)},
+    {150, u"KR761x_Startup.c", Stored(Toolchain::Sdcc)},
+    {151, u"Makefile", Stored(Toolchain::Sdcc)},
 }};
 
 // Whether a run writes its files, or only finds out which files it would

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "model/FieldTable.h"
 #include "platform/NumberText.h"
 
 namespace kr {
@@ -18,6 +19,14 @@ void Choose(SubstitutionMap& keys, const char16_t* key, std::int32_t index, std:
         keys[key] = words.begin()[index];
 }
 
+// The same with a choice field's own labels, as the wizard lists them.
+void ChooseLabel(SubstitutionMap& keys, const char16_t* key, std::int32_t index, std::u16string_view path)
+{
+    const std::vector<std::u16string>& labels = ChoiceLabels(path);
+    if (index >= 0 && static_cast<std::size_t>(index) < labels.size())
+        keys[key] = labels[index];
+}
+
 // KEY_LSB and KEY_MSB: bits 0-7 and 8-15 of value.
 void ByteKeys(SubstitutionMap& keys, const std::u16string& key, std::int64_t value)
 {
@@ -29,9 +38,9 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
 {
     const DeviceData& device = settings.device;
 
-    Choose(keys, u"S_COMPILER", settings.project.toolchain, {u"Keil", u"Raisonance", u"SDCC"});
+    ChooseLabel(keys, u"S_COMPILER", settings.project.toolchain, u"ProjectData/toolchain");
     keys[u"S_PATH_GENERATE"] = settings.project.projectPath;
-    Choose(keys, u"S_TARGET_DEVICE", device.deviceSel, {u"KR7610", u"KR7611"});
+    ChooseLabel(keys, u"S_TARGET_DEVICE", device.deviceSel, u"DeviceData/deviceSel");
     // The SDCC flags, shared by the workspace and the Makefile so that both
     // build the same image: those of the compiler and the linker alike, and
     // the link layout. For the KR7611 the vectors sit at the application
@@ -45,9 +54,9 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
     Choose(keys, u"S_OSC", device.oscillator, {u"OSC_24", u"OSC_48"});
     Choose(keys, u"S_DEFAULT_MODE", device.defaultInputMode, {u"ENUM_MOUSE_MODE", u"ENUM_SINGLE_POINT_MODE"});
     // A bus-powered device always runs its regulator.
-    if (device.powerMode == 0)
+    if (Is(device.powerMode, PowerMode::BusPowered))
         keys[u"S_REG"] = u"BUSPOW";
-    else if (device.powerMode == 1)
+    else if (Is(device.powerMode, PowerMode::SelfPowered))
         keys[u"S_REG"] = device.bEnableRegulator == 0 ? u"SELFPOW_VREGOFF" : u"SELFPOW_VREGON";
 }
 
@@ -68,10 +77,11 @@ void UsbIdentityKeys(const DeviceData& device, SubstitutionMap& keys)
 void BusKeys(const CommunicationData& bus, SubstitutionMap& keys)
 {
     keys[u"D_SPI_CLOCK"] = FormatDecimal(bus.spiClk);
-    if (bus.spiPha == 0)
-        keys[u"S_SPI_CONFIG"] = bus.spiPol == 0 ? u"PH1_POLLO" : u"PH1_POLHI";
-    else if (bus.spiPha == 1)
-        keys[u"S_SPI_CONFIG"] = bus.spiPol == 0 ? u"PH2_POLLO" : u"PH2_POLHI";
+    const bool idleLow = Is(bus.spiPol, SpiPolarity::IdleLow);
+    if (Is(bus.spiPha, SpiPhase::FirstEdge))
+        keys[u"S_SPI_CONFIG"] = idleLow ? u"PH1_POLLO" : u"PH1_POLHI";
+    else if (Is(bus.spiPha, SpiPhase::SecondEdge))
+        keys[u"S_SPI_CONFIG"] = idleLow ? u"PH2_POLLO" : u"PH2_POLHI";
     keys[u"D_SMBUS_CLOCK"] = FormatDecimal(bus.smbusClk);
     keys[u"X2_SMBUS_ADDR"] = FormatHexByte(bus.smbusAddress);
     keys[u"D_UART_BAUD"] = FormatDecimal(bus.uartBaudRate);
@@ -83,8 +93,8 @@ void BusKeys(const CommunicationData& bus, SubstitutionMap& keys)
 void GpioKeys(const ConfigurationSettings& settings, SubstitutionMap& keys)
 {
     const std::int32_t chip = settings.device.deviceSel;
-    const std::uint16_t pushPull = PinMask(chip, settings.gpio.modes, 2);
-    const std::uint16_t high = PinMask(chip, settings.gpio.values, 1);
+    const std::uint16_t pushPull = PinMask(chip, settings.gpio.modes, Stored(PinMode::OutputPushPull));
+    const std::uint16_t high = PinMask(chip, settings.gpio.values, Stored(PinLevel::High));
     keys[u"X2_MODE70"] = FormatHexByte(pushPull);
     keys[u"X2_MODE158"] = FormatHexByte(pushPull >> 8);
     keys[u"X2_LATCH70"] = FormatHexByte(high);

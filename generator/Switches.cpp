@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "model/Choices.h"
+
 namespace kr {
 
 SwitchSet& BuildSwitchSet(const ConfigurationSettings& settings, SwitchSet& switches)
@@ -15,23 +17,25 @@ SwitchSet& BuildSwitchSet(const ConfigurationSettings& settings, SwitchSet& swit
 
     switches.clear();
 
-    derived(u"KEIL", settings.project.toolchain == 0);
-    derived(u"RAIS", settings.project.toolchain == 1);
-    derived(u"SDCC", settings.project.toolchain == 2);
+    derived(u"KEIL", Is(settings.project.toolchain, Toolchain::Keil));
+    derived(u"RAIS", Is(settings.project.toolchain, Toolchain::Raisonance));
+    derived(u"SDCC", Is(settings.project.toolchain, Toolchain::Sdcc));
 
-    derived(u"KR7610", device.deviceSel == 0);
-    derived(u"KR7611", device.deviceSel == 1);
+    derived(u"KR7610", Is(device.deviceSel, Chip::KR7610));
+    derived(u"KR7611", Is(device.deviceSel, Chip::KR7611));
 
     // Exactly one for a valid power mode, none for any other.
     const bool wake = device.bEnableRemoteWakeup != 0;
-    derived(u"BUS_POWER_NO_REMOTE_WAKE", device.powerMode == 0 && !wake);
-    derived(u"SELF_POWER_NO_REMOTE_WAKE", device.powerMode == 1 && !wake);
-    derived(u"BUS_POWER_YES_REMOTE_WAKE", device.powerMode == 0 && wake);
-    derived(u"SELF_POWER_YES_REMOTE_WAKE", device.powerMode == 1 && wake);
+    const bool bus = Is(device.powerMode, PowerMode::BusPowered);
+    const bool self = Is(device.powerMode, PowerMode::SelfPowered);
+    derived(u"BUS_POWER_NO_REMOTE_WAKE", bus && !wake);
+    derived(u"SELF_POWER_NO_REMOTE_WAKE", self && !wake);
+    derived(u"BUS_POWER_YES_REMOTE_WAKE", bus && wake);
+    derived(u"SELF_POWER_YES_REMOTE_WAKE", self && wake);
 
-    derived(u"SPI", settings.communication.protocol == 0);
-    derived(u"SMBUS", settings.communication.protocol == 1);
-    derived(u"UART", settings.communication.protocol == 2);
+    derived(u"SPI", Is(settings.communication.protocol, Protocol::Spi));
+    derived(u"SMBUS", Is(settings.communication.protocol, Protocol::Smbus));
+    derived(u"UART", Is(settings.communication.protocol, Protocol::Uart));
 
     copied(u"MOUSE", settings.mouse.bMouse);
     for (int n = 1; n <= 8; ++n) {

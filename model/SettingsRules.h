@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The rules of a valid configuration, in one place: every field's range as
-// the page that edits it enforces it, and the relations a host needs between
-// fields (a tilt minimum not above its maximum, for a tilt the pen reports).
-// The pages take their bounds and the tilt refusal from here; CheckSettings
+// The rules of a valid configuration: every field's rule as the field table
+// gives it (FieldTable.h) and the relations a host needs between fields (a
+// tilt minimum not above its maximum, for a tilt the pen reports). The pages
+// take their rules and the tilt refusal from the same table; CheckSettings
 // applies every rule to a whole record, for records that did not come
 // through the pages (a save file written by a script or by hand), before
 // anything is generated from them.
@@ -14,22 +14,9 @@
 #include <vector>
 
 #include "model/ConfigurationSettings.h"
+#include "model/FieldTable.h"
 
 namespace kr {
-
-// Inclusive bounds of a numeric field.
-struct ValueRange {
-    std::uint32_t lo;
-    std::uint32_t hi;
-};
-
-inline constexpr ValueRange kMaxPowerLimits{0, 500};              // mA, even
-inline constexpr ValueRange kSpiClockLimits{100000, 4000000};     // Hz
-inline constexpr ValueRange kSmbusClockLimits{10000, 400000};     // Hz
-inline constexpr ValueRange kSmbusAddressLimits{0x00, 0xFE};      // even
-inline constexpr ValueRange kUartBaudRateLimits{9600, 500000};    // bits per second
-inline constexpr ValueRange kHidValueLimits{1, 65535};            // every screen, touch and pen value
-inline constexpr int kMaxUsbTextChars = 61;                      // manufacturer and product
 
 // The refusal the Pen page shows when a committed tilt minimum is above the
 // committed maximum: nothing when minimum <= maximum.

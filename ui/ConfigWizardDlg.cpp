@@ -95,7 +95,7 @@ CKR761x_ConfigWizardDlg::CKR761x_ConfigWizardDlg(QString startupFile, QWidget* p
     layout->addLayout(right, 1);
     setCentralWidget(central);
 
-    ExchangeOwn(false);
+    ExchangeOwn(Direction::Show);
     baseTitle_ = windowTitle();
     setWindowTitle(baseTitle_ + QStringLiteral("[*]"));
     AddPages();
@@ -155,7 +155,7 @@ QWidget* CKR761x_ConfigWizardDlg::BuildProjectBox()
     browse->setMaximumWidth(40);
     auto* openFolder = WithId(new QPushButton(tr("Open Folder"), box), kOpenFolder);
     toolchainList_ = WithId(new QComboBox(box), kToolchain);
-    toolchainList_->addItems({QStringLiteral("Keil"), QStringLiteral("Raisonance"), QStringLiteral("SDCC")});
+    toolchainList_->addItems(ChoiceItems(u"ProjectData/toolchain"));
     auto* generate = WithId(new QPushButton(tr("Generate Project"), box), kGenerateButton);
 
     connect(browse, &QPushButton::clicked, this, &CKR761x_ConfigWizardDlg::OnBrowse);
@@ -204,23 +204,23 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
         ShowError(tr("File Load Error"), tr("File does not exist"));
 }
 
-bool CKR761x_ConfigWizardDlg::ExchangeOwn(bool commit, bool quiet)
+bool CKR761x_ConfigWizardDlg::ExchangeOwn(Direction direction, Feedback feedback)
 {
     return RunExchange(
-        this, commit,
+        this, direction,
         [this](ExchangeContext& ctx) {
             ExchangeList(ctx, kToolchain, project_.toolchain);
             ExchangeText(ctx, kProjectPath, project_.projectPath);
         },
-        quiet);
+        feedback);
 }
 
-bool CKR761x_ConfigWizardDlg::UpdateAllPages(bool commit)
+bool CKR761x_ConfigWizardDlg::UpdateAllPages(Direction direction)
 {
-    bool result = ExchangeOwn(commit);
-    if (!tabs_->ExchangeAllPages(commit))
+    bool result = ExchangeOwn(direction);
+    if (!tabs_->ExchangeAllPages(direction))
         result = false;
-    if (!commit)
+    if (direction == Direction::Show)
         RefreshDependentPages();
     return result;
 }
@@ -239,7 +239,7 @@ bool CKR761x_ConfigWizardDlg::PrepareForm()
     // Values the page rules force stand in the controls before the commit,
     // so that they are what is saved or generated.
     RefreshDependentPages();
-    return UpdateAllPages(true);
+    return UpdateAllPages(Direction::Commit);
 }
 
 ConfigurationSettings CKR761x_ConfigWizardDlg::CollectSettings() const
@@ -283,7 +283,7 @@ void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
     currentFile_ = path;
     UpdateTitle(path);
     ApplySettings(loaded);
-    UpdateAllPages(false);
+    UpdateAllPages(Direction::Show);
     KeepAsUnchanged();
 }
 
@@ -292,7 +292,7 @@ std::optional<ConfigurationSettings> CKR761x_ConfigWizardDlg::ReadForm()
     // A quiet commit into the fields, which then get their values back: the
     // fields stay what the last real commit or display made them.
     const ConfigurationSettings fields = CollectSettings();
-    bool read = ExchangeOwn(true, true);
+    bool read = ExchangeOwn(Direction::Commit, Feedback::Silent);
     for (int i = 0; read && i < tabs_->count(); ++i)
         read = tabs_->Page(i)->ReadControlsQuietly();
     std::optional<ConfigurationSettings> form;
@@ -355,13 +355,13 @@ void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
 
 int CKR761x_ConfigWizardDlg::BrowseProjectPath()
 {
-    if (!ExchangeOwn(true))
+    if (!ExchangeOwn(Direction::Commit))
         return kFolderOk;
     CFolderDialog chooser(this, tr("Select project output directory."), ToQString(project_.projectPath));
     const int result = chooser.DoModal();
     if (result == kFolderOk) {
         project_.projectPath = ToU16(WithTrailingSeparator(chooser.SelectedFolder()));
-        ExchangeOwn(false);
+        ExchangeOwn(Direction::Show);
     }
     return result;
 }
@@ -380,7 +380,7 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
             if (unchanged_ && unchanged_->project.projectPath == project_.projectPath)
                 unchanged_->project.projectPath = ToU16(folder);
             project_.projectPath = ToU16(folder);
-            ExchangeOwn(false);
+            ExchangeOwn(Direction::Show);
         }
         return true;
     }
@@ -397,7 +397,7 @@ void CKR761x_ConfigWizardDlg::OnFileOpen()
 {
     // The form is committed only when the user chooses to save it: a value a
     // page refuses does not stand in the way of throwing it away.
-    if (!ExchangeOwn(true) || !AskToSaveChanges())
+    if (!ExchangeOwn(Direction::Commit) || !AskToSaveChanges())
         return;
     QString path;
     if (Interaction().GetOpenFileName(this, {SaveFileFilter(), {}, {}, FileDialogFolder()}, path))
@@ -515,7 +515,7 @@ void CKR761x_ConfigWizardDlg::OnBrowse()
 
 void CKR761x_ConfigWizardDlg::OnOpenFolder()
 {
-    if (ExchangeOwn(true) && !project_.projectPath.empty())
+    if (ExchangeOwn(Direction::Commit) && !project_.projectPath.empty())
         Interaction().Explore(ToQString(project_.projectPath));
 }
 
@@ -528,7 +528,7 @@ void CKR761x_ConfigWizardDlg::closeEvent(QCloseEvent* event)
 {
     // Unsaved changes are saved, discarded or keep the window open, as the
     // user answers; a save that fails or is refused keeps it open too.
-    if (ExchangeOwn(true) && AskToSaveChanges())
+    if (ExchangeOwn(Direction::Commit) && AskToSaveChanges())
         event->accept();
     else
         event->ignore();

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "model/ConfigurationSettings.h"
+#include "ui/Exchange.h"
 
 class QComboBox;
 class QLineEdit;
@@ -62,7 +63,7 @@ public:
     // at the first page that refuses a value and brings it to the front;
     // displaying goes through every page and then refreshes the pages whose
     // controls depend on others. False when anything was refused.
-    bool UpdateAllPages(bool commit);
+    bool UpdateAllPages(Direction direction);
 
     // The whole configuration from the window's and the pages' fields.
     ConfigurationSettings CollectSettings() const;
@@ -121,7 +122,7 @@ private:
     QWidget* BuildProjectBox();
     void AddPages();
 
-    bool ExchangeOwn(bool commit, bool quiet = false);
+    bool ExchangeOwn(Direction direction, Feedback feedback = Feedback::Tell);
     void RefreshDependentPages();
     bool PrepareForm();
     void ApplySettings(const ConfigurationSettings& settings);

@@ -95,17 +95,17 @@ CPage* CDlgTabCtrl::Page(int index) const
     return index >= 0 && index < pages_.size() ? pages_[index].data() : nullptr;
 }
 
-bool CDlgTabCtrl::ExchangeAllPages(bool commit)
+bool CDlgTabCtrl::ExchangeAllPages(Direction direction)
 {
     bool result = true;
     for (int i = 0; i < count() && i < pages_.size(); ++i) {
         CPage* page = pages_[i];
         if (!page)
             continue;
-        if (page->ExchangeData(commit))
+        if (page->ExchangeData(direction))
             continue;
         result = false;
-        if (commit) {
+        if (direction == Direction::Commit) {
             setCurrentIndex(i);
             ShowSelectedPage();
             page->FocusRefusedControl();

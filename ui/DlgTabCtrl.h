@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QTabWidget>
 
+#include "ui/Exchange.h"
+
 namespace kr {
 
 class CPage;
@@ -41,7 +43,7 @@ public:
     // page that refuses a value and brings that page to the front, its
     // refused control focused; the pages after it are not committed. A
     // display goes through all pages. False when any page failed.
-    bool ExchangeAllPages(bool commit);
+    bool ExchangeAllPages(Direction direction);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "model/FieldTable.h"
 #include "model/NumericEntry.h"
 #include "ui/ControlId.h"
 #include "ui/InputLimit.h"
@@ -103,11 +104,12 @@ void LimitLastEdit(ExchangeContext& ctx, int n)
 
 }  // namespace
 
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange, bool quiet)
+bool RunExchange(QWidget* page, Direction direction, const std::function<void(ExchangeContext&)>& exchange,
+                 Feedback feedback)
 {
     ExchangeContext ctx;
-    ctx.commit = commit;
-    ctx.quiet = quiet;
+    ctx.commit = direction == Direction::Commit;
+    ctx.quiet = feedback == Feedback::Silent;
     ctx.page = page;
     try {
         exchange(ctx);
@@ -166,6 +168,17 @@ void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint1
 void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi)
 {
     Check(ctx, CheckEvenRangeHexByte(value, lo, hi));
+}
+
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, std::uint32_t value)
+{
+    Check(ctx, PageRefusal(Field(path), value));
+}
+
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u16string& text)
+{
+    const FieldRow& row = Field(path);
+    ValidateMaxChars(ctx, text, static_cast<int>(row.range.hi));
 }
 
 void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QString>
 
@@ -32,13 +33,20 @@ struct ExchangeContext {
     std::function<void()> undoLast;
 };
 
+// Which way an exchange moves values: fields to controls, or controls to
+// fields with every check.
+enum class Direction { Show, Commit };
+// Whether a refusal is told to the user (message, focus, selection) or only
+// returned.
+enum class Feedback { Tell, Silent };
+
 // Raised by a refused value; the message has been shown already.
 struct ExchangeFailure {};
 
 // Runs exchange over page's controls in one direction. False when a value
-// was refused. A quiet exchange refuses the same values without saying so.
-bool RunExchange(QWidget* page, bool commit, const std::function<void(ExchangeContext&)>& exchange,
-                 bool quiet = false);
+// was refused. A silent exchange refuses the same values without saying so.
+bool RunExchange(QWidget* page, Direction direction, const std::function<void(ExchangeContext&)>& exchange,
+                 Feedback feedback = Feedback::Tell);
 
 // Numeric edit boxes.
 void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field);
@@ -50,6 +58,11 @@ void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field);
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
 void ValidateEvenRangeWord(ExchangeContext& ctx, std::uint16_t value, std::uint16_t lo, std::uint16_t hi);
 void ValidateEvenRangeHexByte(ExchangeContext& ctx, std::uint8_t value, std::uint8_t lo, std::uint8_t hi);
+
+// The rule the field table gives the field at path, on the value just
+// committed (a text field's also limits the last edit box to its length).
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, std::uint32_t value);
+void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u16string& text);
 
 // A check between two committed fields: when refusal is set (and only when
 // committing) it is shown, and the focus goes to the edit box id, the field

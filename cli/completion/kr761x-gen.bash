@@ -5,7 +5,9 @@
 # command completes without a change here. What an argument takes follows
 # from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
 # DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
-# program: a name looked up on PATH, or an executable file by its path.
+# program: a name looked up on PATH, or an executable file by its path,
+# PATH=VALUE a field path of the save file named before it (as `show'
+# prints them), OUT a save file to write.
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -39,11 +41,23 @@ _kr761x_gen_program()
     COMPREPLY+=($(compgen -d -- "$cur"))
 }
 
+# Completes the current word as a field path of the save file $2, followed
+# by '='; the paths are those `show' prints.
+_kr761x_gen_field()
+{
+    [[ $cur == *=* || ! -f $2 ]] && return
+    compopt -o nospace 2>/dev/null
+    local paths
+    paths=$("$1" show "$2" 2>/dev/null | sed 's/ = .*/=/')
+    COMPREPLY=($(compgen -W "$paths" -- "$cur"))
+}
+
 # Completes the current word as the argument named $1.
 _kr761x_gen_argument()
 {
     case $1 in
-        SAVEFILE*) _filedir kcw ;;
+        SAVEFILE* | OUT) _filedir kcw ;;
+        PATH=VALUE) _kr761x_gen_field "${words[0]}" "${words[2]}" ;;
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
@@ -73,7 +87,8 @@ _kr761x_gen()
 
     # Positional names and options of the command, e.g. for
     # "batch INDIR OUTDIR [--build BUILDER]": INDIR OUTDIR, and --build
-    # taking BUILDER; "[--layout]" is an option that takes nothing. A name
+    # taking BUILDER ("[-o OUT]" alike); "[--layout]" is an option that
+    # takes nothing. A name
     # ending in "..." takes any number of words.
     local -a positional=() options=()
     local -A option_argument=()
@@ -83,7 +98,7 @@ _kr761x_gen()
         if [[ -n $pending ]]; then
             option_argument[$pending]=$word
             pending=
-        elif [[ $word == --* ]]; then
+        elif [[ $word == -* ]]; then
             options+=("$word")
             [[ $raw == *\] ]] || pending=$word
         else

@@ -4,6 +4,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "settings/SaveFile.h"
+#include "support/DefaultSaveFile.h"
+
 namespace kr {
 namespace {
 
@@ -40,9 +43,13 @@ void ExpectKeys(const SubstitutionMap& keys, const std::vector<std::pair<std::u1
     }
 }
 
+// The keys of the default save file.
 TEST(SubstitutionValues, DefaultConfiguration)
 {
-    ExpectKeys(Build({}), {
+    ConfigurationSettings defaults;
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings(test::DefaultSaveFile().u16string(), defaults, error));
+    ExpectKeys(Build(defaults), {
         {u"S_COMPILER", u"Keil"}, {u"S_TARGET_DEVICE", u"KR7611"}, {u"S_OSC", u"OSC_24"},
         {u"S_DEFAULT_MODE", u"ENUM_MOUSE_MODE"}, {u"S_REG", u"BUSPOW"},
         {u"X2_VID_LSB", u"0x3A"}, {u"X2_VID_MSB", u"0x1F"}, {u"X2_PID_LSB", u"0x4D"}, {u"X2_PID_MSB", u"0x7C"},

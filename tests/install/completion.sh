@@ -1,11 +1,11 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Tab completion of kr761x-gen as bash-completion runs it, in a folder with a
-# save file, another file and a sub-folder. Each row: the command line up to
+# save file (the default one), another file and a sub-folder. Each row: the command line up to
 # the cursor, then the expected completions (sorted, space-separated).
 # The commands come from the program's help; the last rows name commands
 # that exist only once they have landed.
-#   completion.sh COMPLETION_SCRIPT PROGRAM
+#   completion.sh COMPLETION_SCRIPT PROGRAM SAVEFILE
 set -uo pipefail
 script=$(realpath "$1")
 program=$2
@@ -18,7 +18,8 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/bin" "$scratch/work/sub"
 ln -s "$(realpath "$program")" "$scratch/bin/kr761x-gen"
-touch "$scratch/work/panel.kcw" "$scratch/work/notes.txt" "$scratch/work/build.sh" "$scratch/work/KR761x_SDCC.wsp"
+cp "$3" "$scratch/work/panel.kcw"
+touch "$scratch/work/notes.txt" "$scratch/work/build.sh" "$scratch/work/KR761x_SDCC.wsp"
 # Programs for --build: on PATH by name, here by path; only executable files.
 touch "$scratch/bin/krtest-builder" "$scratch/bin/krtest-notes"
 chmod +x "$scratch/bin/krtest-builder" "$scratch/work/build.sh"
@@ -66,4 +67,9 @@ check "kr761x-gen batch in --build b.sh " "sub"
 check "kr761x-gen batch in --"         "--build --help"
 check "kr761x-gen nosuch "             ""
 check "kr761x-gen build "              "KR761x_SDCC.wsp sub"
+check "kr761x-gen set panel.kcw PenData/bP" "PenData/bPen= PenData/bPressure="
+check "kr761x-gen set panel.kcw ScreenData/width_px=9 ScreenData/h" "ScreenData/height_mm= ScreenData/height_px="
+check "kr761x-gen set notes.txt Pen"   ""
+check "kr761x-gen set panel.kcw -o "   "panel.kcw sub"
+check "kr761x-gen diff panel.kcw p"    "panel.kcw"
 exit $((failures > 0))

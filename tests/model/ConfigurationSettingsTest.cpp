@@ -3,79 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/SaveFile.h"
+#include "support/DefaultSaveFile.h"
+
 namespace kr {
 namespace {
 
-TEST(ConfigurationSettings, ConstructsWithTheDocumentedDefaults)
+// A record whose every field differs from the defaults.
+ConfigurationSettings EveryFieldChanged()
 {
-    const ConfigurationSettings s;
-    EXPECT_EQ(s.project.toolchain, 0);
-    EXPECT_TRUE(s.project.projectPath.empty());
-
-    EXPECT_EQ(s.device.deviceSel, 1);
-    EXPECT_EQ(s.device.oscillator, 0);
-    EXPECT_EQ(s.device.defaultInputMode, 0);
-    EXPECT_EQ(s.device.bEnableRegulator, 1);
-    EXPECT_EQ(s.device.vid, 0x1F3A);
-    EXPECT_EQ(s.device.pid, 0x7C4D);
-    EXPECT_EQ(s.device.maxPower, 100);
-    EXPECT_EQ(s.device.powerMode, 0);
-    EXPECT_EQ(s.device.bEnableRemoteWakeup, 0);
-    EXPECT_EQ(s.device.releaseVersion, 0x0100);
-    EXPECT_EQ(s.device.manufacturer, u"Vellmark Instruments");
-    EXPECT_EQ(s.device.product, u"KR761x Touch Device");
-
-    EXPECT_EQ(s.communication.protocol, 0);
-    EXPECT_EQ(s.communication.spiClk, 100000u);
-    EXPECT_EQ(s.communication.spiPha, 0);
-    EXPECT_EQ(s.communication.spiPol, 0);
-    EXPECT_EQ(s.communication.smbusClk, 100000u);
-    EXPECT_EQ(s.communication.smbusAddress, 0x00);
-    EXPECT_EQ(s.communication.uartBaudRate, 115200u);
-    EXPECT_EQ(s.communication.uartDataBits, 3);
-    EXPECT_EQ(s.communication.uartParity, 0);
-    EXPECT_EQ(s.communication.uartStopBits, 0);
-
-    EXPECT_EQ(s.screen.width_mm, 102);
-    EXPECT_EQ(s.screen.width_px, 1024);
-    EXPECT_EQ(s.screen.height_mm, 77);
-    EXPECT_EQ(s.screen.height_px, 768);
-
-    EXPECT_EQ(s.touch.numTouchPoints, 0);
-    EXPECT_EQ(s.touch.bConfidence, 0);
-    EXPECT_EQ(s.touch.bPressure, 0);
-    EXPECT_EQ(s.touch.pressure, 100);
-    EXPECT_EQ(s.touch.bWidth, 0);
-    EXPECT_EQ(s.touch.width, 50);
-    EXPECT_EQ(s.touch.bHeight, 0);
-    EXPECT_EQ(s.touch.height, 50);
-
-    EXPECT_EQ(s.pen.bPen, 0);
-    EXPECT_EQ(s.pen.bPressure, 0);
-    EXPECT_EQ(s.pen.pressure, 100);
-    EXPECT_EQ(s.pen.bXTilt, 0);
-    EXPECT_EQ(s.pen.xTiltMin, 10);
-    EXPECT_EQ(s.pen.xTiltMax, 100);
-    EXPECT_EQ(s.pen.bYTilt, 0);
-    EXPECT_EQ(s.pen.yTiltMin, 10);
-    EXPECT_EQ(s.pen.yTiltMax, 100);
-    EXPECT_EQ(s.pen.bInverted, 0);
-    EXPECT_EQ(s.pen.bBarrelButton, 0);
-
-    EXPECT_EQ(s.mouse.bMouse, 1);
-    EXPECT_EQ(s.mouse.numButtons, 1);
-
-    for (int pin = 0; pin < kPinCount; ++pin) {
-        EXPECT_EQ(s.gpio.modes[pin], 0) << "pin " << pin;
-        EXPECT_EQ(s.gpio.values[pin], 1) << "pin " << pin;
-    }
-}
-
-// Every group's reset must bring back exactly its construction defaults, also
-// after every field of the group has been changed.
-TEST(ConfigurationSettings, EachGroupResetRestoresItsConstructionDefaults)
-{
-    const ConfigurationSettings defaults;
     ConfigurationSettings s;
     s.project = {2, u"/tmp/out/"};
     s.device = {0, 1, 1, 0, 1, 2, 500, 1, 1, 0x0200, u"M", u"P"};
@@ -86,6 +22,26 @@ TEST(ConfigurationSettings, EachGroupResetRestoresItsConstructionDefaults)
     s.mouse = {0, 8};
     s.gpio.modes.fill(2);
     s.gpio.values.fill(0);
+    return s;
+}
+
+// The documented defaults are those of the default save file, which holds
+// every field: read over a record with every field changed, it gives back
+// the constructed record.
+TEST(ConfigurationSettings, ConstructsWithTheDocumentedDefaults)
+{
+    ConfigurationSettings loaded = EveryFieldChanged();
+    std::u16string error;
+    ASSERT_TRUE(LoadSettings(test::DefaultSaveFile().u16string(), loaded, error));
+    EXPECT_EQ(loaded, ConfigurationSettings{});
+}
+
+// Every group's reset must bring back exactly its construction defaults, also
+// after every field of the group has been changed.
+TEST(ConfigurationSettings, EachGroupResetRestoresItsConstructionDefaults)
+{
+    const ConfigurationSettings defaults;
+    ConfigurationSettings s = EveryFieldChanged();
 
     EXPECT_NE(s.project, defaults.project);
     EXPECT_NE(s.device, defaults.device);

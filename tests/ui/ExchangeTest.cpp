@@ -49,7 +49,7 @@ protected:
         page.ResetToDefaults();
         page.Edit(id)->setText(text);
         const std::size_t before = ui.messages.size();
-        EXPECT_FALSE(page.ExchangeData(true)) << text.toStdString();
+        EXPECT_FALSE(page.ExchangeData(Direction::Commit)) << text.toStdString();
         EXPECT_EQ(ui.messages.size(), before + 1);
         return ui.messages.empty() ? QString() : ui.messages.back().text;
     }
@@ -82,7 +82,7 @@ TEST_F(ExchangeTest, CommitStoresWhatTheUserTypedAndClicked)
     Click(TestPage::kCheck);
     qobject_cast<QComboBox*>(page.Control(TestPage::kList))->setCurrentIndex(4);
 
-    ASSERT_TRUE(page.ExchangeData(true));
+    ASSERT_TRUE(page.ExchangeData(Direction::Commit));
     EXPECT_EQ(page.data.word, 7);
     EXPECT_EQ(page.data.address, 0xFE);
     EXPECT_EQ(page.data.id, 0xBEEF);
@@ -93,7 +93,7 @@ TEST_F(ExchangeTest, CommitStoresWhatTheUserTypedAndClicked)
     EXPECT_EQ(page.data.list, 4);
     EXPECT_TRUE(ui.messages.empty());
 
-    page.ExchangeData(false);  // shown back in the canonical form
+    page.ExchangeData(Direction::Show);  // shown back in the canonical form
     EXPECT_EQ(page.Edit(TestPage::kWord)->text(), "7");
     EXPECT_EQ(page.Edit(TestPage::kAddress)->text(), "FE");
     EXPECT_EQ(page.Edit(TestPage::kId)->text(), "BEEF");
@@ -128,7 +128,7 @@ TEST_F(ExchangeTest, ARefusalStopsTheCommitAndSelectsTheRefusedBox)
     Type(TestPage::kPower, "200");
     page.Control(TestPage::kRadio0)->setFocus();  // the focus is elsewhere when committing
 
-    EXPECT_FALSE(page.ExchangeData(true));
+    EXPECT_FALSE(page.ExchangeData(Direction::Commit));
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Please enter an integer between 1 and 65535.");
@@ -151,7 +151,7 @@ TEST_F(ExchangeTest, LimitsStopTypingButNotALongerLoadedText)
 
     // A text longer than the limit, as a file may bring it.
     page.data.text = u"0123456789";
-    page.ExchangeData(false);
+    page.ExchangeData(Direction::Show);
     QLineEdit* text = page.Edit(TestPage::kText);
     EXPECT_EQ(text->text(), "0123456789");
     text->setFocus();
@@ -160,7 +160,7 @@ TEST_F(ExchangeTest, LimitsStopTypingButNotALongerLoadedText)
     EXPECT_EQ(text->text(), "0123456789");  // cannot grow
     QTest::keyClick(text, Qt::Key_Backspace);
     EXPECT_EQ(text->text(), "012345678");   // can shrink
-    EXPECT_FALSE(page.ExchangeData(true));
+    EXPECT_FALSE(page.ExchangeData(Direction::Commit));
     EXPECT_EQ(ui.messages.back().text, "Please enter no more than 8 characters.");
     EXPECT_EQ(page.data.text, u"0123456789");
 
@@ -179,12 +179,12 @@ TEST_F(ExchangeTest, DisplayLeavesAnUnchangedBoxAlone)
     word->setSelection(0, 1);
     QSignalSpy changes(word, &QLineEdit::textChanged);
 
-    page.ExchangeData(false);
+    page.ExchangeData(Direction::Show);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(word->selectedText(), "1");
 
     page.data.word = 11;
-    page.ExchangeData(false);
+    page.ExchangeData(Direction::Show);
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(word->text(), "11");
 }
@@ -197,23 +197,23 @@ TEST_F(ExchangeTest, OutOfRangeChoicesShowNothingChosen)
     page.data.check = 7;
     page.data.radio = 5;
     page.data.list = 9;
-    page.ExchangeData(false);
+    page.ExchangeData(Direction::Show);
     EXPECT_EQ(page.data.check, 0);
     EXPECT_FALSE(check->isChecked());
     for (int id : {TestPage::kRadio0, TestPage::kRadio1, TestPage::kRadio2})
         EXPECT_FALSE(qobject_cast<QAbstractButton*>(page.Control(id))->isChecked()) << id;
     EXPECT_EQ(list->currentIndex(), -1);
 
-    ASSERT_TRUE(page.ExchangeData(true));
+    ASSERT_TRUE(page.ExchangeData(Direction::Commit));
     EXPECT_EQ(page.data.radio, -1);
     EXPECT_EQ(page.data.list, -1);
 
     page.data.check = 2;  // the third state of a check box shows as checked
     page.data.radio = 1;
-    page.ExchangeData(false);
+    page.ExchangeData(Direction::Show);
     EXPECT_TRUE(check->isChecked());
     EXPECT_TRUE(qobject_cast<QAbstractButton*>(page.Control(TestPage::kRadio1))->isChecked());
-    ASSERT_TRUE(page.ExchangeData(true));
+    ASSERT_TRUE(page.ExchangeData(Direction::Commit));
     EXPECT_EQ(page.data.check, 1);
     EXPECT_EQ(page.data.radio, 1);
 }

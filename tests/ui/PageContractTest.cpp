@@ -148,15 +148,15 @@ TEST_F(PageContractTest, ACommitShowsTheFirstRefusalInPageOrderOnly)
         CPage* page = Page(earlier.tab);
         Edit(page, later.id)->setText(later.bad);
         Edit(page, earlier.id)->setText(earlier.bad);
-        EXPECT_FALSE(page->ExchangeData(true));
+        EXPECT_FALSE(page->ExchangeData(Direction::Commit));
         EXPECT_EQ(TakeMessage(), earlier.message);
         EXPECT_EQ(Edit(page, earlier.id)->selectedText(), earlier.bad);
 
         Edit(page, earlier.id)->setText(earlier.good);
-        EXPECT_FALSE(page->ExchangeData(true));
+        EXPECT_FALSE(page->ExchangeData(Direction::Commit));
         EXPECT_EQ(TakeMessage(), later.message);
         Edit(page, later.id)->setText(later.good);
-        EXPECT_TRUE(page->ExchangeData(true)) << earlier.tab;
+        EXPECT_TRUE(page->ExchangeData(Direction::Commit)) << earlier.tab;
         EXPECT_EQ(Shows(page, earlier.id), earlier.good);
     }
     EXPECT_TRUE(ui.messages.empty());
@@ -192,7 +192,7 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfARepo
             Click(page, row.off);
         Edit(page, row.min)->setText(row.minText);
         Edit(page, row.max)->setText(row.maxText);
-        EXPECT_EQ(page->ExchangeData(true), row.message.isEmpty()) << row.minText.toStdString() << " " << row.off;
+        EXPECT_EQ(page->ExchangeData(Direction::Commit), row.message.isEmpty()) << row.minText.toStdString() << " " << row.off;
         if (!row.message.isEmpty()) {
             EXPECT_EQ(TakeMessage(), row.message);
             if (row.maxText != "0" && !row.off) {   // the minimum is the box to change
@@ -203,7 +203,7 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfARepo
         Edit(page, row.max)->setText("1");
         if (row.off)
             Click(page, row.off);
-        EXPECT_TRUE(page->ExchangeData(true));
+        EXPECT_TRUE(page->ExchangeData(Direction::Commit));
     }
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -197,7 +197,7 @@ TEST_F(PageRulesTest, TheKR7610ShowsSevenPinsAndKeepsTheOthers)
     EXPECT_GT(page->Control(kShortAll)->y(), pin6.bottom());
     EXPECT_LT(page->Control(kShortAll)->y(), pin6.bottom() + 2 * pin6.height());
 
-    ASSERT_TRUE(page->ExchangeData(true));  // hidden pins are kept
+    ASSERT_TRUE(page->ExchangeData(Direction::Commit));  // hidden pins are kept
     EXPECT_EQ(window->GpioPage()->data, s.gpio);
     Click(page, kShortAll + 1);  // and set by the "All" buttons
     EXPECT_EQ(Checks(Modes), Every(1));

@@ -89,7 +89,7 @@ TEST_F(TabHostTest, CommitStopsAtTheFirstRefusingPageAndBringsItForward)
     third->Edit(TestPage::kWord)->setText("0");
     third->Edit(TestPage::kText)->setText("later");
 
-    EXPECT_FALSE(host->ExchangeAllPages(true));
+    EXPECT_FALSE(host->ExchangeAllPages(Direction::Commit));
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Please enter an integer between 9600 and 500000.");
@@ -105,7 +105,7 @@ TEST_F(TabHostTest, CommitStopsAtTheFirstRefusingPageAndBringsItForward)
     // Corrected, everything commits.
     second->Edit(TestPage::kRate)->setText("9600");
     third->Edit(TestPage::kWord)->setText("1");
-    EXPECT_TRUE(host->ExchangeAllPages(true));
+    EXPECT_TRUE(host->ExchangeAllPages(Direction::Commit));
     EXPECT_EQ(third->data.text, u"later");
     EXPECT_EQ(ui.messages.size(), 1u);
 }
@@ -115,7 +115,7 @@ TEST_F(TabHostTest, DefaultButtonResetsShowsAndRefreshesItsOwnPageOnly)
     first->data.word = 999;
     first->data.text = u"changed";
     second->data.word = 999;
-    first->ExchangeData(false);
+    first->ExchangeData(Direction::Show);
     const int refreshes = first->refreshCount;
 
     auto* button = qobject_cast<QPushButton*>(first->Control(kDefaultButtonId));

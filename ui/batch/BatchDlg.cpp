@@ -115,7 +115,7 @@ CBatchDlg::~CBatchDlg() = default;
 
 bool CBatchDlg::Exchange(bool commit)
 {
-    return RunExchange(this, commit, [this](ExchangeContext& ctx) {
+    return RunExchange(this, commit ? Direction::Commit : Direction::Show, [this](ExchangeContext& ctx) {
         ExchangeText(ctx, kInputFolder, inputFolder_);
         ExchangeText(ctx, kOutputFolder, outputFolder_);
         ExchangeText(ctx, kBuilderPath, builderPath_);

@@ -103,14 +103,14 @@ void CCommunicationDlg::DoExchange(ExchangeContext& ctx)
     ExchangeList(ctx, kStopBits, data.uartStopBits);
     // Every link's numbers are checked, whichever link is chosen.
     ExchangeDecimalDWord(ctx, kSpiClock, data.spiClk);
-    ValidateRange(ctx, data.spiClk, kSpiClockLimits.lo, kSpiClockLimits.hi);
+    ValidateField(ctx, u"CommunicationData/spiClk", data.spiClk);
     ExchangeDecimalDWord(ctx, kSmbusClock, data.smbusClk);
-    ValidateRange(ctx, data.smbusClk, kSmbusClockLimits.lo, kSmbusClockLimits.hi);
+    ValidateField(ctx, u"CommunicationData/smbusClk", data.smbusClk);
     ExchangeHexByte(ctx, kAddress, data.smbusAddress);
     LimitHexDigits(ctx, 2);
-    ValidateEvenRangeHexByte(ctx, data.smbusAddress, kSmbusAddressLimits.lo, kSmbusAddressLimits.hi);
+    ValidateField(ctx, u"CommunicationData/smbusAddress", data.smbusAddress);
     ExchangeDecimalDWord(ctx, kBaudRate, data.uartBaudRate);
-    ValidateRange(ctx, data.uartBaudRate, kUartBaudRateLimits.lo, kUartBaudRateLimits.hi);
+    ValidateField(ctx, u"CommunicationData/uartBaudRate", data.uartBaudRate);
 }
 
 void CCommunicationDlg::RefreshControls()

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "model/SettingsRules.h"
+#include "ui/QtText.h"
 #include "ui/pages/PageLayout.h"
 
 namespace kr {
@@ -24,7 +25,7 @@ CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
 
     QGridLayout* chip = nullptr;
     page->addWidget(MakeFrame(this, tr("Device"), chip));
-    deviceList_ = MakeList(this, kDevice, {QStringLiteral("KR7610"), QStringLiteral("KR7611")});
+    deviceList_ = MakeList(this, kDevice, ChoiceItems(u"DeviceData/deviceSel"));
     // The chip variant comes from a save file or the defaults only.
     deviceList_->setEnabled(false);
     inputModeList_ = MakeList(this, kInputMode, {tr("Mouse"), tr("Single-Point Touch")});
@@ -104,15 +105,15 @@ void CDeviceDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
     ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
     ExchangeText(ctx, kManufacturer, data.manufacturer);
-    ValidateMaxChars(ctx, data.manufacturer, kMaxUsbTextChars);
+    ValidateField(ctx, u"DeviceData/manufacturer", data.manufacturer);
     ExchangeText(ctx, kProduct, data.product);
-    ValidateMaxChars(ctx, data.product, kMaxUsbTextChars);
+    ValidateField(ctx, u"DeviceData/product", data.product);
     ExchangeHexWord(ctx, kVendorId, data.vid);
     LimitHexDigits(ctx, 4);
     ExchangeHexWord(ctx, kProductId, data.pid);
     LimitHexDigits(ctx, 4);
     ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
-    ValidateEvenRangeWord(ctx, data.maxPower, kMaxPowerLimits.lo, kMaxPowerLimits.hi);
+    ValidateField(ctx, u"DeviceData/maxPower", data.maxPower);
     ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
     LimitHexDigits(ctx, 4);
 }

@@ -176,7 +176,7 @@ void CGpioDlg::RefreshControls()
 
 void CGpioDlg::SetAll(int column)
 {
-    if (!ExchangeData(true))
+    if (!ExchangeData(Direction::Commit))
         return;
     for (int pin = 0; pin < kPinCount; ++pin) {
         if (column < 3)
@@ -184,7 +184,7 @@ void CGpioDlg::SetAll(int column)
         else
             data.values[pin] = column - 3;
     }
-    ExchangeData(false);
+    ExchangeData(Direction::Show);
     RefreshControls();
 }
 

@@ -18,10 +18,10 @@ CPage::CPage(int templateId, QWidget* parent)
     connect(defaultButton_, &QPushButton::clicked, this, &CPage::ResetToDefaults);
 }
 
-bool CPage::ExchangeData(bool commit)
+bool CPage::ExchangeData(Direction direction)
 {
     ExchangeContext last;
-    const bool ok = RunExchange(this, commit, [&](ExchangeContext& ctx) {
+    const bool ok = RunExchange(this, direction, [&](ExchangeContext& ctx) {
         try {
             DoExchange(ctx);
         } catch (const ExchangeFailure&) {
@@ -36,19 +36,19 @@ bool CPage::ExchangeData(bool commit)
 
 bool CPage::ReadControlsQuietly()
 {
-    return RunExchange(this, true, [this](ExchangeContext& ctx) { DoExchange(ctx); }, true);
+    return RunExchange(this, Direction::Commit, [this](ExchangeContext& ctx) { DoExchange(ctx); }, Feedback::Silent);
 }
 
 void CPage::ResetToDefaults()
 {
     ResetGroup();
-    ExchangeData(false);
+    ExchangeData(Direction::Show);
     RefreshControls();
 }
 
 void CPage::Initialize()
 {
-    ExchangeData(false);
+    ExchangeData(Direction::Show);
     RefreshControls();
 }
 

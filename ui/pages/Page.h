@@ -27,10 +27,10 @@ public:
 
     int TemplateId() const { return templateId_; }
 
-    // Fields to controls (commit false) or controls to fields with every
-    // check (commit true). False when a value was refused; its control then
+    // Fields to controls (Direction::Show) or controls to fields with every
+    // check (Direction::Commit). False when a value was refused; its control then
     // has the focus with its text selected.
-    bool ExchangeData(bool commit);
+    bool ExchangeData(Direction direction);
 
     // Controls to fields with every check, showing nothing: what a commit
     // would store now. False when a value would be refused.

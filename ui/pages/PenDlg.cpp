@@ -77,17 +77,17 @@ void CPenDlg::DoExchange(ExchangeContext& ctx)
     // not report puts no range in the report descriptor, and its boxes are
     // greyed out: its relation is not checked.
     ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateRange(ctx, data.pressure, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"PenData/pressure", data.pressure);
     ExchangeDecimalWord(ctx, kTiltXMin, data.xTiltMin);
-    ValidateRange(ctx, data.xTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"PenData/xTiltMin", data.xTiltMin);
     ExchangeDecimalWord(ctx, kTiltXMax, data.xTiltMax);
-    ValidateRange(ctx, data.xTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"PenData/xTiltMax", data.xTiltMax);
     if (data.bPen && data.bXTilt)
         ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(data.xTiltMin, data.xTiltMax));
     ExchangeDecimalWord(ctx, kTiltYMin, data.yTiltMin);
-    ValidateRange(ctx, data.yTiltMin, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"PenData/yTiltMin", data.yTiltMin);
     ExchangeDecimalWord(ctx, kTiltYMax, data.yTiltMax);
-    ValidateRange(ctx, data.yTiltMax, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"PenData/yTiltMax", data.yTiltMax);
     if (data.bPen && data.bYTilt)
         ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(data.yTiltMin, data.yTiltMax));
 }

@@ -37,13 +37,13 @@ CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
 void CScreenDlg::DoExchange(ExchangeContext& ctx)
 {
     ExchangeDecimalWord(ctx, kWidthMm, data.width_mm);
-    ValidateRange(ctx, data.width_mm, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"ScreenData/width_mm", data.width_mm);
     ExchangeDecimalWord(ctx, kWidthPx, data.width_px);
-    ValidateRange(ctx, data.width_px, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"ScreenData/width_px", data.width_px);
     ExchangeDecimalWord(ctx, kHeightMm, data.height_mm);
-    ValidateRange(ctx, data.height_mm, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"ScreenData/height_mm", data.height_mm);
     ExchangeDecimalWord(ctx, kHeightPx, data.height_px);
-    ValidateRange(ctx, data.height_px, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"ScreenData/height_px", data.height_px);
 }
 
 }  // namespace kr

@@ -73,11 +73,11 @@ void CTouchDlg::DoExchange(ExchangeContext& ctx)
     ExchangeCheckBox(ctx, kWidth, data.bWidth);
     ExchangeCheckBox(ctx, kHeight, data.bHeight);
     ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateRange(ctx, data.pressure, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"TouchData/pressure", data.pressure);
     ExchangeDecimalWord(ctx, kWidthMax, data.width);
-    ValidateRange(ctx, data.width, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"TouchData/width", data.width);
     ExchangeDecimalWord(ctx, kHeightMax, data.height);
-    ValidateRange(ctx, data.height, kHidValueLimits.lo, kHidValueLimits.hi);
+    ValidateField(ctx, u"TouchData/height", data.height);
 }
 
 void CTouchDlg::RefreshControls()

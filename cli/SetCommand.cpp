@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#include "cli/SetCommand.h"
+
+#include <algorithm>
+#include <set>
+
+#include "cli/TerminalText.h"
+#include "model/FieldTable.h"
+#include "model/SettingsRules.h"
+#include "platform/Utf.h"
+#include "settings/SaveFile.h"
+
+namespace kr::cli {
+namespace {
+
+struct Assignment {
+    std::string path;
+    std::string value;
+};
+
+std::set<std::u16string> ProblemPaths(const ConfigurationSettings& settings)
+{
+    std::set<std::u16string> paths;
+    for (const SettingsProblem& problem : CheckSettings(settings))
+        paths.insert(problem.path);
+    return paths;
+}
+
+}  // namespace
+
+int CSetCommand::Run(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
+{
+    std::string file;
+    std::string output;
+    std::vector<Assignment> assignments;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-o" && i + 1 < args.size() && output.empty() && !args[i + 1].empty()) {
+            output = args[++i];
+        } else if (arg.empty() || arg.starts_with("-")) {
+            return kExitUsage;
+        } else if (file.empty()) {
+            file = arg;
+        } else {
+            const std::size_t equals = arg.find('=');
+            if (equals == std::string::npos || equals == 0)
+                return kExitUsage;
+            assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
+        }
+    }
+    if (file.empty() || assignments.empty())
+        return kExitUsage;
+    for (const Assignment& assignment : assignments) {
+        if (FindField(platform::FromUtf8(assignment.path)) == nullptr) {
+            err << "No field is named " << assignment.path << "; `kr761x-gen show` lists them all.\n";
+            return kExitTrouble;
+        }
+    }
+
+    ConfigurationSettings settings;
+    std::u16string errorText;
+    if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {
+        err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
+    const std::set<std::u16string> brokenBefore = ProblemPaths(settings);
+
+    std::set<std::u16string> changed;
+    for (const Assignment& assignment : assignments) {
+        const FieldRow& row = Field(platform::FromUtf8(assignment.path));
+        if (!ReadShownValue(row, platform::FromUtf8(assignment.value), settings, errorText)) {
+            err << assignment.path << " = " << assignment.value << ": " << ForTerminal(errorText) << "\n";
+            return kExitFailure;
+        }
+        changed.insert(row.path);
+    }
+    // A problem the file already had is not this command's to mend; one at a
+    // field it changed, or new with this change, refuses the change.
+    bool refused = false;
+    for (const SettingsProblem& problem : CheckSettings(settings)) {
+        if (changed.contains(problem.path) || !brokenBefore.contains(problem.path)) {
+            err << ForTerminal(ProblemLine(problem)) << "\n";
+            refused = true;
+        }
+    }
+    if (refused)
+        return kExitFailure;
+
+    const std::string& target = output.empty() ? file : output;
+    if (!SaveSettings(platform::FromUtf8(target), settings, errorText)) {
+        err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace kr::cli

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The default record as a save file holds it, element by element: one
+// reviewed file that the model, save-file and substitution tests read, so
+// the defaults are written down once. KR_UPDATE_GOLDEN=1 rewrites it from
+// what the program saves; review its diff.
+
+#include <filesystem>
+
+namespace kr::test {
+
+inline std::filesystem::path DefaultSaveFile()
+{
+    return std::filesystem::path(KR_SOURCE_DIR) / "tests/fixtures/default.kcw";
+}
+
+}  // namespace kr::test
