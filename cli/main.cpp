@@ -12,6 +12,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DescribeCommand.h"
 #include "cli/GenerateCommand.h"
+#include "cli/SimulateCommand.h"
 #include "platform/Terminal.h"
 #include "platform/Version.h"
 
@@ -39,5 +40,6 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CSimulateCommand>());
     return commandLine.Run({argv + 1, argv + argc}, std::cout, std::cerr);
 }

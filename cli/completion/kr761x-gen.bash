@@ -5,7 +5,8 @@
 # command completes without a change here. What an argument takes follows
 # from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
 # DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
-# program: a name looked up on PATH, or an executable file by its path.
+# program: a name looked up on PATH, or an executable file by its path;
+# MODE and FORMAT the words simulate takes; a number (BYTES, N) nothing.
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -47,7 +48,9 @@ _kr761x_gen_argument()
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
-        BYTES) ;;
+        MODE) COMPREPLY=($(compgen -W "mouse touch multitouch pen multipen" -- "$cur")) ;;
+        FORMAT) COMPREPLY=($(compgen -W "text csv json" -- "$cur")) ;;
+        BYTES | N) ;;
         *) _filedir ;;
     esac
 }
