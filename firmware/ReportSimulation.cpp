@@ -103,6 +103,7 @@ struct Target {
     HidDecoding descriptor;
     const HidReportSize* report = nullptr;
     int reportId = 0;
+    std::vector<ReportLayout> layout;
     LinkSymbols symbols;
 };
 
@@ -153,11 +154,12 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
 {
     const fs::path folder = project.folder;
     fs::path image = project.image;
-    std::string hexText, mapText, mainProgram, apiHeader, configuration;
+    std::string hexText, mapText, mainProgram, apiHeader, configuration, reportStructures;
     if (!ReadText(image, hexText, errorText) || !ReadText(fs::path(image).replace_extension(".map"), mapText, errorText) ||
         !ReadText(folder / kMainProgram, mainProgram, errorText) ||
         !ReadText(folder / "KR761x_API.h", apiHeader, errorText) ||
-        !ReadText(folder / "KR761x_Configuration.h", configuration, errorText))
+        !ReadText(folder / "KR761x_Configuration.h", configuration, errorText) ||
+        !ReadText(folder / "KR761x_Buffer_Struct.h", reportStructures, errorText))
         return false;
     target.symbols = ReadLinkSymbols(mapText);
     if (target.symbols.lines.empty()) {
@@ -193,6 +195,9 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
             if (report.kind == HidReportKind::Input && report.reportId == target.reportId && report.bits > 0)
                 target.report = &report;
     }
+    for (ReportLayout& layout : BuildReportLayouts(target.descriptor, defines, platform::DecodeWindows1252(reportStructures)))
+        if (layout.kind == HidReportKind::Input && layout.reportId == target.reportId)
+            target.layout.push_back(std::move(layout));
     if (!target.report) {
         errorText = u"The project's report descriptor declares no " + std::u16string(mode.reportId) +
                     u" input report: its configuration has no " + Text(mode.name) + u" report to simulate.";
@@ -322,6 +327,7 @@ bool SimulateReports(const std::u16string& project, const SimulationOptions& opt
     Target target;
     if (!FindTarget(found, mode, target, errorText))
         return false;
+    run.layout = target.layout;
     if (options.passInterrupts)
         run.assumptions.push_back(u"The system firmware passes interrupt n on to the application at 0x2603 + 8n: "
                                   u"a jump there is planted at each of the " +

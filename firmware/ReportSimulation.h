@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "generator/ReportLayout.h"
 #include "hid/ReportValues.h"
 
 namespace kr::firmware {
@@ -44,6 +45,9 @@ struct SimulationRun {
     // sentence each.
     std::vector<std::u16string> assumptions;
     std::vector<SimulatedReport> reports;
+    // The simulated report laid out as a host reads it, beside the
+    // project's report structure; empty when the project could not be read.
+    std::vector<ReportLayout> layout;
 };
 
 // Simulates project (a project folder or its workspace) until options.reports

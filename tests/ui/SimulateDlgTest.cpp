@@ -18,6 +18,7 @@
 #include "settings/SaveFile.h"
 #include "ui/ConfigWizardDlg.h"
 #include "ui/ControlId.h"
+#include "ui/dialogs/ReportLayoutView.h"
 #include "ui/dialogs/SimulateDlg.h"
 
 namespace kr::test {
@@ -26,6 +27,7 @@ namespace {
 struct Table {
     QStringList titles;
     std::vector<QStringList> rows;
+    std::vector<ReportLayout> drawn;
 };
 
 // Opens a form whose project folder is dir, runs Simulate with the mode and
@@ -52,6 +54,8 @@ Table Simulate(ScriptedInteraction& ui, CKR761x_ConfigWizardDlg& window, const T
                 row << (reports->item(r, c) ? reports->item(r, c)->text() : QString());
             table.rows.push_back(row);
         }
+        if (auto* drawing = qobject_cast<CReportLayoutView*>(FindControl(&dialog, simulate_id::kLayout)))
+            table.drawn = drawing->Layouts();
         return int(QDialog::Rejected);
     };
     FindAction(&window, wizard_id::kSimulate)->trigger();
@@ -80,6 +84,8 @@ TEST(SimulateDialog, ShowsTheReportsOfTheBuiltImage)
     EXPECT_EQ(table.titles, (QStringList{"Report", "Instructions", "Bytes", "Button 1", "X", "Y"}));
     ASSERT_EQ(table.rows.size(), 2u);
     EXPECT_EQ(table.rows[1].mid(2), (QStringList{"80 01 F4 01 00 00", "1", "500", "0"}));
+    ASSERT_EQ(table.drawn.size(), 1u);
+    EXPECT_EQ(table.drawn[0].structName, u"Mouse_Report");
 }
 
 }  // namespace

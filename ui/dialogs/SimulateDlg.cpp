@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
 #include "ui/WaitCursor.h"
+#include "ui/dialogs/ReportLayoutView.h"
 
 namespace kr {
 namespace {
@@ -57,7 +59,9 @@ CSimulateDlg::CSimulateDlg(std::u16string project, QWidget* parent) : QDialog(pa
     reports_ = WithId(new QTableWidget, simulate_id::kReports);
     reports_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     reports_->verticalHeader()->hide();
-    layout->addWidget(reports_, 1);
+    results_ = new QHBoxLayout;
+    results_->addWidget(reports_, 1);
+    layout->addLayout(results_, 1);
     assumed_ = WithId(new QLabel, simulate_id::kAssumed);
     assumed_->setWordWrap(true);
     layout->addWidget(assumed_);
@@ -68,7 +72,7 @@ CSimulateDlg::CSimulateDlg(std::u16string project, QWidget* parent) : QDialog(pa
     connect(run, &QPushButton::clicked, this, &CSimulateDlg::OnRun);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(900, 420);
+    resize(1200, 480);
 }
 
 void CSimulateDlg::OnRun()
@@ -114,6 +118,15 @@ void CSimulateDlg::OnRun()
         }
     }
     reports_->resizeColumnsToContents();
+    // The report's layout beside the values, drawn anew for each run.
+    delete layout_;
+    layout_ = nullptr;
+    if (!run.layout.empty()) {
+        auto* scroll = new QScrollArea;
+        scroll->setWidget(WithId(new CReportLayoutView(run.layout), simulate_id::kLayout));
+        layout_ = scroll;
+        results_->addWidget(layout_, 1);
+    }
     QString assumed;
     for (const std::u16string& assumption : run.assumptions)
         assumed += (assumed.isEmpty() ? QString() : QStringLiteral("\n")) + tr("Assumed: ") + ToQString(assumption);

@@ -2,13 +2,15 @@
 #pragma once
 // Project › Simulate...: runs the built SDCC project of the project folder in
 // the 8051 simulator in the chosen input mode and shows the reports its user
-// code sends, one row each, with every field decoded as a host reads it.
+// code sends, one row each, with every field decoded as a host reads it,
+// beside a drawing of the report as the host lays it out.
 
 #include <QDialog>
 
 #include <string>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QSpinBox;
 class QTableWidget;
@@ -22,6 +24,7 @@ inline constexpr int kCount = 1402;
 inline constexpr int kRun = 1403;
 inline constexpr int kReports = 1404;    // the table of reports
 inline constexpr int kAssumed = 1405;    // what the run takes for granted
+inline constexpr int kLayout = 1406;     // the drawing of the simulated report
 }  // namespace simulate_id
 
 class CSimulateDlg : public QDialog {
@@ -40,6 +43,8 @@ private:
     QComboBox* mode_;
     QSpinBox* count_;
     QTableWidget* reports_;
+    QHBoxLayout* results_;
+    QWidget* layout_ = nullptr;
     QLabel* assumed_;
 };
 
