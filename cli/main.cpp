@@ -15,6 +15,7 @@
 #include "cli/GenerateCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/SimulateCommand.h"
 #include "cli/StandardOutput.h"
 #include "platform/Terminal.h"
 #include "platform/Version.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CSimulateCommand>());
     commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSetCommand>());
     commandLine.Add(std::make_unique<kr::cli::CDiffCommand>());

@@ -220,19 +220,37 @@ private:
 
 }  // namespace
 
+bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText)
+{
+    found = {};
+    fs::path workspacePath;
+    if (!FindWorkspace(fs::path(platform::ToUtf8(project)), workspacePath, errorText))
+        return false;
+    const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
+    std::string workspace;
+    if (!ReadBuildFile(workspacePath, u"The workspace", workspace, errorText))
+        return false;
+    if (!CheckBuildable(workspace, Shown(workspacePath.filename()), folder, errorText))
+        return false;
+    // The image's name, kept inside the project folder.
+    std::string output = WorkspaceSetting(workspace, "OutputFile").value_or("");
+    if (output.empty() || output.find('/') != std::string::npos || output.starts_with("."))
+        output = "KR761x_Image";
+    found.folder = folder.string();
+    found.workspace = workspacePath.string();
+    found.image = (folder / (output + ".ihx")).string();
+    return true;
+}
+
 bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options)
 {
     result = {};
-    fs::path workspacePath;
-    if (!FindWorkspace(fs::path(platform::ToUtf8(project)), workspacePath, result.errorText))
+    SdccProject found;
+    if (!FindSdccProject(project, found, result.errorText))
         return false;
-    const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
-    const std::u16string workspaceName = Shown(workspacePath.filename());
-
+    const fs::path folder = found.folder;
     std::string workspace;
-    if (!ReadBuildFile(workspacePath, u"The workspace", workspace, result.errorText))
-        return false;
-    if (!CheckBuildable(workspace, workspaceName, folder, result.errorText))
+    if (!ReadBuildFile(found.workspace, u"The workspace", workspace, result.errorText))
         return false;
 
     const std::optional<std::string> sdcc = platform::FindOnPath("sdcc");
@@ -241,11 +259,8 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
         return false;
     }
 
-    // The image's name, kept inside the project folder.
-    std::string output = WorkspaceSetting(workspace, "OutputFile").value_or("");
-    if (output.empty() || output.find('/') != std::string::npos || output.starts_with("."))
-        output = "KR761x_Image";
-    const fs::path image = folder / (output + ".ihx");
+    const fs::path image = found.image;
+    const std::string output = image.stem().string();
     std::error_code error;
     fs::remove(image, error);
     if (fs::exists(image, error)) {

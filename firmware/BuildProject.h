@@ -23,6 +23,19 @@ struct BuildOptions {
     std::uint32_t minimumStack = kDefaultMinimumStack;   // bytes of internal RAM the stack needs at least
 };
 
+// A generated SDCC project of the KR7611 as a build finds it: its folder,
+// its workspace and the image the build makes there (the file need not exist).
+struct SdccProject {
+    std::string folder;
+    std::string workspace;
+    std::string image;   // <OutputFile>.ihx in the folder
+};
+
+// Finds the project of a project folder holding one workspace, or of the
+// workspace file itself; false with one sentence in errorText when there is
+// none, it is not an SDCC workspace or the project is for the KR7610.
+bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText);
+
 // project is a project folder holding one workspace, or the workspace file
 // itself. Only the SDCC workspace of a KR7611 project builds; sdcc must be
 // on PATH. The image <OutputFile>.ihx, its .map, .mem and .cdb are written into the

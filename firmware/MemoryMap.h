@@ -55,14 +55,14 @@ struct MemoryMap {
 };
 
 // The USB descriptors (device 0x2683, configuration 0x2695, strings 0x26B7,
-// report descriptor 0x27B3 of at most 425 bytes) and the configuration
+// report descriptor 0x27B3 of at most 428 bytes) and the configuration
 // block at the top of the application's flash; the system firmware's
 // register banks, bit-addressable bytes 0x20-0x27 and bytes 0x30-0x49.
 inline const MemoryMap kKR7611Memory{
     0x2600,
     0xF9FF,
     0x2682,
-    {{0x2683, 0x295C, u"the descriptor arrays", "KR761x_USB_Descriptor",
+    {{0x2683, 0x295F, u"the descriptor arrays", "KR761x_USB_Descriptor",
       {"HidDeviceDesc", "HidConfigDesc", "StringDesc", "HidReportDesc"}},
      {0xF9EE, 0xF9FF, u"the configuration block", "KR761x_Configuration",
       {"Capabilities", "Application_Version_MSB", "Application_Version_LSB", "Validation_Signature_MSB",

@@ -65,8 +65,8 @@ int ReportDescriptorLength(const ConfigurationSettings& settings)
     int length = settings.mouse.bMouse ? 55 + 70 : 55;
 
     if (touch.numTouchPoints > 0) {
-        // The width item carries 10 bytes of its own on top of the base 114.
-        length += touch.bWidth ? 124 : 114;
+        // The width item carries 10 bytes of its own on top of the base 117.
+        length += touch.bWidth ? 127 : 117;
         if (touch.bHeight)
             length += 10;
         if (touch.bPressure)

@@ -45,7 +45,7 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
     // build the same image: those of the compiler and the linker alike, and
     // the link layout. For the KR7611 the vectors sit at the application
     // start 0x2600 and all other code from 0x2960, clear of the descriptors
-    // at 0x2683-0x295C; data, indirect data and the stack start at 0x4A and
+    // at 0x2683-0x295F; data, indirect data and the stack start at 0x4A and
     // bits at 0x40, above what the system firmware keeps in internal RAM.
     keys[u"S_SDCC_COMMON_FLAGS"] = u"--debug";
     Choose(keys, u"S_SDCC_LINK_FLAGS", device.deviceSel,

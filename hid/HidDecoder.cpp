@@ -280,6 +280,18 @@ private:
             : it->bits + static_cast<std::int64_t>(fieldBits);
     }
 
+    // A field of the item laid out now, with the size and range in force.
+    HidReportField Field(std::int64_t offset, std::int64_t bits, std::u16string name, bool padding,
+                         std::u16string usage) const
+    {
+        const Globals& g = globals_;
+        HidReportField field{offset, bits, std::move(name), padding, std::move(usage), g.reportSize};
+        field.logicalMinimum = g.logicalMinimum;
+        field.logicalMaximum = g.logicalMinimum < 0 ? g.logicalMaximum
+                                                    : static_cast<std::int64_t>(static_cast<std::uint32_t>(g.logicalMaximum));
+        return field;
+    }
+
     // Adds the item's fields to report, from where the report stands now.
     void LayOut(HidReportSize& report, const HidItem& item) const
     {
@@ -294,17 +306,17 @@ private:
         std::int64_t offset = report.bits;
         const std::uint32_t flags = item.Unsigned();
         if (flags & kConstantFlag) {
-            report.fields.push_back({offset, size * count, u"Padding", true});
+            report.fields.push_back(Field(offset, size * count, u"Padding", true, u"Padding"));
             return;
         }
         if (!(flags & kVariableFlag)) {
-            report.fields.push_back({offset, size * count,
-                                     u"Array of " + FormatDecimal(count) + u" x " + FormatDecimal(size) + u" bits", false});
+            const std::u16string name = u"Array of " + FormatDecimal(count) + u" x " + FormatDecimal(size) + u" bits";
+            report.fields.push_back(Field(offset, size * count, name, false, name));
             return;
         }
         if (static_cast<std::uint32_t>(count) > kMostFieldsNamed) {
-            report.fields.push_back({offset, size * count,
-                                     FormatDecimal(count) + u" x " + UsageAt(0) + u" ...", false});
+            report.fields.push_back(
+                Field(offset, size * count, FormatDecimal(count) + u" x " + UsageAt(0) + u" ...", false, UsageAt(0)));
             return;
         }
         // Neighbours with the same usage (a usage repeated to fill the count)
@@ -314,11 +326,11 @@ private:
             std::int64_t run = 1;
             while (i + run < count && UsageAt(static_cast<std::uint64_t>(i + run)) == name)
                 ++run;
-            report.fields.push_back({offset, size * run,
-                                     run == 1 ? name
-                                              : name + u" (" + FormatDecimal(run) + u" x " + FormatDecimal(size) +
-                                                    u" bits)",
-                                     false});
+            report.fields.push_back(Field(offset, size * run,
+                                          run == 1 ? name
+                                                   : name + u" (" + FormatDecimal(run) + u" x " + FormatDecimal(size) +
+                                                         u" bits)",
+                                          false, name));
             offset += size * run;
             i += run;
         }

@@ -45,6 +45,14 @@ struct HidReportField {
     std::int64_t bits = 0;
     std::u16string name;         // "Tip Switch", "Button 3", "Padding", "0x01 (63 x 8 bits)"
     bool padding = false;
+    // What a host needs to read the field's values: the usage name of each
+    // value ("Tip Switch", without a run's count), the bits of one value,
+    // and the logical range in force, read as the Linux HID core reads it
+    // (values are signed while the minimum is negative).
+    std::u16string usage;
+    std::int64_t valueBits = 0;
+    std::int64_t logicalMinimum = 0;
+    std::int64_t logicalMaximum = 0;
 
     bool operator==(const HidReportField&) const = default;
 };

@@ -32,6 +32,7 @@
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/FolderDialog.h"
 #include "ui/dialogs/ReportDescriptorDlg.h"
+#include "ui/dialogs/SimulateDlg.h"
 #include "ui/pages/CommunicationDlg.h"
 #include "ui/pages/DeviceDlg.h"
 #include "ui/pages/GpioDlg.h"
@@ -133,6 +134,12 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     add(project, tr("&Generate"), kGenerate, &CKR761x_ConfigWizardDlg::OnGenerate);
     add(project, tr("View Report Descriptor..."), kViewReportDescriptor, &CKR761x_ConfigWizardDlg::OnViewReportDescriptor);
+    QAction* simulate = add(project, tr("Simulate..."), kSimulate, nullptr);
+    connect(simulate, &QAction::triggered, this, [this] {
+        // Runs what was last built in the project folder, not the form.
+        CSimulateDlg dialog(project_.projectPath, this);
+        Interaction().RunModal(dialog);
+    });
     project->addSeparator();
     QAction* batch = add(project, tr("Batch Generate..."), kBatchGenerate, nullptr);
     connect(batch, &QAction::triggered, this, [this] {

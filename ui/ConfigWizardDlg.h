@@ -45,6 +45,7 @@ inline constexpr int kExit = 32771;
 inline constexpr int kGenerate = 32776;
 inline constexpr int kBatchGenerate = 32777;
 inline constexpr int kViewReportDescriptor = 32778;
+inline constexpr int kSimulate = 32779;
 inline constexpr int kAbout = 32775;
 }  // namespace wizard_id
 

@@ -7,7 +7,8 @@
 # DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
 # program: a name looked up on PATH, or an executable file by its path,
 # PATH=VALUE a field path of the save file named before it (as `show'
-# prints them), OUT a save file to write.
+# prints them), OUT a save file to write; MODE and FORMAT the words simulate
+# takes; a number (BYTES, N) nothing.
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -61,7 +62,9 @@ _kr761x_gen_argument()
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
-        BYTES) ;;
+        MODE) COMPREPLY=($(compgen -W "mouse touch multitouch pen multipen" -- "$cur")) ;;
+        FORMAT) COMPREPLY=($(compgen -W "text csv json" -- "$cur")) ;;
+        BYTES | N) ;;
         *) _filedir ;;
     esac
 }

@@ -15,20 +15,20 @@ TEST(ReportDescriptorLength, WorkedExamples)
 
     s.mouse.bMouse = 0;
     s.touch.numTouchPoints = 1;
-    EXPECT_EQ(ReportDescriptorLength(s), 169);
+    EXPECT_EQ(ReportDescriptorLength(s), 172);
 
     s.mouse.bMouse = 1;
     s.touch = {5, 1, 1, 100, 1, 50, 1, 50};
     s.pen = {1, 1, 100, 1, 10, 100, 1, 10, 100, 1, 1};
-    EXPECT_EQ(ReportDescriptorLength(s), 425);
+    EXPECT_EQ(ReportDescriptorLength(s), 428);
 
     // One tilt adds 12 to the pen part, whichever it is; both add 22.
     s.pen.bXTilt = 0;
-    EXPECT_EQ(ReportDescriptorLength(s), 425 - 10);
+    EXPECT_EQ(ReportDescriptorLength(s), 428 - 10);
     s.pen.bYTilt = 0;
-    EXPECT_EQ(ReportDescriptorLength(s), 425 - 22);
+    EXPECT_EQ(ReportDescriptorLength(s), 428 - 22);
     s.pen.bXTilt = 1;
-    EXPECT_EQ(ReportDescriptorLength(s), 425 - 10);
+    EXPECT_EQ(ReportDescriptorLength(s), 428 - 10);
 }
 
 TEST(ReportDescriptorLength, MatchesTheRowsOfEveryCombinationOfOptions)

@@ -149,7 +149,7 @@ TEST(SubstitutionValues, HidCountsAndLimits)
         {u"D_PEN_CONTROL_COUNT", u"4"}, {u"X2_PEN_CONTROL_PAD", u"0x04"}, {u"D_NUM_TOUCH", u"5"},
         {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"}, {u"X2_SIZE_PEN_DATA", u"0x0C"},
         {u"D_MOUSE_PAD_BUTTONS", u"0"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
-        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xA9"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
+        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAC"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
     });
     s.mouse.numButtons = 0;
     ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"8"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x08"}});

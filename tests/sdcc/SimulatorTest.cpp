@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "firmware/BuildProject.h"
+#include "firmware/SimulatorCommands.h"
 #include "hid/CSourceReader.h"
 #include "generator/SubstitutionValues.h"
 #include "platform/Windows1252.h"
@@ -75,13 +76,9 @@ struct Stop {
 std::string Script(const fs::path& image, int stops, const std::string& setup, unsigned probe = 0)
 {
     std::ostringstream s;
-    s << "load \"" << image.string() << "\"\n" << std::hex;
+    s << firmware::SimulatorSetUp(image.string(), {std::begin(kEntries), std::end(kEntries)}, true) << std::hex;
     for (unsigned entry : kEntries)
-        s << "set mem rom 0x" << entry << " 0x22\nbreak 0x" << entry << "\n";
-    for (unsigned n = 0; n < 6; ++n) {   // LJMP 0x2603 + 8n at 0x0003 + 8n
-        const unsigned target = 0x2603 + 8 * n;
-        s << "set mem rom 0x" << 3 + 8 * n << " 0x02 0x" << (target >> 8) << " 0x" << (target & 0xFF) << "\n";
-    }
+        s << "break 0x" << entry << "\n";
     if (probe)
         s << "break 0x" << probe << "\n";
     s << "fill iram 0x00 0xff 0xee\nfill xram 0x0000 0x03ff 0xee\n";

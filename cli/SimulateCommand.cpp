@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+#include "cli/SimulateCommand.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+#include "cli/TerminalText.h"
+#include "firmware/ReportSimulation.h"
+#include "platform/Utf.h"
+
+namespace kr::cli {
+namespace {
+
+std::optional<std::uint64_t> Count(const std::string& word, std::uint64_t most)
+{
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || value == 0 || value > most)
+        return std::nullopt;
+    return value;
+}
+
+// The bytes as a host receives them: the report id, then the report.
+std::string Bytes(const firmware::SimulatedReport& report)
+{
+    std::string text;
+    char byte[4];
+    std::snprintf(byte, sizeof byte, "%02X", report.reportId & 0xFF);
+    text += byte;
+    for (std::uint8_t b : report.bytes) {
+        std::snprintf(byte, sizeof byte, " %02X", b);
+        text += byte;
+    }
+    return text;
+}
+
+std::string Range(const HidFieldValue& v)
+{
+    return std::to_string(v.logicalMinimum) + ".." + std::to_string(v.logicalMaximum);
+}
+
+std::string Quoted(const std::string& text, char quote)
+{
+    std::string out(1, quote);
+    for (char c : text) {
+        if (c == quote || (quote == '"' && c == '\\'))
+            out += quote == '"' ? '\\' : quote;
+        out += c;
+    }
+    return out + quote;
+}
+
+void PrintText(const firmware::SimulationRun& run, std::ostream& out)
+{
+    for (const std::u16string& assumption : run.assumptions)
+        out << "Assumed: " << ForTerminal(assumption) << "\n";
+    for (const firmware::SimulatedReport& report : run.reports) {
+        out << "#" << report.index << " " << report.instructions << " instructions  " << Bytes(report) << " ";
+        for (const HidFieldValue& v : report.values) {
+            out << " " << ForTerminal(v.name) << "=" << v.value;
+            if (v.outOfRange)
+                out << " (outside " << Range(v) << ")";
+        }
+        out << "\n";
+    }
+}
+
+void PrintCsv(const firmware::SimulationRun& run, std::ostream& out, std::ostream& err)
+{
+    for (const std::u16string& assumption : run.assumptions)
+        err << "Assumed: " << ForTerminal(assumption) << "\n";
+    out << "report,instructions,bytes";
+    if (!run.reports.empty())
+        for (const HidFieldValue& v : run.reports.front().values)
+            out << "," << Quoted(platform::ToUtf8(v.name), '"');
+    out << ",out of range\n";
+    for (const firmware::SimulatedReport& report : run.reports) {
+        out << report.index << "," << report.instructions << "," << Bytes(report);
+        std::string outside;
+        for (const HidFieldValue& v : report.values) {
+            out << "," << v.value;
+            if (v.outOfRange)
+                outside += (outside.empty() ? "" : "; ") + platform::ToUtf8(v.name) + " (" + Range(v) + ")";
+        }
+        out << "," << (outside.empty() ? "" : Quoted(outside, '"')) << "\n";
+    }
+}
+
+void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const std::u16string& error,
+               std::ostream& out)
+{
+    out << "{\n  \"mode\": \"" << mode << "\",\n  \"assumptions\": [";
+    for (std::size_t i = 0; i < run.assumptions.size(); ++i)
+        out << (i ? ", " : "") << Quoted(platform::ToUtf8(run.assumptions[i]), '"');
+    out << "],\n  \"reports\": [";
+    for (std::size_t r = 0; r < run.reports.size(); ++r) {
+        const firmware::SimulatedReport& report = run.reports[r];
+        out << (r ? "," : "") << "\n    {\"report\": " << report.index << ", \"instructions\": " << report.instructions
+            << ", \"reportId\": " << report.reportId << ", \"bytes\": \"" << Bytes(report) << "\", \"fields\": [";
+        for (std::size_t i = 0; i < report.values.size(); ++i) {
+            const HidFieldValue& v = report.values[i];
+            out << (i ? ", " : "") << "{\"name\": " << Quoted(platform::ToUtf8(v.name), '"') << ", \"value\": " << v.value
+                << ", \"minimum\": " << v.logicalMinimum << ", \"maximum\": " << v.logicalMaximum
+                << ", \"outOfRange\": " << (v.outOfRange ? "true" : "false") << "}";
+        }
+        out << "]}";
+    }
+    out << (run.reports.empty() ? "]" : "\n  ]");
+    if (!error.empty())
+        out << ",\n  \"error\": " << Quoted(platform::ToUtf8(error), '"');
+    out << "\n}\n";
+}
+
+}  // namespace
+
+int CSimulateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    firmware::SimulationOptions options;
+    std::string project, format = "text";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        const bool valued = i + 1 < args.size();
+        if (word == "--mode" && valued) {
+            if (!firmware::ParseInputMode(args[++i], options.mode))
+                return kExitUsage;
+        } else if (word == "--reports" && valued) {
+            const auto n = Count(args[++i], 1000000);
+            if (!n)
+                return kExitUsage;
+            options.reports = static_cast<int>(*n);
+        } else if (word == "--budget" && valued) {
+            const auto n = Count(args[++i], 4000000000ULL);
+            if (!n)
+                return kExitUsage;
+            options.budget = *n;
+        } else if (word == "--format" && valued) {
+            format = args[++i];
+            if (format != "text" && format != "csv" && format != "json")
+                return kExitUsage;
+        } else if (word == "--no-vectors") {
+            options.passInterrupts = false;
+        } else if (word.empty() || word.starts_with("-") || !project.empty()) {
+            return kExitUsage;
+        } else {
+            project = word;
+        }
+    }
+    if (project.empty())
+        return kExitUsage;
+
+    firmware::SimulationRun run;
+    std::u16string errorText;
+    const bool simulated = firmware::SimulateReports(platform::FromUtf8(project), options, run, errorText);
+    if (format == "json")
+        PrintJson(run, firmware::InputModeName(options.mode), errorText, out);
+    else if (format == "csv")
+        PrintCsv(run, out, err);
+    else
+        PrintText(run, out);
+    out.flush();
+    if (!simulated) {
+        err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace kr::cli

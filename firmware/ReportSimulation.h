@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Running a built KR7611 SDCC image in the 8051 simulator s51 in the place
+// of the chip, with the simulator playing the system firmware's part, and
+// taking the input reports the user code hands over: in the chosen input
+// mode, each time the user code sets the mode's send-pending flag and the
+// main loop comes round again, the report in USB_Position_Buffer is read,
+// decoded with the image's own report descriptor as a host reads it, and
+// the flag is cleared, as the system firmware does once it has sent it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "generator/ReportLayout.h"
+#include "hid/ReportValues.h"
+
+namespace kr::firmware {
+
+enum class InputMode { Mouse, Touch, MultiTouch, Pen, MultiPen };
+
+// "mouse", "touch", "multitouch", "pen", "multipen"; and back (false for
+// another word).
+std::string_view InputModeName(InputMode mode);
+bool ParseInputMode(std::string_view name, InputMode& mode);
+
+struct SimulationOptions {
+    InputMode mode = InputMode::Mouse;
+    int reports = 10;
+    std::uint64_t budget = 1000000;   // instructions allowed for each report
+    bool passInterrupts = true;       // plant a jump to 0x2603 + 8n at each standard vector
+};
+
+struct SimulatedReport {
+    int index = 0;                        // from 1
+    std::uint64_t instructions = 0;       // run since the previous report was taken
+    int reportId = 0;
+    std::vector<std::uint8_t> bytes;      // the report's data, without its report id byte
+    std::vector<HidFieldValue> values;
+};
+
+struct SimulationRun {
+    // What the simulation takes for granted of the system firmware, one
+    // sentence each.
+    std::vector<std::u16string> assumptions;
+    std::vector<SimulatedReport> reports;
+    // The simulated report laid out as a host reads it, beside the
+    // project's report structure; empty when the project could not be read.
+    std::vector<ReportLayout> layout;
+};
+
+// Simulates project (a project folder or its workspace) until options.reports
+// reports are taken. False with one sentence in errorText when the project
+// is not a built KR7611 SDCC project, s51 is missing, the image lacks what
+// the simulation needs, or a report does not come within the budget ("No
+// report after N instructions: ..." with the program counter and the C line
+// it is in); the reports taken before are in run all the same.
+bool SimulateReports(const std::u16string& project, const SimulationOptions& options, SimulationRun& run,
+                     std::u16string& errorText);
+
+}  // namespace kr::firmware

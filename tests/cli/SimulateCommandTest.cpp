@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// kr761x-gen simulate refuses a command line it does not understand without
+// running anything, and a project it cannot run with one sentence. What it
+// prints for a built image is checked with the real tools (tests/sdcc).
+
+#include "cli/SimulateCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "generator/GenerateProject.h"
+#include "support/TempDir.h"
+
+namespace kr::cli {
+namespace {
+
+struct Refusal {
+    const char* name;
+    std::vector<std::string> args;   // "@" stands for the generated project
+    int code;
+    const char* err;
+};
+
+const Refusal kRefusals[] = {
+    {"NoProject", {"--mode", "touch"}, kExitUsage, ""},
+    {"UnknownMode", {"--mode", "stylus", "@"}, kExitUsage, ""},
+    {"NoReports", {"--reports", "0", "@"}, kExitUsage, ""},
+    {"BudgetNotANumber", {"--budget", "1e6", "@"}, kExitUsage, ""},
+    {"UnknownFormat", {"--format", "xml", "@"}, kExitUsage, ""},
+    {"TwoProjects", {"@", "@"}, kExitUsage, ""},
+    {"NotBuilt", {"--no-vectors", "@"}, kExitFailure,
+     "The project has no readable KR761x_Image.ihx (@/KR761x_Image.ihx): build it first with kr761x-gen build.\n"},
+};
+
+class SimulateRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(SimulateRefusal, SaysWhy)
+{
+    const Refusal& r = GetParam();
+    test::TempDir dir;
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    settings.project.projectPath = dir.folder();
+    std::u16string error;
+    ASSERT_TRUE(GenerateProject(settings, error));
+    const std::string folder = dir.path().string();
+    auto withFolder = [&](std::string text) {
+        for (std::size_t at; (at = text.find('@')) != std::string::npos;)
+            text.replace(at, 1, folder);
+        return text;
+    };
+    std::vector<std::string> args;
+    for (const std::string& arg : r.args)
+        args.push_back(withFolder(arg));
+    std::ostringstream out, err;
+    EXPECT_EQ(CSimulateCommand().Run(args, out, err), r.code);
+    EXPECT_EQ(err.str(), withFolder(r.err));
+    EXPECT_EQ(out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SimulateRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kr::cli
