@@ -48,6 +48,7 @@ _kr761x_gen_argument()
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
         BYTES) ;;
+        N) COMPREPLY=($(compgen -W "$(nproc 2>/dev/null)" -- "$cur")) ;;
         *) _filedir ;;
     esac
 }
@@ -90,6 +91,9 @@ _kr761x_gen()
             positional+=("$word")
         fi
     done
+
+    # The short form of --jobs takes its value too.
+    [[ -n ${option_argument[--jobs]+set} ]] && option_argument[-j]=${option_argument[--jobs]}
 
     if [[ -n ${option_argument[$prev]+set} ]]; then
         _kr761x_gen_argument "${option_argument[$prev]}"
