@@ -13,10 +13,19 @@
 
 namespace kr {
 
-// Log text the worker appends one step at a time and the viewer takes away.
-class PendingLog {
+// Where a step's lines go as they are written.
+class LogSink {
 public:
-    void Append(const std::u16string& text);
+    virtual void Append(const std::u16string& text) = 0;
+
+protected:
+    ~LogSink() = default;
+};
+
+// Log text the worker appends one step at a time and the viewer takes away.
+class PendingLog final : public LogSink {
+public:
+    void Append(const std::u16string& text) override;
     // Everything appended since the last call; the pending text is emptied.
     std::u16string Take();
 
@@ -34,24 +43,27 @@ public:
     std::u16string outputFolder;
     std::u16string builderPath;
     bool buildProjects = false;
+    // How many save files are processed side by side, at least 1.
+    unsigned jobs = 1;
     const std::shared_ptr<PendingLog> log;
 
-    // Progress in percent of files done and the stop flag: set by Cancel to
-    // ask the worker to stop between files, and by the worker when it has
-    // finished every file.
+    // Progress in percent of files finished and the stop flag: set by Cancel
+    // to ask the worker to start no further file, and by the worker when it
+    // has finished every file.
     void SetProgress(int percent);
     int GetProgress() const;
     void SetStop();
     bool IsStopped() const;
-    // Stops without waiting for the running build: sets the stop flag and
-    // ends the builder at once (and any the worker would still start).
+    // Stops without waiting for the running builds: sets the stop flag and
+    // ends every running builder at once (and any the worker would still
+    // start).
     void StopNow();
 
     // Steps (generations and builds) that failed so far.
     void CountFailure();
     int Failures() const;
 
-    // The builder the worker may be running; Terminate ends it (and any
+    // The builders the worker may be running; Terminate ends them (and any
     // builder started after) when the user stops at once or a cut-off is
     // needed.
     platform::ProcessControl builder;

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "batch/BatchWorker.h"
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "batch/BuilderOutput.h"
 #include "batch/ProjectFolderName.h"
@@ -28,7 +34,7 @@ const std::u16string kSucceeded = u"Succeeded\r\n\r\n";
 // as they are written.
 class StepWriter {
 public:
-    StepWriter(std::u16string& stepLog, PendingLog* live) : stepLog_(stepLog), live_(live) { stepLog_.clear(); }
+    StepWriter(std::u16string& stepLog, LogSink* live) : stepLog_(stepLog), live_(live) { stepLog_.clear(); }
 
     StepWriter& operator+=(const std::u16string& text)
     {
@@ -42,7 +48,7 @@ public:
 
 private:
     std::u16string& stepLog_;
-    PendingLog* live_;
+    LogSink* live_;
 };
 
 std::u16string SaveFileName(const std::u16string& savePath)
@@ -52,7 +58,7 @@ std::u16string SaveFileName(const std::u16string& savePath)
 
 // The block of a save file refused before anything was done for it.
 void RefuseOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-               const std::u16string& reason, PendingLog* live)
+               const std::u16string& reason, LogSink* live)
 {
     StepWriter log(stepLog, live);
     log += u"Generating Project: " + SaveFileName(savePath) + u"\r\n" + u"Output Folder: " + projectFolder + u"\r\n"
@@ -70,7 +76,7 @@ std::u16string SummaryLine(unsigned files, unsigned generated, const unsigned* b
 }  // namespace
 
 bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-                 PendingLog* live)
+                 LogSink* live)
 {
     // The folder's own name is the last one of projectFolder.
     std::u16string_view folderName(projectFolder);
@@ -122,7 +128,7 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
 }
 
 bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
-              PendingLog* live, platform::ProcessControl* control)
+              LogSink* live, platform::ProcessControl* control)
 {
     const auto workspaces = platform::FindFilesByExtension(projectFolder, u"wsp");
     StepWriter log(stepLog, live);
@@ -167,16 +173,169 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
     return true;
 }
 
+namespace {
+
+// The save files of one run handed out to the workers in list order, and
+// the log put back into that order: the block of the earliest unfinished
+// file goes to the job's log as it is written, the blocks of later files
+// wait here until every file before them is done.
+class COrderedRun {
+public:
+    COrderedRun(BatchJob& job, const platform::FileNameList& files, unsigned window)
+        : job_(job), files_(files), n_(static_cast<unsigned>(files.size())), window_(window)
+    {
+    }
+
+    // A file to process: its index and, when an earlier file already took
+    // its project folder, that file's index.
+    struct Assignment {
+        unsigned index;
+        unsigned owner;
+    };
+
+    // The next file in list order, or false when every file has started or
+    // a stop was asked for. A file waits to start while it is window files
+    // ahead of the earliest unfinished one, so the blocks held back stay few.
+    bool Next(Assignment& next)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (next_ >= n_ || stopped_)
+                return false;
+            if (job_.IsStopped()) {
+                stopped_ = true;
+                return false;
+            }
+            if (next_ < head_ + window_)
+                break;
+            // Polled as well, so a stop request is seen while waiting.
+            advanced_.wait_for(lock, std::chrono::milliseconds(100));
+        }
+        next.index = next_++;
+        const auto [owner, first] =
+            folderOwners_.try_emplace(ProjectFolderKey(platform::FileTitleOf(std::u16string(files_[next.index]))),
+                                      next.index);
+        next.owner = owner->second;
+        return true;
+    }
+
+    void Append(unsigned index, const std::u16string& text)
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (index == head_)
+            job_.log->Append(text);
+        else
+            heldBack_[index].text += text;
+    }
+
+    // The file's block is complete; its counts join the run's.
+    void Finish(unsigned index, bool generated, bool built, bool failed)
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        generated_ += generated;
+        built_ += built;
+        if (failed) {
+            ++failed_;
+            job_.CountFailure();
+        }
+        ++finished_;
+        job_.SetProgress(static_cast<int>(100u * finished_ / n_));
+        if (index != head_) {
+            heldBack_[index].done = true;
+            return;
+        }
+        // Every complete block after it follows, then what the new earliest
+        // unfinished file has written so far.
+        for (++head_;; ++head_) {
+            const auto block = heldBack_.find(head_);
+            if (block == heldBack_.end())
+                break;
+            job_.log->Append(block->second.text);
+            const bool done = block->second.done;
+            heldBack_.erase(block);
+            if (!done)
+                break;
+        }
+        advanced_.notify_all();
+    }
+
+    // After every worker has ended.
+    unsigned NotStarted() const { return n_ - next_; }
+    unsigned Generated() const { return generated_; }
+    unsigned Built() const { return built_; }
+    unsigned Failed() const { return failed_; }
+
+private:
+    struct Block {
+        std::u16string text;
+        bool done = false;
+    };
+
+    BatchJob& job_;
+    const platform::FileNameList& files_;
+    const unsigned n_;
+    const unsigned window_;
+    std::mutex mutex_;
+    std::condition_variable advanced_;
+    unsigned next_ = 0;  // the next file to start
+    unsigned head_ = 0;  // the earliest file whose block is not wholly in the log
+    unsigned finished_ = 0;
+    unsigned generated_ = 0, built_ = 0, failed_ = 0;
+    bool stopped_ = false;
+    // The save file that took each project folder first, by the folder's
+    // name compared without case; decided in list order, whatever the timing.
+    std::unordered_map<std::u16string, unsigned> folderOwners_;
+    std::map<unsigned, Block> heldBack_;
+};
+
+// The lines of one file's block, passed to the run in its place.
+class CBlockSink final : public LogSink {
+public:
+    CBlockSink(COrderedRun& run, unsigned index) : run_(run), index_(index) {}
+    void Append(const std::u16string& text) override { run_.Append(index_, text); }
+
+private:
+    COrderedRun& run_;
+    unsigned index_;
+};
+
+// One worker: takes the next file until there is none, generates it and,
+// when asked, builds it.
+void ProcessFiles(BatchJob& job, const platform::FileNameList& files, COrderedRun& run)
+{
+    std::u16string stepLog;
+    std::u16string savePath;
+    COrderedRun::Assignment next {};
+    while (run.Next(next)) {
+        const unsigned i = next.index;
+        CBlockSink sink(run, i);
+        savePath.assign(job.inputFolder).append(files[i]);
+        const std::u16string title = platform::FileTitleOf(savePath);
+        const std::u16string projectFolder = job.outputFolder + title + u"/";
+        bool ok = false;
+        if (next.owner == i || !IsProjectFolderName(title)) {
+            ok = GenerateOne(stepLog, savePath, projectFolder, &sink);
+        } else {
+            RefuseOne(stepLog, savePath, projectFolder,
+                      u"Error: The project folder is that of " + std::u16string(files[next.owner])
+                          + u", whose name differs from this one only in case\r\n",
+                      &sink);
+        }
+        bool built = false;
+        if (ok && job.buildProjects)
+            built = BuildOne(stepLog, job.builderPath, projectFolder, &sink, &job.builder);
+        run.Finish(i, ok, built, !ok || (job.buildProjects && !built));
+    }
+}
+
+}  // namespace
+
 bool RunBatch(BatchJob& job)
 {
     // Names only, in one buffer: a batch of many thousand files keeps its
     // list small and builds each path when it gets there.
     const platform::FileNameList files = platform::FindFileNamesByExtension(job.inputFolder, u"kcw");
     const auto n = static_cast<unsigned>(files.size());
-    unsigned generated = 0, built = 0, failed = 0;
-    const auto finish = [&](unsigned notStarted) {
-        job.log->Append(SummaryLine(n, generated, job.buildProjects ? &built : nullptr, failed, notStarted));
-    };
 
     // No two batches write one output folder at once; the one that comes
     // second is refused before it writes anything.
@@ -190,52 +349,33 @@ bool RunBatch(BatchJob& job)
                             : u"Error: Could not lock the output folder\r\n" + platform::FromUtf8(why.Line())
                                   + u"\r\n\r\n");
         job.CountFailure();
-        finish(n);
+        const unsigned none = 0;
+        job.log->Append(SummaryLine(n, 0, job.buildProjects ? &none : nullptr, 0, n));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         job.SetStop();
         return true;
     }
 
-    // The save file that took each project folder first, by the folder's
-    // name compared without case.
-    std::unordered_map<std::u16string, unsigned> folderOwners;
-    std::u16string stepLog;
-    std::u16string savePath;
-    for (unsigned i = 0; i < n; ++i) {
-        if (job.IsStopped()) {
-            finish(n - i);
-            return false;
+    // This thread is one of the workers; the others run beside it and have
+    // all ended before anything they use goes out of scope.
+    const unsigned workers = std::max(1u, std::min(job.jobs, n));
+    COrderedRun run(job, files, 8 * workers);
+    std::vector<std::thread> others;
+    for (unsigned w = 1; w < workers; ++w) {
+        try {
+            others.emplace_back([&] { ProcessFiles(job, files, run); });
+        } catch (const std::system_error&) {
+            break;  // fewer workers than asked for: the run still completes
         }
-        savePath.assign(job.inputFolder).append(files[i]);
-        const std::u16string title = platform::FileTitleOf(savePath);
-        const std::u16string projectFolder = job.outputFolder + title + u"/";
-        bool ok = false;
-        const auto [owner, first] = folderOwners.try_emplace(ProjectFolderKey(title), i);
-        if (first || !IsProjectFolderName(title)) {
-            ok = GenerateOne(stepLog, savePath, projectFolder, job.log.get());
-        } else {
-            RefuseOne(stepLog, savePath, projectFolder,
-                      u"Error: The project folder is that of " + std::u16string(files[owner->second])
-                          + u", whose name differs from this one only in case\r\n",
-                      job.log.get());
-        }
-        bool failedHere = !ok;
-        if (ok) {
-            ++generated;
-            if (job.buildProjects) {
-                if (BuildOne(stepLog, job.builderPath, projectFolder, job.log.get(), &job.builder))
-                    ++built;
-                else
-                    failedHere = true;
-            }
-        }
-        if (failedHere) {
-            ++failed;
-            job.CountFailure();
-        }
-        job.SetProgress(static_cast<int>(100u * (i + 1) / n));
     }
-    finish(0);
+    ProcessFiles(job, files, run);
+    for (std::thread& other : others)
+        other.join();
+
+    const unsigned built = run.Built();
+    job.log->Append(SummaryLine(n, run.Generated(), job.buildProjects ? &built : nullptr, run.Failed(), run.NotStarted()));
+    if (run.NotStarted() > 0)
+        return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     job.SetStop();
     return true;

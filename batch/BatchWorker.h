@@ -12,13 +12,18 @@
 
 namespace kr {
 
-// Thread entry: processes every save file, then pauses 100 ms and sets the
-// stop flag. A stop request is noticed between files only. A save file whose
-// project folder would be that of an earlier one (their names differ only in
-// case) is refused. The log ends with the summary line ("Summary: M save
-// files: ..."). An output folder in use by another batch is refused as a
-// whole: nothing is processed and one failure is counted. True unless the
-// run stopped on request before every file was processed.
+// Thread entry: processes every save file, up to job.jobs of them side by
+// side (this thread and job.jobs - 1 more), then pauses 100 ms and sets the
+// stop flag. Files start in list order; a stop request keeps further files
+// from starting, the running ones finish. The log is what a run of one file
+// at a time writes: block by block in list order, the earliest unfinished
+// file's block as it is written, a later one once every file before it is
+// done. A save file whose project folder would be that of an earlier one
+// (their names differ only in case) is refused, whatever the timing. The log
+// ends with the summary line ("Summary: M save files: ..."). An output folder
+// in use by another batch is refused as a whole: nothing is processed and one
+// failure is counted. True unless the run stopped on request before every
+// file was started.
 bool RunBatch(BatchJob& job);
 
 // Each step fills stepLog with its lines and, when live is given, appends
@@ -30,7 +35,7 @@ bool RunBatch(BatchJob& job);
 // name that would not be a folder of its own inside the output folder
 // (IsProjectFolderName), or an existing link in its place, is refused.
 bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-                 PendingLog* live = nullptr);
+                 LogSink* live = nullptr);
 
 // Runs the builder on the one workspace of projectFolder and waits for it;
 // what the builder prints goes into the step's lines before its verdict.
@@ -38,6 +43,6 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
 // lets another thread end the builder; one ended that way is logged as
 // stopped on request.
 bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
-              PendingLog* live = nullptr, platform::ProcessControl* control = nullptr);
+              LogSink* live = nullptr, platform::ProcessControl* control = nullptr);
 
 }  // namespace kr

@@ -4,12 +4,17 @@
 // output into a fresh folder) and prints each pair and the median ratio of
 // the two wall times. Nothing is removed inside a timing. Works on tmpfs
 // (/dev/shm) when the machine has it, so the disk's write-back does not blur
-// the figures. Finally runs a small and a large batch in child processes and
-// prints their peak memory side by side.
+// the figures. Then builds B SDCC save files with kr761x-build, one file at
+// a time and side by side (2 and the core count), and prints the median wall
+// time of each against one at a time. Finally runs a small and a large batch
+// in child processes and prints their peak memory side by side.
 //
-//   kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--memory SMALL LARGE]
+//   kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--jobs J] [--builds B R]
+//                      [--memory SMALL LARGE]
 //
-// N defaults to 1000, K to 5, the memory batches to 100 and 10000 files
+// N defaults to 1000, K to 5, J (files side by side in the generation and
+// memory runs) to the core count, B to 100 files built R (3) times at each
+// count (--builds 0 0 skips them), the memory batches to 100 and 10000 files
 // (--memory 0 0 skips them).
 
 #include <algorithm>
@@ -27,7 +32,9 @@
 
 #include "batch/BatchJob.h"
 #include "batch/BatchRunner.h"
+#include "batch/DefaultBuilder.h"
 #include "model/ConfigurationSettings.h"
+#include "platform/Cores.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
@@ -83,13 +90,20 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-bool WriteSaveFiles(const fs::path& folder, int n)
+// buildable: every file an SDCC project for the chip whose firmware can be
+// built (KR7611); else every toolchain and chip in turn.
+bool WriteSaveFiles(const fs::path& folder, int n, bool buildable = false)
 {
     fs::create_directories(folder);
     for (int i = 0; i < n; ++i) {
         std::u16string error;
         const auto file = folder / ("panel_" + std::to_string(i) + ".kcw");
-        if (!kr::SaveSettings(file.u16string(), Varied(i), error)) {
+        kr::ConfigurationSettings settings = Varied(i);
+        if (buildable) {
+            settings.project.toolchain = 2;
+            settings.device.deviceSel = 1;
+        }
+        if (!kr::SaveSettings(file.u16string(), settings, error)) {
             std::fprintf(stderr, "%s\n", kr::platform::ToUtf8(error).c_str());
             return false;
         }
@@ -102,22 +116,29 @@ struct BatchOutcome {
     double cpuSeconds = 0;   // user and system time of the whole process, mostly the worker's
     int failures = 0;
     std::size_t logCharacters = 0;
+    std::string firstFailure;  // the log's lines before its first "Failed"
 };
 
 // Runs the batch the way the front ends do: on the worker thread, with the
 // log taken away every 100 ms and handed on (here: counted and dropped).
-BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out)
+BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs, const std::u16string& builder = {})
 {
     auto job = std::make_shared<kr::BatchJob>(std::make_shared<kr::PendingLog>());
     job->inputFolder = in.u16string() + u"/";
     job->outputFolder = out.u16string() + u"/";
+    job->jobs = jobs;
+    job->builderPath = builder;
+    job->buildProjects = !builder.empty();
     BatchOutcome outcome;
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
     kr::BatchRunner runner(job);
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
-        outcome.logCharacters += job->log->Take().size();
+        const std::u16string text = job->log->Take();
+        outcome.logCharacters += text.size();
+        if (const auto failed = text.find(u"Failed\r\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
+            outcome.firstFailure = kr::platform::ToUtf8(text.substr(failed > 800 ? failed - 800 : 0, 808));
         if (ended)
             break;
     }
@@ -154,22 +175,23 @@ double TimedCopy(const fs::path& from, const fs::path& to)
 }
 
 // The child side of a memory measurement: one batch, nothing else.
-int MemoryChild(const fs::path& in, const fs::path& out)
+int MemoryChild(const fs::path& in, const fs::path& out, unsigned jobs)
 {
     fs::create_directories(out);
-    return RunOneBatch(in, out).failures == 0 ? 0 : 1;
+    return RunOneBatch(in, out, jobs).failures == 0 ? 0 : 1;
 }
 
 // Peak resident memory in MiB of a child process that runs one batch of n
 // files, or a negative value when it failed.
-double PeakOfBatch(const fs::path& work, int n)
+double PeakOfBatch(const fs::path& work, int n, unsigned jobs)
 {
     const fs::path in = work / ("memory-in-" + std::to_string(n));
     const fs::path out = work / ("memory-out-" + std::to_string(n));
     if (!WriteSaveFiles(in, n))
         return -1;
     struct rusage usage {};
-    const bool ok = Spawn({"/proc/self/exe", "--memory-child", in.string(), out.string()}, &usage);
+    const bool ok =
+        Spawn({"/proc/self/exe", "--memory-child", in.string(), out.string(), std::to_string(jobs)}, &usage);
     fs::remove_all(in);
     fs::remove_all(out);
     return ok ? usage.ru_maxrss / 1024.0 : -1;
@@ -181,9 +203,54 @@ fs::path DefaultWorkFolder()
     return base / ("kr761x-batch-bench-" + std::to_string(::getpid()));
 }
 
+// B SDCC save files generated and built R times at each count of files side
+// by side; prints the median wall time of each count and its ratio to one
+// file at a time. False when a build failed or no builder was found.
+bool CompareBuilds(const fs::path& work, int files, int runs)
+{
+    const std::u16string builder = kr::FindDefaultBuilder(
+        fs::read_symlink("/proc/self/exe").parent_path().u16string(), std::getenv("PATH") ? std::getenv("PATH") : "");
+    if (builder.empty()) {
+        std::fprintf(stderr, "kr761x-build not found\n");
+        return false;
+    }
+    const fs::path in = work / "builds-in";
+    if (!WriteSaveFiles(in, files, true))
+        return false;
+    std::vector<unsigned> counts = {1, 2};
+    if (kr::platform::UsableCores() > 2)
+        counts.push_back(kr::platform::UsableCores());
+    std::printf("builds:              %d SDCC save files, each count %d times, %u cores\n", files, runs,
+                kr::platform::UsableCores());
+    bool ok = true;
+    double one = 0;
+    for (const unsigned jobs : counts) {
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            const fs::path out = work / "builds-out";
+            fs::create_directories(out);
+            const BatchOutcome batch = RunOneBatch(in, out, jobs, builder);
+            fs::remove_all(out);
+            if (ok && batch.failures != 0)
+                std::fprintf(stderr, "%d failed steps; the first:\n%s\n", batch.failures, batch.firstFailure.c_str());
+            ok = ok && batch.failures == 0;
+            times.push_back(batch.seconds);
+        }
+        const double median = Median(times);
+        if (jobs == 1)
+            one = median;
+        std::printf("  --jobs %-3u          median %.2f s, %.2fx of --jobs 1\n", jobs, median, median / one);
+    }
+    fs::remove_all(in);
+    return ok;
+}
+
 struct Options {
     int files = 1000;
     int pairs = 5;
+    unsigned jobs = kr::platform::UsableCores();
+    int builds = 100;
+    int buildRuns = 3;
     int memorySmall = 100;
     int memoryLarge = 10000;
     fs::path work;
@@ -196,6 +263,11 @@ bool ParseOptions(int argc, char** argv, Options& options)
         const std::string arg = argv[i];
         if (arg == "--pairs" && i + 1 < argc) {
             options.pairs = std::atoi(argv[++i]);
+        } else if (arg == "--jobs" && i + 1 < argc) {
+            options.jobs = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
+        } else if (arg == "--builds" && i + 2 < argc) {
+            options.builds = std::atoi(argv[++i]);
+            options.buildRuns = std::atoi(argv[++i]);
         } else if (arg == "--memory" && i + 2 < argc) {
             options.memorySmall = std::atoi(argv[++i]);
             options.memoryLarge = std::atoi(argv[++i]);
@@ -210,19 +282,21 @@ bool ParseOptions(int argc, char** argv, Options& options)
     if (!positional.empty())
         options.files = std::atoi(positional[0].c_str());
     options.work = positional.size() > 1 ? fs::path(positional[1]) : DefaultWorkFolder();
-    return options.files > 0 && options.pairs > 0 && options.memorySmall >= 0 && options.memoryLarge >= 0;
+    return options.files > 0 && options.pairs > 0 && options.builds >= 0 && options.buildRuns >= 0
+           && options.memorySmall >= 0 && options.memoryLarge >= 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0)
-        return MemoryChild(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--memory-child") == 0)
+        return MemoryChild(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])));
 
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--memory SMALL LARGE]\n");
+        std::fprintf(stderr, "usage: kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--jobs J] [--builds B R] "
+                             "[--memory SMALL LARGE]\n");
         return 2;
     }
     const fs::path& work = options.work;
@@ -232,7 +306,7 @@ int main(int argc, char** argv)
         return 1;
 
     std::printf("work folder:         %s\n", work.c_str());
-    std::printf("save files:          %d\n", options.files);
+    std::printf("save files:          %d, --jobs %u\n", options.files, options.jobs);
     int failures = 0;
     std::vector<double> ratios;
     std::vector<double> batchTimes;
@@ -242,7 +316,7 @@ int main(int argc, char** argv)
         const fs::path out = work / "out";
         const fs::path copy = work / "copy";
         fs::create_directories(out);
-        const BatchOutcome batch = RunOneBatch(in, out);
+        const BatchOutcome batch = RunOneBatch(in, out, options.jobs);
         const double copySeconds = TimedCopy(out, copy);
         fs::remove_all(out);
         fs::remove_all(copy);
@@ -265,9 +339,14 @@ int main(int argc, char** argv)
     std::printf("median cp -r time:   %.3f s\n", Median(copyTimes));
     std::printf("median ratio:        %.2fx\n", Median(ratios));
 
+    if (options.builds > 0 && options.buildRuns > 0 && !CompareBuilds(work, options.builds, options.buildRuns)) {
+        std::fprintf(stderr, "a build batch failed\n");
+        failures += 1;
+    }
+
     if (options.memorySmall > 0 && options.memoryLarge > 0) {
-        const double small = PeakOfBatch(work, options.memorySmall);
-        const double large = PeakOfBatch(work, options.memoryLarge);
+        const double small = PeakOfBatch(work, options.memorySmall, options.jobs);
+        const double large = PeakOfBatch(work, options.memoryLarge, options.jobs);
         if (small <= 0 || large <= 0) {
             std::fprintf(stderr, "a memory batch failed\n");
             failures += 1;

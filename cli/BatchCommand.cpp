@@ -8,6 +8,7 @@
 #include "batch/BatchRunner.h"
 #include "batch/CheckBatchPaths.h"
 #include "cli/TerminalText.h"
+#include "platform/Cores.h"
 #include "platform/Folders.h"
 #include "platform/ProgramSearch.h"
 #include "platform/Utf.h"
@@ -20,7 +21,17 @@ struct BatchArguments {
     std::u16string outputFolder;
     std::u16string builderPath;
     bool build = false;
+    unsigned jobs = 0;  // 0: not given
 };
+
+// A count of save files side by side: 1 to 4096, in decimal digits only.
+bool ParseJobs(const std::string& text, unsigned& jobs)
+{
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    jobs = static_cast<unsigned>(std::stoul(text));
+    return jobs >= 1 && jobs <= 4096;
+}
 
 // A bare program name is looked up on PATH as a shell would; one that is
 // not found there stays as given, a file in the current folder.
@@ -40,6 +51,9 @@ bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
                 return false;
             parsed.build = true;
             parsed.builderPath = BuilderPath(platform::FromUtf8(args[++i]));
+        } else if (args[i] == "--jobs" || args[i] == "-j") {
+            if (parsed.jobs != 0 || i + 1 >= args.size() || !ParseJobs(args[++i], parsed.jobs))
+                return false;
         } else if (args[i].starts_with("-") || args[i].empty()) {
             return false;
         } else {
@@ -71,6 +85,7 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
     job->outputFolder = parsed.outputFolder;
     job->builderPath = parsed.builderPath;
     job->buildProjects = parsed.build;
+    job->jobs = parsed.jobs != 0 ? parsed.jobs : platform::UsableCores();
     if (std::u16string errorText; !CheckBatchPaths(*job, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
@@ -94,7 +109,9 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
             job->SetStop();
             if (job->buildProjects) {
                 err << (showProgress_ ? "\r    \r" : "")
-                    << "Stopping after the current build; press Ctrl+C again to stop it now.\n" << std::flush;
+                    << (job->jobs > 1 ? "Stopping after the current builds; press Ctrl+C again to stop them now.\n"
+                                      : "Stopping after the current build; press Ctrl+C again to stop it now.\n")
+                    << std::flush;
                 shownProgress = -1;
             }
         }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// kr761x-gen batch INDIR OUTDIR [--build BUILDER]: every save file of INDIR
-// generated into a project folder of its own under OUTDIR, each optionally
-// built, the way the wizard's batch generator does it.
+// kr761x-gen batch INDIR OUTDIR [--build BUILDER] [--jobs N]: every save
+// file of INDIR generated into a project folder of its own under OUTDIR, each
+// optionally built, the way the wizard's batch generator does it; N files
+// side by side (-j N; by default as many as the process has cores).
 
 #include <functional>
 
@@ -14,13 +15,13 @@ class CBatchCommand : public CCommand {
 public:
     // interrupts is polled while the batch runs and answers how often the
     // user has asked to stop so far: after the first request the worker
-    // stops between files (a running build ends first), after the second a
-    // running build is ended at once. showProgress puts the percentage of
+    // starts no further file (running builds end first), after the second
+    // the running builds are ended at once. showProgress puts the percentage of
     // files done on err as the run goes.
     explicit CBatchCommand(std::function<int()> interrupts = {}, bool showProgress = false);
 
     std::string_view Name() const override { return "batch"; }
-    std::string_view Arguments() const override { return "INDIR OUTDIR [--build BUILDER]"; }
+    std::string_view Arguments() const override { return "INDIR OUTDIR [--build BUILDER] [--jobs N]"; }
     std::string_view Summary() const override { return "write a project for every save file of INDIR into OUTDIR"; }
 
     // BUILDER is a path, or a program name looked up on PATH. Prints the

@@ -133,8 +133,8 @@ void ProcessControl::Terminate()
 {
     std::lock_guard<std::mutex> guard(mutex_);
     terminate_ = true;
-    if (group_ > 0)
-        ::kill(-group_, SIGKILL);
+    for (const pid_t group : groups_)
+        ::kill(-group, SIGKILL);
 }
 
 bool ProcessControl::TerminateRequested() const
@@ -179,7 +179,7 @@ ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::s
         std::lock_guard<std::mutex> guard(control->mutex_);
         spawnError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
         if (spawnError == 0) {
-            control->group_ = pid;
+            control->groups_.push_back(pid);
             if (control->terminate_)
                 ::kill(-pid, SIGKILL);
         }
@@ -208,7 +208,7 @@ ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::s
     } while (rc != 0 && errno == EINTR);
     if (control) {
         std::lock_guard<std::mutex> guard(control->mutex_);
-        control->group_ = 0;
+        std::erase(control->groups_, pid);
     }
     int status = 0;
     pid_t reaped;

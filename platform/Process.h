@@ -27,10 +27,11 @@ struct ProcessResult {
 // arrive (a piece may end in the middle of a line or of a character).
 using OutputSink = std::function<void(std::string_view)>;
 
-// Shared between the thread that waits for a program and any thread that may
-// need to end it. Once Terminate has been called, a running program is
-// killed and any program started later through this control is killed at
-// once, so a cut-off cannot be missed by a start that comes just after it.
+// Shared between the threads that wait for programs and any thread that may
+// need to end them; several programs may run through one control at once.
+// Once Terminate has been called, every running program is killed and any
+// program started later through this control is killed at once, so a cut-off
+// cannot be missed by a start that comes just after it.
 class ProcessControl {
 public:
     void Terminate();
@@ -40,7 +41,7 @@ private:
     friend ProcessResult RunProgram(const std::vector<std::string>&, const std::string&, ProcessControl*,
                                     const OutputSink&);
     mutable std::mutex mutex_;
-    pid_t group_ = 0;        // process group of the running program; 0 when none
+    std::vector<pid_t> groups_;  // process groups of the running programs
     bool terminate_ = false;
 };
 

@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything and runs the whole test suite:
 # once built with AddressSanitizer and UndefinedBehaviorSanitizer, then as a
-# normal build; then fuzzes each fuzz target briefly (clang, libFuzzer, both
-# sanitizers), the three at once, KR_FUZZ_SECONDS each (default 60). Pass
-# --no-sanitizers to skip the sanitizer build and the fuzzing.
+# normal build; then the batch tests alone built with ThreadSanitizer (only
+# what they need is compiled); then fuzzes each fuzz target briefly (clang,
+# libFuzzer, both sanitizers), the three at once, KR_FUZZ_SECONDS each
+# (default 60). Pass --no-sanitizers to skip the sanitizer builds and the
+# fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +18,14 @@ run_suite() {
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+}
+
+# The batch runs its files on several threads: its tests, with the worker
+# and the builders they start, under ThreadSanitizer.
+tsan_batch() {
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_TSAN=ON >/dev/null
+  cmake --build build-tsan -j "$jobs" --target test_batch
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/test_batch
 }
 
 # Each target fuzzes from its seed corpus plus what earlier runs kept in
@@ -61,6 +71,8 @@ fi
 echo "== Tests =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ "${1:-}" != "--no-sanitizers" ]; then
+  echo "== Batch tests built with ThreadSanitizer =="
+  tsan_batch
   echo "== Fuzzing (clang, AddressSanitizer, UndefinedBehaviorSanitizer) =="
   fuzz_briefly
 fi

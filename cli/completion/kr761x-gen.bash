@@ -8,7 +8,7 @@
 # program: a name looked up on PATH, or an executable file by its path,
 # PATH=VALUE a field path of the save file named before it (as `show'
 # prints them), OUT a save file to write; MODE and FORMAT the words simulate
-# takes; a number (BYTES, N) nothing.
+# takes; BYTES nothing; N the number of cores (the batch's jobs).
 
 # The help's command rows: "NAME ARGUMENTS", one per line.
 _kr761x_gen_calls()
@@ -64,7 +64,8 @@ _kr761x_gen_argument()
         BUILDER) _kr761x_gen_program ;;
         MODE) COMPREPLY=($(compgen -W "mouse touch multitouch pen multipen" -- "$cur")) ;;
         FORMAT) COMPREPLY=($(compgen -W "text csv json" -- "$cur")) ;;
-        BYTES | N) ;;
+        BYTES) ;;
+        N) COMPREPLY=($(compgen -W "$(nproc 2>/dev/null)" -- "$cur")) ;;
         *) _filedir ;;
     esac
 }
@@ -108,6 +109,9 @@ _kr761x_gen()
             positional+=("$word")
         fi
     done
+
+    # The short form of --jobs takes its value too.
+    [[ -n ${option_argument[--jobs]+set} ]] && option_argument[-j]=${option_argument[--jobs]}
 
     if [[ -n ${option_argument[$prev]+set} ]]; then
         _kr761x_gen_argument "${option_argument[$prev]}"

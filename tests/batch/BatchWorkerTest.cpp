@@ -404,5 +404,123 @@ TEST_F(Batch, CuttingOffEndsAHangingBuilder)
     EXPECT_EQ(text.find(u"b.kcw"), std::u16string::npos);
 }
 
+// Side by side, a run logs byte for byte what a run of one file at a time
+// logs: the earliest unfinished file's block as it runs, later blocks held
+// back until it is done, the same refusals whatever the timing.
+class BatchSideBySide : public Batch, public ::testing::WithParamInterface<unsigned> {
+protected:
+    std::u16string RunWith(unsigned jobs, const std::u16string& builder)
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(out.path()))
+            std::filesystem::remove_all(entry.path());
+        auto job = Job(builder);
+        job->jobs = jobs;
+        return Run(*job);
+    }
+};
+
+TEST_P(BatchSideBySide, LogsExactlyAsOneAtATime)
+{
+    Save("a_slow.kcw", {});
+    test::WriteBytes(in / "b_broken.kcw", "<not xml");
+    Save("c_newer.kcw", {});
+    std::string newer = test::ReadBytes(in / "c_newer.kcw");
+    newer.replace(newer.find("<SAVE_FILE_VERSION>0100"), 23, "<SAVE_FILE_VERSION>0200");
+    test::WriteBytes(in / "c_newer.kcw", newer);
+    for (const char* name : {"d_fails.kcw", "e.kcw", "f.kcw", "f.KCW", "g.kcw", "h_last.kcw"})
+        Save(name, WithToolchain(2));
+    // a_slow's build waits for the gate; d_fails' build fails; every build
+    // prints lines of its own.
+    const auto gate = tools / "gate";
+    const std::u16string builder = Builder("case \"$1\" in\n"
+                                           "*a_slow*) echo waiting; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done;;\n"
+                                           "*d_fails*) echo 'error: d' >&2; exit 3;;\n"
+                                           "esac\necho \"built $1\"; touch \"$1.built\"");
+    test::WriteBytes(gate, "");
+    const std::u16string oneAtATime = RunWith(1, builder);
+    EXPECT_NE(oneAtATime.find(u"error: d\r\nError: Build failed with exit status 3\r\nFailed"), std::u16string::npos);
+    EXPECT_NE(oneAtATime.find(u"whose name differs from this one only in case"), std::u16string::npos);
+    EXPECT_TRUE(oneAtATime.ends_with(Summary(u"9 save files: 6 generated, 5 built, 4 failed, 0 not started.")));
+
+    std::filesystem::remove(gate);
+    for (const auto& entry : std::filesystem::directory_iterator(out.path()))
+        std::filesystem::remove_all(entry.path());
+    auto job = Job(builder);
+    job->jobs = GetParam();
+    BatchRunner runner(job);
+    // While a_slow builds, the files after it finish, but the log shows
+    // a_slow's block only, up to the line its builder has printed.
+    const std::u16string live = oneAtATime.substr(0, oneAtATime.find(u"waiting\r\n") + 9);
+    std::u16string text;
+    for (int i = 0; i < 4000 && !std::filesystem::exists(out / "h_last/KR761x_SDCC.wsp.built"); ++i)
+        std::this_thread::sleep_for(5ms);
+    for (int i = 0; i < 4000 && text.size() < live.size(); ++i) {
+        text += job->log->Take();
+        std::this_thread::sleep_for(5ms);
+    }
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(text + job->log->Take(), live);
+    test::WriteBytes(gate, "");
+    ASSERT_TRUE(runner.WaitForEnd(20s));
+    EXPECT_EQ(live + job->log->Take(), oneAtATime);
+
+    // Without the wait the files overlap however they happen to.
+    EXPECT_EQ(RunWith(GetParam(), builder), oneAtATime);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, BatchSideBySide, ::testing::Values(2u, 3u, 16u),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+// A stop during a run side by side: Cancel lets the running files finish,
+// Stop Now ends every running build; either way no further file starts and
+// every file that started has its whole project or is logged as failed.
+TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
+{
+    for (const char* name : {"a.kcw", "b.kcw", "c.kcw", "d.kcw"})
+        Save(name, {});
+    const auto gate = tools / "gate";
+    const std::u16string builder =
+        Builder("touch \"$1.started\"; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done");
+    for (const bool now : {false, true}) {
+        std::filesystem::remove(gate);
+        for (const auto& entry : std::filesystem::directory_iterator(out.path()))
+            std::filesystem::remove_all(entry.path());
+        auto job = Job(builder);
+        job->jobs = 3;
+        BatchRunner runner(job);
+        for (int i = 0; i < 4000 && !(std::filesystem::exists(out / "a/KR761x_Keil.wsp.started")
+                                      && std::filesystem::exists(out / "b/KR761x_Keil.wsp.started"));
+             ++i)
+            std::this_thread::sleep_for(5ms);
+        if (now) {
+            job->StopNow();
+        } else {
+            job->SetStop();
+            test::WriteBytes(gate, "");
+        }
+        ASSERT_TRUE(runner.WaitForEnd(20s)) << now;
+        EXPECT_FALSE(runner.AllFilesProcessed());
+        const std::u16string log = job->log->Take();
+        EXPECT_EQ(log.find(u"d.kcw"), std::u16string::npos) << now;
+        // a and b built or stopped; c started with them unless the stop came first.
+        for (const char* title : {"a", "b", "c"}) {
+            const std::u16string block = u"Building Project: " + Folder(title) + u"\r\nWorkspace: " + Folder(title)
+                                         + u"KR761x_Keil.wsp\r\n"
+                                         + (now ? u"Build stopped on request\r\nFailed\r\n\r\n" : u"Succeeded\r\n\r\n");
+            if (std::string(title) == "c" && !std::filesystem::exists(out / "c"))
+                continue;
+            EXPECT_NE(log.find(block), std::u16string::npos) << title << now;
+            EXPECT_TRUE(std::filesystem::exists(out / title / "KR761x_Main.c")) << title << now;
+        }
+        EXPECT_FALSE(std::filesystem::exists(out / "d"));
+        const bool c = std::filesystem::exists(out / "c");
+        EXPECT_TRUE(log.ends_with(Summary((c ? (now ? u"4 save files: 3 generated, 0 built, 3 failed, 1 not started."
+                                                    : u"4 save files: 3 generated, 3 built, 0 failed, 1 not started.")
+                                             : (now ? u"4 save files: 2 generated, 0 built, 2 failed, 2 not started."
+                                                    : u"4 save files: 2 generated, 2 built, 0 failed, 2 not started.")))))
+            << std::string(log.begin(), log.end());
+    }
+}
+
 }  // namespace
 }  // namespace kr

@@ -75,7 +75,7 @@ TEST_F(BatchCli, AnyFailedFileOrBuildFailsTheRunButAllFilesAreProcessed)
     EXPECT_NE(r.out.find("Generating Project: b.kcw"), std::string::npos);
 
     std::filesystem::remove(in / "a.kcw");
-    r = Run({in.path().string(), out.path().string(), "--build", Builder("exit 4")});
+    r = Run({in.path().string(), "-j", "3", out.path().string(), "--build", Builder("exit 4")});
     EXPECT_EQ(r.code, kExitFailure);
     EXPECT_NE(r.out.find("Error: Build failed with exit status 4\nFailed\n\n"), std::string::npos);
 }
@@ -110,10 +110,13 @@ TEST_F(BatchCli, UsageErrors)
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {in.path().string()}, {in.path().string(), out.path().string(), "extra"},
              {in.path().string(), out.path().string(), "--build"}, {"--fast", in.path().string(), out.path().string()},
-             {in.path().string(), out.path().string(), "--build", "a", "--build", "b"}}) {
+             {in.path().string(), out.path().string(), "--build", "a", "--build", "b"},
+             {in.path().string(), out.path().string(), "--jobs"}, {in.path().string(), out.path().string(), "-j", "0"},
+             {in.path().string(), out.path().string(), "--jobs", "2x"},
+             {in.path().string(), out.path().string(), "-j", "1", "--jobs", "1"}}) {
         const Outcome r = Run(args);
         EXPECT_EQ(r.code, kExitUsage);
-        EXPECT_EQ(r.err, "usage: kr761x-gen batch INDIR OUTDIR [--build BUILDER]\n");
+        EXPECT_EQ(r.err, "usage: kr761x-gen batch INDIR OUTDIR [--build BUILDER] [--jobs N]\n");
     }
 }
 
@@ -141,7 +144,7 @@ TEST_F(BatchCli, OneInterruptStopsAfterTheBuildTwoEndTheBuildAtOnce)
             }
             return count;
         };
-        const Outcome r = Run({in.path().string(), out.path().string(), "--build", builder});
+        const Outcome r = Run({in.path().string(), out.path().string(), "--build", builder, "--jobs", "1"});
         EXPECT_EQ(r.code, kExitFailure);
         EXPECT_NE(r.out.find(head + (presses == 1 ? "finished\nSucceeded\n\n" : "Build stopped on request\nFailed\n\n")),
                   std::string::npos) << r.out;

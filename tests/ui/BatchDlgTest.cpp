@@ -162,18 +162,21 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
     EXPECT_EQ(Log(), "");
 }
 
-TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuild)
+TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuilds)
 {
     const auto gate = tools / "gate";
-    Prepare("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; echo built");
-    // The first file's build waits for the gate while its generation shows.
+    Prepare("touch \"$1.started\"; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; echo built");
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings((in / "c.kcw").u16string(), {}, error));
+    dialog->SetJobs(2);
+    // The builds of a and b wait for the gate while a's generation shows.
     QString stopping;
     duringRun = [&](QDialog& progress) {
-        if (!Log().contains("Succeeded"))
+        if (!Log().contains("Succeeded") || !std::filesystem::exists(out / "b/KR761x_Keil.wsp.started"))
             return false;
         Click(kClear);
         Click(progress_id::kCancel, &progress);
-        // The progress dialog stays while the build runs, and says so.
+        // The progress dialog stays while the builds run, and says so.
         EXPECT_TRUE(progress.isVisible());
         EXPECT_TRUE(FindControl(&progress, progress_id::kStopNow)->isVisible());
         EXPECT_FALSE(FindControl(&progress, progress_id::kCancel)->isEnabled());
@@ -183,19 +186,21 @@ TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuild)
     };
     Click(kStart);
     EXPECT_EQ(progressResult, QDialog::Rejected);
-    EXPECT_EQ(stopping, "Stopping after the current build...");
-    // The build finished with its output; lines after Clear still showed.
-    ASSERT_TRUE(WaitForLog("built\nSucceeded\n\n")) << Log().toStdString();
-    EXPECT_FALSE(Log().contains("Generating Project"));  // no second file
+    EXPECT_EQ(stopping, "Stopping after the current builds...");
+    // Both builds finished with their output; lines after Clear still showed.
+    ASSERT_TRUE(WaitForLog("built\nSucceeded\n\nGenerating Project: b.kcw")) << Log().toStdString();
+    EXPECT_FALSE(Log().contains("c.kcw"));  // no third file
     // The log ends with how the batch ended.
-    ASSERT_TRUE(WaitForLog("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
-    EXPECT_TRUE(Log().endsWith("Summary: 2 save files: 1 generated, 1 built, 0 failed, 1 not started.\n"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+    const QString summary = "Summary: 3 save files: 2 generated, 2 built, 0 failed, 1 not started.\n";
+    ASSERT_TRUE(WaitForLog(summary));
+    EXPECT_TRUE(Log().endsWith(summary));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 2);
 }
 
 TEST_F(BatchDlgTest, StopNowEndsTheBuildAtOnceAndLogsItAsStopped)
 {
     Prepare("echo started; sleep 60");
+    dialog->SetJobs(1);
     duringRun = [&](QDialog& progress) {
         if (!Log().contains("started"))
             return false;

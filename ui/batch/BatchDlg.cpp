@@ -20,6 +20,7 @@
 #include "batch/BatchJob.h"
 #include "batch/CheckBatchPaths.h"
 #include "batch/DefaultBuilder.h"
+#include "platform/Cores.h"
 #include "ui/ControlId.h"
 #include "ui/Exchange.h"
 #include "ui/Interaction.h"
@@ -41,7 +42,8 @@ QLineEdit* PathBox(QWidget* parent, int id)
 
 }  // namespace
 
-CBatchDlg::CBatchDlg(QWidget* parent) : QDialog(parent), pendingLog_(std::make_shared<PendingLog>())
+CBatchDlg::CBatchDlg(QWidget* parent)
+    : QDialog(parent), pendingLog_(std::make_shared<PendingLog>()), jobs_(platform::UsableCores())
 {
     setWindowTitle(tr("Batch Project Generator"));
     // Its numbers repeat the main window's; searches from there stay out.
@@ -160,6 +162,7 @@ void CBatchDlg::OnStart()
     job->outputFolder = outputFolder_;
     job->builderPath = builderPath_;
     job->buildProjects = build;
+    job->jobs = jobs_;
     std::u16string errorText = kMsgInvalidBatchConfiguration;
     if (!exchanged || !CheckBatchPaths(*job, errorText)) {
         Interaction().ShowMessage(this, kApplicationName, ToQString(errorText), MessageIcon::None);

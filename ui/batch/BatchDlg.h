@@ -48,6 +48,9 @@ public:
     // How long a run waits for its worker after the progress dialog closed
     // before cutting it off.
     void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimit_ = limit; }
+    // How many save files a run processes side by side; at first as many as
+    // the process has cores.
+    void SetJobs(unsigned jobs) { jobs_ = jobs; }
 
     // The text the worker has written and the view not yet shown. A worker
     // that was cut off keeps it alive for as long as it runs.
@@ -79,6 +82,7 @@ private:
     QTimer* timer_ = nullptr;
     bool running_ = false;
     std::chrono::milliseconds waitLimit_ = kWorkerWaitLimit;
+    unsigned jobs_ = 1;
 };
 
 }  // namespace kr

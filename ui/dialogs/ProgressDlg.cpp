@@ -171,12 +171,16 @@ void CProgressDlg::reject()
         QDialog::reject();
         return;
     }
-    // The worker finishes the file it is on; a build can take long, so the
+    // The worker finishes the files it is on; a build can take long, so the
     // wait is shown and can be cut short.
     cancelled_ = true;
     cancel_->setEnabled(false);
-    stopping_->setText(job_->buildProjects ? tr("Stopping after the current build...")
-                                           : tr("Stopping after the current project..."));
+    // Every file already started is finished, one or several side by side.
+    const bool several = job_->jobs > 1;
+    stopping_->setText(job_->buildProjects
+                           ? (several ? tr("Stopping after the current builds...") : tr("Stopping after the current build..."))
+                           : (several ? tr("Stopping after the current projects...")
+                                      : tr("Stopping after the current project...")));
     stopping_->show();
     stopNow_->setVisible(job_->buildProjects);
 }

@@ -3,10 +3,11 @@
 // The progress of a batch run: a bar with its percentage and a caption that
 // follow the job every 100 ms, and Cancel, which asks the worker to stop
 // before its next file. When the worker is still busy after Cancel (a build
-// runs), the dialog stays, says it is stopping after the current build and
-// offers Stop Now, which ends the builder at once; it closes when the worker
-// has ended. RunWithProgress runs the worker on its own thread under this
-// dialog and then waits for it, for a limited time only.
+// runs), the dialog stays, says it is stopping after the current build (or
+// builds, when files run side by side) and offers Stop Now, which ends every
+// running builder at once; it closes when the worker has ended.
+// RunWithProgress runs the worker on its own thread under this dialog and
+// then waits for it, for a limited time only.
 
 #include <chrono>
 #include <memory>

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#include "platform/Cores.h"
+
+#include <sched.h>
+#include <unistd.h>
+
+namespace kr::platform {
+
+unsigned UsableCores()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int count = CPU_COUNT(&set);
+        if (count > 0)
+            return static_cast<unsigned>(count);
+    }
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1u;
+}
+
+}  // namespace kr::platform
