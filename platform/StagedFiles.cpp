@@ -6,6 +6,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,15 +48,30 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
+// The process's file mode creation mask. umask() can only tell it by setting
+// it, and a batch writes files from several threads at once: one thread's
+// momentary 0 would give another's new files and folders the wrong mode, or
+// stay set for good. So it is read from /proc, and asked of umask() only
+// where /proc has no answer.
+mode_t FileModeMask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("Umask:"))
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    const mode_t asked = ::umask(0);
+    ::umask(asked);
+    return asked;
+}
+
 // The mode a plain open(O_CREAT, 0666) would have given, or the existing
 // file's own mode when it is replaced.
 mode_t ModeForNewFile(const struct stat* existing)
 {
     if (existing)
         return existing->st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~FileModeMask();
 }
 
 // A new temporary file in folder, created and locked; -1 with errno set when
