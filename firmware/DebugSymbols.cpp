@@ -5,6 +5,8 @@
 #include <optional>
 #include <regex>
 
+#include "firmware/TextLines.h"
+
 namespace kr::firmware {
 namespace {
 
@@ -43,13 +45,8 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
     std::map<std::string, std::uint32_t> located;
     std::string module;
 
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string line(text.substr(start, end - start));
-        start = end + 1;
+    ForEachLine(text, [&](std::string_view view) {
+        const std::string line(view);
         std::smatch m;
         if (line.starts_with("M:")) {
             module = line.substr(2);
@@ -69,7 +66,7 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
         } else if (std::regex_match(line, m, location)) {
             located[m[1].str()] = static_cast<std::uint32_t>(std::stoul(m[2].str(), nullptr, 16));
         }
-    }
+    });
 
     std::vector<DebugSymbol> symbols;
     for (auto& [whole, d] : described) {

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The lines of a text a tool wrote (a map, debug records, its messages).
+
+#include <cstddef>
+#include <string_view>
+
+namespace kr::firmware {
+
+// Calls each(line) for every line of text, without its line end ("\n" or
+// "\r\n"); a last line without a line end counts too.
+template <typename Each>
+void ForEachLine(std::string_view text, Each each)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        start = end + 1;
+        each(line);
+    }
+}
+
+}  // namespace kr::firmware
