@@ -29,7 +29,8 @@ const QList<int> kUartSet = {kBaudRateLabel, kBaudRate,   kBaudRateRange, kDataB
 
 }  // namespace
 
-CCommunicationDlg::CCommunicationDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CCommunicationDlg::CCommunicationDlg(QWidget* parent, CommunicationData* record)
+    : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
@@ -93,24 +94,24 @@ CCommunicationDlg::CCommunicationDlg(QWidget* parent) : CGroupPage(kTemplateId, 
     FinishPage(this, page);
 }
 
-void CCommunicationDlg::DoExchange(ExchangeContext& ctx)
+void CCommunicationDlg::ExchangeGroup(ExchangeContext& ctx, CommunicationData& group)
 {
-    ExchangeRadioGroup(ctx, kSpi, data.protocol);
-    ExchangeRadioGroup(ctx, kPhaseFirstEdge, data.spiPha);
-    ExchangeRadioGroup(ctx, kPolarityIdleLow, data.spiPol);
-    ExchangeList(ctx, kDataBits, data.uartDataBits);
-    ExchangeList(ctx, kParity, data.uartParity);
-    ExchangeList(ctx, kStopBits, data.uartStopBits);
+    ExchangeRadioGroup(ctx, kSpi, group.protocol);
+    ExchangeRadioGroup(ctx, kPhaseFirstEdge, group.spiPha);
+    ExchangeRadioGroup(ctx, kPolarityIdleLow, group.spiPol);
+    ExchangeList(ctx, kDataBits, group.uartDataBits);
+    ExchangeList(ctx, kParity, group.uartParity);
+    ExchangeList(ctx, kStopBits, group.uartStopBits);
     // Every link's numbers are checked, whichever link is chosen.
-    ExchangeDecimalDWord(ctx, kSpiClock, data.spiClk);
-    ValidateField(ctx, u"CommunicationData/spiClk", data.spiClk);
-    ExchangeDecimalDWord(ctx, kSmbusClock, data.smbusClk);
-    ValidateField(ctx, u"CommunicationData/smbusClk", data.smbusClk);
-    ExchangeHexByte(ctx, kAddress, data.smbusAddress);
+    ExchangeDecimalDWord(ctx, kSpiClock, group.spiClk);
+    ValidateField(ctx, u"CommunicationData/spiClk", group.spiClk);
+    ExchangeDecimalDWord(ctx, kSmbusClock, group.smbusClk);
+    ValidateField(ctx, u"CommunicationData/smbusClk", group.smbusClk);
+    ExchangeHexByte(ctx, kAddress, group.smbusAddress);
     LimitHexDigits(ctx, 2);
-    ValidateField(ctx, u"CommunicationData/smbusAddress", data.smbusAddress);
-    ExchangeDecimalDWord(ctx, kBaudRate, data.uartBaudRate);
-    ValidateField(ctx, u"CommunicationData/uartBaudRate", data.uartBaudRate);
+    ValidateField(ctx, u"CommunicationData/smbusAddress", group.smbusAddress);
+    ExchangeDecimalDWord(ctx, kBaudRate, group.uartBaudRate);
+    ValidateField(ctx, u"CommunicationData/uartBaudRate", group.uartBaudRate);
 }
 
 void CCommunicationDlg::RefreshControls()

@@ -47,14 +47,14 @@ class CCommunicationDlg : public CGroupPage<CommunicationData> {
 public:
     static constexpr int kTemplateId = 135;
 
-    explicit CCommunicationDlg(QWidget* parent = nullptr);
+    explicit CCommunicationDlg(QWidget* parent = nullptr, CommunicationData* record = nullptr);
 
     // Enables the settings of the link whose button is checked on screen and
     // disables those of the two others.
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, CommunicationData& group) override;
 };
 
 }  // namespace kr

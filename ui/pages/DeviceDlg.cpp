@@ -19,7 +19,7 @@ namespace kr {
 
 using namespace device_id;
 
-CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CDeviceDlg::CDeviceDlg(QWidget* parent, DeviceData* record) : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
 
@@ -94,27 +94,27 @@ void CDeviceDlg::ResetGroup()
         data.deviceSel = chip;
 }
 
-void CDeviceDlg::DoExchange(ExchangeContext& ctx)
+void CDeviceDlg::ExchangeGroup(ExchangeContext& ctx, DeviceData& group)
 {
     // This order decides which message a commit shows when several values
     // are wrong.
-    ExchangeList(ctx, kDevice, data.deviceSel);
-    ExchangeList(ctx, kOscillator, data.oscillator);
-    ExchangeList(ctx, kInputMode, data.defaultInputMode);
-    ExchangeCheckBox(ctx, kRegulator, data.bEnableRegulator);
-    ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
-    ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
-    ExchangeText(ctx, kManufacturer, data.manufacturer);
-    ValidateField(ctx, u"DeviceData/manufacturer", data.manufacturer);
-    ExchangeText(ctx, kProduct, data.product);
-    ValidateField(ctx, u"DeviceData/product", data.product);
-    ExchangeHexWord(ctx, kVendorId, data.vid);
+    ExchangeList(ctx, kDevice, group.deviceSel);
+    ExchangeList(ctx, kOscillator, group.oscillator);
+    ExchangeList(ctx, kInputMode, group.defaultInputMode);
+    ExchangeCheckBox(ctx, kRegulator, group.bEnableRegulator);
+    ExchangeCheckBox(ctx, kRemoteWakeup, group.bEnableRemoteWakeup);
+    ExchangeRadioGroup(ctx, kBusPowered, group.powerMode);
+    ExchangeText(ctx, kManufacturer, group.manufacturer);
+    ValidateField(ctx, u"DeviceData/manufacturer", group.manufacturer);
+    ExchangeText(ctx, kProduct, group.product);
+    ValidateField(ctx, u"DeviceData/product", group.product);
+    ExchangeHexWord(ctx, kVendorId, group.vid);
     LimitHexDigits(ctx, 4);
-    ExchangeHexWord(ctx, kProductId, data.pid);
+    ExchangeHexWord(ctx, kProductId, group.pid);
     LimitHexDigits(ctx, 4);
-    ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
-    ValidateField(ctx, u"DeviceData/maxPower", data.maxPower);
-    ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
+    ExchangeDecimalWord(ctx, kMaxPower, group.maxPower);
+    ValidateField(ctx, u"DeviceData/maxPower", group.maxPower);
+    ExchangeHexWord(ctx, kReleaseVersion, group.releaseVersion);
     LimitHexDigits(ctx, 4);
 }
 

@@ -33,7 +33,7 @@ class CDeviceDlg : public CGroupPage<DeviceData> {
 public:
     static constexpr int kTemplateId = 131;
 
-    explicit CDeviceDlg(QWidget* parent = nullptr);
+    explicit CDeviceDlg(QWidget* parent = nullptr, DeviceData* record = nullptr);
 
     // What the "Device:" and "Default Input Mode:" lists show now; -1 when
     // nothing is selected.
@@ -41,7 +41,7 @@ public:
     int InputModeSelection() const;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, DeviceData& group) override;
     // "Default" keeps the chip: the list cannot change it, so a reset to
     // the other chip could not be undone on this page.
     void ResetGroup() override;

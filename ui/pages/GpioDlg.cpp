@@ -78,7 +78,8 @@ int Pad(const QWidget* widget)
 
 }  // namespace
 
-CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent, GpioData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -147,13 +148,13 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
     FinishPage(this, page);
 }
 
-void CGpioDlg::DoExchange(ExchangeContext& ctx)
+void CGpioDlg::ExchangeGroup(ExchangeContext& ctx, GpioData& group)
 {
     // All 16 pins, shown or not: the modes, then the levels.
     for (int pin = 0; pin < kPinCount; ++pin)
-        ExchangeRadioGroup(ctx, Input(pin), data.modes[pin]);
+        ExchangeRadioGroup(ctx, Input(pin), group.modes[pin]);
     for (int pin = 0; pin < kPinCount; ++pin)
-        ExchangeRadioGroup(ctx, Low(pin), data.values[pin]);
+        ExchangeRadioGroup(ctx, Low(pin), group.values[pin]);
 }
 
 void CGpioDlg::RefreshControls()

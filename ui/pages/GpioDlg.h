@@ -39,7 +39,7 @@ public:
     static constexpr int kTemplateId = 137;
 
     // device: the page whose "Device:" list decides how many pins show.
-    explicit CGpioDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+    explicit CGpioDlg(const CDeviceDlg* device, QWidget* parent = nullptr, GpioData* record = nullptr);
 
     // Shows the layout of the chip the Device page shows; then, for every
     // pin, disables the level of an input pin and checks its High.
@@ -51,7 +51,7 @@ public:
     void SetAll(int column);
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, GpioData& group) override;
 
 private:
     const CDeviceDlg* device_;

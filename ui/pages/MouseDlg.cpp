@@ -15,7 +15,8 @@ namespace kr {
 
 using namespace mouse_id;
 
-CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent, MouseData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -39,10 +40,10 @@ CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTe
     FinishPage(this, page);
 }
 
-void CMouseDlg::DoExchange(ExchangeContext& ctx)
+void CMouseDlg::ExchangeGroup(ExchangeContext& ctx, MouseData& group)
 {
-    ExchangeCheckBox(ctx, kMouse, data.bMouse);
-    ExchangeList(ctx, kButtons, data.numButtons);
+    ExchangeCheckBox(ctx, kMouse, group.bMouse);
+    ExchangeList(ctx, kButtons, group.numButtons);
 }
 
 void CMouseDlg::RefreshControls()

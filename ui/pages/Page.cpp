@@ -34,11 +34,6 @@ bool CPage::ExchangeData(Direction direction)
     return ok;
 }
 
-bool CPage::ReadControlsQuietly()
-{
-    return RunExchange(this, Direction::Commit, [this](ExchangeContext& ctx) { DoExchange(ctx); }, Feedback::Silent);
-}
-
 void CPage::ResetToDefaults()
 {
     ResetGroup();

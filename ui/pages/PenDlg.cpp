@@ -25,7 +25,7 @@ const QList<int> kPenSet = {kPressure,      kPressureMaxLabel, kPressureMax,   k
 
 }  // namespace
 
-CPenDlg::CPenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CPenDlg::CPenDlg(QWidget* parent, PenData* record) : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
@@ -64,32 +64,32 @@ CPenDlg::CPenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
     FinishPage(this, page);
 }
 
-void CPenDlg::DoExchange(ExchangeContext& ctx)
+void CPenDlg::ExchangeGroup(ExchangeContext& ctx, PenData& group)
 {
-    ExchangeCheckBox(ctx, kPen, data.bPen);
-    ExchangeCheckBox(ctx, kPressure, data.bPressure);
-    ExchangeCheckBox(ctx, kTiltX, data.bXTilt);
-    ExchangeCheckBox(ctx, kTiltY, data.bYTilt);
-    ExchangeCheckBox(ctx, kInverted, data.bInverted);
-    ExchangeCheckBox(ctx, kBarrelButton, data.bBarrelButton);
+    ExchangeCheckBox(ctx, kPen, group.bPen);
+    ExchangeCheckBox(ctx, kPressure, group.bPressure);
+    ExchangeCheckBox(ctx, kTiltX, group.bXTilt);
+    ExchangeCheckBox(ctx, kTiltY, group.bYTilt);
+    ExchangeCheckBox(ctx, kInverted, group.bInverted);
+    ExchangeCheckBox(ctx, kBarrelButton, group.bBarrelButton);
     // Each value in its range; then, with both of a tilt committed, its
     // minimum not above its maximum, which hosts refuse. A tilt the pen does
     // not report puts no range in the report descriptor, and its boxes are
     // greyed out: its relation is not checked.
-    ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateField(ctx, u"PenData/pressure", data.pressure);
-    ExchangeDecimalWord(ctx, kTiltXMin, data.xTiltMin);
-    ValidateField(ctx, u"PenData/xTiltMin", data.xTiltMin);
-    ExchangeDecimalWord(ctx, kTiltXMax, data.xTiltMax);
-    ValidateField(ctx, u"PenData/xTiltMax", data.xTiltMax);
-    if (data.bPen && data.bXTilt)
-        ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(data.xTiltMin, data.xTiltMax));
-    ExchangeDecimalWord(ctx, kTiltYMin, data.yTiltMin);
-    ValidateField(ctx, u"PenData/yTiltMin", data.yTiltMin);
-    ExchangeDecimalWord(ctx, kTiltYMax, data.yTiltMax);
-    ValidateField(ctx, u"PenData/yTiltMax", data.yTiltMax);
-    if (data.bPen && data.bYTilt)
-        ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(data.yTiltMin, data.yTiltMax));
+    ExchangeDecimalWord(ctx, kPressureMax, group.pressure);
+    ValidateField(ctx, u"PenData/pressure", group.pressure);
+    ExchangeDecimalWord(ctx, kTiltXMin, group.xTiltMin);
+    ValidateField(ctx, u"PenData/xTiltMin", group.xTiltMin);
+    ExchangeDecimalWord(ctx, kTiltXMax, group.xTiltMax);
+    ValidateField(ctx, u"PenData/xTiltMax", group.xTiltMax);
+    if (group.bPen && group.bXTilt)
+        ValidateAt(ctx, kTiltXMin, CheckMinimumNotAbove(group.xTiltMin, group.xTiltMax));
+    ExchangeDecimalWord(ctx, kTiltYMin, group.yTiltMin);
+    ValidateField(ctx, u"PenData/yTiltMin", group.yTiltMin);
+    ExchangeDecimalWord(ctx, kTiltYMax, group.yTiltMax);
+    ValidateField(ctx, u"PenData/yTiltMax", group.yTiltMax);
+    if (group.bPen && group.bYTilt)
+        ValidateAt(ctx, kTiltYMin, CheckMinimumNotAbove(group.yTiltMin, group.yTiltMax));
 }
 
 void CPenDlg::RefreshControls()

@@ -36,14 +36,14 @@ class CPenDlg : public CGroupPage<PenData> {
 public:
     static constexpr int kTemplateId = 133;
 
-    explicit CPenDlg(QWidget* parent = nullptr);
+    explicit CPenDlg(QWidget* parent = nullptr, PenData* record = nullptr);
 
     // Enables the pen's controls when "Pen Support" is checked, each value
     // box only when its check box is checked.
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, PenData& group) override;
 };
 
 }  // namespace kr

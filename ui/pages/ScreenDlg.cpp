@@ -14,7 +14,7 @@ namespace kr {
 
 using namespace screen_id;
 
-CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CScreenDlg::CScreenDlg(QWidget* parent, ScreenData* record) : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
@@ -34,16 +34,16 @@ CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
     FinishPage(this, page);
 }
 
-void CScreenDlg::DoExchange(ExchangeContext& ctx)
+void CScreenDlg::ExchangeGroup(ExchangeContext& ctx, ScreenData& group)
 {
-    ExchangeDecimalWord(ctx, kWidthMm, data.width_mm);
-    ValidateField(ctx, u"ScreenData/width_mm", data.width_mm);
-    ExchangeDecimalWord(ctx, kWidthPx, data.width_px);
-    ValidateField(ctx, u"ScreenData/width_px", data.width_px);
-    ExchangeDecimalWord(ctx, kHeightMm, data.height_mm);
-    ValidateField(ctx, u"ScreenData/height_mm", data.height_mm);
-    ExchangeDecimalWord(ctx, kHeightPx, data.height_px);
-    ValidateField(ctx, u"ScreenData/height_px", data.height_px);
+    ExchangeDecimalWord(ctx, kWidthMm, group.width_mm);
+    ValidateField(ctx, u"ScreenData/width_mm", group.width_mm);
+    ExchangeDecimalWord(ctx, kWidthPx, group.width_px);
+    ValidateField(ctx, u"ScreenData/width_px", group.width_px);
+    ExchangeDecimalWord(ctx, kHeightMm, group.height_mm);
+    ValidateField(ctx, u"ScreenData/height_mm", group.height_mm);
+    ExchangeDecimalWord(ctx, kHeightPx, group.height_px);
+    ValidateField(ctx, u"ScreenData/height_px", group.height_px);
 }
 
 }  // namespace kr

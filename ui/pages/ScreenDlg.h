@@ -19,10 +19,10 @@ class CScreenDlg : public CGroupPage<ScreenData> {
 public:
     static constexpr int kTemplateId = 136;
 
-    explicit CScreenDlg(QWidget* parent = nullptr);
+    explicit CScreenDlg(QWidget* parent = nullptr, ScreenData* record = nullptr);
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, ScreenData& group) override;
 };
 
 }  // namespace kr

@@ -26,7 +26,8 @@ const QList<int> kTouchSet = {kConfidence, kPressure,  kPressureMaxLabel, kPress
 
 }  // namespace
 
-CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent, TouchData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -65,19 +66,19 @@ CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTe
     FinishPage(this, page);
 }
 
-void CTouchDlg::DoExchange(ExchangeContext& ctx)
+void CTouchDlg::ExchangeGroup(ExchangeContext& ctx, TouchData& group)
 {
-    ExchangeList(ctx, kTouchPoints, data.numTouchPoints);
-    ExchangeCheckBox(ctx, kConfidence, data.bConfidence);
-    ExchangeCheckBox(ctx, kPressure, data.bPressure);
-    ExchangeCheckBox(ctx, kWidth, data.bWidth);
-    ExchangeCheckBox(ctx, kHeight, data.bHeight);
-    ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateField(ctx, u"TouchData/pressure", data.pressure);
-    ExchangeDecimalWord(ctx, kWidthMax, data.width);
-    ValidateField(ctx, u"TouchData/width", data.width);
-    ExchangeDecimalWord(ctx, kHeightMax, data.height);
-    ValidateField(ctx, u"TouchData/height", data.height);
+    ExchangeList(ctx, kTouchPoints, group.numTouchPoints);
+    ExchangeCheckBox(ctx, kConfidence, group.bConfidence);
+    ExchangeCheckBox(ctx, kPressure, group.bPressure);
+    ExchangeCheckBox(ctx, kWidth, group.bWidth);
+    ExchangeCheckBox(ctx, kHeight, group.bHeight);
+    ExchangeDecimalWord(ctx, kPressureMax, group.pressure);
+    ValidateField(ctx, u"TouchData/pressure", group.pressure);
+    ExchangeDecimalWord(ctx, kWidthMax, group.width);
+    ValidateField(ctx, u"TouchData/width", group.width);
+    ExchangeDecimalWord(ctx, kHeightMax, group.height);
+    ValidateField(ctx, u"TouchData/height", group.height);
 }
 
 void CTouchDlg::RefreshControls()

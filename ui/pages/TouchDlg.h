@@ -34,7 +34,7 @@ public:
     static constexpr int kTemplateId = 132;
 
     // device: the page whose "Default Input Mode:" list this page obeys.
-    explicit CTouchDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+    explicit CTouchDlg(const CDeviceDlg* device, QWidget* parent = nullptr, TouchData* record = nullptr);
 
     // Under Single-Point Touch shows the note and turns "0" touch points into
     // "1"; then enables the touch controls when there are touch points, each
@@ -42,7 +42,7 @@ public:
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, TouchData& group) override;
 
 private:
     const CDeviceDlg* device_;
