@@ -220,9 +220,9 @@ bool CKR761x_ConfigWizardDlg::ExchangeProject(Direction direction, ProjectData& 
 {
     return RunExchange(
         this, direction,
-        [&project](ExchangeContext& ctx) {
-            ExchangeList(ctx, kToolchain, project.toolchain);
-            ExchangeText(ctx, kProjectPath, project.projectPath);
+        [this, &project](ExchangeContext& ctx) {
+            ExchangeList(ctx, toolchainList_, project.toolchain);
+            ExchangeText(ctx, projectPathEdit_, project.projectPath);
         },
         feedback);
 }

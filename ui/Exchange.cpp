@@ -36,19 +36,17 @@ Widget* ControlAs(const ExchangeContext& ctx, int id)
     return control;
 }
 
-QLineEdit* PrepareEdit(ExchangeContext& ctx, int id)
+QLineEdit* PrepareEdit(ExchangeContext& ctx, QLineEdit* edit)
 {
-    auto* edit = ControlAs<QLineEdit>(ctx, id);
-    ctx.lastControl = id;
+    ctx.lastControl = edit;
     ctx.lastIsEdit = true;
     ctx.undoLast = nullptr;
     return edit;
 }
 
-void PrepareOther(ExchangeContext& ctx, int id)
+void PrepareOther(ExchangeContext& ctx, QWidget* control)
 {
-    Control(ctx, id);
-    ctx.lastControl = id;
+    ctx.lastControl = control;
     ctx.lastIsEdit = false;
     ctx.undoLast = nullptr;
 }
@@ -67,9 +65,9 @@ void ShowText(QLineEdit* edit, const QString& text)
         edit->setText(text);
 }
 
-void ExchangeNumber(ExchangeContext& ctx, int id, NumberKind kind, std::uint32_t& value)
+void ExchangeNumber(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, std::uint32_t& value)
 {
-    QLineEdit* edit = PrepareEdit(ctx, id);
+    PrepareEdit(ctx, edit);
     if (!ctx.commit) {
         ShowText(edit, ToQString(FormatEntry(kind, value)));
         return;
@@ -81,10 +79,10 @@ void ExchangeNumber(ExchangeContext& ctx, int id, NumberKind kind, std::uint32_t
 }
 
 template <class Field>
-void ExchangeNumberField(ExchangeContext& ctx, int id, NumberKind kind, Field& field)
+void ExchangeNumberField(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, Field& field)
 {
     std::uint32_t value = field;
-    ExchangeNumber(ctx, id, kind, value);
+    ExchangeNumber(ctx, edit, kind, value);
     if (ctx.commit)
         Store(ctx, field, static_cast<Field>(value));  // ParseEntry keeps the value within the field's width
 }
@@ -97,9 +95,9 @@ void Check(ExchangeContext& ctx, const std::optional<std::u16string>& refusal)
 
 void LimitLastEdit(ExchangeContext& ctx, int n)
 {
-    if (ctx.lastControl == 0 || !ctx.lastIsEdit)
+    if (!ctx.lastControl || !ctx.lastIsEdit)
         return;
-    CInputLimit::Apply(ControlAs<QLineEdit>(ctx, ctx.lastControl), n);
+    CInputLimit::Apply(qobject_cast<QLineEdit*>(ctx.lastControl), n);
 }
 
 }  // namespace
@@ -126,33 +124,52 @@ void RefuseValue(ExchangeContext& ctx, const QString& message)
     if (ctx.quiet)
         throw ExchangeFailure{};
     Interaction().ShowMessage(ctx.page->window(), kApplicationName, message, MessageIcon::Warning);
-    if (ctx.lastControl != 0) {
-        QWidget* control = Control(ctx, ctx.lastControl);
-        control->setFocus(Qt::OtherFocusReason);
+    if (ctx.lastControl) {
+        ctx.lastControl->setFocus(Qt::OtherFocusReason);
         if (ctx.lastIsEdit)
-            ControlAs<QLineEdit>(ctx, ctx.lastControl)->selectAll();
+            qobject_cast<QLineEdit*>(ctx.lastControl)->selectAll();
     }
     throw ExchangeFailure{};
 }
 
+void ExchangeDecimalWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field)
+{
+    ExchangeNumberField(ctx, edit, NumberKind::DecimalWord, field);
+}
+
 void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::DecimalWord, field);
+    ExchangeDecimalWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
+}
+
+void ExchangeDecimalDWord(ExchangeContext& ctx, QLineEdit* edit, std::uint32_t& field)
+{
+    ExchangeNumberField(ctx, edit, NumberKind::DecimalDWord, field);
 }
 
 void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::DecimalDWord, field);
+    ExchangeDecimalDWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
+}
+
+void ExchangeHexByte(ExchangeContext& ctx, QLineEdit* edit, std::uint8_t& field)
+{
+    ExchangeNumberField(ctx, edit, NumberKind::HexByte, field);
 }
 
 void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::HexByte, field);
+    ExchangeHexByte(ctx, ControlAs<QLineEdit>(ctx, id), field);
+}
+
+void ExchangeHexWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field)
+{
+    ExchangeNumberField(ctx, edit, NumberKind::HexWord, field);
 }
 
 void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::HexWord, field);
+    ExchangeHexWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
 }
 
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi)
@@ -181,12 +198,17 @@ void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u1
     ValidateMaxChars(ctx, text, static_cast<int>(row.range.hi));
 }
 
-void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)
+void ValidateAt(ExchangeContext& ctx, QLineEdit* edit, const std::optional<std::u16string>& refusal)
 {
     if (!ctx.commit || !refusal)
         return;
-    PrepareEdit(ctx, id);
+    PrepareEdit(ctx, edit);
     Check(ctx, refusal);
+}
+
+void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)
+{
+    ValidateAt(ctx, ControlAs<QLineEdit>(ctx, id), refusal);
 }
 
 void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n)
@@ -202,8 +224,12 @@ void LimitHexDigits(ExchangeContext& ctx, int n)
 
 void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
 {
-    PrepareOther(ctx, id);
-    auto* box = ControlAs<QAbstractButton>(ctx, id);
+    ExchangeCheckBox(ctx, ControlAs<QAbstractButton>(ctx, id), field);
+}
+
+void ExchangeCheckBox(ExchangeContext& ctx, QAbstractButton* box, std::int32_t& field)
+{
+    PrepareOther(ctx, box);
     if (ctx.commit) {
         field = box->isChecked() ? 1 : 0;
         return;
@@ -217,8 +243,12 @@ void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
 
 void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
 {
-    PrepareOther(ctx, firstId);
-    auto* first = ControlAs<QAbstractButton>(ctx, firstId);
+    ExchangeRadioGroup(ctx, ControlAs<QAbstractButton>(ctx, firstId), field);
+}
+
+void ExchangeRadioGroup(ExchangeContext& ctx, QAbstractButton* first, std::int32_t& field)
+{
+    PrepareOther(ctx, first);
     QButtonGroup* group = first->group();
     const QList<QAbstractButton*> buttons = group ? group->buttons() : QList<QAbstractButton*>{first};
     if (ctx.commit) {
@@ -244,8 +274,12 @@ void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
 
 void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
 {
-    PrepareOther(ctx, id);
-    auto* list = ControlAs<QComboBox>(ctx, id);
+    ExchangeList(ctx, ControlAs<QComboBox>(ctx, id), field);
+}
+
+void ExchangeList(ExchangeContext& ctx, QComboBox* list, std::int32_t& field)
+{
+    PrepareOther(ctx, list);
     if (ctx.commit) {
         field = list->currentIndex();
         return;
@@ -255,7 +289,12 @@ void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
 
 void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field)
 {
-    QLineEdit* edit = PrepareEdit(ctx, id);
+    ExchangeText(ctx, ControlAs<QLineEdit>(ctx, id), field);
+}
+
+void ExchangeText(ExchangeContext& ctx, QLineEdit* edit, std::u16string& field)
+{
+    PrepareEdit(ctx, edit);
     if (ctx.commit)
         Store(ctx, field, ToU16(edit->text()));
     else

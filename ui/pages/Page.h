@@ -9,6 +9,7 @@
 // QComboBox::activated, not toggled or currentIndexChanged, which also fire
 // when a display exchange sets a control.
 
+#include <QPointer>
 #include <QWidget>
 
 #include "ui/Exchange.h"
@@ -47,7 +48,8 @@ public:
     // text selected; used when the page has just been brought to the front.
     void FocusRefusedControl();
 
-    // The control numbered id on this page.
+    // The control numbered id on this page (for tests, which find controls
+    // by number).
     QWidget* Control(int id) const;
 
     QPushButton* DefaultButton() const { return defaultButton_; }
@@ -70,7 +72,7 @@ protected:
 private:
     int templateId_;
     bool refreshOnActivation_ = false;
-    int refusedControl_ = 0;
+    QPointer<QWidget> refusedControl_;  // the control the last commit refused
     bool refusedIsEdit_ = false;
     QPushButton* defaultButton_;
 };

@@ -5,6 +5,8 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QLineEdit;
+
 namespace kr {
 
 namespace screen_id {
@@ -23,6 +25,12 @@ public:
 
 protected:
     void ExchangeGroup(ExchangeContext& ctx, ScreenData& group) override;
+
+private:
+    QLineEdit* widthMm_ = nullptr;
+    QLineEdit* widthPx_ = nullptr;
+    QLineEdit* heightMm_ = nullptr;
+    QLineEdit* heightPx_ = nullptr;
 };
 
 }  // namespace kr
