@@ -188,4 +188,10 @@ void ShowControls(const CPage& page, const QList<int>& ids, bool show)
         Required(page, id)->setVisible(show);
 }
 
+void EnableControls(const QList<QWidget*>& controls, bool enable)
+{
+    for (QWidget* control : controls)
+        control->setEnabled(enable);
+}
+
 }  // namespace kr

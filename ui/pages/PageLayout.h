@@ -84,4 +84,7 @@ bool IsChecked(const CPage& page, int id);
 void EnableControls(const CPage& page, const QList<int>& ids, bool enable);
 void ShowControls(const CPage& page, const QList<int>& ids, bool show);
 
+// Enables or disables these controls.
+void EnableControls(const QList<QWidget*>& controls, bool enable);
+
 }  // namespace kr

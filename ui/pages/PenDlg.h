@@ -6,6 +6,9 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QLineEdit;
+
 namespace kr {
 
 namespace pen_id {
@@ -44,6 +47,21 @@ public:
 
 protected:
     void ExchangeGroup(ExchangeContext& ctx, PenData& group) override;
+
+private:
+    QCheckBox* pen_ = nullptr;
+    QCheckBox* pressure_ = nullptr;
+    QCheckBox* tiltX_ = nullptr;
+    QCheckBox* tiltY_ = nullptr;
+    QCheckBox* inverted_ = nullptr;
+    QCheckBox* barrelButton_ = nullptr;
+    QLineEdit* pressureMax_ = nullptr;
+    QLineEdit* tiltXMin_ = nullptr;
+    QLineEdit* tiltXMax_ = nullptr;
+    QLineEdit* tiltYMin_ = nullptr;
+    QLineEdit* tiltYMax_ = nullptr;
+    // Everything but "Pen Support" itself, enabled only with it.
+    QList<QWidget*> penSet_;
 };
 
 }  // namespace kr
