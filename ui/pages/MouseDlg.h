@@ -6,6 +6,9 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QComboBox;
+
 namespace kr {
 
 class CDeviceDlg;
@@ -31,6 +34,12 @@ public:
 
 protected:
     void ExchangeGroup(ExchangeContext& ctx, MouseData& group) override;
+
+private:
+    QCheckBox* mouse_ = nullptr;
+    QWidget* note_ = nullptr;
+    QWidget* buttonsLabel_ = nullptr;
+    QComboBox* buttons_ = nullptr;
 
 private:
     const CDeviceDlg* device_;
