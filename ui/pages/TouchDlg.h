@@ -7,6 +7,10 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
 namespace kr {
 
 class CDeviceDlg;
@@ -46,6 +50,17 @@ protected:
 
 private:
     const CDeviceDlg* device_;
+    QComboBox* points_ = nullptr;
+    QWidget* note_ = nullptr;
+    QCheckBox* confidence_ = nullptr;
+    QCheckBox* pressure_ = nullptr;
+    QCheckBox* width_ = nullptr;
+    QCheckBox* height_ = nullptr;
+    QLineEdit* pressureMax_ = nullptr;
+    QLineEdit* widthMax_ = nullptr;
+    QLineEdit* heightMax_ = nullptr;
+    // Everything that describes a touch point, enabled only when there is one.
+    QList<QWidget*> touchSet_;
 };
 
 }  // namespace kr
