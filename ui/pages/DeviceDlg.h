@@ -8,7 +8,10 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
 class QComboBox;
+class QLineEdit;
+class QRadioButton;
 
 namespace kr {
 
@@ -47,8 +50,18 @@ protected:
     void ResetGroup() override;
 
 private:
-    QComboBox* deviceList_;
-    QComboBox* inputModeList_;
+    QComboBox* deviceList_ = nullptr;
+    QComboBox* oscillatorList_ = nullptr;
+    QComboBox* inputModeList_ = nullptr;
+    QCheckBox* regulator_ = nullptr;
+    QCheckBox* remoteWakeup_ = nullptr;
+    QRadioButton* busPowered_ = nullptr;  // first of the power mode's group
+    QLineEdit* vendorId_ = nullptr;
+    QLineEdit* productId_ = nullptr;
+    QLineEdit* maxPower_ = nullptr;
+    QLineEdit* releaseVersion_ = nullptr;
+    QLineEdit* manufacturer_ = nullptr;
+    QLineEdit* product_ = nullptr;
 };
 
 }  // namespace kr
