@@ -5,10 +5,13 @@
 // as the Device page's "Device:" list shows, but keeps and exchanges all 16.
 // An input pin's level is forced high.
 
+#include <array>
+
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
 class QGridLayout;
+class QRadioButton;
 
 namespace kr {
 
@@ -56,6 +59,11 @@ protected:
 private:
     const CDeviceDlg* device_;
     QGridLayout* grid_ = nullptr;
+    // Each pin's buttons: its three modes, then its two levels.
+    std::array<std::array<QRadioButton*, 5>, kPinCount> pins_{};
+    // The controls only the short (7-pin) or only the tall layout shows.
+    QList<QWidget*> shortSet_;
+    QList<QWidget*> tallSet_;
 };
 
 }  // namespace kr

@@ -194,4 +194,10 @@ void EnableControls(const QList<QWidget*>& controls, bool enable)
         control->setEnabled(enable);
 }
 
+void ShowControls(const QList<QWidget*>& controls, bool show)
+{
+    for (QWidget* control : controls)
+        control->setVisible(show);
+}
+
 }  // namespace kr

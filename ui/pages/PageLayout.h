@@ -84,7 +84,8 @@ bool IsChecked(const CPage& page, int id);
 void EnableControls(const CPage& page, const QList<int>& ids, bool enable);
 void ShowControls(const CPage& page, const QList<int>& ids, bool show);
 
-// Enables or disables these controls.
+// Enables or disables, shows or hides these controls.
 void EnableControls(const QList<QWidget*>& controls, bool enable);
+void ShowControls(const QList<QWidget*>& controls, bool show);
 
 }  // namespace kr
