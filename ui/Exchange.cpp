@@ -11,30 +11,12 @@
 
 #include "model/FieldTable.h"
 #include "model/NumericEntry.h"
-#include "ui/ControlId.h"
 #include "ui/InputLimit.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
 
 namespace kr {
 namespace {
-
-QWidget* Control(const ExchangeContext& ctx, int id)
-{
-    QWidget* control = FindControl(ctx.page, id);
-    if (!control)
-        throw std::logic_error("exchange: no control " + std::to_string(id));
-    return control;
-}
-
-template <class Widget>
-Widget* ControlAs(const ExchangeContext& ctx, int id)
-{
-    auto* control = qobject_cast<Widget*>(Control(ctx, id));
-    if (!control)
-        throw std::logic_error("exchange: control " + std::to_string(id) + " is of another kind");
-    return control;
-}
 
 QLineEdit* PrepareEdit(ExchangeContext& ctx, QLineEdit* edit)
 {
@@ -137,19 +119,9 @@ void ExchangeDecimalWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& f
     ExchangeNumberField(ctx, edit, NumberKind::DecimalWord, field);
 }
 
-void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field)
-{
-    ExchangeDecimalWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
-}
-
 void ExchangeDecimalDWord(ExchangeContext& ctx, QLineEdit* edit, std::uint32_t& field)
 {
     ExchangeNumberField(ctx, edit, NumberKind::DecimalDWord, field);
-}
-
-void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field)
-{
-    ExchangeDecimalDWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
 }
 
 void ExchangeHexByte(ExchangeContext& ctx, QLineEdit* edit, std::uint8_t& field)
@@ -157,19 +129,9 @@ void ExchangeHexByte(ExchangeContext& ctx, QLineEdit* edit, std::uint8_t& field)
     ExchangeNumberField(ctx, edit, NumberKind::HexByte, field);
 }
 
-void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field)
-{
-    ExchangeHexByte(ctx, ControlAs<QLineEdit>(ctx, id), field);
-}
-
 void ExchangeHexWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field)
 {
     ExchangeNumberField(ctx, edit, NumberKind::HexWord, field);
-}
-
-void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field)
-{
-    ExchangeHexWord(ctx, ControlAs<QLineEdit>(ctx, id), field);
 }
 
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi)
@@ -206,11 +168,6 @@ void ValidateAt(ExchangeContext& ctx, QLineEdit* edit, const std::optional<std::
     Check(ctx, refusal);
 }
 
-void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)
-{
-    ValidateAt(ctx, ControlAs<QLineEdit>(ctx, id), refusal);
-}
-
 void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n)
 {
     LimitLastEdit(ctx, n);
@@ -220,11 +177,6 @@ void ValidateMaxChars(ExchangeContext& ctx, const std::u16string& text, int n)
 void LimitHexDigits(ExchangeContext& ctx, int n)
 {
     LimitLastEdit(ctx, n);
-}
-
-void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
-{
-    ExchangeCheckBox(ctx, ControlAs<QAbstractButton>(ctx, id), field);
 }
 
 void ExchangeCheckBox(ExchangeContext& ctx, QAbstractButton* box, std::int32_t& field)
@@ -239,11 +191,6 @@ void ExchangeCheckBox(ExchangeContext& ctx, QAbstractButton* box, std::int32_t& 
     // 2 is the third state of a three-state box; these boxes have two states,
     // so it shows as checked.
     box->setChecked(field != 0);
-}
-
-void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
-{
-    ExchangeRadioGroup(ctx, ControlAs<QAbstractButton>(ctx, firstId), field);
 }
 
 void ExchangeRadioGroup(ExchangeContext& ctx, QAbstractButton* first, std::int32_t& field)
@@ -272,11 +219,6 @@ void ExchangeRadioGroup(ExchangeContext& ctx, QAbstractButton* first, std::int32
         group->setExclusive(true);
 }
 
-void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
-{
-    ExchangeList(ctx, ControlAs<QComboBox>(ctx, id), field);
-}
-
 void ExchangeList(ExchangeContext& ctx, QComboBox* list, std::int32_t& field)
 {
     PrepareOther(ctx, list);
@@ -285,11 +227,6 @@ void ExchangeList(ExchangeContext& ctx, QComboBox* list, std::int32_t& field)
         return;
     }
     list->setCurrentIndex(field >= 0 && field < list->count() ? field : -1);
-}
-
-void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field)
-{
-    ExchangeText(ctx, ControlAs<QLineEdit>(ctx, id), field);
 }
 
 void ExchangeText(ExchangeContext& ctx, QLineEdit* edit, std::u16string& field)
