@@ -137,7 +137,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     QAction* simulate = add(project, tr("Simulate..."), kSimulate, nullptr);
     connect(simulate, &QAction::triggered, this, [this] {
         // Runs what was last built in the project folder, not the form.
-        CSimulateDlg dialog(project_.projectPath, this);
+        CSimulateDlg dialog(settings_.project.projectPath, this);
         Interaction().RunModal(dialog);
     });
     project->addSeparator();
@@ -185,19 +185,19 @@ void CKR761x_ConfigWizardDlg::AddPages()
 {
     // The Device page comes first: the Touch, Mouse and GPIO pages read its
     // lists, from the moment they initialise.
-    device_ = new CDeviceDlg(this);
+    device_ = new CDeviceDlg(this, &settings_.device);
     tabs_->AddPage(0, device_, tr("Device"));
-    communication_ = new CCommunicationDlg(this);
+    communication_ = new CCommunicationDlg(this, &settings_.communication);
     tabs_->AddPage(1, communication_, tr("Communication"));
-    screen_ = new CScreenDlg(this);
+    screen_ = new CScreenDlg(this, &settings_.screen);
     tabs_->AddPage(2, screen_, tr("Screen"));
-    touch_ = new CTouchDlg(device_, this);
+    touch_ = new CTouchDlg(device_, this, &settings_.touch);
     tabs_->AddPage(3, touch_, tr("Touch"));
-    pen_ = new CPenDlg(this);
+    pen_ = new CPenDlg(this, &settings_.pen);
     tabs_->AddPage(4, pen_, tr("Pen"));
-    mouse_ = new CMouseDlg(device_, this);
+    mouse_ = new CMouseDlg(device_, this, &settings_.mouse);
     tabs_->AddPage(5, mouse_, tr("Mouse"));
-    gpio_ = new CGpioDlg(device_, this);
+    gpio_ = new CGpioDlg(device_, this, &settings_.gpio);
     tabs_->AddPage(6, gpio_, tr("GPIO"));
 }
 
@@ -213,11 +213,16 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
 
 bool CKR761x_ConfigWizardDlg::ExchangeOwn(Direction direction, Feedback feedback)
 {
+    return ExchangeProject(direction, settings_.project, feedback);
+}
+
+bool CKR761x_ConfigWizardDlg::ExchangeProject(Direction direction, ProjectData& project, Feedback feedback)
+{
     return RunExchange(
         this, direction,
-        [this](ExchangeContext& ctx) {
-            ExchangeList(ctx, kToolchain, project_.toolchain);
-            ExchangeText(ctx, kProjectPath, project_.projectPath);
+        [this, &project](ExchangeContext& ctx) {
+            ExchangeList(ctx, toolchainList_, project.toolchain);
+            ExchangeText(ctx, projectPathEdit_, project.projectPath);
         },
         feedback);
 }
@@ -251,28 +256,12 @@ bool CKR761x_ConfigWizardDlg::PrepareForm()
 
 ConfigurationSettings CKR761x_ConfigWizardDlg::CollectSettings() const
 {
-    ConfigurationSettings settings;
-    settings.project = project_;
-    settings.device = device_->data;
-    settings.communication = communication_->data;
-    settings.screen = screen_->data;
-    settings.touch = touch_->data;
-    settings.pen = pen_->data;
-    settings.mouse = mouse_->data;
-    settings.gpio = gpio_->data;
-    return settings;
+    return settings_;
 }
 
 void CKR761x_ConfigWizardDlg::ApplySettings(const ConfigurationSettings& settings)
 {
-    project_ = settings.project;
-    device_->data = settings.device;
-    communication_->data = settings.communication;
-    screen_->data = settings.screen;
-    touch_->data = settings.touch;
-    pen_->data = settings.pen;
-    mouse_->data = settings.mouse;
-    gpio_->data = settings.gpio;
+    settings_ = settings;  // the pages are bound to its groups
 }
 
 void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
@@ -296,16 +285,16 @@ void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
 
 std::optional<ConfigurationSettings> CKR761x_ConfigWizardDlg::ReadForm()
 {
-    // A quiet commit into the fields, which then get their values back: the
-    // fields stay what the last real commit or display made them.
-    const ConfigurationSettings fields = CollectSettings();
-    bool read = ExchangeOwn(Direction::Commit, Feedback::Silent);
-    for (int i = 0; read && i < tabs_->count(); ++i)
-        read = tabs_->Page(i)->ReadControlsQuietly();
-    std::optional<ConfigurationSettings> form;
-    if (read)
-        form = CollectSettings();
-    ApplySettings(fields);
+    // A quiet commit, in exchange order, into a copy of the record: the
+    // record stays what the last real commit or display made it.
+    ConfigurationSettings form = settings_;
+    const bool read = ExchangeProject(Direction::Commit, form.project, Feedback::Silent) &&
+                      device_->CommitQuietly(form.device) && communication_->CommitQuietly(form.communication) &&
+                      screen_->CommitQuietly(form.screen) && touch_->CommitQuietly(form.touch) &&
+                      pen_->CommitQuietly(form.pen) && mouse_->CommitQuietly(form.mouse) &&
+                      gpio_->CommitQuietly(form.gpio);
+    if (!read)
+        return std::nullopt;
     return form;
 }
 
@@ -364,10 +353,10 @@ int CKR761x_ConfigWizardDlg::BrowseProjectPath()
 {
     if (!ExchangeOwn(Direction::Commit))
         return kFolderOk;
-    CFolderDialog chooser(this, tr("Select project output directory."), ToQString(project_.projectPath));
+    CFolderDialog chooser(this, tr("Select project output directory."), ToQString(settings_.project.projectPath));
     const int result = chooser.DoModal();
     if (result == kFolderOk) {
-        project_.projectPath = ToU16(WithTrailingSeparator(chooser.SelectedFolder()));
+        settings_.project.projectPath = ToU16(WithTrailingSeparator(chooser.SelectedFolder()));
         ExchangeOwn(Direction::Show);
     }
     return result;
@@ -375,18 +364,18 @@ int CKR761x_ConfigWizardDlg::BrowseProjectPath()
 
 bool CKR761x_ConfigWizardDlg::CheckProjectPath()
 {
-    if (project_.projectPath.empty() && BrowseProjectPath() == kFolderCancel)
+    if (settings_.project.projectPath.empty() && BrowseProjectPath() == kFolderCancel)
         return false;
-    const QString path = ToQString(project_.projectPath);
+    const QString path = ToQString(settings_.project.projectPath);
     if (!path.isEmpty() && QFileInfo(path).isDir()) {
         // A path from a save file may lack the final separator that file
         // names are appended to.
         const QString folder = WithTrailingSeparator(path);
         if (folder != path) {
             // The same folder: not a change of the user's.
-            if (unchanged_ && unchanged_->project.projectPath == project_.projectPath)
+            if (unchanged_ && unchanged_->project.projectPath == settings_.project.projectPath)
                 unchanged_->project.projectPath = ToU16(folder);
-            project_.projectPath = ToU16(folder);
+            settings_.project.projectPath = ToU16(folder);
             ExchangeOwn(Direction::Show);
         }
         return true;
@@ -478,7 +467,7 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
     // Success is told without a box to close; an old file kept beside its
     // new version is worth one, since the user's code is in it.
     const qsizetype files = qsizetype(report.written.size());
-    const QString folder = ToQString(project_.projectPath);
+    const QString folder = ToQString(settings_.project.projectPath);
     QString status = files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
                                 : tr("Project generated: %1 files written to %2").arg(files).arg(folder);
     // Files whose content did not change are left as they were.
@@ -522,8 +511,8 @@ void CKR761x_ConfigWizardDlg::OnBrowse()
 
 void CKR761x_ConfigWizardDlg::OnOpenFolder()
 {
-    if (ExchangeOwn(Direction::Commit) && !project_.projectPath.empty())
-        Interaction().Explore(ToQString(project_.projectPath));
+    if (ExchangeOwn(Direction::Commit) && !settings_.project.projectPath.empty())
+        Interaction().Explore(ToQString(settings_.project.projectPath));
 }
 
 void CKR761x_ConfigWizardDlg::OnExit()

@@ -3,8 +3,9 @@
 // The main window: the seven configuration pages behind their tabs, the
 // "Project Generation" box with the project folder and toolchain, and the
 // menu. Here the configuration is put together from the pages, saved, loaded
-// and turned into a firmware project. Between commands the pages' fields and
-// the window's own project group are the only copy of the configuration.
+// and turned into a firmware project. The window owns the one record of the
+// configuration; each page is bound to its group of it, shows that group into
+// its controls and commits its controls into it.
 
 #include <optional>
 
@@ -66,7 +67,7 @@ public:
     // controls depend on others. False when anything was refused.
     bool UpdateAllPages(Direction direction);
 
-    // The whole configuration from the window's and the pages' fields.
+    // The whole configuration as last committed or shown.
     ConfigurationSettings CollectSettings() const;
 
     // Loads the save file at path and binds the window to it. A file that
@@ -93,7 +94,7 @@ public:
 
     // The save file the window is bound to; empty when none.
     const QString& CurrentFile() const { return currentFile_; }
-    const ProjectData& Project() const { return project_; }
+    const ProjectData& Project() const { return settings_.project; }
 
     CDlgTabCtrl* Tabs() const { return tabs_; }
     CDeviceDlg* DevicePage() const { return device_; }
@@ -124,6 +125,7 @@ private:
     void AddPages();
 
     bool ExchangeOwn(Direction direction, Feedback feedback = Feedback::Tell);
+    bool ExchangeProject(Direction direction, ProjectData& project, Feedback feedback);
     void RefreshDependentPages();
     bool PrepareForm();
     void ApplySettings(const ConfigurationSettings& settings);
@@ -139,7 +141,8 @@ private:
     void ReportGeneration(const GenerationReport& report);
     void ShowError(const QString& title, const QString& text);
 
-    ProjectData project_;
+    // The configuration; the pages are bound to its groups.
+    ConfigurationSettings settings_;
     QString currentFile_;
     QString baseTitle_;
     QString startupFile_;

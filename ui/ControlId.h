@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Every control that the wizard numbers keeps that number as its object name,
-// so pages, the main window and tests find it by number. Numbers repeat
+// so tests find it by number; the program itself keeps its controls as typed
+// members and looks none up. Numbers repeat
 // between the main window and its pages (every page has a "Default" 1057), so
 // a search stays inside one exchange scope: the main window does not look into
 // its pages, and a page sees only its own controls.

@@ -11,7 +11,6 @@
 
 #include "model/FieldTable.h"
 #include "model/NumericEntry.h"
-#include "ui/ControlId.h"
 #include "ui/InputLimit.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
@@ -19,36 +18,17 @@
 namespace kr {
 namespace {
 
-QWidget* Control(const ExchangeContext& ctx, int id)
+QLineEdit* PrepareEdit(ExchangeContext& ctx, QLineEdit* edit)
 {
-    QWidget* control = FindControl(ctx.page, id);
-    if (!control)
-        throw std::logic_error("exchange: no control " + std::to_string(id));
-    return control;
-}
-
-template <class Widget>
-Widget* ControlAs(const ExchangeContext& ctx, int id)
-{
-    auto* control = qobject_cast<Widget*>(Control(ctx, id));
-    if (!control)
-        throw std::logic_error("exchange: control " + std::to_string(id) + " is of another kind");
-    return control;
-}
-
-QLineEdit* PrepareEdit(ExchangeContext& ctx, int id)
-{
-    auto* edit = ControlAs<QLineEdit>(ctx, id);
-    ctx.lastControl = id;
+    ctx.lastControl = edit;
     ctx.lastIsEdit = true;
     ctx.undoLast = nullptr;
     return edit;
 }
 
-void PrepareOther(ExchangeContext& ctx, int id)
+void PrepareOther(ExchangeContext& ctx, QWidget* control)
 {
-    Control(ctx, id);
-    ctx.lastControl = id;
+    ctx.lastControl = control;
     ctx.lastIsEdit = false;
     ctx.undoLast = nullptr;
 }
@@ -67,9 +47,9 @@ void ShowText(QLineEdit* edit, const QString& text)
         edit->setText(text);
 }
 
-void ExchangeNumber(ExchangeContext& ctx, int id, NumberKind kind, std::uint32_t& value)
+void ExchangeNumber(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, std::uint32_t& value)
 {
-    QLineEdit* edit = PrepareEdit(ctx, id);
+    PrepareEdit(ctx, edit);
     if (!ctx.commit) {
         ShowText(edit, ToQString(FormatEntry(kind, value)));
         return;
@@ -81,10 +61,10 @@ void ExchangeNumber(ExchangeContext& ctx, int id, NumberKind kind, std::uint32_t
 }
 
 template <class Field>
-void ExchangeNumberField(ExchangeContext& ctx, int id, NumberKind kind, Field& field)
+void ExchangeNumberField(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, Field& field)
 {
     std::uint32_t value = field;
-    ExchangeNumber(ctx, id, kind, value);
+    ExchangeNumber(ctx, edit, kind, value);
     if (ctx.commit)
         Store(ctx, field, static_cast<Field>(value));  // ParseEntry keeps the value within the field's width
 }
@@ -97,9 +77,9 @@ void Check(ExchangeContext& ctx, const std::optional<std::u16string>& refusal)
 
 void LimitLastEdit(ExchangeContext& ctx, int n)
 {
-    if (ctx.lastControl == 0 || !ctx.lastIsEdit)
+    if (!ctx.lastControl || !ctx.lastIsEdit)
         return;
-    CInputLimit::Apply(ControlAs<QLineEdit>(ctx, ctx.lastControl), n);
+    CInputLimit::Apply(qobject_cast<QLineEdit*>(ctx.lastControl), n);
 }
 
 }  // namespace
@@ -126,33 +106,32 @@ void RefuseValue(ExchangeContext& ctx, const QString& message)
     if (ctx.quiet)
         throw ExchangeFailure{};
     Interaction().ShowMessage(ctx.page->window(), kApplicationName, message, MessageIcon::Warning);
-    if (ctx.lastControl != 0) {
-        QWidget* control = Control(ctx, ctx.lastControl);
-        control->setFocus(Qt::OtherFocusReason);
+    if (ctx.lastControl) {
+        ctx.lastControl->setFocus(Qt::OtherFocusReason);
         if (ctx.lastIsEdit)
-            ControlAs<QLineEdit>(ctx, ctx.lastControl)->selectAll();
+            qobject_cast<QLineEdit*>(ctx.lastControl)->selectAll();
     }
     throw ExchangeFailure{};
 }
 
-void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field)
+void ExchangeDecimalWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::DecimalWord, field);
+    ExchangeNumberField(ctx, edit, NumberKind::DecimalWord, field);
 }
 
-void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field)
+void ExchangeDecimalDWord(ExchangeContext& ctx, QLineEdit* edit, std::uint32_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::DecimalDWord, field);
+    ExchangeNumberField(ctx, edit, NumberKind::DecimalDWord, field);
 }
 
-void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field)
+void ExchangeHexByte(ExchangeContext& ctx, QLineEdit* edit, std::uint8_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::HexByte, field);
+    ExchangeNumberField(ctx, edit, NumberKind::HexByte, field);
 }
 
-void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field)
+void ExchangeHexWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field)
 {
-    ExchangeNumberField(ctx, id, NumberKind::HexWord, field);
+    ExchangeNumberField(ctx, edit, NumberKind::HexWord, field);
 }
 
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi)
@@ -181,11 +160,11 @@ void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u1
     ValidateMaxChars(ctx, text, static_cast<int>(row.range.hi));
 }
 
-void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal)
+void ValidateAt(ExchangeContext& ctx, QLineEdit* edit, const std::optional<std::u16string>& refusal)
 {
     if (!ctx.commit || !refusal)
         return;
-    PrepareEdit(ctx, id);
+    PrepareEdit(ctx, edit);
     Check(ctx, refusal);
 }
 
@@ -200,10 +179,9 @@ void LimitHexDigits(ExchangeContext& ctx, int n)
     LimitLastEdit(ctx, n);
 }
 
-void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
+void ExchangeCheckBox(ExchangeContext& ctx, QAbstractButton* box, std::int32_t& field)
 {
-    PrepareOther(ctx, id);
-    auto* box = ControlAs<QAbstractButton>(ctx, id);
+    PrepareOther(ctx, box);
     if (ctx.commit) {
         field = box->isChecked() ? 1 : 0;
         return;
@@ -215,10 +193,9 @@ void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field)
     box->setChecked(field != 0);
 }
 
-void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
+void ExchangeRadioGroup(ExchangeContext& ctx, QAbstractButton* first, std::int32_t& field)
 {
-    PrepareOther(ctx, firstId);
-    auto* first = ControlAs<QAbstractButton>(ctx, firstId);
+    PrepareOther(ctx, first);
     QButtonGroup* group = first->group();
     const QList<QAbstractButton*> buttons = group ? group->buttons() : QList<QAbstractButton*>{first};
     if (ctx.commit) {
@@ -242,10 +219,9 @@ void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field)
         group->setExclusive(true);
 }
 
-void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
+void ExchangeList(ExchangeContext& ctx, QComboBox* list, std::int32_t& field)
 {
-    PrepareOther(ctx, id);
-    auto* list = ControlAs<QComboBox>(ctx, id);
+    PrepareOther(ctx, list);
     if (ctx.commit) {
         field = list->currentIndex();
         return;
@@ -253,9 +229,9 @@ void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field)
     list->setCurrentIndex(field >= 0 && field < list->count() ? field : -1);
 }
 
-void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field)
+void ExchangeText(ExchangeContext& ctx, QLineEdit* edit, std::u16string& field)
 {
-    QLineEdit* edit = PrepareEdit(ctx, id);
+    PrepareEdit(ctx, edit);
     if (ctx.commit)
         Store(ctx, field, ToU16(edit->text()));
     else

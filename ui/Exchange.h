@@ -8,7 +8,7 @@
 // one are not read, fields read before it keep their new values, the refused
 // field keeps its old one (also when a check after its exchange refuses it).
 //
-// Controls are found by their numbers (ControlId.h) inside the context's page.
+// A page passes its controls themselves, kept as its members.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +18,9 @@
 
 #include <QString>
 
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
 class QWidget;
 
 namespace kr {
@@ -26,7 +29,7 @@ struct ExchangeContext {
     bool commit = false;        // true: controls to fields, checking
     bool quiet = false;         // a refusal shows nothing and leaves the focus
     QWidget* page = nullptr;    // whose controls are exchanged
-    int lastControl = 0;        // the control last prepared; 0 before the first
+    QWidget* lastControl = nullptr;  // the control last prepared; none before the first
     bool lastIsEdit = false;    // whether it was prepared as an edit box
     // Puts back the value the last committed field had before, so that a
     // field whose check refuses its new value keeps its old one.
@@ -49,10 +52,10 @@ bool RunExchange(QWidget* page, Direction direction, const std::function<void(Ex
                  Feedback feedback = Feedback::Tell);
 
 // Numeric edit boxes.
-void ExchangeDecimalWord(ExchangeContext& ctx, int id, std::uint16_t& field);
-void ExchangeDecimalDWord(ExchangeContext& ctx, int id, std::uint32_t& field);
-void ExchangeHexByte(ExchangeContext& ctx, int id, std::uint8_t& field);
-void ExchangeHexWord(ExchangeContext& ctx, int id, std::uint16_t& field);
+void ExchangeDecimalWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field);
+void ExchangeDecimalDWord(ExchangeContext& ctx, QLineEdit* edit, std::uint32_t& field);
+void ExchangeHexByte(ExchangeContext& ctx, QLineEdit* edit, std::uint8_t& field);
+void ExchangeHexWord(ExchangeContext& ctx, QLineEdit* edit, std::uint16_t& field);
 
 // Checks on the value just committed; they do nothing when displaying.
 void ValidateRange(ExchangeContext& ctx, std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
@@ -65,10 +68,10 @@ void ValidateField(ExchangeContext& ctx, std::u16string_view path, std::uint32_t
 void ValidateField(ExchangeContext& ctx, std::u16string_view path, const std::u16string& text);
 
 // A check between two committed fields: when refusal is set (and only when
-// committing) it is shown, and the focus goes to the edit box id, the field
-// the user should change, with its text selected. Both fields keep what was
+// committing) it is shown, and the focus goes to the edit box, the field the
+// user should change, with its text selected. Both fields keep what was
 // committed to them.
-void ValidateAt(ExchangeContext& ctx, int id, const std::optional<std::u16string>& refusal);
+void ValidateAt(ExchangeContext& ctx, QLineEdit* edit, const std::optional<std::u16string>& refusal);
 
 // Limits the last edit box to n typed characters (both directions) and, when
 // committing, refuses a text longer than n.
@@ -79,17 +82,17 @@ void LimitHexDigits(ExchangeContext& ctx, int n);
 
 // Check box: 0 unchecked, 1 checked. A field outside 0-2 is set to 0 before
 // it is shown.
-void ExchangeCheckBox(ExchangeContext& ctx, int id, std::int32_t& field);
+void ExchangeCheckBox(ExchangeContext& ctx, QAbstractButton* box, std::int32_t& field);
 
 // Radio group named by its first button: the position of the checked button
 // in its QButtonGroup, -1 when none is checked.
-void ExchangeRadioGroup(ExchangeContext& ctx, int firstId, std::int32_t& field);
+void ExchangeRadioGroup(ExchangeContext& ctx, QAbstractButton* first, std::int32_t& field);
 
 // Drop-down list: the position of the selected item, -1 when none.
-void ExchangeList(ExchangeContext& ctx, int id, std::int32_t& field);
+void ExchangeList(ExchangeContext& ctx, QComboBox* list, std::int32_t& field);
 
 // Edit box holding plain text.
-void ExchangeText(ExchangeContext& ctx, int id, std::u16string& field);
+void ExchangeText(ExchangeContext& ctx, QLineEdit* edit, std::u16string& field);
 
 // Shows message as a refusal in ctx's page and throws ExchangeFailure.
 [[noreturn]] void RefuseValue(ExchangeContext& ctx, const QString& message);

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "generator/SubstitutionValues.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 #include "support/DefaultSaveFile.h"
+#include "support/TempDir.h"
 
 namespace kr {
 namespace {
@@ -43,32 +47,25 @@ void ExpectKeys(const SubstitutionMap& keys, const std::vector<std::pair<std::u1
     }
 }
 
-// The keys of the default save file.
+// The keys of the default save file, one "KEY=text" a line (line ends in a
+// text written as \r and \n), against the reviewed listing beside it.
+// KR_UPDATE_GOLDEN=1 rewrites the listing; review its diff.
 TEST(SubstitutionValues, DefaultConfiguration)
 {
     ConfigurationSettings defaults;
     std::u16string error;
     ASSERT_TRUE(LoadSettings(test::DefaultSaveFile().u16string(), defaults, error));
-    ExpectKeys(Build(defaults), {
-        {u"S_COMPILER", u"Keil"}, {u"S_TARGET_DEVICE", u"KR7611"}, {u"S_OSC", u"OSC_24"},
-        {u"S_DEFAULT_MODE", u"ENUM_MOUSE_MODE"}, {u"S_REG", u"BUSPOW"},
-        {u"X2_VID_LSB", u"0x3A"}, {u"X2_VID_MSB", u"0x1F"}, {u"X2_PID_LSB", u"0x4D"}, {u"X2_PID_MSB", u"0x7C"},
-        {u"X2_MAX_POWER", u"0x32"}, {u"X2_REL_VER_MSB", u"0x01"}, {u"X2_REL_VER_LSB", u"0x00"},
-        {u"S_MANUFACTURER", u"Vellmark Instruments"}, {u"S_PRODUCT", u"KR761x Touch Device"},
-        {u"D_SPI_CLOCK", u"100000"}, {u"S_SPI_CONFIG", u"PH1_POLLO"}, {u"D_SMBUS_CLOCK", u"100000"},
-        {u"X2_SMBUS_ADDR", u"0x00"}, {u"D_UART_BAUD", u"115200"}, {u"S_UART_BITS", u"EIGHT_DATA_BITS"},
-        {u"S_UART_PARITY", u"NO_PARITY"}, {u"S_UART_STOP", u"ONE_STOP_BIT"},
-        {u"X2_MODE70", u"0x00"}, {u"X2_MODE158", u"0x00"}, {u"X2_LATCH70", u"0xFF"}, {u"X2_LATCH158", u"0xFF"},
-        {u"D_X_LOG_MAX", u"1024"}, {u"X2_X_LOG_MAX_LSB", u"0x00"}, {u"X2_X_LOG_MAX_MSB", u"0x04"},
-        {u"D_Y_PHYS_MAX", u"77"}, {u"X2_Y_PHYS_MAX_LSB", u"0x4D"},
-        {u"D_TOUCH_WIDTH_PHYS_MAX", u"502"}, {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0xF6"},
-        {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x01"}, {u"D_TOUCH_HEIGHT_PHYS_MAX", u"499"},
-        {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0xF3"}, {u"X2_TOUCH_HEIGHT_PHYS_MAX_MSB", u"0x01"},
-        {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x06"}, {u"X2_SIZE_PEN_DATA", u"0x06"}, {u"X2_SIZE_MOUSE_DATA", u"0x05"},
-        {u"D_NUM_TOUCH", u"0"}, {u"D_NUM_PEN", u"0"}, {u"D_PEN_CONTROL_COUNT", u"2"}, {u"D_PEN_CONTROL_PAD", u"6"},
-        {u"D_MOUSE_NUM_BUTTONS", u"1"}, {u"D_MOUSE_PAD_BUTTONS", u"7"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x07"},
-        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0x7D"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x00"},
-    });
+    std::string listing;
+    for (const auto& [key, text] : Build(defaults)) {
+        listing += platform::ToUtf8(key) + '=';
+        for (const char c : platform::ToUtf8(text))
+            listing += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+        listing += '\n';
+    }
+    const auto golden = test::DefaultSaveFile().replace_extension(".keys");
+    if (std::getenv("KR_UPDATE_GOLDEN"))
+        std::ofstream(golden, std::ios::binary) << listing;
+    EXPECT_EQ(listing, test::ReadBytes(golden));
     EXPECT_FALSE(Build({}).count(u"STALE"));
 }
 

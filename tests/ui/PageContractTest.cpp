@@ -3,7 +3,11 @@
 // putting them back, one message per commit (the first refusal in page
 // order), and a save or open stopped by the first page that refuses a value.
 
+#include <cstdlib>
+#include <fstream>
+
 #include "PageFixture.h"
+#include "support/DefaultSaveFile.h"
 #include "ui/pages/CommunicationDlg.h"
 #include "ui/pages/DeviceDlg.h"
 #include "ui/pages/GpioDlg.h"
@@ -89,20 +93,25 @@ TEST_F(PageContractTest, TabFollowsTheOrderAReaderSeesTheControls)
 
 TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
 {
-    const std::tuple<int, int, QString> first[] = {
-        {0, device_id::kDevice, "KR7611"}, {0, device_id::kOscillator, "24 MHz"}, {0, device_id::kInputMode, "Mouse"},
-        {0, device_id::kRegulator, "on"}, {0, device_id::kVendorId, "1F3A"}, {0, device_id::kProductId, "7C4D"},
-        {0, device_id::kMaxPower, "100"}, {0, device_id::kBusPowered, "on"}, {0, device_id::kRemoteWakeup, "off"},
-        {0, device_id::kReleaseVersion, "0100"}, {0, device_id::kManufacturer, "Vellmark Instruments"},
-        {0, device_id::kProduct, "KR761x Touch Device"},
-        {1, communication_id::kSpi, "on"}, {1, communication_id::kAddress, "00"},
-        {1, communication_id::kBaudRate, "115200"}, {1, communication_id::kDataBits, "8"},
-        {2, screen_id::kWidthPx, "1024"}, {3, touch_id::kTouchPoints, "0"}, {4, pen_id::kTiltXMin, "10"},
-        {5, mouse_id::kMouse, "on"}, {5, mouse_id::kButtons, "1"},
-        {6, gpio_id::Input(0), "on"}, {6, gpio_id::High(15), "on"}};
-    for (const auto& [tab, id, text] : first)
-        EXPECT_EQ(Shows(Page(tab), id), text) << id;
+    // At start-up every page shows the default save file: each numbered
+    // control's text, state, enabled and shown, against the reviewed listing
+    // beside the file (KR_UPDATE_GOLDEN=1 rewrites it; review its diff).
+    const auto pagesOf = [this] {
+        std::string listing;
+        for (int tab = 0; tab < 7; ++tab)
+            for (const QString& line : Snapshot(Page(tab)))
+                listing += QString("%1 %2\n").arg(tab).arg(line).toStdString();
+        return listing;
+    };
+    const std::string first = pagesOf();
+    const auto golden = DefaultSaveFile().replace_extension(".pages");
+    if (std::getenv("KR_UPDATE_GOLDEN"))
+        std::ofstream(golden, std::ios::binary) << first;
+    EXPECT_EQ(first, ReadBytes(golden));
     EXPECT_FALSE(Enabled(Page(0), device_id::kDevice));
+    std::filesystem::copy_file(DefaultSaveFile(), dir / "default.kcw");  // bound, never written
+    window->OpenSaveFile(QString::fromStdString((dir / "default.kcw").string()));
+    EXPECT_EQ(pagesOf(), first);
 
     // The Device page keeps the chip of the file: its list cannot change it.
     ConfigurationSettings defaults;

@@ -60,26 +60,31 @@ public:
 
     void RefreshControls() override { ++refreshCount; }
 
-    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
+    QLineEdit* Edit(int id) const { return Find<QLineEdit>(id); }
+    template <class Widget>
+    Widget* Find(int id) const
+    {
+        return qobject_cast<Widget*>(Control(id));
+    }
 
 protected:
     void DoExchange(ExchangeContext& ctx) override
     {
-        ExchangeList(ctx, kList, data.list);
-        ExchangeCheckBox(ctx, kCheck, data.check);
-        ExchangeRadioGroup(ctx, kRadio0, data.radio);
-        ExchangeText(ctx, kText, data.text);
+        ExchangeList(ctx, Find<QComboBox>(kList), data.list);
+        ExchangeCheckBox(ctx, Find<QAbstractButton>(kCheck), data.check);
+        ExchangeRadioGroup(ctx, Find<QAbstractButton>(kRadio0), data.radio);
+        ExchangeText(ctx, Edit(kText), data.text);
         ValidateMaxChars(ctx, data.text, kTextLimit);
-        ExchangeDecimalWord(ctx, kWord, data.word);
+        ExchangeDecimalWord(ctx, Edit(kWord), data.word);
         ValidateRange(ctx, data.word, 1, 65535);
-        ExchangeDecimalWord(ctx, kPower, data.power);
+        ExchangeDecimalWord(ctx, Edit(kPower), data.power);
         ValidateEvenRangeWord(ctx, data.power, 0, 500);
-        ExchangeHexByte(ctx, kAddress, data.address);
+        ExchangeHexByte(ctx, Edit(kAddress), data.address);
         LimitHexDigits(ctx, 2);
         ValidateEvenRangeHexByte(ctx, data.address, 0x00, 0xFE);
-        ExchangeDecimalDWord(ctx, kRate, data.rate);
+        ExchangeDecimalDWord(ctx, Edit(kRate), data.rate);
         ValidateRange(ctx, data.rate, 9600, 500000);
-        ExchangeHexWord(ctx, kId, data.id);
+        ExchangeHexWord(ctx, Edit(kId), data.id);
         LimitHexDigits(ctx, 4);
     }
 

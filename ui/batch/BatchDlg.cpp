@@ -74,16 +74,16 @@ CBatchDlg::CBatchDlg(QWidget* parent)
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(tr("Batch Input Folder Path (containing save files):"), this), 0, 0, 1, 3);
-    grid->addWidget(PathBox(this, kInputFolder), 1, 0);
+    grid->addWidget(inputFolderEdit_ = PathBox(this, kInputFolder), 1, 0);
     grid->addWidget(browseInput, 1, 1);
     grid->addWidget(openInput, 1, 2);
     grid->addWidget(new QLabel(tr("Batch Output Folder Path:"), this), 2, 0, 1, 3);
-    grid->addWidget(PathBox(this, kOutputFolder), 3, 0);
+    grid->addWidget(outputFolderEdit_ = PathBox(this, kOutputFolder), 3, 0);
     grid->addWidget(browseOutput, 3, 1);
     grid->addWidget(openOutput, 3, 2);
     grid->addWidget(buildProjects_, 4, 0, 1, 3);
     grid->addWidget(new QLabel(tr("RapidForge Executable Path:"), this), 5, 0, 1, 3);
-    grid->addWidget(PathBox(this, kBuilderPath), 6, 0);
+    grid->addWidget(builderPathEdit_ = PathBox(this, kBuilderPath), 6, 0);
     grid->addWidget(browseBuilder, 6, 1);
     grid->addWidget(start, 7, 0, 1, 3, Qt::AlignLeft);
     grid->addWidget(log_, 8, 0, 1, 3);
@@ -118,9 +118,9 @@ CBatchDlg::~CBatchDlg() = default;
 bool CBatchDlg::Exchange(bool commit)
 {
     return RunExchange(this, commit ? Direction::Commit : Direction::Show, [this](ExchangeContext& ctx) {
-        ExchangeText(ctx, kInputFolder, inputFolder_);
-        ExchangeText(ctx, kOutputFolder, outputFolder_);
-        ExchangeText(ctx, kBuilderPath, builderPath_);
+        ExchangeText(ctx, inputFolderEdit_, inputFolder_);
+        ExchangeText(ctx, outputFolderEdit_, outputFolder_);
+        ExchangeText(ctx, builderPathEdit_, builderPath_);
     });
 }
 

@@ -16,6 +16,7 @@
 #include "ui/dialogs/ProgressDlg.h"
 
 class QCheckBox;
+class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
 
@@ -77,6 +78,9 @@ private:
     std::u16string outputFolder_;
     std::u16string builderPath_;
     std::shared_ptr<PendingLog> pendingLog_;
+    QLineEdit* inputFolderEdit_ = nullptr;
+    QLineEdit* outputFolderEdit_ = nullptr;
+    QLineEdit* builderPathEdit_ = nullptr;
     QCheckBox* buildProjects_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     QTimer* timer_ = nullptr;

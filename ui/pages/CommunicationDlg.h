@@ -7,6 +7,10 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
 namespace kr {
 
 namespace communication_id {
@@ -47,14 +51,33 @@ class CCommunicationDlg : public CGroupPage<CommunicationData> {
 public:
     static constexpr int kTemplateId = 135;
 
-    explicit CCommunicationDlg(QWidget* parent = nullptr);
+    explicit CCommunicationDlg(QWidget* parent = nullptr, CommunicationData* record = nullptr);
 
     // Enables the settings of the link whose button is checked on screen and
     // disables those of the two others.
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, CommunicationData& group) override;
+
+private:
+    QRadioButton* spi_ = nullptr;
+    QRadioButton* smbus_ = nullptr;
+    QRadioButton* uart_ = nullptr;
+    QRadioButton* phaseFirstEdge_ = nullptr;
+    QRadioButton* polarityIdleLow_ = nullptr;
+    QLineEdit* spiClock_ = nullptr;
+    QLineEdit* smbusClock_ = nullptr;
+    QLineEdit* address_ = nullptr;
+    QLineEdit* baudRate_ = nullptr;
+    QComboBox* dataBits_ = nullptr;
+    QComboBox* parity_ = nullptr;
+    QComboBox* stopBits_ = nullptr;
+    // The controls of each link, labels and range notes included, enabled
+    // and disabled as a whole.
+    QList<QWidget*> spiSet_;
+    QList<QWidget*> smbusSet_;
+    QList<QWidget*> uartSet_;
 };
 
 }  // namespace kr

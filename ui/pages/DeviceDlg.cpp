@@ -19,7 +19,7 @@ namespace kr {
 
 using namespace device_id;
 
-CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CDeviceDlg::CDeviceDlg(QWidget* parent, DeviceData* record) : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
 
@@ -32,11 +32,11 @@ CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
     chip->addWidget(MakeLabel(this, tr("Device:")), 0, 0);
     chip->addWidget(deviceList_, 0, 1);
     chip->addWidget(MakeLabel(this, tr("Oscillator:")), 1, 0);
-    chip->addWidget(MakeList(this, kOscillator, {tr("24 MHz"), tr("48 MHz")}), 1, 1);
+    chip->addWidget(oscillatorList_ = MakeList(this, kOscillator, {tr("24 MHz"), tr("48 MHz")}), 1, 1);
     chip->addWidget(MakeLabel(this, tr("Default Input Mode:")), 2, 0);
     chip->addWidget(inputModeList_, 2, 1);
     chip->addWidget(MakeLabel(this, tr("Voltage Regulator:")), 3, 0);
-    chip->addWidget(MakeCheckBox(this, tr("Enable"), kRegulator), 3, 1);
+    chip->addWidget(regulator_ = MakeCheckBox(this, tr("Enable"), kRegulator), 3, 1);
     chip->setColumnStretch(2, 1);
 
     QGridLayout* usb = nullptr;
@@ -44,31 +44,33 @@ CDeviceDlg::CDeviceDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
     int row = 0;
     auto numberRow = [&](const QString& label, int id, const QString& unit) {
         usb->addWidget(MakeLabel(this, label), row, 0);
-        usb->addWidget(MakeNumberBox(this, id), row, 1);
+        QLineEdit* box = MakeNumberBox(this, id);
+        usb->addWidget(box, row, 1);
         usb->addWidget(MakeLabel(this, unit), row, 2);
         ++row;
+        return box;
     };
-    numberRow(tr("Vendor ID:"), kVendorId, tr("(Hex)"));
-    numberRow(tr("Product ID:"), kProductId, tr("(Hex)"));
-    numberRow(tr("Max Power:"), kMaxPower, tr("(0 - 500 mA)"));
+    vendorId_ = numberRow(tr("Vendor ID:"), kVendorId, tr("(Hex)"));
+    productId_ = numberRow(tr("Product ID:"), kProductId, tr("(Hex)"));
+    maxPower_ = numberRow(tr("Max Power:"), kMaxPower, tr("(0 - 500 mA)"));
 
-    QRadioButton* bus = MakeRadio(this, tr("Bus Powered"), kBusPowered);
+    busPowered_ = MakeRadio(this, tr("Bus Powered"), kBusPowered);
     QRadioButton* self = MakeRadio(this, tr("Self Powered"), kSelfPowered);
-    MakeRadioGroup(this, {bus, self});
+    MakeRadioGroup(this, {busPowered_, self});
     auto* power = new QHBoxLayout;
-    power->addWidget(bus);
+    power->addWidget(busPowered_);
     power->addWidget(self);
     power->addStretch(1);
     usb->addWidget(MakeLabel(this, tr("Power Mode:")), row, 0);
     usb->addLayout(power, row++, 1, 1, 3);
 
     usb->addWidget(MakeLabel(this, tr("Remote Wakeup:")), row, 0);
-    usb->addWidget(MakeCheckBox(this, tr("Enable"), kRemoteWakeup), row++, 1, 1, 3);
-    numberRow(tr("Release Version:"), kReleaseVersion, tr("(Hex)"));
+    usb->addWidget(remoteWakeup_ = MakeCheckBox(this, tr("Enable"), kRemoteWakeup), row++, 1, 1, 3);
+    releaseVersion_ = numberRow(tr("Release Version:"), kReleaseVersion, tr("(Hex)"));
     usb->addWidget(MakeLabel(this, tr("Manufacturer:")), row, 0);
-    usb->addWidget(MakeTextBox(this, kManufacturer), row++, 1, 1, 3);
+    usb->addWidget(manufacturer_ = MakeTextBox(this, kManufacturer), row++, 1, 1, 3);
     usb->addWidget(MakeLabel(this, tr("Product:")), row, 0);
-    usb->addWidget(MakeTextBox(this, kProduct), row++, 1, 1, 3);
+    usb->addWidget(product_ = MakeTextBox(this, kProduct), row++, 1, 1, 3);
     usb->setColumnStretch(3, 1);
 
     AlignFirstColumns({chip, usb});
@@ -94,27 +96,27 @@ void CDeviceDlg::ResetGroup()
         data.deviceSel = chip;
 }
 
-void CDeviceDlg::DoExchange(ExchangeContext& ctx)
+void CDeviceDlg::ExchangeGroup(ExchangeContext& ctx, DeviceData& group)
 {
     // This order decides which message a commit shows when several values
     // are wrong.
-    ExchangeList(ctx, kDevice, data.deviceSel);
-    ExchangeList(ctx, kOscillator, data.oscillator);
-    ExchangeList(ctx, kInputMode, data.defaultInputMode);
-    ExchangeCheckBox(ctx, kRegulator, data.bEnableRegulator);
-    ExchangeCheckBox(ctx, kRemoteWakeup, data.bEnableRemoteWakeup);
-    ExchangeRadioGroup(ctx, kBusPowered, data.powerMode);
-    ExchangeText(ctx, kManufacturer, data.manufacturer);
-    ValidateField(ctx, u"DeviceData/manufacturer", data.manufacturer);
-    ExchangeText(ctx, kProduct, data.product);
-    ValidateField(ctx, u"DeviceData/product", data.product);
-    ExchangeHexWord(ctx, kVendorId, data.vid);
+    ExchangeList(ctx, deviceList_, group.deviceSel);
+    ExchangeList(ctx, oscillatorList_, group.oscillator);
+    ExchangeList(ctx, inputModeList_, group.defaultInputMode);
+    ExchangeCheckBox(ctx, regulator_, group.bEnableRegulator);
+    ExchangeCheckBox(ctx, remoteWakeup_, group.bEnableRemoteWakeup);
+    ExchangeRadioGroup(ctx, busPowered_, group.powerMode);
+    ExchangeText(ctx, manufacturer_, group.manufacturer);
+    ValidateField(ctx, u"DeviceData/manufacturer", group.manufacturer);
+    ExchangeText(ctx, product_, group.product);
+    ValidateField(ctx, u"DeviceData/product", group.product);
+    ExchangeHexWord(ctx, vendorId_, group.vid);
     LimitHexDigits(ctx, 4);
-    ExchangeHexWord(ctx, kProductId, data.pid);
+    ExchangeHexWord(ctx, productId_, group.pid);
     LimitHexDigits(ctx, 4);
-    ExchangeDecimalWord(ctx, kMaxPower, data.maxPower);
-    ValidateField(ctx, u"DeviceData/maxPower", data.maxPower);
-    ExchangeHexWord(ctx, kReleaseVersion, data.releaseVersion);
+    ExchangeDecimalWord(ctx, maxPower_, group.maxPower);
+    ValidateField(ctx, u"DeviceData/maxPower", group.maxPower);
+    ExchangeHexWord(ctx, releaseVersion_, group.releaseVersion);
     LimitHexDigits(ctx, 4);
 }
 

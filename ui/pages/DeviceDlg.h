@@ -8,7 +8,10 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
 class QComboBox;
+class QLineEdit;
+class QRadioButton;
 
 namespace kr {
 
@@ -33,7 +36,7 @@ class CDeviceDlg : public CGroupPage<DeviceData> {
 public:
     static constexpr int kTemplateId = 131;
 
-    explicit CDeviceDlg(QWidget* parent = nullptr);
+    explicit CDeviceDlg(QWidget* parent = nullptr, DeviceData* record = nullptr);
 
     // What the "Device:" and "Default Input Mode:" lists show now; -1 when
     // nothing is selected.
@@ -41,14 +44,24 @@ public:
     int InputModeSelection() const;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, DeviceData& group) override;
     // "Default" keeps the chip: the list cannot change it, so a reset to
     // the other chip could not be undone on this page.
     void ResetGroup() override;
 
 private:
-    QComboBox* deviceList_;
-    QComboBox* inputModeList_;
+    QComboBox* deviceList_ = nullptr;
+    QComboBox* oscillatorList_ = nullptr;
+    QComboBox* inputModeList_ = nullptr;
+    QCheckBox* regulator_ = nullptr;
+    QCheckBox* remoteWakeup_ = nullptr;
+    QRadioButton* busPowered_ = nullptr;  // first of the power mode's group
+    QLineEdit* vendorId_ = nullptr;
+    QLineEdit* productId_ = nullptr;
+    QLineEdit* maxPower_ = nullptr;
+    QLineEdit* releaseVersion_ = nullptr;
+    QLineEdit* manufacturer_ = nullptr;
+    QLineEdit* product_ = nullptr;
 };
 
 }  // namespace kr

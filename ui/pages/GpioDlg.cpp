@@ -52,24 +52,6 @@ constexpr int ColumnOf(int column)
     return column < 3 ? kFirstModeColumn + column : kFirstLevelColumn + column - 3;
 }
 
-QList<int> ShortSet()
-{
-    QList<int> ids = {kShortModeFrame, kShortLevelFrame};
-    for (int column = 0; column < 5; ++column)
-        ids << kShortAll + column;
-    return ids;
-}
-
-QList<int> TallSet()
-{
-    QList<int> ids = {kTallModeFrame, kTallLevelFrame};
-    for (int column = 0; column < 5; ++column)
-        ids << kTallAll + column;
-    for (int pin = kShortPins; pin < kPinCount; ++pin)
-        ids << RowLabel(pin) << Input(pin) << OutputOpenDrain(pin) << OutputPushPull(pin) << Low(pin) << High(pin);
-    return ids;
-}
-
 // Half a line's height: the space between a block's frame and its buttons.
 int Pad(const QWidget* widget)
 {
@@ -78,7 +60,8 @@ int Pad(const QWidget* widget)
 
 }  // namespace
 
-CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent, GpioData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -94,6 +77,7 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
         auto* f = WithId(new QFrame(this), id);
         f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         grid_->addWidget(f, 0, pads[0], lastRow + 1, pads[1] - pads[0] + 1);
+        (lastRow == kShortPadRow ? shortSet_ : tallSet_) << f;
     };
     frame(kShortModeFrame, kShortPadRow, kModePads);
     frame(kShortLevelFrame, kShortPadRow, kLevelPads);
@@ -116,7 +100,7 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
         grid_->setColumnMinimumWidth(kLabelColumn,
                                      std::max(grid_->columnMinimumWidth(kLabelColumn), label->sizeHint().width()));
         grid_->addWidget(label, row, kLabelColumn);
-        QRadioButton* buttons[5];
+        std::array<QRadioButton*, 5>& buttons = pins_[pin];
         const int ids[] = {Input(pin), OutputOpenDrain(pin), OutputPushPull(pin), Low(pin), High(pin)};
         for (int column = 0; column < 5; ++column) {
             buttons[column] = MakeRadio(this, QString(), ids[column]);
@@ -127,6 +111,11 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
         MakeRadioGroup(this, {buttons[3], buttons[4]});
         for (int column = 0; column < 3; ++column)
             connect(buttons[column], &QRadioButton::clicked, this, &CGpioDlg::RefreshControls);
+        if (pin >= kShortPins) {
+            tallSet_ << label;
+            for (QRadioButton* button : buttons)
+                tallSet_ << button;
+        }
     }
 
     for (int column = 0; column < 5; ++column) {
@@ -136,6 +125,7 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
             all->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             connect(all, &QPushButton::clicked, this, [this, column] { SetAll(column); });
             grid_->addWidget(all, row, ColumnOf(column), Qt::AlignCenter);
+            (id == kShortAll ? shortSet_ : tallSet_) << all;
         }
     }
 
@@ -147,30 +137,30 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemp
     FinishPage(this, page);
 }
 
-void CGpioDlg::DoExchange(ExchangeContext& ctx)
+void CGpioDlg::ExchangeGroup(ExchangeContext& ctx, GpioData& group)
 {
     // All 16 pins, shown or not: the modes, then the levels.
     for (int pin = 0; pin < kPinCount; ++pin)
-        ExchangeRadioGroup(ctx, Input(pin), data.modes[pin]);
+        ExchangeRadioGroup(ctx, pins_[pin][0], group.modes[pin]);
     for (int pin = 0; pin < kPinCount; ++pin)
-        ExchangeRadioGroup(ctx, Low(pin), data.values[pin]);
+        ExchangeRadioGroup(ctx, pins_[pin][3], group.values[pin]);
 }
 
 void CGpioDlg::RefreshControls()
 {
     const bool tall = !(device_ && device_->DeviceSelection() == 0);
-    ShowControls(*this, ShortSet(), !tall);
-    ShowControls(*this, TallSet(), tall);
+    ShowControls(shortSet_, !tall);
+    ShowControls(tallSet_, tall);
     // The bottom pad of the layout not shown would leave a gap.
     const int pad = Pad(this);
     grid_->setRowMinimumHeight(kShortPadRow, tall ? 0 : pad);
     grid_->setRowMinimumHeight(kTallPadRow, tall ? pad : 0);
 
     for (int pin = 0; pin < kPinCount; ++pin) {
-        const bool input = IsChecked(*this, Input(pin));
+        const bool input = pins_[pin][0]->isChecked();
         if (input)
-            qobject_cast<QRadioButton*>(Control(High(pin)))->setChecked(true);
-        EnableControls(*this, {Low(pin), High(pin)}, !input);
+            pins_[pin][4]->setChecked(true);
+        EnableControls({pins_[pin][3], pins_[pin][4]}, !input);
     }
 }
 

@@ -5,10 +5,13 @@
 // as the Device page's "Device:" list shows, but keeps and exchanges all 16.
 // An input pin's level is forced high.
 
+#include <array>
+
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
 class QGridLayout;
+class QRadioButton;
 
 namespace kr {
 
@@ -39,7 +42,7 @@ public:
     static constexpr int kTemplateId = 137;
 
     // device: the page whose "Device:" list decides how many pins show.
-    explicit CGpioDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+    explicit CGpioDlg(const CDeviceDlg* device, QWidget* parent = nullptr, GpioData* record = nullptr);
 
     // Shows the layout of the chip the Device page shows; then, for every
     // pin, disables the level of an input pin and checks its High.
@@ -51,11 +54,16 @@ public:
     void SetAll(int column);
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, GpioData& group) override;
 
 private:
     const CDeviceDlg* device_;
     QGridLayout* grid_ = nullptr;
+    // Each pin's buttons: its three modes, then its two levels.
+    std::array<std::array<QRadioButton*, 5>, kPinCount> pins_{};
+    // The controls only the short (7-pin) or only the tall layout shows.
+    QList<QWidget*> shortSet_;
+    QList<QWidget*> tallSet_;
 };
 
 }  // namespace kr

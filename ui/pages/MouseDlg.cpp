@@ -15,7 +15,8 @@ namespace kr {
 
 using namespace mouse_id;
 
-CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent, MouseData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -24,40 +25,39 @@ CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTe
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Mouse Support"), grid));
 
-    QCheckBox* mouse = MakeCheckBox(this, tr("Mouse Support"), kMouse);
-    connect(mouse, &QCheckBox::clicked, this, &CMouseDlg::RefreshControls);
-    QComboBox* buttons = MakeList(this, kButtons, {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
-    connect(buttons, &QComboBox::activated, this, &CMouseDlg::RefreshControls);
+    mouse_ = MakeCheckBox(this, tr("Mouse Support"), kMouse);
+    connect(mouse_, &QCheckBox::clicked, this, &CMouseDlg::RefreshControls);
+    buttons_ = MakeList(this, kButtons, {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
+    connect(buttons_, &QComboBox::activated, this, &CMouseDlg::RefreshControls);
 
-    grid->addWidget(mouse, 0, 0, 1, 2);
-    grid->addWidget(MakeNote(this, tr("*Required for Mouse Default Input Mode"), kNote), 0, 2);
+    grid->addWidget(mouse_, 0, 0, 1, 2);
+    grid->addWidget(note_ = MakeNote(this, tr("*Required for Mouse Default Input Mode"), kNote), 0, 2);
     grid->addItem(MakeGap(this), 1, 0);
-    grid->addWidget(MakeLabel(this, tr("Number of Buttons:"), kButtonsLabel), 2, 1);
-    grid->addWidget(buttons, 2, 2, Qt::AlignLeft);
-    grid->setColumnMinimumWidth(0, ButtonCaptionIndent(mouse));
+    grid->addWidget(buttonsLabel_ = MakeLabel(this, tr("Number of Buttons:"), kButtonsLabel), 2, 1);
+    grid->addWidget(buttons_, 2, 2, Qt::AlignLeft);
+    grid->setColumnMinimumWidth(0, ButtonCaptionIndent(mouse_));
     grid->setColumnStretch(3, 1);
     FinishPage(this, page);
 }
 
-void CMouseDlg::DoExchange(ExchangeContext& ctx)
+void CMouseDlg::ExchangeGroup(ExchangeContext& ctx, MouseData& group)
 {
-    ExchangeCheckBox(ctx, kMouse, data.bMouse);
-    ExchangeList(ctx, kButtons, data.numButtons);
+    ExchangeCheckBox(ctx, mouse_, group.bMouse);
+    ExchangeList(ctx, buttons_, group.numButtons);
 }
 
 void CMouseDlg::RefreshControls()
 {
     const int mode = device_ ? device_->InputModeSelection() : -1;
-    auto* mouse = qobject_cast<QCheckBox*>(Control(kMouse));
     if (mode == 0) {  // Mouse: the device must report one
-        mouse->setChecked(true);
-        mouse->setEnabled(false);
-        Control(kNote)->show();
+        mouse_->setChecked(true);
+        mouse_->setEnabled(false);
+        note_->show();
     } else if (mode == 1) {
-        mouse->setEnabled(true);
-        Control(kNote)->hide();
+        mouse_->setEnabled(true);
+        note_->hide();
     }
-    EnableControls(*this, {kButtonsLabel, kButtons}, mouse->isChecked());
+    EnableControls({buttonsLabel_, buttons_}, mouse_->isChecked());
 }
 
 }  // namespace kr

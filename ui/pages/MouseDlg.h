@@ -6,6 +6,9 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QComboBox;
+
 namespace kr {
 
 class CDeviceDlg;
@@ -23,14 +26,20 @@ public:
     static constexpr int kTemplateId = 134;
 
     // device: the page whose "Default Input Mode:" list this page obeys.
-    explicit CMouseDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+    explicit CMouseDlg(const CDeviceDlg* device, QWidget* parent = nullptr, MouseData* record = nullptr);
 
     // Under Mouse checks and locks "Mouse Support" and shows the note; then
     // enables the buttons list only while "Mouse Support" is checked.
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, MouseData& group) override;
+
+private:
+    QCheckBox* mouse_ = nullptr;
+    QWidget* note_ = nullptr;
+    QWidget* buttonsLabel_ = nullptr;
+    QComboBox* buttons_ = nullptr;
 
 private:
     const CDeviceDlg* device_;

@@ -29,14 +29,9 @@ bool CPage::ExchangeData(Direction direction)
             throw;
         }
     });
-    refusedControl_ = ok ? 0 : last.lastControl;
+    refusedControl_ = ok ? nullptr : last.lastControl;
     refusedIsEdit_ = !ok && last.lastIsEdit;
     return ok;
-}
-
-bool CPage::ReadControlsQuietly()
-{
-    return RunExchange(this, Direction::Commit, [this](ExchangeContext& ctx) { DoExchange(ctx); }, Feedback::Silent);
 }
 
 void CPage::ResetToDefaults()
@@ -54,13 +49,10 @@ void CPage::Initialize()
 
 void CPage::FocusRefusedControl()
 {
-    if (refusedControl_ == 0)
+    if (!refusedControl_)
         return;
-    QWidget* control = Control(refusedControl_);
-    if (!control)
-        return;
-    control->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(control); edit && refusedIsEdit_)
+    refusedControl_->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(refusedControl_.data()); edit && refusedIsEdit_)
         edit->selectAll();
 }
 

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The contract every configuration page follows. A page holds its group of
-// the configuration as its own fields and moves them to and from its controls
-// only through ExchangeData. Its "Default" button (1057) puts the group back
+// The contract every configuration page follows. A page is a view of its
+// group of the configuration: it moves the group to and from its controls
+// only through its exchange. Its "Default" button (1057) puts the group back
 // to its defaults. Enter and Escape pressed inside a page do nothing.
 //
 // Handlers of a page react to the user only: QAbstractButton::clicked and
 // QComboBox::activated, not toggled or currentIndexChanged, which also fire
 // when a display exchange sets a control.
 
+#include <QPointer>
 #include <QWidget>
 
 #include "ui/Exchange.h"
@@ -32,10 +33,6 @@ public:
     // has the focus with its text selected.
     bool ExchangeData(Direction direction);
 
-    // Controls to fields with every check, showing nothing: what a commit
-    // would store now. False when a value would be refused.
-    bool ReadControlsQuietly();
-
     // Recomputes which controls are enabled, shown or forced, from what the
     // controls show. Pages without rules keep this one, which does nothing.
     virtual void RefreshControls() {}
@@ -51,7 +48,8 @@ public:
     // text selected; used when the page has just been brought to the front.
     void FocusRefusedControl();
 
-    // The control numbered id on this page.
+    // The control numbered id on this page (for tests, which find controls
+    // by number).
     QWidget* Control(int id) const;
 
     QPushButton* DefaultButton() const { return defaultButton_; }
@@ -74,20 +72,46 @@ protected:
 private:
     int templateId_;
     bool refreshOnActivation_ = false;
-    int refusedControl_ = 0;
+    QPointer<QWidget> refusedControl_;  // the control the last commit refused
     bool refusedIsEdit_ = false;
     QPushButton* defaultButton_;
 };
 
-// A page over one group of ConfigurationSettings, held in data.
+// A page over one group of ConfigurationSettings. It shows a group into its
+// controls and commits its controls into a group. data is the group the page
+// is bound to: the main window's record, or the page's own group when it
+// stands alone.
 template <class Group>
 class CGroupPage : public CPage {
 public:
-    using CPage::CPage;
+    // record: the group this page shows and commits; nullptr binds the page
+    // to a group of its own.
+    CGroupPage(int templateId, QWidget* parent, Group* record = nullptr)
+        : CPage(templateId, parent), data(record ? *record : own_)
+    {
+    }
 
-    Group data;
+    // Commits the controls into into with every check, showing nothing and
+    // leaving the bound group as it is: what a commit would store now. False
+    // when a value would be refused.
+    bool CommitQuietly(Group& into)
+    {
+        return RunExchange(
+            this, Direction::Commit, [&](ExchangeContext& ctx) { ExchangeGroup(ctx, into); }, Feedback::Silent);
+    }
+
+private:
+    Group own_;
+
+public:
+    Group& data;
 
 protected:
+    // The page's exchange between its controls and group, in its fixed
+    // order, through the routines of Exchange.h.
+    virtual void ExchangeGroup(ExchangeContext& ctx, Group& group) = 0;
+
+    void DoExchange(ExchangeContext& ctx) final { ExchangeGroup(ctx, data); }
     void ResetGroup() override { data.Reset(); }
 };
 

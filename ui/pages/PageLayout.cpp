@@ -2,7 +2,6 @@
 #include "ui/pages/PageLayout.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 #include <QButtonGroup>
@@ -46,14 +45,6 @@ public:
 
     QSize minimumSizeHint() const override { return sizeHint(); }
 };
-
-QWidget* Required(const CPage& page, int id)
-{
-    QWidget* control = page.Control(id);
-    if (!control)
-        throw std::logic_error("page " + std::to_string(page.TemplateId()) + ": no control " + std::to_string(id));
-    return control;
-}
 
 }  // namespace
 
@@ -167,25 +158,16 @@ void FinishPage(CPage* page, QVBoxLayout* layout)
     SetTabOrderByLayout(page);
 }
 
-bool IsChecked(const CPage& page, int id)
+void EnableControls(const QList<QWidget*>& controls, bool enable)
 {
-    auto* button = qobject_cast<QAbstractButton*>(Required(page, id));
-    if (!button)
-        throw std::logic_error("page " + std::to_string(page.TemplateId()) + ": control " + std::to_string(id) +
-                               " is no button");
-    return button->isChecked();
+    for (QWidget* control : controls)
+        control->setEnabled(enable);
 }
 
-void EnableControls(const CPage& page, const QList<int>& ids, bool enable)
+void ShowControls(const QList<QWidget*>& controls, bool show)
 {
-    for (int id : ids)
-        Required(page, id)->setEnabled(enable);
-}
-
-void ShowControls(const CPage& page, const QList<int>& ids, bool show)
-{
-    for (int id : ids)
-        Required(page, id)->setVisible(show);
+    for (QWidget* control : controls)
+        control->setVisible(show);
 }
 
 }  // namespace kr

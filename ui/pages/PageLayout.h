@@ -76,12 +76,8 @@ QVBoxLayout* StartPage(CPage* page);
 // Closes the page's layout: free space, then "Default" at the bottom right.
 void FinishPage(CPage* page, QVBoxLayout* layout);
 
-// Whether the page's check box or radio button numbered id is checked on
-// screen.
-bool IsChecked(const CPage& page, int id);
-
-// Enables or disables, shows or hides the page's controls with these numbers.
-void EnableControls(const CPage& page, const QList<int>& ids, bool enable);
-void ShowControls(const CPage& page, const QList<int>& ids, bool show);
+// Enables or disables, shows or hides these controls.
+void EnableControls(const QList<QWidget*>& controls, bool enable);
+void ShowControls(const QList<QWidget*>& controls, bool show);
 
 }  // namespace kr

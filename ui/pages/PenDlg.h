@@ -6,6 +6,9 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QLineEdit;
+
 namespace kr {
 
 namespace pen_id {
@@ -36,14 +39,29 @@ class CPenDlg : public CGroupPage<PenData> {
 public:
     static constexpr int kTemplateId = 133;
 
-    explicit CPenDlg(QWidget* parent = nullptr);
+    explicit CPenDlg(QWidget* parent = nullptr, PenData* record = nullptr);
 
     // Enables the pen's controls when "Pen Support" is checked, each value
     // box only when its check box is checked.
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, PenData& group) override;
+
+private:
+    QCheckBox* pen_ = nullptr;
+    QCheckBox* pressure_ = nullptr;
+    QCheckBox* tiltX_ = nullptr;
+    QCheckBox* tiltY_ = nullptr;
+    QCheckBox* inverted_ = nullptr;
+    QCheckBox* barrelButton_ = nullptr;
+    QLineEdit* pressureMax_ = nullptr;
+    QLineEdit* tiltXMin_ = nullptr;
+    QLineEdit* tiltXMax_ = nullptr;
+    QLineEdit* tiltYMin_ = nullptr;
+    QLineEdit* tiltYMax_ = nullptr;
+    // Everything but "Pen Support" itself, enabled only with it.
+    QList<QWidget*> penSet_;
 };
 
 }  // namespace kr

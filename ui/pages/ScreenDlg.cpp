@@ -14,36 +14,36 @@ namespace kr {
 
 using namespace screen_id;
 
-CScreenDlg::CScreenDlg(QWidget* parent) : CGroupPage(kTemplateId, parent)
+CScreenDlg::CScreenDlg(QWidget* parent, ScreenData* record) : CGroupPage(kTemplateId, parent, record)
 {
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Screen Dimensions"), grid));
 
-    auto dimension = [&](int row, const QString& label, int mmId, int pxId) {
+    auto dimension = [&](int row, const QString& label, int mmId, QLineEdit*& mm, int pxId, QLineEdit*& px) {
         grid->addWidget(MakeLabel(this, label), row, 0);
-        grid->addWidget(MakeNumberBox(this, mmId), row, 1);
+        grid->addWidget(mm = MakeNumberBox(this, mmId), row, 1);
         grid->addWidget(MakeLabel(this, tr("millimeters")), row, 2);
         grid->addItem(MakeGap(this, Qt::Horizontal), row, 3);
-        grid->addWidget(MakeNumberBox(this, pxId), row, 4);
+        grid->addWidget(px = MakeNumberBox(this, pxId), row, 4);
         grid->addWidget(MakeLabel(this, tr("pixels")), row, 5);
     };
-    dimension(0, tr("Screen Width:"), kWidthMm, kWidthPx);
-    dimension(1, tr("Screen Height:"), kHeightMm, kHeightPx);
+    dimension(0, tr("Screen Width:"), kWidthMm, widthMm_, kWidthPx, widthPx_);
+    dimension(1, tr("Screen Height:"), kHeightMm, heightMm_, kHeightPx, heightPx_);
     grid->setColumnStretch(6, 1);
     FinishPage(this, page);
 }
 
-void CScreenDlg::DoExchange(ExchangeContext& ctx)
+void CScreenDlg::ExchangeGroup(ExchangeContext& ctx, ScreenData& group)
 {
-    ExchangeDecimalWord(ctx, kWidthMm, data.width_mm);
-    ValidateField(ctx, u"ScreenData/width_mm", data.width_mm);
-    ExchangeDecimalWord(ctx, kWidthPx, data.width_px);
-    ValidateField(ctx, u"ScreenData/width_px", data.width_px);
-    ExchangeDecimalWord(ctx, kHeightMm, data.height_mm);
-    ValidateField(ctx, u"ScreenData/height_mm", data.height_mm);
-    ExchangeDecimalWord(ctx, kHeightPx, data.height_px);
-    ValidateField(ctx, u"ScreenData/height_px", data.height_px);
+    ExchangeDecimalWord(ctx, widthMm_, group.width_mm);
+    ValidateField(ctx, u"ScreenData/width_mm", group.width_mm);
+    ExchangeDecimalWord(ctx, widthPx_, group.width_px);
+    ValidateField(ctx, u"ScreenData/width_px", group.width_px);
+    ExchangeDecimalWord(ctx, heightMm_, group.height_mm);
+    ValidateField(ctx, u"ScreenData/height_mm", group.height_mm);
+    ExchangeDecimalWord(ctx, heightPx_, group.height_px);
+    ValidateField(ctx, u"ScreenData/height_px", group.height_px);
 }
 
 }  // namespace kr

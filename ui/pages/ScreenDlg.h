@@ -5,6 +5,8 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QLineEdit;
+
 namespace kr {
 
 namespace screen_id {
@@ -19,10 +21,16 @@ class CScreenDlg : public CGroupPage<ScreenData> {
 public:
     static constexpr int kTemplateId = 136;
 
-    explicit CScreenDlg(QWidget* parent = nullptr);
+    explicit CScreenDlg(QWidget* parent = nullptr, ScreenData* record = nullptr);
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, ScreenData& group) override;
+
+private:
+    QLineEdit* widthMm_ = nullptr;
+    QLineEdit* widthPx_ = nullptr;
+    QLineEdit* heightMm_ = nullptr;
+    QLineEdit* heightPx_ = nullptr;
 };
 
 }  // namespace kr

@@ -18,15 +18,8 @@ namespace kr {
 
 using namespace touch_id;
 
-namespace {
-
-// Everything that describes a touch point, enabled only when there is one.
-const QList<int> kTouchSet = {kConfidence, kPressure,  kPressureMaxLabel, kPressureMax, kWidth,     kWidthMaxLabel,
-                              kWidthMax,   kWidthUnit, kHeight,           kHeightMaxLabel, kHeightMax, kHeightUnit};
-
-}  // namespace
-
-CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTemplateId, parent), device_(device)
+CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent, TouchData* record)
+    : CGroupPage(kTemplateId, parent, record), device_(device)
 {
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
@@ -35,73 +28,83 @@ CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent) : CGroupPage(kTe
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Touch Points"), grid));
 
-    QComboBox* points = MakeList(this, kTouchPoints, {"0", "1", "2", "3", "4", "5"});
-    connect(points, &QComboBox::activated, this, &CTouchDlg::RefreshControls);
+    points_ = MakeList(this, kTouchPoints, {"0", "1", "2", "3", "4", "5"});
+    connect(points_, &QComboBox::activated, this, &CTouchDlg::RefreshControls);
     auto* list = new QHBoxLayout;
     list->addWidget(MakeLabel(this, tr("Number of Touch Points:")));
-    list->addWidget(points);
+    list->addWidget(points_);
     list->addSpacing(list->spacing() * 3);
-    list->addWidget(MakeNote(this, tr("*Requires at least one touch point for\n  Single-Point Touch Default Input Mode"),
-                             kNote));
+    note_ = MakeNote(this, tr("*Requires at least one touch point for\n  Single-Point Touch Default Input Mode"),
+                     kNote);
+    list->addWidget(note_);
     list->addStretch(1);
     grid->addLayout(list, 0, 0, 1, 5);
     grid->addItem(MakeGap(this), 1, 0);
-    grid->addWidget(MakeCheckBox(this, tr("Confidence"), kConfidence), 2, 0);
+    grid->addWidget(confidence_ = MakeCheckBox(this, tr("Confidence"), kConfidence), 2, 0);
+    touchSet_ << confidence_;
 
     // A check box, then the largest value it reports.
-    auto maximum = [&](int row, const QString& caption, int checkId, int labelId, int boxId) {
-        QCheckBox* check = MakeCheckBox(this, caption, checkId);
+    auto maximum = [&](int row, const QString& caption, int checkId, QCheckBox*& check, int labelId, int boxId,
+                       QLineEdit*& box) {
+        check = MakeCheckBox(this, caption, checkId);
         connect(check, &QCheckBox::clicked, this, &CTouchDlg::RefreshControls);
         grid->addWidget(check, row, 0);
-        grid->addWidget(MakeLabel(this, tr("Max:"), labelId), row, 1);
-        grid->addWidget(MakeNumberBox(this, boxId), row, 2);
+        QLabel* label = MakeLabel(this, tr("Max:"), labelId);
+        grid->addWidget(label, row, 1);
+        grid->addWidget(box = MakeNumberBox(this, boxId), row, 2);
+        touchSet_ << check << label << box;
     };
-    maximum(3, tr("Pressure:"), kPressure, kPressureMaxLabel, kPressureMax);
-    maximum(4, tr("Touch Point Width:"), kWidth, kWidthMaxLabel, kWidthMax);
-    grid->addWidget(MakeLabel(this, tr("pixels"), kWidthUnit), 4, 3);
-    maximum(5, tr("Touch Point Height:"), kHeight, kHeightMaxLabel, kHeightMax);
-    grid->addWidget(MakeLabel(this, tr("pixels"), kHeightUnit), 5, 3);
+    // The unit after a maximum.
+    auto unit = [&](int row, int id) {
+        QLabel* label = MakeLabel(this, tr("pixels"), id);
+        grid->addWidget(label, row, 3);
+        touchSet_ << label;
+    };
+    maximum(3, tr("Pressure:"), kPressure, pressure_, kPressureMaxLabel, kPressureMax, pressureMax_);
+    maximum(4, tr("Touch Point Width:"), kWidth, width_, kWidthMaxLabel, kWidthMax, widthMax_);
+    unit(4, kWidthUnit);
+    maximum(5, tr("Touch Point Height:"), kHeight, height_, kHeightMaxLabel, kHeightMax, heightMax_);
+    unit(5, kHeightUnit);
     grid->setColumnStretch(4, 1);
     FinishPage(this, page);
 }
 
-void CTouchDlg::DoExchange(ExchangeContext& ctx)
+void CTouchDlg::ExchangeGroup(ExchangeContext& ctx, TouchData& group)
 {
-    ExchangeList(ctx, kTouchPoints, data.numTouchPoints);
-    ExchangeCheckBox(ctx, kConfidence, data.bConfidence);
-    ExchangeCheckBox(ctx, kPressure, data.bPressure);
-    ExchangeCheckBox(ctx, kWidth, data.bWidth);
-    ExchangeCheckBox(ctx, kHeight, data.bHeight);
-    ExchangeDecimalWord(ctx, kPressureMax, data.pressure);
-    ValidateField(ctx, u"TouchData/pressure", data.pressure);
-    ExchangeDecimalWord(ctx, kWidthMax, data.width);
-    ValidateField(ctx, u"TouchData/width", data.width);
-    ExchangeDecimalWord(ctx, kHeightMax, data.height);
-    ValidateField(ctx, u"TouchData/height", data.height);
+    ExchangeList(ctx, points_, group.numTouchPoints);
+    ExchangeCheckBox(ctx, confidence_, group.bConfidence);
+    ExchangeCheckBox(ctx, pressure_, group.bPressure);
+    ExchangeCheckBox(ctx, width_, group.bWidth);
+    ExchangeCheckBox(ctx, height_, group.bHeight);
+    ExchangeDecimalWord(ctx, pressureMax_, group.pressure);
+    ValidateField(ctx, u"TouchData/pressure", group.pressure);
+    ExchangeDecimalWord(ctx, widthMax_, group.width);
+    ValidateField(ctx, u"TouchData/width", group.width);
+    ExchangeDecimalWord(ctx, heightMax_, group.height);
+    ValidateField(ctx, u"TouchData/height", group.height);
 }
 
 void CTouchDlg::RefreshControls()
 {
-    auto* points = qobject_cast<QComboBox*>(Control(kTouchPoints));
     const int mode = device_ ? device_->InputModeSelection() : -1;
     if (mode == 1) {  // Single-Point Touch
-        Control(kNote)->show();
+        note_->show();
         // At least one point: also when the list shows none, as it does for a
         // count outside the list loaded from a file.
-        if (points->currentIndex() < 1)
-            points->setCurrentIndex(1);
+        if (points_->currentIndex() < 1)
+            points_->setCurrentIndex(1);
     } else if (mode == 0) {  // Mouse
-        Control(kNote)->hide();
+        note_->hide();
     }
 
-    if (points->currentIndex() < 1) {
-        EnableControls(*this, kTouchSet, false);
+    if (points_->currentIndex() < 1) {
+        EnableControls(touchSet_, false);
         return;
     }
-    EnableControls(*this, kTouchSet, true);
-    EnableControls(*this, {kPressureMax}, IsChecked(*this, kPressure));
-    EnableControls(*this, {kWidthMax}, IsChecked(*this, kWidth));
-    EnableControls(*this, {kHeightMax}, IsChecked(*this, kHeight));
+    EnableControls(touchSet_, true);
+    pressureMax_->setEnabled(pressure_->isChecked());
+    widthMax_->setEnabled(width_->isChecked());
+    heightMax_->setEnabled(height_->isChecked());
 }
 
 }  // namespace kr

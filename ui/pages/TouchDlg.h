@@ -7,6 +7,10 @@
 #include "model/ConfigurationSettings.h"
 #include "ui/pages/Page.h"
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
 namespace kr {
 
 class CDeviceDlg;
@@ -34,7 +38,7 @@ public:
     static constexpr int kTemplateId = 132;
 
     // device: the page whose "Default Input Mode:" list this page obeys.
-    explicit CTouchDlg(const CDeviceDlg* device, QWidget* parent = nullptr);
+    explicit CTouchDlg(const CDeviceDlg* device, QWidget* parent = nullptr, TouchData* record = nullptr);
 
     // Under Single-Point Touch shows the note and turns "0" touch points into
     // "1"; then enables the touch controls when there are touch points, each
@@ -42,10 +46,21 @@ public:
     void RefreshControls() override;
 
 protected:
-    void DoExchange(ExchangeContext& ctx) override;
+    void ExchangeGroup(ExchangeContext& ctx, TouchData& group) override;
 
 private:
     const CDeviceDlg* device_;
+    QComboBox* points_ = nullptr;
+    QWidget* note_ = nullptr;
+    QCheckBox* confidence_ = nullptr;
+    QCheckBox* pressure_ = nullptr;
+    QCheckBox* width_ = nullptr;
+    QCheckBox* height_ = nullptr;
+    QLineEdit* pressureMax_ = nullptr;
+    QLineEdit* widthMax_ = nullptr;
+    QLineEdit* heightMax_ = nullptr;
+    // Everything that describes a touch point, enabled only when there is one.
+    QList<QWidget*> touchSet_;
 };
 
 }  // namespace kr
