@@ -2,11 +2,10 @@
 #include "platform/StagedFiles.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
+#include <random>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -48,43 +47,35 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-// The process's file mode creation mask. umask() can only tell it by setting
-// it, and a batch writes files from several threads at once: one thread's
-// momentary 0 would give another's new files and folders the wrong mode, or
-// stay set for good. So it is read from /proc, and asked of umask() only
-// where /proc has no answer.
-mode_t FileModeMask()
+// Six random characters from the letters and digits, from a generator each
+// thread seeds once: names only need to differ, and a taken one is retried.
+std::string RandomCharacters()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with("Umask:"))
-            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    const mode_t asked = ::umask(0);
-    ::umask(asked);
-    return asked;
-}
-
-// The mode a plain open(O_CREAT, 0666) would have given, or the existing
-// file's own mode when it is replaced.
-mode_t ModeForNewFile(const struct stat* existing)
-{
-    if (existing)
-        return existing->st_mode & 07777;
-    return 0666 & ~FileModeMask();
+    static constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand generator(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+    std::string chars(kTempRandomChars, ' ');
+    for (char& c : chars)
+        c = kAlphabet[pick(generator)];
+    return chars;
 }
 
 // A new temporary file in folder, created and locked; -1 with errno set when
-// none can be made. The lock is taken before anyone can find the file
-// unlocked and take it for a stale one; a file removed in that instant is
-// given up for a new one.
+// none can be made. It is created with mode 0666, so the system applies the
+// process's file mode creation mask as for any new file: the mask is never
+// read, which umask() could only do by changing it under the other threads.
+// The lock is taken before anyone can find the file unlocked and take it for
+// a stale one; a file removed in that instant is given up for a new one.
 int CreateLockedTemporary(const std::string& folder, std::string& temp)
 {
     for (;;) {
-        temp = folder + "/" + std::string(kTempPrefix) + std::string(kTempRandomChars, 'X');
-        const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-        if (fd < 0)
+        temp = folder + "/" + std::string(kTempPrefix) + RandomCharacters();
+        const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
             return -1;
+        }
         struct stat st {};
         if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
             return fd;
@@ -149,8 +140,10 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
     if (fd < 0)
         return Fail(failure, folder, errno);
 
+    // A replaced file keeps its own mode; a new one has the mode the
+    // system gave the temporary file.
     int err = 0;
-    if (!WriteAll(fd, bytes) || ::fchmod(fd, ModeForNewFile(exists ? &existing : nullptr)) != 0
+    if (!WriteAll(fd, bytes) || (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
         || (durability == Durability::FlushToDisk && ::fsync(fd) != 0))
         err = errno;
     if (err != 0) {

@@ -47,13 +47,20 @@ TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
 TEST(AtomicFile, NewFilesGetTheUsualPermissionsAndReplacedFilesKeepTheirs)
 {
     test::TempDir dir;
-    const auto fresh = dir / "fresh";
-    const mode_t oldMask = ::umask(022);
-    ASSERT_TRUE(WriteFileAtomically(fresh.string(), "a"));
-    ::umask(oldMask);
     struct stat st {};
-    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    const struct {
+        mode_t mask;
+        mode_t mode;
+    } masks[] = {{022, 0644}, {027, 0640}, {077, 0600}, {0, 0666}};
+    for (const auto& row : masks) {
+        const auto fresh = dir / ("fresh" + std::to_string(row.mask));
+        const mode_t oldMask = ::umask(row.mask);
+        const bool written = WriteFileAtomically(fresh.string(), "a");
+        ::umask(oldMask);
+        ASSERT_TRUE(written);
+        ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, row.mode) << "umask " << std::oct << row.mask;
+    }
 
     const auto kept = dir / "kept";
     test::WriteBytes(kept, "old");
