@@ -43,8 +43,10 @@ bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, Gener
         failure.path = target;
         return false;
     }
-    if (found == platform::ExistingFile::None) {
+    if (found == platform::ExistingFile::Absent || found == platform::ExistingFile::NotAFile) {
         plan.change = FileChange::Create;
+        plan.target = found == platform::ExistingFile::Absent ? platform::TargetState::Absent
+                                                              : platform::TargetState::Unknown;
         plan.bytes = bytes;
         return true;
     }
@@ -82,7 +84,7 @@ bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& pla
                               failure))
             return false;
     }
-    if (!files.Stage(platform::ToUtf8(path), plan.bytes, platform::Durability::InOnePiece, failure))
+    if (!files.Stage(platform::ToUtf8(path), plan.bytes, platform::Durability::InOnePiece, failure, plan.target))
         return false;
     report.written.push_back(path);
     if (plan.change == FileChange::Create)

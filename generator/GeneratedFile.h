@@ -40,6 +40,9 @@ enum class FileChange { None, Create, Change };
 
 struct GeneratedFilePlan {
     FileChange change = FileChange::None;
+    // Absent when the plan found nothing at the path, so staging need not
+    // look again.
+    platform::TargetState target = platform::TargetState::Unknown;
     std::string bytes;     // the new content, the existing file's user code carried into it
     std::string existing;  // the existing content, when it is kept beside the new one
     KeptFile kept;         // keptPath empty when the existing file is not kept

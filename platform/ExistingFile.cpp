@@ -20,9 +20,9 @@ ExistingFile ReadExistingFile(const std::string& path, std::string& bytes, std::
     };
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? ExistingFile::None : failed(errno);
+        return errno == ENOENT ? ExistingFile::Absent : failed(errno);
     if (!S_ISREG(info.st_mode))
-        return ExistingFile::None;
+        return ExistingFile::NotAFile;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return failed(errno ? errno : EIO);

@@ -8,12 +8,12 @@
 
 namespace kr::platform {
 
-enum class ExistingFile { None, Read, Failed };
+enum class ExistingFile { Absent, NotAFile, Read, Failed };
 
 // The bytes of the regular file at path (UTF-8): Read with bytes filled;
-// None when nothing is there or it is not a regular file (a write there
-// refuses it); Failed when it is there but cannot be examined or read, with
-// reason, when given, set to the system's text.
+// Absent when nothing is there; NotAFile when something other than a regular
+// file is (a write there refuses it); Failed when it is there but cannot be
+// examined or read, with reason, when given, set to the system's text.
 ExistingFile ReadExistingFile(const std::string& path, std::string& bytes, std::string* reason = nullptr);
 
 // True only when the system says there is nothing at path; any other answer,

@@ -110,14 +110,14 @@ void CStagedFiles::Discard()
 }
 
 bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Durability durability,
-                         FileFailure& failure)
+                         FileFailure& failure, TargetState known)
 {
     if (target.empty() || target.back() == '/')
         return Fail(failure, target, EISDIR);
 
     struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (!exists && errno != ENOENT)
+    const bool exists = known != TargetState::Absent && ::stat(target.c_str(), &existing) == 0;
+    if (!exists && known != TargetState::Absent && errno != ENOENT)
         return Fail(failure, target, errno);
     if (exists) {
         // Renaming over a file would succeed even where opening it for

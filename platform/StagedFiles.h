@@ -21,6 +21,11 @@ namespace kr::platform {
 // again, are replaced in one piece without waiting for the disk.
 enum class Durability { FlushToDisk, InOnePiece };
 
+// What the caller already knows of a target: Absent when it has just found
+// nothing there, so staging does not look again. A file that appears in
+// between is replaced whole at commit, as one that appears after staging is.
+enum class TargetState { Unknown, Absent };
+
 class CStagedFiles {
 public:
     CStagedFiles() = default;
@@ -34,7 +39,8 @@ public:
     // not writable (a file without any write permission bits counts as
     // read-only for everyone). A replaced file's permissions are kept. On
     // failure nothing of this file is left and failure says why.
-    bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure);
+    bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure,
+               TargetState known = TargetState::Unknown);
 
     // Renames every staged file over its target, in staging order. Stops at
     // the first failure: the files before it are in place, the rest are

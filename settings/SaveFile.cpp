@@ -7,6 +7,7 @@
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 #include "model/SavedFields.h"
+#include "settings/XmlLibrary.h"
 
 namespace kr {
 namespace {
@@ -113,6 +114,8 @@ bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, s
 {
     errorText.clear();
     try {
+        // One quiet scope for the whole read, instead of one per field.
+        xml::QuietErrors quiet;
         CSerialXml document;
         std::string reason;
         if (!document.Load(path, &reason)) {

@@ -60,18 +60,28 @@ void EnsureInitialised()
     });
 }
 
+namespace {
+// How many QuietErrors are alive on this thread: only the outermost one
+// swaps the sinks, so a whole read can be quiet at the price of one swap.
+thread_local int quietDepth = 0;
+}  // namespace
+
 QuietErrors::QuietErrors()
-    : oldGeneric_(xmlGenericError),
-      oldGenericContext_(xmlGenericErrorContext),
-      oldStructured_(xmlStructuredError),
-      oldStructuredContext_(xmlStructuredErrorContext)
 {
+    if (quietDepth++ > 0)
+        return;
+    oldGeneric_ = xmlGenericError;
+    oldGenericContext_ = xmlGenericErrorContext;
+    oldStructured_ = xmlStructuredError;
+    oldStructuredContext_ = xmlStructuredErrorContext;
     xmlSetGenericErrorFunc(nullptr, DropGeneric);
     xmlSetStructuredErrorFunc(nullptr, DropStructured);
 }
 
 QuietErrors::~QuietErrors()
 {
+    if (--quietDepth > 0)
+        return;
     xmlSetGenericErrorFunc(oldGenericContext_, oldGeneric_);
     xmlSetStructuredErrorFunc(oldStructuredContext_, oldStructured_);
 }

@@ -17,7 +17,8 @@ namespace kr::xml {
 void EnsureInitialised();
 
 // While alive, library errors raised on this thread are dropped instead of
-// being printed; the caller reports its own failure.
+// being printed; the caller reports its own failure. They nest: the sinks
+// are swapped by the outermost one only.
 class QuietErrors {
 public:
     QuietErrors();
@@ -26,10 +27,10 @@ public:
     QuietErrors& operator=(const QuietErrors&) = delete;
 
 private:
-    xmlGenericErrorFunc oldGeneric_;
-    void* oldGenericContext_;
-    xmlStructuredErrorFunc oldStructured_;
-    void* oldStructuredContext_;
+    xmlGenericErrorFunc oldGeneric_ = nullptr;
+    void* oldGenericContext_ = nullptr;
+    xmlStructuredErrorFunc oldStructured_ = nullptr;
+    void* oldStructuredContext_ = nullptr;
 };
 
 struct DocDeleter {
