@@ -60,17 +60,18 @@ std::string RandomCharacters()
     return chars;
 }
 
-// A new temporary file in folder, created and locked; -1 with errno set when
-// none can be made. It is created with mode 0666, so the system applies the
-// process's file mode creation mask as for any new file: the mask is never
-// read, which umask() could only do by changing it under the other threads.
-// The lock is taken before anyone can find the file unlocked and take it for
-// a stale one; a file removed in that instant is given up for a new one.
-int CreateLockedTemporary(const std::string& folder, std::string& temp)
+// A new temporary file in the folder open as folderFd, created and locked;
+// name receives its name. -1 with errno set when none can be made. It is
+// created with mode 0666, so the system applies the process's file mode
+// creation mask as for any new file: the mask is never read, which umask()
+// could only do by changing it under the other threads. The lock is taken
+// before anyone can find the file unlocked and take it for a stale one; a
+// file removed in that instant is given up for a new one.
+int CreateLockedTemporary(int folderFd, std::string& name)
 {
     for (;;) {
-        temp = folder + "/" + std::string(kTempPrefix) + RandomCharacters();
-        const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        name = std::string(kTempPrefix) + RandomCharacters();
+        const int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -98,15 +99,29 @@ bool IsTemporaryName(std::string_view name)
 CStagedFiles::~CStagedFiles()
 {
     Discard();
+    for (const Folder& folder : folders_)
+        ::close(folder.fd);
 }
 
 void CStagedFiles::Discard()
 {
     for (const Staged& file : staged_) {
-        ::unlink(file.temp.c_str());
+        ::unlinkat(folders_[file.folder].fd, file.tempName.c_str(), 0);
         ::close(file.fd);
     }
     staged_.clear();
+}
+
+int CStagedFiles::OpenFolder(const std::string& path)
+{
+    for (std::size_t i = 0; i < folders_.size(); ++i)
+        if (folders_[i].path == path)
+            return static_cast<int>(i);
+    const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    folders_.push_back({path, fd});
+    return static_cast<int>(folders_.size() - 1);
 }
 
 bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Durability durability,
@@ -115,8 +130,17 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
     if (target.empty() || target.back() == '/')
         return Fail(failure, target, EISDIR);
 
+    // Everything happens relative to the target's folder, opened once for
+    // all the files staged there: the path is walked once, not per call.
+    const std::string folderPath = FolderOf(target);
+    const int folder = OpenFolder(folderPath);
+    if (folder < 0)
+        return Fail(failure, errno == ENOTDIR ? target : folderPath, errno);
+    const int folderFd = folders_[static_cast<std::size_t>(folder)].fd;
+    std::string name = target.substr(target.find_last_of('/') + 1);
+
     struct stat existing {};
-    const bool exists = known != TargetState::Absent && ::stat(target.c_str(), &existing) == 0;
+    const bool exists = known != TargetState::Absent && ::fstatat(folderFd, name.c_str(), &existing, 0) == 0;
     if (!exists && known != TargetState::Absent && errno != ENOENT)
         return Fail(failure, target, errno);
     if (exists) {
@@ -130,15 +154,14 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
             return Fail(failure, target, EINVAL);
         if ((existing.st_mode & 0222) == 0)
             return Fail(failure, target, EACCES);
-        if (::access(target.c_str(), W_OK) != 0)
+        if (::faccessat(folderFd, name.c_str(), W_OK, 0) != 0)
             return Fail(failure, target, errno);
     }
 
-    const std::string folder = FolderOf(target);
-    std::string temp;
-    const int fd = CreateLockedTemporary(folder, temp);
+    std::string tempName;
+    const int fd = CreateLockedTemporary(folderFd, tempName);
     if (fd < 0)
-        return Fail(failure, folder, errno);
+        return Fail(failure, folderPath, errno);
 
     // A replaced file keeps its own mode; a new one has the mode the
     // system gave the temporary file.
@@ -147,11 +170,11 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
         || (durability == Durability::FlushToDisk && ::fsync(fd) != 0))
         err = errno;
     if (err != 0) {
-        ::unlink(temp.c_str());
+        ::unlinkat(folderFd, tempName.c_str(), 0);
         ::close(fd);
         return Fail(failure, target, err);
     }
-    staged_.push_back({std::move(temp), target, fd});
+    staged_.push_back({std::move(tempName), std::move(name), target, static_cast<std::size_t>(folder), fd});
     return true;
 }
 
@@ -161,7 +184,8 @@ bool CStagedFiles::Commit(FileFailure& failure)
     bool ok = true;
     for (; done < staged_.size(); ++done) {
         const Staged& file = staged_[done];
-        if (::rename(file.temp.c_str(), file.target.c_str()) != 0) {
+        const int folderFd = folders_[file.folder].fd;
+        if (::renameat(folderFd, file.tempName.c_str(), folderFd, file.name.c_str()) != 0) {
             ok = Fail(failure, file.target, errno);
             break;
         }

@@ -50,12 +50,23 @@ public:
     bool Empty() const { return staged_.empty(); }
 
 private:
-    struct Staged {
-        std::string temp;
-        std::string target;
+    // A folder files are staged in, open for the calls made relative to it.
+    struct Folder {
+        std::string path;
         int fd;
     };
+    struct Staged {
+        std::string tempName;  // in the folder
+        std::string name;      // the target's name in the folder
+        std::string target;    // the target's whole path, for messages
+        std::size_t folder;    // index into folders_
+        int fd;
+    };
+    // The index of the folder at path in folders_, opened on first use; -1
+    // with errno set when it cannot be opened.
+    int OpenFolder(const std::string& path);
     void Discard();
+    std::vector<Folder> folders_;
     std::vector<Staged> staged_;
 };
 

@@ -91,7 +91,7 @@ sweep() {
 }
 
 sweep write signal=KILL yes
-sweep rename signal=KILL no
+sweep renameat signal=KILL no
 sweep write error=ENOSPC yes
 
 [ $failures -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
