@@ -136,35 +136,29 @@ bool IsPlainNameCharacter(char c, bool first)
     return letter || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
 }
 
-// For "//A/.../Z" with at least two steps, all plain ASCII names: the path of
-// the parent step ("//A/...") and the last name. Anything else is left to
-// the full evaluation.
-bool SplitChildPath(std::string_view path, std::string_view& parentPath, std::string_view& name)
+// The number of steps of "//A/.../Z" when every step is a plain ASCII name;
+// 0 for any other expression, which is left to the full evaluation.
+std::size_t PlainPathSteps(std::string_view path)
 {
     if (!path.starts_with("//"))
-        return false;
+        return 0;
     std::size_t steps = 0;
     bool stepStart = true;
     for (std::size_t i = 2; i < path.size(); ++i) {
         const char c = path[i];
         if (c == '/') {
             if (stepStart)
-                return false;
+                return 0;
             stepStart = true;
             continue;
         }
         if (!IsPlainNameCharacter(c, stepStart))
-            return false;
+            return 0;
         if (stepStart)
             ++steps;
         stepStart = false;
     }
-    if (stepStart || steps < 2)
-        return false;
-    const std::size_t slash = path.rfind('/');
-    parentPath = path.substr(0, slash);
-    name = path.substr(slash + 1);
-    return true;
+    return stepStart ? 0 : steps;
 }
 
 }  // namespace
@@ -372,50 +366,59 @@ void* CSerialXml::EvaluatePath(const std::string& expression)
     return result;
 }
 
-const std::vector<void*>& CSerialXml::ElementChildrenOf(std::string_view parentPath)
+const std::unordered_map<std::string, void*>& CSerialXml::FirstElementsByPath(std::size_t steps)
 {
-    // Fields are read group by group: most lookups ask for the last parent.
-    if (lastChildren_ && lastParent_ == parentPath)
-        return *lastChildren_;
-    std::string key(parentPath);
-    auto found = childrenOf_.find(key);
-    if (found == childrenOf_.end()) {
-        const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
-            static_cast<xmlXPathObject*>(EvaluatePath(key + "/*")));
-        std::vector<void*> children;
-        if (xmlNodeSet* nodes = result->nodesetval)
-            children.assign(nodes->nodeTab, nodes->nodeTab + nodes->nodeNr);
-        found = childrenOf_.emplace(key, std::move(children)).first;
-    }
-    lastParent_ = std::move(key);
-    lastChildren_ = &found->second;
-    return found->second;
+    if (firstByPath_.size() < steps + 1)
+        firstByPath_.resize(steps + 1);
+    Index& index = firstByPath_[steps];
+    if (index.built)
+        return index.first;
+    index.first.reserve(256);
+    // One walk in document order (preorder). Each element is reachable as
+    // //A/.../Z through the names of its last `steps` ancestors-or-self, as
+    // long as none of them is in a namespace (an unprefixed name test needs
+    // none); the first element per path is kept, as the path's first node.
+    std::string key;
+    auto visit = [&](auto& self, const xmlNode* parent, std::vector<const xmlNode*>& chain) -> void {
+        for (const xmlNode* node = parent->children; node; node = node->next) {
+            if (node->type != XML_ELEMENT_NODE)
+                continue;
+            if (node->ns) {
+                std::vector<const xmlNode*> below;  // no path runs through it
+                self(self, node, below);
+                continue;
+            }
+            chain.push_back(node);
+            if (chain.size() >= steps) {
+                key.assign("/");
+                for (std::size_t i = chain.size() - steps; i < chain.size(); ++i)
+                    key.append("/").append(reinterpret_cast<const char*>(chain[i]->name));
+                index.first.try_emplace(key, const_cast<xmlNode*>(node));
+            }
+            self(self, node, chain);
+            chain.pop_back();
+        }
+    };
+    std::vector<const xmlNode*> chain;
+    if (doc_)
+        visit(visit, reinterpret_cast<const xmlNode*>(Doc(doc_)), chain);
+    index.built = true;
+    return index.first;
 }
 
 void CSerialXml::ForgetChildren()
 {
-    childrenOf_.clear();
-    lastParent_.clear();
-    lastChildren_ = nullptr;
+    firstByPath_.clear();
 }
 
 XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
     xml::QuietErrors quiet;
     const std::string expression = platform::ToUtf8(path);
-    std::string_view parentPath;
-    std::string_view name;
-    if (SplitChildPath(expression, parentPath, name)) {
-        // The children are in document order, so the first with the name
-        // (in no namespace, as an unprefixed name test requires) is the
-        // first node the whole path selects.
-        for (void* p : ElementChildrenOf(parentPath)) {
-            auto* node = static_cast<xmlNode*>(p);
-            if (node->type == XML_ELEMENT_NODE && !node->ns
-                && std::string_view(reinterpret_cast<const char*>(node->name)) == name)
-                return XmlNode(node);
-        }
-        return {};
+    if (const std::size_t steps = PlainPathSteps(expression); steps >= 1) {
+        const auto& first = FirstElementsByPath(steps);
+        const auto found = first.find(expression);
+        return found == first.end() ? XmlNode() : XmlNode(found->second);
     }
     const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
         static_cast<xmlXPathObject*>(EvaluatePath(expression)));

@@ -106,7 +106,7 @@ public:
 private:
     std::u16string ReadText(const std::u16string& path);
     void* EvaluatePath(const std::string& expression);
-    const std::vector<void*>& ElementChildrenOf(std::string_view parentPath);
+    const std::unordered_map<std::string, void*>& FirstElementsByPath(std::size_t steps);
     void ForgetChildren();
     void ReleaseDocument();
 
@@ -115,13 +115,15 @@ private:
     // and kept for every later one: making a context builds the library's
     // function tables, which costs far more than the lookup itself.
     void* pathContext_ = nullptr;
-    // The element children of everything a path selects, in document order,
-    // by path; kept until the document changes. A field lookup such as
-    // //Group/field is answered from the children of //Group, so a reader
-    // walks the document once per group instead of once per field.
-    std::unordered_map<std::string, std::vector<void*>> childrenOf_;
-    std::string lastParent_;
-    const std::vector<void*>* lastChildren_ = nullptr;
+    // For paths //A/.../Z of plain names, by their number of steps: the first
+    // element, in document order, each such path selects; built by one walk
+    // of the document on the first lookup and kept until it changes. A
+    // reader of a hundred fields so walks the document once, not per field.
+    struct Index {
+        bool built = false;
+        std::unordered_map<std::string, void*> first;
+    };
+    std::vector<Index> firstByPath_;
     // Every element created here; those still unattached when the document
     // goes are released with it.
     std::vector<void*> created_;

@@ -142,9 +142,9 @@ TEST(SerialXml, PathsSelectTheFirstMatchInDocumentOrder)
     EXPECT_EQ(doc.GetNodeText(doc.SelectNode(u"//x[. = 2]")), u"2");
 }
 
-// Field paths (//Group/field, //Group/list/item) are answered from the
-// group's children; each row checks the answer against the general
-// evaluation of the same path and against the value it must find.
+// Field paths (//Group/field, //Group/list/item, //VERSION) are answered
+// from an index of the document; each row checks the answer against the
+// general evaluation of the same path and against the value it must find.
 TEST(SerialXml, FieldPathsFindWhatTheFullPathFinds)
 {
     struct Row {
@@ -159,6 +159,13 @@ TEST(SerialXml, FieldPathsFindWhatTheFullPathFinds)
         {"<r><G><m><p0>0</p0><p1>1</p1></m></G><m><p1>x</p1></m></r>", u"//G/m/p1", u"1"},
         {"<r><A>text<B>b</B></A></r>", u"//A/C", u"-"},
         {"<r><A><B/></A></r>", u"//A/B", u""},
+        {"<r><A><B>1</B></A></r>", u"//r/A/B", u"1"},
+        {"<r xmlns:p='urn:x'><p:G><A><B>below</B></A></p:G></r>", u"//A/B", u"below"},
+        {"<r xmlns:p='urn:x'><G><p:m><p1>n</p1></p:m><m><p1>p</p1></m></G></r>", u"//G/m/p1", u"p"},
+        {"<r><G><m><p1>a</p1></m></G><X><G><m><p1>b</p1></m></G></X></r>", u"//X/G/m/p1", u"b"},
+        {"<r><B><A>1</A></B><A>2</A></r>", u"//A", u"1"},
+        {"<r xmlns:p='urn:x'><p:A>n</p:A><A>p</A></r>", u"//A", u"p"},
+        {"<A>root<B/></A>", u"//A", u"root"},
     };
     test::TempDir dir;
     for (const Row& row : rows) {
