@@ -154,8 +154,10 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
 
     // Every file is written aside before the first is put in place; the
     // kept copies of old files go in place before the files replacing them.
-    platform::CStagedFiles keptCopies;
-    platform::CStagedFiles files;
+    // The folder's lock, held until every file is in place, keeps other
+    // runs' clean-up away from the files written aside.
+    platform::CStagedFiles keptCopies(platform::TemporaryGuard::FolderLock);
+    platform::CStagedFiles files(platform::TemporaryGuard::FolderLock);
     GeneratedFilePlan plan;
     for (const TemplateRow& row : rows) {
         if (row.toolchain != kEveryToolchain && row.toolchain != settings.project.toolchain)

@@ -60,14 +60,14 @@ std::string RandomCharacters()
     return chars;
 }
 
-// A new temporary file in the folder open as folderFd, created and locked;
-// name receives its name. -1 with errno set when none can be made. It is
+// A new temporary file in the folder open as folderFd, created and, unless
+// the folder's lock guards it, locked; name receives its name. -1 with errno set when none can be made. It is
 // created with mode 0666, so the system applies the process's file mode
 // creation mask as for any new file: the mask is never read, which umask()
 // could only do by changing it under the other threads. The lock is taken
 // before anyone can find the file unlocked and take it for a stale one; a
 // file removed in that instant is given up for a new one.
-int CreateLockedTemporary(int folderFd, std::string& name)
+int CreateTemporary(int folderFd, std::string& name, TemporaryGuard guard)
 {
     for (;;) {
         name = std::string(kTempPrefix) + RandomCharacters();
@@ -77,6 +77,8 @@ int CreateLockedTemporary(int folderFd, std::string& name)
                 continue;
             return -1;
         }
+        if (guard == TemporaryGuard::FolderLock)
+            return fd;
         struct stat st {};
         if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
             return fd;
@@ -159,7 +161,7 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
     }
 
     std::string tempName;
-    const int fd = CreateLockedTemporary(folderFd, tempName);
+    const int fd = CreateTemporary(folderFd, tempName, guard_);
     if (fd < 0)
         return Fail(failure, folderPath, errno);
 

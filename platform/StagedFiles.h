@@ -3,10 +3,10 @@
 // Files written aside and put in place later. Each file is written under a
 // temporary name of ours (".kr761x-" and six characters) in its target's
 // folder; Commit renames them over their targets in the order they were
-// staged, so a target is only ever seen whole, old or new. A temporary file
-// stays locked while the object that wrote it lives, so a later run tells a
-// file left by a killed run (unlocked) from one still being written (locked)
-// and removes only the first kind.
+// staged, so a target is only ever seen whole, old or new. A later run that
+// holds the folder's lock removes the temporary files nobody writes any
+// more: each temporary file stays locked while the object that wrote it
+// lives, or the writer holds the folder's lock itself throughout.
 
 #include <string>
 #include <string_view>
@@ -26,9 +26,17 @@ enum class Durability { FlushToDisk, InOnePiece };
 // between is replaced whole at commit, as one that appears after staging is.
 enum class TargetState { Unknown, Absent };
 
+// What keeps a later run's clean-up (RemoveStaleTemporaryFiles) away from
+// the temporary files while they are written.
+enum class TemporaryGuard {
+    OwnLock,     // each temporary file is locked while it lives
+    FolderLock,  // the writer holds the folder's lock, which every clean-up
+                 // takes first, so the files need no lock of their own
+};
+
 class CStagedFiles {
 public:
-    CStagedFiles() = default;
+    explicit CStagedFiles(TemporaryGuard guard = TemporaryGuard::OwnLock) : guard_(guard) {}
     // Removes every file staged and not put in place.
     ~CStagedFiles();
     CStagedFiles(const CStagedFiles&) = delete;
@@ -66,12 +74,14 @@ private:
     // with errno set when it cannot be opened.
     int OpenFolder(const std::string& path);
     void Discard();
+    TemporaryGuard guard_;
     std::vector<Folder> folders_;
     std::vector<Staged> staged_;
 };
 
 // Removes the temporary files of ours in folder (ending with '/') that no
-// writer holds any more: those a killed run left behind.
+// writer holds any more: those a killed run left behind. The caller holds
+// the folder's lock (CFolderLock), so no writer guarded by it is running.
 void RemoveStaleTemporaryFiles(const std::string& folder);
 
 }  // namespace kr::platform
