@@ -1,22 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "generator/ValueFormatters.h"
 
+#include <iterator>
+
 #include "platform/NumberText.h"
 #include "platform/Utf.h"
 
 namespace kr {
 namespace {
 
-// One slot of the descriptor: a code unit as its little-endian byte pair.
-std::u16string FormatSlot(char16_t c)
+// One slot of the descriptor, appended to out: a code unit as its
+// little-endian byte pair. Appended in place: a descriptor has 126 slots and
+// a batch formats three descriptors per project.
+void AppendSlot(std::u16string& out, char16_t c)
 {
-    if (c == u'\'')
-        return u"'\\'', 0x00, ";
-    if (c == u'\\')
-        return u"'\\\\', 0x00, ";
-    if (c >= 0x20 && c <= 0x7E)
-        return u"'" + std::u16string(1, c) + u"', 0x00, ";
-    return platform::FormatHexLiteral(c & 0xFF, 2) + u"," + platform::FormatHexLiteral(c >> 8, 2) + u", ";
+    if (c == u'\'') {
+        out += u"'\\'', 0x00, ";
+    } else if (c == u'\\') {
+        out += u"'\\\\', 0x00, ";
+    } else if (c >= 0x20 && c <= 0x7E) {
+        out += u'\'';
+        out += c;
+        out += u"', 0x00, ";
+    } else {
+        static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+        const char16_t pair[] = {u'0', u'x', kDigits[(c >> 4) & 0xF], kDigits[c & 0xF], u',',
+                                 u'0', u'x', kDigits[c >> 12],        kDigits[(c >> 8) & 0xF], u',', u' '};
+        out.append(pair, std::size(pair));
+    }
 }
 
 }  // namespace
@@ -37,8 +48,12 @@ std::u16string FormatStringDescriptorBody(const std::u16string& text)
     }
 
     std::u16string out = u"   " + platform::FormatHexLiteral(static_cast<std::uint32_t>(2 * n + 2), 2) + u",0x03, ";
+    out.reserve(out.size() + kStringDescriptorSlots * 14);
     for (std::size_t i = 0; i < kStringDescriptorSlots; ++i) {
-        out += i < n ? FormatSlot(text[i]) : u"0x00,0x00, ";
+        if (i < n)
+            AppendSlot(out, text[i]);
+        else
+            out += u"0x00,0x00, ";
         // The header shares the first line with 7 slots; every later line
         // holds 8, the last again 7.
         if ((i + 2) % 8 == 0) {
