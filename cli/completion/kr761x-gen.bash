@@ -56,12 +56,13 @@ _kr761x_gen_field()
     COMPREPLY=($(compgen -W "$paths" -- "$cur"))
 }
 
-# Completes the current word as the argument named $1.
+# Completes the current word as the argument named $1; first_argument is
+# the command's first argument before it.
 _kr761x_gen_argument()
 {
     case $1 in
         SAVEFILE* | OUT) _filedir kcw ;;
-        PATH=VALUE) _kr761x_gen_field "${words[0]}" "${words[2]}" ;;
+        PATH=VALUE) _kr761x_gen_field "${words[0]}" "$first_argument" ;;
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
@@ -111,14 +112,14 @@ _kr761x_gen()
     # Which positional argument the current word is: count the words before
     # it that are neither options nor their values; after "--" every word is
     # an argument.
-    local i index=0 ended=
+    local i index=0 ended= first_argument=
     for ((i = 2; i < cword; i++)); do
         if [[ -z $ended && ${words[i]} == -- ]]; then
             ended=1
         elif [[ -z $ended && -n ${option_argument[${words[i]}]+set} ]]; then
             ((i++))
         elif [[ -n $ended || ${words[i]} == - || ${words[i]} != -* ]]; then
-            ((index++))
+            ((index++ == 0)) && first_argument=${words[i]}
         fi
     done
 
