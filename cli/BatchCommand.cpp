@@ -42,28 +42,16 @@ std::u16string BuilderPath(const std::u16string& builder)
     return found.empty() ? builder : found;
 }
 
-bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
+bool Parse(const ParsedArguments& args, BatchArguments& parsed)
 {
-    std::vector<std::string> folders;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--build") {
-            if (parsed.build || i + 1 >= args.size() || args[i + 1].empty())
-                return false;
-            parsed.build = true;
-            parsed.builderPath = BuilderPath(platform::FromUtf8(args[++i]));
-        } else if (args[i] == "--jobs" || args[i] == "-j") {
-            if (parsed.jobs != 0 || i + 1 >= args.size() || !ParseJobs(args[++i], parsed.jobs))
-                return false;
-        } else if (args[i].starts_with("-") || args[i].empty()) {
-            return false;
-        } else {
-            folders.push_back(args[i]);
-        }
+    if (args.Has("--build")) {
+        parsed.build = true;
+        parsed.builderPath = BuilderPath(platform::FromUtf8(args.Value("--build")));
     }
-    if (folders.size() != 2)
+    if (args.Has("--jobs") && !ParseJobs(args.Value("--jobs"), parsed.jobs))
         return false;
-    parsed.inputFolder = AsFolder(platform::FromUtf8(folders[0]));
-    parsed.outputFolder = AsFolder(platform::FromUtf8(folders[1]));
+    parsed.inputFolder = AsFolder(platform::FromUtf8(args.positionals[0]));
+    parsed.outputFolder = AsFolder(platform::FromUtf8(args.positionals[1]));
     return true;
 }
 
@@ -74,7 +62,7 @@ CBatchCommand::CBatchCommand(std::function<int()> interrupts, bool showProgress)
 {
 }
 
-int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
     BatchArguments parsed;
     if (!Parse(args, parsed))

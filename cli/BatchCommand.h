@@ -21,14 +21,24 @@ public:
     explicit CBatchCommand(std::function<int()> interrupts = {}, bool showProgress = false);
 
     std::string_view Name() const override { return "batch"; }
-    std::string_view Arguments() const override { return "INDIR OUTDIR [--build BUILDER] [--jobs N]"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "INDIR", .description = "the folder whose save files (.kcw) are generated"},
+            {.name = "OUTDIR", .description = "the folder that gets a project folder for each save file"},
+            {.name = "--build", .description = "run BUILDER (a path, or a name on PATH) on each workspace",
+             .value = "BUILDER"},
+            {.name = "--jobs", .description = "save files generated and built side by side (1 to 4096)", .value = "N",
+             .alias = "-j"},
+        };
+    }
     std::string_view Summary() const override { return "write a project for every save file of INDIR into OUTDIR"; }
 
     // BUILDER is a path, or a program name looked up on PATH. Prints the
     // batch log to out as it grows, builders' output included. Exit 0 when
     // every file (and build) succeeded, 1 when any failed or the run was
     // stopped early.
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 
 private:
     std::function<int()> interrupts_;

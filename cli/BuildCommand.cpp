@@ -23,24 +23,16 @@ std::optional<std::uint32_t> StackBytes(const std::string& word)
 
 }  // namespace
 
-int CBuildCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CBuildCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
     firmware::BuildOptions options;
-    std::string project;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--min-stack" && i + 1 < args.size()) {
-            const std::optional<std::uint32_t> bytes = StackBytes(args[++i]);
-            if (!bytes)
-                return kExitUsage;
-            options.minimumStack = *bytes;
-        } else if (args[i].empty() || args[i].starts_with("-") || !project.empty()) {
+    if (args.Has("--min-stack")) {
+        const std::optional<std::uint32_t> bytes = StackBytes(args.Value("--min-stack"));
+        if (!bytes)
             return kExitUsage;
-        } else {
-            project = args[i];
-        }
+        options.minimumStack = *bytes;
     }
-    if (project.empty())
-        return kExitUsage;
+    const std::string& project = args.positionals[0];
 
     firmware::BuildResult result;
     const bool built = firmware::BuildSdccProject(platform::FromUtf8(project), result, options);

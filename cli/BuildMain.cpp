@@ -15,16 +15,14 @@ int main(int argc, char** argv)
 {
     const kr::cli::SingleCommandProgram program{
         .name = "kr761x-build",
-        .arguments = "[--min-stack BYTES] WORKSPACE",
         .help = "Builds the SDCC project of WORKSPACE (a .wsp file or its folder) into a firmware\n"
                 "image and checks it, as 'kr761x-gen build' does. --min-stack sets the bytes of\n"
                 "internal RAM the stack needs at least (32 unless given). Exit status: 0 when the\n"
                 "image was built and holds; 1 when the build failed, with the reason on standard\n"
                 "error; 2 when the command line was not understood.\n",
         .version = kr::platform::kProgramVersion,
-        .valueOptions = {"--min-stack"},
     };
-    kr::cli::CBuildCommand command;
+    kr::cli::CBuildCommand command("WORKSPACE");
     kr::platform::CStandardOutputBuffer output;
     std::ostream out(&output);
     const int status = kr::cli::RunSingleCommand(program, command, {argv + 1, argv + argc}, out, std::cerr);

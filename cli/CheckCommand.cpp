@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CheckCommand.h"
 
-#include <algorithm>
-
 #include "cli/TerminalText.h"
 #include "generator/GenerationCheck.h"
 #include "platform/Utf.h"
@@ -10,15 +8,10 @@
 
 namespace kr::cli {
 
-int CCheckCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CCheckCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    // A word that looks like an option is not taken for a file name.
-    if (args.empty() || std::any_of(args.begin(), args.end(),
-                                    [](const std::string& arg) { return arg.empty() || arg.starts_with("-"); }))
-        return kExitUsage;
-
     bool clean = true;
-    for (const std::string& file : args) {
+    for (const std::string& file : args.positionals) {
         ConfigurationSettings settings;
         std::u16string errorText;
         if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {

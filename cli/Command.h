@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// One subcommand of kr761x-gen. Each command parses its own arguments and
+// One subcommand of kr761x-gen. Each command declares its arguments and
+// options; the command line reads the words of a call against that
+// declaration, and the command receives them already parsed. A command
 // writes only to the two streams it is given, so tests can run it in-process.
 
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kr::cli {
@@ -20,22 +23,54 @@ enum ExitCode : int {
     kExitTrouble = 0x100 | kExitUsage,
 };
 
+// How many words a positional argument takes.
+enum class Occurs {
+    Once,
+    Optional,   // none or one: "[NAME]"
+    Repeated,   // one or more: "NAME..."
+};
+
+// One argument or option of a command. A name starting with '-' is an option
+// ("--build"), any other a positional argument ("SAVEFILE"). The order of a
+// command's parameters is the order of its usage line and its help.
+struct Parameter {
+    std::string_view name;
+    std::string_view description;   // one line for the command's help
+    std::string_view value = {};    // an option's value as the usage names it ("BUILDER"); empty for a switch
+    std::string_view alias = {};    // another name of the option ("-j" for "--jobs")
+    Occurs occurs = Occurs::Once;     // of a positional argument
+    bool inUsage = true;            // false: an option only the command's help lists, to keep the usage short
+};
+
+// A call's words as the command line read them against the declaration:
+// the positional arguments in order, and each option given (by its declared
+// name, never its alias) with its value.
+struct ParsedArguments {
+    std::vector<std::string> positionals;
+    std::vector<std::pair<std::string_view, std::string>> options;
+
+    bool Has(std::string_view option) const;
+    // The option's value; empty when it was not given.
+    std::string Value(std::string_view option) const;
+};
+
 class CCommand {
 public:
     virtual ~CCommand() = default;
 
     // The word that selects the command, e.g. "generate".
     virtual std::string_view Name() const = 0;
-    // The command's arguments as the usage line shows them, e.g. "SAVEFILE OUTDIR".
-    virtual std::string_view Arguments() const = 0;
+    // The command's arguments and options.
+    virtual std::vector<Parameter> Parameters() const = 0;
     // One line for the program's help.
     virtual std::string_view Summary() const = 0;
 
-    // args are the words after the command's name. Returns an ExitCode;
-    // kExitUsage without writing anything when the arguments are not
-    // understood (the command line then writes the usage line). "--help" as
-    // the only argument never reaches the command.
-    virtual int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) = 0;
+    // Runs on a call the command line has matched to Parameters(): no
+    // unknown option, none twice, each option with a non-empty value, every
+    // positional argument non-empty and as many as declared. Returns an
+    // ExitCode; kExitUsage without writing anything when a value is not one
+    // the command takes (the command line then writes the usage line).
+    virtual int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) = 0;
 };
 
 }  // namespace kr::cli

@@ -8,15 +8,12 @@
 
 namespace kr::cli {
 
-int CDescribeCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CDescribeCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    const bool layout = args.size() == 2 && args[0] == "--layout";
-    if (args.size() != (layout ? 2u : 1u) || args.back().empty() || args.back().starts_with("-"))
-        return kExitUsage;
-
+    const bool layout = args.Has("--layout");
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args.back()), settings, errorText)) {
+    if (!LoadSettings(platform::FromUtf8(args.positionals[0]), settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -12,7 +12,13 @@ namespace kr::cli {
 class CDescribeCommand : public CCommand {
 public:
     std::string_view Name() const override { return "describe"; }
-    std::string_view Arguments() const override { return "[--layout] SAVEFILE"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "--layout", .description = "lay every report out bit by bit beside the firmware's structures"},
+            {.name = "SAVEFILE", .description = "the save file (.kcw) whose descriptor is printed"},
+        };
+    }
     std::string_view Summary() const override { return "print the decoded HID report descriptor of SAVEFILE"; }
 
     // Loads SAVEFILE over the defaults and prints the decoded descriptor and
@@ -20,7 +26,7 @@ public:
     // says which on err and returns kExitFailure, after printing it all the
     // same; a save file that cannot be loaded or expanded fails with the
     // error text, as generate does.
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace kr::cli

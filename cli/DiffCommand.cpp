@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/DiffCommand.h"
 
-#include <algorithm>
-
 #include "cli/TerminalText.h"
 #include "model/FieldTable.h"
 #include "platform/Utf.h"
@@ -10,15 +8,12 @@
 
 namespace kr::cli {
 
-int CDiffCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CDiffCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 2 ||
-        std::any_of(args.begin(), args.end(), [](const std::string& arg) { return arg.empty() || arg.starts_with("-"); }))
-        return kExitUsage;
     ConfigurationSettings files[2];
     for (int i = 0; i < 2; ++i) {
         std::u16string errorText;
-        if (!LoadSettings(platform::FromUtf8(args[i]), files[i], errorText)) {
+        if (!LoadSettings(platform::FromUtf8(args.positionals[i]), files[i], errorText)) {
             err << ForTerminal(errorText) << "\n";
             return kExitTrouble;
         }

@@ -12,10 +12,16 @@ namespace kr::cli {
 class CDiffCommand : public CCommand {
 public:
     std::string_view Name() const override { return "diff"; }
-    std::string_view Arguments() const override { return "SAVEFILE SAVEFILE"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "SAVEFILE", .description = "the save file (.kcw) compared from"},
+            {.name = "SAVEFILE", .description = "the save file (.kcw) compared to"},
+        };
+    }
     std::string_view Summary() const override { return "list the fields in which two save files differ"; }
 
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace kr::cli

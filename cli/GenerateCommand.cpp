@@ -13,16 +13,11 @@
 
 namespace kr::cli {
 
-int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    const bool check = !args.empty() && args[0] == "--check";
-    const std::size_t first = check ? 1 : 0;
-    if (args.size() != first + 2 || args[first].empty() || args[first + 1].empty()
-        || args[first].starts_with("-") || args[first + 1].starts_with("-"))
-        return kExitUsage;
-
-    const std::u16string saveFile = platform::FromUtf8(args[first]);
-    const std::u16string folder = AsFolder(platform::FromUtf8(args[first + 1]));
+    const bool check = args.Has("--check");
+    const std::u16string saveFile = platform::FromUtf8(args.positionals[0]);
+    const std::u16string folder = AsFolder(platform::FromUtf8(args.positionals[1]));
 
     ConfigurationSettings settings;
     std::u16string errorText;

@@ -10,7 +10,14 @@ namespace kr::cli {
 class CGenerateCommand : public CCommand {
 public:
     std::string_view Name() const override { return "generate"; }
-    std::string_view Arguments() const override { return "[--check] SAVEFILE OUTDIR"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "--check", .description = "write nothing; list the files a generation would create or change"},
+            {.name = "SAVEFILE", .description = "the save file (.kcw) to generate"},
+            {.name = "OUTDIR", .description = "the project folder, created when missing"},
+        };
+    }
     std::string_view Summary() const override { return "write the project of SAVEFILE into OUTDIR"; }
 
     // Loads SAVEFILE over the defaults; refuses a configuration with problems
@@ -23,7 +30,7 @@ public:
     // "Would change: PATH"), user code carried as it would be, and the
     // result is kExitFailure when there is any, kExitSuccess when OUTDIR is
     // up to date.
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace kr::cli

@@ -28,28 +28,18 @@ std::set<std::u16string> ProblemPaths(const ConfigurationSettings& settings)
 
 }  // namespace
 
-int CSetCommand::Run(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
+int CSetCommand::Run(const ParsedArguments& args, std::ostream&, std::ostream& err)
 {
-    std::string file;
-    std::string output;
+    const std::string& file = args.positionals[0];
+    const std::string output = args.Value("-o");
     std::vector<Assignment> assignments;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-o" && i + 1 < args.size() && output.empty() && !args[i + 1].empty()) {
-            output = args[++i];
-        } else if (arg.empty() || arg.starts_with("-")) {
+    for (std::size_t i = 1; i < args.positionals.size(); ++i) {
+        const std::string& arg = args.positionals[i];
+        const std::size_t equals = arg.find('=');
+        if (equals == std::string::npos || equals == 0)
             return kExitUsage;
-        } else if (file.empty()) {
-            file = arg;
-        } else {
-            const std::size_t equals = arg.find('=');
-            if (equals == std::string::npos || equals == 0)
-                return kExitUsage;
-            assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
-        }
+        assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
     }
-    if (file.empty() || assignments.empty())
-        return kExitUsage;
     for (const Assignment& assignment : assignments) {
         if (FindField(platform::FromUtf8(assignment.path)) == nullptr) {
             err << "No field is named " << assignment.path << "; `kr761x-gen show` lists them all.\n";

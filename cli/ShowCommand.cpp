@@ -8,13 +8,11 @@
 
 namespace kr::cli {
 
-int CShowCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CShowCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 1 || args[0].empty() || args[0].starts_with("-"))
-        return kExitUsage;
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args[0]), settings, errorText)) {
+    if (!LoadSettings(platform::FromUtf8(args.positionals[0]), settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -11,11 +11,14 @@ namespace kr::cli {
 class CShowCommand : public CCommand {
 public:
     std::string_view Name() const override { return "show"; }
-    std::string_view Arguments() const override { return "SAVEFILE"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {{.name = "SAVEFILE", .description = "the save file (.kcw) to print"}};
+    }
     std::string_view Summary() const override { return "print every field of SAVEFILE, one a line"; }
 
     // Exit 0, or 1 with the load error on err.
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace kr::cli

@@ -114,40 +114,28 @@ void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const 
 
 }  // namespace
 
-int CSimulateCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
     firmware::SimulationOptions options;
-    std::string project, format = "text";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        const bool valued = i + 1 < args.size();
-        if (word == "--mode" && valued) {
-            if (!firmware::ParseInputMode(args[++i], options.mode))
-                return kExitUsage;
-        } else if (word == "--reports" && valued) {
-            const auto n = Count(args[++i], 1000000);
-            if (!n)
-                return kExitUsage;
-            options.reports = static_cast<int>(*n);
-        } else if (word == "--budget" && valued) {
-            const auto n = Count(args[++i], 4000000000ULL);
-            if (!n)
-                return kExitUsage;
-            options.budget = *n;
-        } else if (word == "--format" && valued) {
-            format = args[++i];
-            if (format != "text" && format != "csv" && format != "json")
-                return kExitUsage;
-        } else if (word == "--no-vectors") {
-            options.passInterrupts = false;
-        } else if (word.empty() || word.starts_with("-") || !project.empty()) {
-            return kExitUsage;
-        } else {
-            project = word;
-        }
-    }
-    if (project.empty())
+    if (args.Has("--mode") && !firmware::ParseInputMode(args.Value("--mode"), options.mode))
         return kExitUsage;
+    if (args.Has("--reports")) {
+        const auto n = Count(args.Value("--reports"), 1000000);
+        if (!n)
+            return kExitUsage;
+        options.reports = static_cast<int>(*n);
+    }
+    if (args.Has("--budget")) {
+        const auto n = Count(args.Value("--budget"), 4000000000ULL);
+        if (!n)
+            return kExitUsage;
+        options.budget = *n;
+    }
+    const std::string format = args.Has("--format") ? args.Value("--format") : "text";
+    if (format != "text" && format != "csv" && format != "json")
+        return kExitUsage;
+    options.passInterrupts = !args.Has("--no-vectors");
+    const std::string& project = args.positionals[0];
 
     firmware::SimulationRun run;
     std::u16string errorText;

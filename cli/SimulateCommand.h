@@ -11,9 +11,21 @@ namespace kr::cli {
 class CSimulateCommand : public CCommand {
 public:
     std::string_view Name() const override { return "simulate"; }
-    // --budget INSTRUCTIONS and --no-vectors are taken too; the call stays
+    // --budget and --no-vectors stay out of the usage line, so the call stays
     // short enough for one line of the help and of the manual page.
-    std::string_view Arguments() const override { return "[--mode MODE] [--reports N] [--format FORMAT] PROJECT"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "--mode", .description = "the input mode: mouse (the default), touch, multitouch, pen, multipen",
+             .value = "MODE"},
+            {.name = "--reports", .description = "the reports to take (1 to 1000000; 10)", .value = "N"},
+            {.name = "--format", .description = "text (the default), csv or json", .value = "FORMAT"},
+            {.name = "--budget", .description = "instructions a report may take (at most 4000000000; 1000000)",
+             .value = "INSTRUCTIONS", .inUsage = false},
+            {.name = "--no-vectors", .description = "plant no jumps at the interrupt vectors", .inUsage = false},
+            {.name = "PROJECT", .description = "the built SDCC project's folder or its workspace (.wsp)"},
+        };
+    }
     std::string_view Summary() const override { return "run a built SDCC project in s51, print its reports"; }
 
     // Prints each report taken, one line (text), one row (csv) or one
@@ -21,7 +33,7 @@ public:
     // json) or on err (csv). Fails with one sentence on err, after the
     // reports taken, when the project cannot be simulated or a report does
     // not come within the budget.
-    int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) override;
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace kr::cli

@@ -1,22 +1,25 @@
 # SPDX-License-Identifier: MIT
 # bash completion for kr761x-gen
 #
-# Commands and their arguments are read from `kr761x-gen --help', so a new
-# command completes without a change here. What an argument takes follows
-# from its name in the usage: SAVEFILE a save file (*.kcw), a name ending in
-# DIR a folder, PROJECT a project folder or its workspace (*.wsp), BUILDER a
-# program: a name looked up on PATH, or an executable file by its path,
-# PATH=VALUE a field path of the save file named before it (as `show'
-# prints them), OUT a save file to write; MODE and FORMAT the words simulate
-# takes; BYTES nothing; N the number of cores (the batch's jobs).
+# The commands are read from `kr761x-gen --help', each command's arguments and
+# options from `kr761x-gen COMMAND --help': the tables the program writes from
+# each command's own declaration, so a new command or option completes
+# without a change here. What an argument takes follows from its name in the
+# usage: SAVEFILE a save file (*.kcw), a name ending in DIR a folder, PROJECT
+# a project folder or its workspace (*.wsp), BUILDER a program: a name looked
+# up on PATH, or an executable file by its path, PATH=VALUE a field path of
+# the save file named before it (as `show' prints them), OUT a save file to
+# write; MODE and FORMAT the words simulate takes; BYTES and INSTRUCTIONS
+# nothing; N the number of cores (the batch's jobs).
 
-# The help's command rows: "NAME ARGUMENTS", one per line.
-_kr761x_gen_calls()
+# The left column of the rows of table $1 ("Commands:", "Arguments:",
+# "Options:") of the help on standard input, one per line.
+_kr761x_gen_rows()
 {
-    "$1" --help 2>/dev/null | awk '
-        /^Commands:/ { rows = 1; next }
+    awk -v table="$1" '
+        $0 == table { rows = 1; next }
         /^$/ { rows = 0 }
-        rows && /^  [a-z]/ { sub(/^  /, ""); sub(/  +.*/, ""); print }'
+        rows && /^  [^ ]/ { sub(/^  /, ""); sub(/  +.*/, ""); print }'
 }
 
 # Completes the current word as a program to run, as the batch finds it: a
@@ -53,18 +56,19 @@ _kr761x_gen_field()
     COMPREPLY=($(compgen -W "$paths" -- "$cur"))
 }
 
-# Completes the current word as the argument named $1.
+# Completes the current word as the argument named $1; first_argument is
+# the command's first argument before it.
 _kr761x_gen_argument()
 {
     case $1 in
         SAVEFILE* | OUT) _filedir kcw ;;
-        PATH=VALUE) _kr761x_gen_field "${words[0]}" "${words[2]}" ;;
+        PATH=VALUE) _kr761x_gen_field "${words[0]}" "$first_argument" ;;
         *DIR) _filedir -d ;;
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
         MODE) COMPREPLY=($(compgen -W "mouse touch multitouch pen multipen" -- "$cur")) ;;
         FORMAT) COMPREPLY=($(compgen -W "text csv json" -- "$cur")) ;;
-        BYTES) ;;
+        BYTES | INSTRUCTIONS) ;;
         N) COMPREPLY=($(compgen -W "$(nproc 2>/dev/null)" -- "$cur")) ;;
         *) _filedir ;;
     esac
@@ -75,63 +79,58 @@ _kr761x_gen()
     local cur prev words cword
     _init_completion || return
 
-    local calls
-    calls=$(_kr761x_gen_calls "$1")
-
     if ((cword == 1)); then
         local names
-        names=$(awk '{ print $1 }' <<<"$calls")
+        names=$("$1" --help 2>/dev/null | _kr761x_gen_rows "Commands:" | awk '{ print $1 }')
         COMPREPLY=($(compgen -W "$names --help --version" -- "$cur"))
         return
     fi
 
-    local command=${words[1]} call
-    call=$(awk -v name="$command" '$1 == name' <<<"$calls")
-    [[ -n $call ]] || return
+    local command=${words[1]} help
+    [[ $command != -* ]] && help=$("$1" "$command" --help 2>/dev/null) || return
 
-    # Positional names and options of the command, e.g. for
-    # "batch INDIR OUTDIR [--build BUILDER]": INDIR OUTDIR, and --build
-    # taking BUILDER ("[-o OUT]" alike); "[--layout]" is an option that
-    # takes nothing. A name
-    # ending in "..." takes any number of words.
+    # The command's arguments in order ("[NAME]" one that may be left out,
+    # "NAME..." one that takes any number of words), and its options with
+    # the value each takes: "-j, --jobs N" is -j and --jobs taking N,
+    # "--layout" an option that takes nothing.
     local -a positional=() options=()
     local -A option_argument=()
-    local word raw pending=
-    for raw in ${call#* }; do
-        word=${raw//[\[\]]/}
-        if [[ -n $pending ]]; then
-            option_argument[$pending]=$word
-            pending=
-        elif [[ $word == -* ]]; then
-            options+=("$word")
-            [[ $raw == *\] ]] || pending=$word
-        else
-            positional+=("$word")
+    local row name value
+    while IFS= read -r row; do
+        positional+=("${row//[\[\]]/}")
+    done < <(_kr761x_gen_rows "Arguments:" <<<"$help")
+    while IFS= read -r row; do
+        value=${row##* }
+        [[ $value == -* ]] && value=
+        for name in ${row//,/}; do
+            [[ $name == -* ]] || continue
+            options+=("$name")
+            [[ -n $value ]] && option_argument[$name]=$value
+        done
+    done < <(_kr761x_gen_rows "Options:" <<<"$help")
+
+    # Which positional argument the current word is: count the words before
+    # it that are neither options nor their values; after "--" every word is
+    # an argument.
+    local i index=0 ended= first_argument=
+    for ((i = 2; i < cword; i++)); do
+        if [[ -z $ended && ${words[i]} == -- ]]; then
+            ended=1
+        elif [[ -z $ended && -n ${option_argument[${words[i]}]+set} ]]; then
+            ((i++))
+        elif [[ -n $ended || ${words[i]} == - || ${words[i]} != -* ]]; then
+            ((index++ == 0)) && first_argument=${words[i]}
         fi
     done
 
-    # The short form of --jobs takes its value too.
-    [[ -n ${option_argument[--jobs]+set} ]] && option_argument[-j]=${option_argument[--jobs]}
-
-    if [[ -n ${option_argument[$prev]+set} ]]; then
+    if [[ -z $ended && -n ${option_argument[$prev]+set} ]]; then
         _kr761x_gen_argument "${option_argument[$prev]}"
         return
     fi
-    if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "${options[*]} --help" -- "$cur"))
+    if [[ -z $ended && $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "${options[*]}" -- "$cur"))
         return
     fi
-
-    # Which positional argument the current word is: count the words before
-    # it that are neither options nor their values.
-    local i index=0
-    for ((i = 2; i < cword; i++)); do
-        if [[ -n ${option_argument[${words[i]}]+set} ]]; then
-            ((i++))
-        elif [[ ${words[i]} != -* ]]; then
-            ((index++))
-        fi
-    done
     local count=${#positional[@]}
     ((count > 0)) || return
     if ((index >= count)); then

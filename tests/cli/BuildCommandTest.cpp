@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
+#include "CommandRun.h"
 #include "generator/GenerateProject.h"
 #include "support/TempDir.h"
 
@@ -41,8 +41,8 @@ const Refusal kRefusals[] = {
      .err = "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
     {.name = "Missing", .toolchain = 2, .chip = 1, .target = "/none.wsp", .path = nullptr, .code = 1,
      .err = "There is no project folder or workspace @/none.wsp.\n"},
-    // The usage line itself is written by the command line around the command.
-    {.name = "TwoArguments", .toolchain = 2, .chip = 1, .target = "\n", .path = nullptr, .code = 2, .err = ""},
+    {.name = "TwoArguments", .toolchain = 2, .chip = 1, .target = "\n", .path = nullptr, .code = 2,
+     .err = "usage: kr761x-gen build [--min-stack BYTES] PROJECT\n"},
 };
 
 class BuildRefusal : public ::testing::TestWithParam<Refusal> {};
@@ -60,22 +60,21 @@ TEST_P(BuildRefusal, SaysWhyInOneSentence)
     ASSERT_TRUE(GenerateProject(settings, error));
 
     const std::string folder = dir.path().string();
-    std::vector<std::string> args = {folder + r.target};
+    std::vector<std::string> args = {"build", folder + r.target};
     if (std::string(r.target) == "\n")
-        args = {folder, folder};
+        args = {"build", folder, folder};
     const std::string savedPath = std::getenv("PATH");
     if (r.path)
         ::setenv("PATH", r.path, 1);
-    std::ostringstream out, err;
-    const int code = CBuildCommand().Run(args, out, err);
+    const test::Outcome result = test::RunWith(std::make_unique<CBuildCommand>(), args);
     ::setenv("PATH", savedPath.c_str(), 1);
 
     std::string expected = r.err;
     if (const std::size_t at = expected.find('@'); at != std::string::npos)
         expected.replace(at, 1, folder);
-    EXPECT_EQ(code, r.code);
-    EXPECT_EQ(err.str(), expected);
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(result.code, r.code);
+    EXPECT_EQ(result.err, expected);
+    EXPECT_EQ(result.out, "");
     EXPECT_FALSE(fs::exists(dir / "KR761x_Main.rel"));
 }
 

@@ -116,7 +116,7 @@ TEST(DescribeCommandLine, UsageAndHelp)
 {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"describe"}, {"describe", ""}, {"describe", "a.kcw", "out"}, {"describe", "--layout"},
-          {"describe", "--wide", "a.kcw"}, {"describe", "a.kcw", "--layout"}}) {
+          {"describe", "--wide", "a.kcw"}, {"describe", "--layout", "a.kcw", "--layout"}}) {
         const Outcome result = RunCli(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");

@@ -248,7 +248,7 @@ TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
         {"generate", "", "out"},
         {"generate", "a.kcw", ""},
         {"generate", "--check", "a.kcw"},
-        {"generate", "a.kcw", "--check", "out"},
+        {"generate", "--check", "a.kcw", "out", "--check"},
         {"build", "a.kcw", "out"},
         {"--verbose"},
     };

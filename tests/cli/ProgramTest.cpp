@@ -152,5 +152,131 @@ TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
     EXPECT_EQ(result.out.rfind("usage: kr761x-build [--min-stack BYTES] WORKSPACE\n", 0), 0u);
 }
 
+// Every command of both programs read by the one command line: a call it
+// does not understand ends with status 2 and that command's usage line alone
+// on standard error, whatever the fault; "--help" answers on standard output.
+struct Call {
+    const char* name;
+    const char* program;
+    std::vector<std::string> words;   // after the program's name
+    int code;
+    std::string usage;                // the command's usage line
+};
+
+const std::string kGenerate = "usage: kr761x-gen generate [--check] SAVEFILE OUTDIR";
+const std::string kBatch = "usage: kr761x-gen batch INDIR OUTDIR [--build BUILDER] [--jobs N]";
+const std::string kDescribe = "usage: kr761x-gen describe [--layout] SAVEFILE";
+const std::string kBuild = "usage: kr761x-gen build [--min-stack BYTES] PROJECT";
+const std::string kCheck = "usage: kr761x-gen check SAVEFILE...";
+const std::string kSimulate = "usage: kr761x-gen simulate [--mode MODE] [--reports N] [--format FORMAT] PROJECT";
+const std::string kShow = "usage: kr761x-gen show SAVEFILE";
+const std::string kSet = "usage: kr761x-gen set SAVEFILE PATH=VALUE... [-o OUT]";
+const std::string kDiff = "usage: kr761x-gen diff SAVEFILE SAVEFILE";
+const std::string kBuilder = "usage: kr761x-build [--min-stack BYTES] WORKSPACE";
+
+const Call kCalls[] = {
+    {"GenerateUnknownOption", KR_GEN_PROGRAM, {"generate", "-x", "out"}, 2, kGenerate},
+    {"GenerateUnknownOptionLast", KR_GEN_PROGRAM, {"generate", "a.kcw", "out", "-x"}, 2, kGenerate},
+    {"GenerateMissingArgument", KR_GEN_PROGRAM, {"generate", "a.kcw"}, 2, kGenerate},
+    {"GenerateExtraArgument", KR_GEN_PROGRAM, {"generate", "a.kcw", "out", "more"}, 2, kGenerate},
+    {"GenerateOptionTwice", KR_GEN_PROGRAM, {"generate", "--check", "--check", "a.kcw", "out"}, 2, kGenerate},
+    {"GenerateHelp", KR_GEN_PROGRAM, {"generate", "--help"}, 0, kGenerate},
+    {"BatchUnknownOption", KR_GEN_PROGRAM, {"batch", "-x", "in/", "out/"}, 2, kBatch},
+    {"BatchMissingArgument", KR_GEN_PROGRAM, {"batch", "in/"}, 2, kBatch},
+    {"BatchExtraArgument", KR_GEN_PROGRAM, {"batch", "in/", "out/", "more/"}, 2, kBatch},
+    {"BatchOptionWithoutValue", KR_GEN_PROGRAM, {"batch", "in/", "out/", "--build"}, 2, kBatch},
+    {"BatchAliasWithoutValue", KR_GEN_PROGRAM, {"batch", "in/", "out/", "-j"}, 2, kBatch},
+    {"BatchHelp", KR_GEN_PROGRAM, {"batch", "--help"}, 0, kBatch},
+    {"DescribeUnknownOption", KR_GEN_PROGRAM, {"describe", "-x"}, 2, kDescribe},
+    {"DescribeMissingArgument", KR_GEN_PROGRAM, {"describe", "--layout"}, 2, kDescribe},
+    {"DescribeExtraArgument", KR_GEN_PROGRAM, {"describe", "a.kcw", "b.kcw"}, 2, kDescribe},
+    {"DescribeHelp", KR_GEN_PROGRAM, {"describe", "--help"}, 0, kDescribe},
+    {"BuildUnknownOption", KR_GEN_PROGRAM, {"build", "-x"}, 2, kBuild},
+    {"BuildMissingArgument", KR_GEN_PROGRAM, {"build"}, 2, kBuild},
+    {"BuildExtraArgument", KR_GEN_PROGRAM, {"build", "a", "b"}, 2, kBuild},
+    {"BuildOptionWithoutValue", KR_GEN_PROGRAM, {"build", "a", "--min-stack"}, 2, kBuild},
+    {"BuildHelp", KR_GEN_PROGRAM, {"build", "--help"}, 0, kBuild},
+    {"CheckUnknownOption", KR_GEN_PROGRAM, {"check", "-x"}, 2, kCheck},
+    {"CheckUnknownOptionAfterFile", KR_GEN_PROGRAM, {"check", "a.kcw", "--all"}, 2, kCheck},
+    {"CheckMissingArgument", KR_GEN_PROGRAM, {"check"}, 2, kCheck},
+    {"CheckEmptyArgument", KR_GEN_PROGRAM, {"check", ""}, 2, kCheck},
+    {"CheckHelp", KR_GEN_PROGRAM, {"check", "--help"}, 0, kCheck},
+    {"SimulateUnknownOption", KR_GEN_PROGRAM, {"simulate", "-x", "p"}, 2, kSimulate},
+    {"SimulateMissingArgument", KR_GEN_PROGRAM, {"simulate", "--no-vectors"}, 2, kSimulate},
+    {"SimulateExtraArgument", KR_GEN_PROGRAM, {"simulate", "p", "q"}, 2, kSimulate},
+    {"SimulateOptionWithoutValue", KR_GEN_PROGRAM, {"simulate", "p", "--budget"}, 2, kSimulate},
+    {"SimulateHelp", KR_GEN_PROGRAM, {"simulate", "--help"}, 0, kSimulate},
+    {"ShowUnknownOption", KR_GEN_PROGRAM, {"show", "-x"}, 2, kShow},
+    {"ShowMissingArgument", KR_GEN_PROGRAM, {"show"}, 2, kShow},
+    {"ShowExtraArgument", KR_GEN_PROGRAM, {"show", "a.kcw", "b.kcw"}, 2, kShow},
+    {"ShowHelp", KR_GEN_PROGRAM, {"show", "--help"}, 0, kShow},
+    {"SetUnknownOption", KR_GEN_PROGRAM, {"set", "a.kcw", "-x", "DeviceData/vid=1"}, 2, kSet},
+    {"SetMissingArgument", KR_GEN_PROGRAM, {"set", "a.kcw"}, 2, kSet},
+    {"SetOptionWithoutValue", KR_GEN_PROGRAM, {"set", "a.kcw", "DeviceData/vid=1", "-o"}, 2, kSet},
+    {"SetOptionWithEmptyValue", KR_GEN_PROGRAM, {"set", "a.kcw", "DeviceData/vid=1", "-o", ""}, 2, kSet},
+    {"SetHelp", KR_GEN_PROGRAM, {"set", "--help"}, 0, kSet},
+    {"DiffUnknownOption", KR_GEN_PROGRAM, {"diff", "-x", "a.kcw", "b.kcw"}, 2, kDiff},
+    {"DiffMissingArgument", KR_GEN_PROGRAM, {"diff", "a.kcw"}, 2, kDiff},
+    {"DiffExtraArgument", KR_GEN_PROGRAM, {"diff", "a.kcw", "b.kcw", "c.kcw"}, 2, kDiff},
+    {"DiffHelp", KR_GEN_PROGRAM, {"diff", "--help"}, 0, kDiff},
+    {"BuilderUnknownOption", KR_BUILD_PROGRAM, {"-x"}, 2, kBuilder},
+    {"BuilderUnknownOptionAfterWorkspace", KR_BUILD_PROGRAM, {"a.wsp", "--verbose"}, 2, kBuilder},
+    {"BuilderMissingArgument", KR_BUILD_PROGRAM, {}, 2, kBuilder},
+    {"BuilderExtraArgument", KR_BUILD_PROGRAM, {"a.wsp", "b.wsp"}, 2, kBuilder},
+    {"BuilderOptionWithoutValue", KR_BUILD_PROGRAM, {"a.wsp", "--min-stack"}, 2, kBuilder},
+    {"BuilderHelp", KR_BUILD_PROGRAM, {"--help"}, 0, kBuilder},
+};
+
+class CommandLineFault : public ::testing::TestWithParam<Call> {};
+
+TEST_P(CommandLineFault, EndsWithTheCommandsUsageLine)
+{
+    const Call& call = GetParam();
+    std::vector<std::string> command = {call.program};
+    command.insert(command.end(), call.words.begin(), call.words.end());
+    const test::ProgramResult result = test::RunProgram(command);
+    EXPECT_EQ(result.exitCode, call.code) << result.err;
+    if (call.code == 0) {
+        // The help starts with the usage line and lists every option the
+        // usage line shows, with "--help" itself.
+        EXPECT_EQ(result.out.rfind(call.usage + "\n", 0), 0u) << result.out;
+        EXPECT_EQ(result.err, "");
+        const std::size_t options = result.out.find("\nOptions:\n");
+        ASSERT_NE(options, std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("\n  --help ", options), std::string::npos) << result.out;
+        for (std::size_t at = call.usage.find("[-"); at != std::string::npos; at = call.usage.find("[-", at + 1)) {
+            const std::string option = call.usage.substr(at + 1, call.usage.find_first_of(" ]", at) - at - 1);
+            EXPECT_NE(result.out.find(option + " ", options), std::string::npos) << option;
+        }
+    } else {
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, call.usage + "\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, CommandLineFault, ::testing::ValuesIn(kCalls),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// "--" ends the options, so a file whose name starts with '-' can be named;
+// a lone "-" is a file name too. Each reaches the command, which fails to
+// load the file it names.
+TEST(Program, WordsAfterDoubleDashAreArguments)
+{
+    struct Row {
+        std::vector<std::string> words;
+        std::string file;
+    };
+    test::TempDir dir;
+    for (const Row& row : {Row{{"generate", "--", "-x", (dir / "out").string()}, "-x"}, Row{{"check", "-"}, "-"},
+                           Row{{"show", "--", "-x"}, "-x"}, Row{{"describe", "--layout", "--", "--help"}, "--help"}}) {
+        std::vector<std::string> command = {KR_GEN_PROGRAM};
+        command.insert(command.end(), row.words.begin(), row.words.end());
+        const test::ProgramResult result = test::RunProgram(command);
+        EXPECT_EQ(result.exitCode, 1) << ::testing::PrintToString(row.words);
+        EXPECT_EQ(result.err.rfind("Failed to load settings from:\n" + row.file + "\n", 0), 0u) << result.err;
+        EXPECT_FALSE(fs::exists(dir / "out"));
+    }
+}
+
 }  // namespace
 }  // namespace kr

@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "CommandRun.h"
 #include "generator/GenerateProject.h"
 #include "support/TempDir.h"
 
@@ -22,13 +21,16 @@ struct Refusal {
     const char* err;
 };
 
+constexpr const char kUsage[] = "usage: kr761x-gen simulate [--mode MODE] [--reports N] [--format FORMAT] PROJECT\n";
+
 const Refusal kRefusals[] = {
-    {"NoProject", {"--mode", "touch"}, kExitUsage, ""},
-    {"UnknownMode", {"--mode", "stylus", "@"}, kExitUsage, ""},
-    {"NoReports", {"--reports", "0", "@"}, kExitUsage, ""},
-    {"BudgetNotANumber", {"--budget", "1e6", "@"}, kExitUsage, ""},
-    {"UnknownFormat", {"--format", "xml", "@"}, kExitUsage, ""},
-    {"TwoProjects", {"@", "@"}, kExitUsage, ""},
+    {"NoProject", {"--mode", "touch"}, kExitUsage, kUsage},
+    {"UnknownMode", {"--mode", "stylus", "@"}, kExitUsage, kUsage},
+    {"NoReports", {"--reports", "0", "@"}, kExitUsage, kUsage},
+    {"BudgetNotANumber", {"--budget", "1e6", "@"}, kExitUsage, kUsage},
+    {"UnknownFormat", {"--format", "xml", "@"}, kExitUsage, kUsage},
+    {"ModeTwice", {"--mode", "pen", "--mode", "pen", "@"}, kExitUsage, kUsage},
+    {"TwoProjects", {"@", "@"}, kExitUsage, kUsage},
     {"NotBuilt", {"--no-vectors", "@"}, kExitFailure,
      "The project has no readable KR761x_Image.ihx (@/KR761x_Image.ihx): build it first with kr761x-gen build.\n"},
 };
@@ -50,13 +52,13 @@ TEST_P(SimulateRefusal, SaysWhy)
             text.replace(at, 1, folder);
         return text;
     };
-    std::vector<std::string> args;
+    std::vector<std::string> args = {"simulate"};
     for (const std::string& arg : r.args)
         args.push_back(withFolder(arg));
-    std::ostringstream out, err;
-    EXPECT_EQ(CSimulateCommand().Run(args, out, err), r.code);
-    EXPECT_EQ(err.str(), withFolder(r.err));
-    EXPECT_EQ(out.str(), "");
+    const test::Outcome result = test::RunWith(std::make_unique<CSimulateCommand>(), args);
+    EXPECT_EQ(result.code, r.code);
+    EXPECT_EQ(result.err, withFolder(r.err));
+    EXPECT_EQ(result.out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SimulateRefusal, ::testing::ValuesIn(kRefusals),

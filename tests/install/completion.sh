@@ -3,8 +3,8 @@
 # Tab completion of kr761x-gen as bash-completion runs it, in a folder with a
 # save file (the default one), another file and a sub-folder. Each row: the command line up to
 # the cursor, then the expected completions (sorted, space-separated).
-# The commands come from the program's help; the last rows name commands
-# that exist only once they have landed.
+# The commands come from the program's help, each command's arguments and
+# options from its own help.
 #   completion.sh COMPLETION_SCRIPT PROGRAM SAVEFILE
 set -uo pipefail
 script=$(realpath "$1")
@@ -71,6 +71,14 @@ check "kr761x-gen build "              "KR761x_SDCC.wsp sub"
 check "kr761x-gen set panel.kcw PenData/bP" "PenData/bPen= PenData/bPressure="
 check "kr761x-gen set panel.kcw ScreenData/width_px=9 ScreenData/h" "ScreenData/height_mm= ScreenData/height_px="
 check "kr761x-gen set notes.txt Pen"   ""
+check "kr761x-gen set -o x.kcw panel.kcw PenData/bP" "PenData/bPen= PenData/bPressure="
 check "kr761x-gen set panel.kcw -o "   "panel.kcw sub"
 check "kr761x-gen diff panel.kcw p"    "panel.kcw"
+check "kr761x-gen simulate --"         "--budget --format --help --mode --no-vectors --reports"
+check "kr761x-gen simulate --budget 9 " "KR761x_SDCC.wsp sub"
+check "kr761x-gen simulate --format "  "csv json text"
+check "kr761x-gen simulate --budget "  ""
+check "kr761x-gen batch in -"          "--build --help --jobs -j"
+check "kr761x-gen generate -- --x "    "sub"
+check "kr761x-gen generate -- -"       ""
 exit $((failures > 0))

@@ -10,6 +10,7 @@
 
 #include <sstream>
 
+#include "cli/CommandLine.h"
 #include "cli/SimulateCommand.h"
 #include "firmware/BuildProject.h"
 #include "firmware/ReportSimulation.h"
@@ -168,7 +169,10 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
     };
     for (const Form& form : forms) {
         std::ostringstream out, err;
-        EXPECT_EQ(cli::CSimulateCommand().Run(form.args, out, err), 0) << err.str();
+        cli::CSimulateCommand command;
+        cli::ParsedArguments parsed;
+        ASSERT_TRUE(cli::ParseArguments(command.Parameters(), form.args, parsed));
+        EXPECT_EQ(command.Run(parsed, out, err), 0) << err.str();
         std::string text = out.str();
         const std::size_t number = text.find_first_of("0123456789", text.find(form.args[1] == "mouse" ? "#1 " : "\n1,") + 3);
         text.replace(number, text.find_first_not_of("0123456789", number) - number, "INSTR");
