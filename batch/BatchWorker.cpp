@@ -202,7 +202,7 @@ public:
         for (;;) {
             if (next_ >= n_ || stopped_)
                 return false;
-            if (job_.IsStopped()) {
+            if (job_.StopRequested()) {
                 stopped_ = true;
                 return false;
             }
@@ -351,8 +351,7 @@ bool RunBatch(BatchJob& job)
         job.CountFailure();
         const unsigned none = 0;
         job.log->Append(SummaryLine(n, 0, job.buildProjects ? &none : nullptr, 0, n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        job.SetStop();
+        job.MarkFinished();
         return true;
     }
 
@@ -374,11 +373,8 @@ bool RunBatch(BatchJob& job)
 
     const unsigned built = run.Built();
     job.log->Append(SummaryLine(n, run.Generated(), job.buildProjects ? &built : nullptr, run.Failed(), run.NotStarted()));
-    if (run.NotStarted() > 0)
-        return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    job.SetStop();
-    return true;
+    job.MarkFinished();
+    return run.NotStarted() == 0;
 }
 
 }  // namespace kr

@@ -45,9 +45,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-// The pause the worker makes after its last file before it reports the end.
-constexpr double kClosingPause = 0.1;
-
 // A spread of configurations: every toolchain, both chips, each bus and the
 // HID options in turn.
 kr::ConfigurationSettings Varied(int i)
@@ -142,7 +139,7 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs,
         if (ended)
             break;
     }
-    outcome.seconds = Seconds(Clock::now() - start) - kClosingPause;
+    outcome.seconds = Seconds(Clock::now() - start);
     outcome.cpuSeconds = CpuSeconds() - cpuStart;
     outcome.failures = job->Failures();
     return outcome;

@@ -106,7 +106,7 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
             break;
         const int requests = interrupts_ ? interrupts_() : 0;
         if (requests >= 1 && stopRequests < 1) {
-            job->SetStop();
+            job->RequestStop();
             if (job->buildProjects) {
                 err << (showProgress_ ? "\r    \r" : "")
                     << (job->jobs > 1 ? "Stopping after the current builds; press Ctrl+C again to stop them now.\n"
@@ -122,7 +122,8 @@ int CBatchCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
     if (showProgress_)
         err << "\r    \r" << std::flush;
 
-    if (!runner.AllFilesProcessed()) {
+    // A batch that could not start has said why in its log.
+    if (runner.Started() && !runner.AllFilesProcessed()) {
         err << "Stopped on request before every save file was processed.\n";
         return kExitFailure;
     }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 #include "model/ConfigurationSettings.h"
@@ -59,7 +60,7 @@ protected:
     std::u16string Run(BatchJob& job)
     {
         RunBatch(job);
-        EXPECT_TRUE(job.IsStopped());
+        EXPECT_TRUE(job.Finished());
         return job.log->Take();
     }
 
@@ -234,6 +235,24 @@ TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
 }
 
+// A worker the system cannot start ends the run at once as failed, with the
+// system's reason in the log, and nothing is processed.
+TEST_F(Batch, AWorkerThatCannotStartEndsTheRunFailedWithTheSystemsReason)
+{
+    Save("a.kcw", {});
+    auto job = Job();
+    BatchRunner runner(job, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_FALSE(runner.Started());
+    EXPECT_TRUE(runner.HasEnded());
+    EXPECT_TRUE(job->Finished());
+    EXPECT_FALSE(runner.AllFilesProcessed());
+    EXPECT_EQ(job->Failures(), 1);
+    EXPECT_EQ(job->log->Take(), u"Error: Could not start the batch: Resource temporarily unavailable\r\n\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
 TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
 {
     Save("p.kcw", {});
@@ -352,9 +371,12 @@ TEST_F(Batch, CancelLetsTheRunningBuildFinishAndStartsNoFurtherFile)
     for (int i = 0; i < 2000 && !std::filesystem::exists(started); ++i)
         std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(std::filesystem::exists(started));
-    job->SetStop();
+    job->RequestStop();
+    EXPECT_FALSE(job->Finished());
     test::WriteBytes(gate, "");
     ASSERT_TRUE(runner.WaitForEnd(10s));
+    // A run that stopped on request is finished too: its log is complete.
+    EXPECT_TRUE(job->Finished());
     const std::u16string log = job->log->Take();
     EXPECT_NE(log.find(u"Workspace: " + Folder("a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"), std::u16string::npos);
     EXPECT_EQ(log.find(u"b.kcw"), std::u16string::npos);
@@ -495,7 +517,7 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
         if (now) {
             job->StopNow();
         } else {
-            job->SetStop();
+            job->RequestStop();
             test::WriteBytes(gate, "");
         }
         ASSERT_TRUE(runner.WaitForEnd(20s)) << now;
