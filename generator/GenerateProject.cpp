@@ -22,21 +22,6 @@ struct RenderBuffers {
     std::string bytes;
 };
 
-// The file's complete content into buffers.bytes: names checked against the
-// run's tables first, so a template using an undefined name writes nothing.
-ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers, TemplateError& error)
-{
-    if (prepared.error.code != ExpandResult::Ok) {
-        error = prepared.error;
-        return error.code;
-    }
-    if (Bind(prepared.tree, buffers.tables, buffers.binding, error) != ExpandResult::Ok)
-        return error.code;
-    buffers.bytes.clear();
-    Render(prepared.tree, buffers.binding, buffers.bytes);
-    return ExpandResult::Ok;
-}
-
 // GenerateFiles with the run's tables already built from settings.
 bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
                 const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
@@ -169,7 +154,9 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
 
         const std::u16string outputPath = folder + row.fileName;
-        ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
+        // Names are checked before anything is rendered, so a template using
+        // an undefined name writes nothing.
+        ExpandResult result = RenderTemplate(*prepared, buffers.tables, buffers.binding, buffers.bytes, stopped.error);
         // Here buffers.bytes holds the file's complete content. The user's
         // own code in the file already there is carried over.
         platform::FileFailure why;

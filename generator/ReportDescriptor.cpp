@@ -55,14 +55,12 @@ bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionM
         errorText = u"Error loading resource files.";
         return false;
     }
-    TemplateError error = prepared->error;
+    TemplateError error;
     TemplateBinding<std::u16string_view> binding;
-    if (error.code != ExpandResult::Ok || Bind(prepared->tree, switches, keys, binding, error) != ExpandResult::Ok) {
+    if (RenderTemplate(*prepared, switches, keys, binding, text, error) != ExpandResult::Ok) {
         errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
         return false;
     }
-    text.clear();
-    Render(prepared->tree, binding, text);
     return true;
 }
 
