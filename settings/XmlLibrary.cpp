@@ -2,6 +2,8 @@
 #include "settings/XmlLibrary.h"
 
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <mutex>
 
 #include <libxml/parser.h>
@@ -15,7 +17,6 @@ namespace kr::xml {
 namespace {
 
 void DropGeneric(void*, const char*, ...) {}
-void DropStructured(void*, xmlError*) {}
 
 struct ParseState {
     bool refused = false;
@@ -66,8 +67,32 @@ QuietErrors::QuietErrors()
       oldStructured_(xmlStructuredError),
       oldStructuredContext_(xmlStructuredErrorContext)
 {
-    xmlSetGenericErrorFunc(nullptr, DropGeneric);
-    xmlSetStructuredErrorFunc(nullptr, DropStructured);
+    xmlSetGenericErrorFunc(this, KeepFormatted);
+    xmlSetStructuredErrorFunc(this, KeepStructured);
+}
+
+void QuietErrors::Keep(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    if (!text.empty())
+        lastError_ = std::move(text);
+}
+
+void QuietErrors::KeepFormatted(void* quiet, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    static_cast<QuietErrors*>(quiet)->Keep(text);
+}
+
+void QuietErrors::KeepStructured(void* quiet, xmlError* error)
+{
+    if (error && error->message)
+        static_cast<QuietErrors*>(quiet)->Keep(error->message);
 }
 
 QuietErrors::~QuietErrors()

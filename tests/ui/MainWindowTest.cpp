@@ -294,7 +294,8 @@ TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
-    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target);
+    EXPECT_EQ(ui.messages[0].text,
+              "Failed to save settings to:\n" + target + "\n" + Q(dir / "no-such-folder") + ": No such file or directory");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "first.kcw"));
     EXPECT_EQ(Title(), kBaseTitle + " - first.kcw*");  // the change is still unsaved
 }
