@@ -22,7 +22,7 @@ BatchRunner::BatchRunner(std::shared_ptr<BatchJob> job, const ThreadStarter& sta
         started_ = true;
     } catch (const std::system_error& e) {
         // Nothing ran: the run ends here, failed, with the system's reason.
-        job_->log->Append(u"Error: Could not start the batch: " + platform::FromUtf8(e.code().message()) + u"\r\n\r\n");
+        job_->log->Append(u"Error: Could not start the batch: " + platform::FromUtf8(e.code().message()) + u"\n\n");
         job_->CountFailure();
         job_->MarkFinished();
         std::lock_guard<std::mutex> guard(shared_->mutex);

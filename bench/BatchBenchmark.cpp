@@ -134,7 +134,7 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs,
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
         const std::u16string text = job->log->Take();
         outcome.logCharacters += text.size();
-        if (const auto failed = text.find(u"Failed\r\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
+        if (const auto failed = text.find(u"Failed\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
             outcome.firstFailure = kr::platform::ToUtf8(text.substr(failed > 800 ? failed - 800 : 0, 808));
         if (ended)
             break;

@@ -149,7 +149,7 @@ std::u16string Failed(const std::u16string& step, const std::string& toolOutput)
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
         if (!line.empty())
-            text += u"\r\n" + platform::FromUtf8(line);
+            text += u"\n" + platform::FromUtf8(line);
     }
     return text;
 }
@@ -336,7 +336,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
     if (!problems.empty()) {
         result.errorText = u"The image breaks the chip's memory map:";
         for (const std::u16string& problem : problems)
-            result.errorText += u"\r\n" + problem;
+            result.errorText += u"\n" + problem;
         return false;
     }
 

@@ -33,7 +33,7 @@ constexpr std::chrono::seconds kFolderLockWait{10};
 // The line under a failure's first lines: the path at fault and the reason.
 std::u16string ReasonLine(const platform::FileFailure& why)
 {
-    return why.reason.empty() ? std::u16string() : u"\r\n" + platform::FromUtf8(why.Line());
+    return why.reason.empty() ? std::u16string() : u"\n" + platform::FromUtf8(why.Line());
 }
 
 ExpandResult MarkWriteFailed(GenerationFailure& stopped)
@@ -68,8 +68,8 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
         }
     }
     MarkWriteFailed(stopped);
-    errorText = u"Error generating:\r\n" + path + stopped.fileName
-                + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
+    errorText = u"Error generating:\n" + path + stopped.fileName
+                + (locked == platform::CFolderLock::Result::InUse ? u"\n" + std::u16string(kMsgFolderInUse)
                                                                   : ReasonLine(why));
     return false;
 }
@@ -176,7 +176,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
-            errorText = u"Error generating:\r\n" + outputPath + ReasonLine(why);
+            errorText = u"Error generating:\n" + outputPath + ReasonLine(why);
             written.written.clear();
             written.created.clear();
             written.kept.clear();
@@ -189,7 +189,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         const std::u16string path = platform::FromUtf8(why.path);
         stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
         MarkWriteFailed(stopped);
-        errorText = u"Error generating:\r\n" + path + ReasonLine(why);
+        errorText = u"Error generating:\n" + path + ReasonLine(why);
         return false;
     }
     return true;

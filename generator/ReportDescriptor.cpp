@@ -58,7 +58,7 @@ bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionM
     TemplateError error;
     TemplateBinding<std::u16string_view> binding;
     if (RenderTemplate(*prepared, switches, keys, binding, text, error) != ExpandResult::Ok) {
-        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
+        errorText = std::u16string(u"Error generating:\n") + FileNameOf(resource);
         return false;
     }
     return true;
@@ -110,7 +110,7 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
         !ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) ||
         configuration.size() < kDeclaredLengthOffset + 2) {
         // Only a fault of the templates themselves can bring this about.
-        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(kUsbDescriptorSource) + u"\r\n" +
+        errorText = std::u16string(u"Error generating:\n") + FileNameOf(kUsbDescriptorSource) + u"\n" +
                     (readError.empty() ? u"HidConfigDesc: too short" : readError);
         return false;
     }

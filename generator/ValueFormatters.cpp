@@ -40,7 +40,7 @@ std::u16string FormatStringDescriptorBody(const std::u16string& text)
     for (std::size_t i = 0; i < kStringDescriptorSlots; ++i) {
         out += i < n ? FormatSlot(text[i]) : u"0x00,0x00, ";
         // The header shares the first line with 7 slots; every later line
-        // holds 8, the last again 7.
+        // holds 8, the last again 7. Lines end as the generated files' do.
         if ((i + 2) % 8 == 0) {
             out.pop_back();
             out += u"\r\n   ";
