@@ -29,22 +29,31 @@ int BatchJob::GetProgress() const
     return progress_;
 }
 
-void BatchJob::SetStop()
+void BatchJob::RequestStop()
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    stopFlag_ = true;
+    stopRequested_.store(true, std::memory_order_release);
 }
 
-bool BatchJob::IsStopped() const
+bool BatchJob::StopRequested() const
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    return stopFlag_;
+    return stopRequested_.load(std::memory_order_acquire);
 }
 
 void BatchJob::StopNow()
 {
-    SetStop();
+    RequestStop();
     builder.Terminate();
+}
+
+void BatchJob::MarkFinished()
+{
+    // Release: whoever sees the flag also sees every log line before it.
+    finished_.store(true, std::memory_order_release);
+}
+
+bool BatchJob::Finished() const
+{
+    return finished_.load(std::memory_order_acquire);
 }
 
 void BatchJob::CountFailure()

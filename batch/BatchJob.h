@@ -5,6 +5,7 @@
 // starter may stop waiting for the worker without the worker ever touching
 // freed memory.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,17 +48,22 @@ public:
     unsigned jobs = 1;
     const std::shared_ptr<PendingLog> log;
 
-    // Progress in percent of files finished and the stop flag: set by Cancel
-    // to ask the worker to start no further file, and by the worker when it
-    // has finished every file.
+    // Progress in percent of files finished.
     void SetProgress(int percent);
     int GetProgress() const;
-    void SetStop();
-    bool IsStopped() const;
-    // Stops without waiting for the running builds: sets the stop flag and
-    // ends every running builder at once (and any the worker would still
+
+    // Asks the worker to start no further file; the files it is on finish.
+    void RequestStop();
+    bool StopRequested() const;
+    // Stops without waiting for the running builds: asks the worker to stop
+    // and ends every running builder at once (and any the worker would still
     // start).
     void StopNow();
+
+    // Set by the worker as its last act, whether it processed every file or
+    // stopped on request: the log is complete once this is true.
+    void MarkFinished();
+    bool Finished() const;
 
     // Steps (generations and builds) that failed so far.
     void CountFailure();
@@ -71,8 +77,9 @@ public:
 private:
     mutable std::mutex lock_;
     int progress_ = 0;
-    bool stopFlag_ = false;
     int failures_ = 0;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> finished_{false};
 };
 
 }  // namespace kr

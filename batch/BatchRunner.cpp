@@ -1,19 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "batch/BatchRunner.h"
 
+#include <system_error>
+
 #include "batch/BatchWorker.h"
+#include "platform/Utf.h"
 
 namespace kr {
 
-BatchRunner::BatchRunner(std::shared_ptr<BatchJob> job) : job_(std::move(job)), shared_(std::make_shared<Shared>())
+BatchRunner::BatchRunner(std::shared_ptr<BatchJob> job, const ThreadStarter& start)
+    : job_(std::move(job)), shared_(std::make_shared<Shared>())
 {
-    thread_ = std::thread([job = job_, shared = shared_] {
-        const bool all = RunBatch(*job);
-        std::lock_guard<std::mutex> guard(shared->mutex);
-        shared->allFilesProcessed = all;
-        shared->hasEnded = true;
-        shared->ended.notify_all();
-    });
+    try {
+        thread_ = start([job = job_, shared = shared_] {
+            const bool all = RunBatch(*job);
+            std::lock_guard<std::mutex> guard(shared->mutex);
+            shared->allFilesProcessed = all;
+            shared->hasEnded = true;
+            shared->ended.notify_all();
+        });
+        started_ = true;
+    } catch (const std::system_error& e) {
+        // Nothing ran: the run ends here, failed, with the system's reason.
+        job_->log->Append(u"Error: Could not start the batch: " + platform::FromUtf8(e.code().message()) + u"\n\n");
+        job_->CountFailure();
+        job_->MarkFinished();
+        std::lock_guard<std::mutex> guard(shared_->mutex);
+        shared_->hasEnded = true;
+    }
 }
 
 BatchRunner::~BatchRunner()
@@ -61,8 +75,7 @@ bool BatchRunner::AllFilesProcessed() const
 
 void BatchRunner::CutOff()
 {
-    job_->SetStop();
-    job_->builder.Terminate();
+    job_->StopNow();
     if (thread_.joinable())
         thread_.detach();
 }

@@ -5,9 +5,14 @@
 // the worker is asked to stop, a running builder is ended, and the thread is
 // left to finish on its own. The worker keeps the job alive through its own
 // shared reference, so nothing it touches is freed under it.
+//
+// When the system cannot start the thread, there is no run: the job's log
+// says so with the system's reason, one failure is counted and the job is
+// finished at once, so every front end reports it as it reports a run.
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -18,7 +23,11 @@ namespace kr {
 
 class BatchRunner {
 public:
-    explicit BatchRunner(std::shared_ptr<BatchJob> job);
+    // Starts a thread for the body; throws std::system_error when the system
+    // cannot (as std::thread does).
+    using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
+    explicit BatchRunner(std::shared_ptr<BatchJob> job, const ThreadStarter& start = StartThread);
     // Cuts the run off when the worker is still running.
     ~BatchRunner();
     BatchRunner(const BatchRunner&) = delete;
@@ -31,10 +40,14 @@ public:
     bool HasEnded() const;
     // After the end: whether the worker processed every file.
     bool AllFilesProcessed() const;
+    // False when no worker could be started; the job's log says why.
+    bool Started() const { return started_; }
 
     // Asks the worker to stop between files, ends a running builder and
     // stops waiting for the thread.
     void CutOff();
+
+    static std::thread StartThread(std::function<void()> body) { return std::thread(std::move(body)); }
 
 private:
     struct Shared {
@@ -46,6 +59,7 @@ private:
     std::shared_ptr<BatchJob> job_;
     std::shared_ptr<Shared> shared_;
     std::thread thread_;
+    bool started_ = false;
 };
 
 }  // namespace kr

@@ -27,8 +27,8 @@ using platform::FormatDecimal;
 
 namespace {
 
-const std::u16string kFailed = u"Failed\r\n\r\n";
-const std::u16string kSucceeded = u"Succeeded\r\n\r\n";
+const std::u16string kFailed = u"Failed\n\n";
+const std::u16string kSucceeded = u"Succeeded\n\n";
 
 // A step's lines, kept whole in the step log and passed on to the live log
 // as they are written.
@@ -61,7 +61,7 @@ void RefuseOne(std::u16string& stepLog, const std::u16string& savePath, const st
                const std::u16string& reason, LogSink* live)
 {
     StepWriter log(stepLog, live);
-    log += u"Generating Project: " + SaveFileName(savePath) + u"\r\n" + u"Output Folder: " + projectFolder + u"\r\n"
+    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: " + projectFolder + u"\n"
            + reason + kFailed;
 }
 
@@ -70,7 +70,7 @@ std::u16string SummaryLine(unsigned files, unsigned generated, const unsigned* b
 {
     return u"Summary: " + FormatDecimal(files) + u" save files: " + FormatDecimal(generated) + u" generated"
            + (built ? u", " + FormatDecimal(*built) + u" built" : std::u16string()) + u", " + FormatDecimal(failed)
-           + u" failed, " + FormatDecimal(notStarted) + u" not started.\r\n";
+           + u" failed, " + FormatDecimal(notStarted) + u" not started.\n";
 }
 
 }  // namespace
@@ -89,28 +89,28 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
     }
 
     StepWriter log(stepLog, live);
-    log += u"Generating Project: " + SaveFileName(savePath) + u"\r\n" + u"Output Folder: " + projectFolder + u"\r\n";
+    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: " + projectFolder + u"\n";
 
     // Loaded before the folder is made, so a file that does not load leaves
     // no empty folder behind.
     ConfigurationSettings settings;
     std::u16string errorText;
     if (!LoadSettings(savePath, settings, errorText)) {
-        log += errorText + u"\r\n" + kFailed;
+        log += errorText + u"\n" + kFailed;
         return false;
     }
 
     std::string reason;
     const platform::CreateFolderResult created = platform::CreateFolder(projectFolder, &reason);
     if (created == platform::CreateFolderResult::Failed) {
-        log += u"Error: Could not create directory\r\n" + projectFolder + u": " + platform::FromUtf8(reason) + u"\r\n"
+        log += u"Error: Could not create directory\n" + projectFolder + u": " + platform::FromUtf8(reason) + u"\n"
                + kFailed;
         return false;
     }
     // A link of that name may lead anywhere; the project stays inside the
     // output folder.
     if (created == platform::CreateFolderResult::AlreadyExists && !platform::IsFolderItself(projectFolder)) {
-        log += u"Error: The project folder is not a folder of the output folder but a link or a file\r\n" + kFailed;
+        log += u"Error: The project folder is not a folder of the output folder but a link or a file\n" + kFailed;
         return false;
     }
 
@@ -118,11 +118,11 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
     settings.project.projectPath = projectFolder;
     GenerationReport report;
     if (!GenerateProject(settings, errorText, &report)) {
-        log += errorText + u"\r\n" + kFailed;
+        log += errorText + u"\n" + kFailed;
         return false;
     }
     for (const KeptFile& kept : report.kept)
-        log += KeptFileNotice(kept) + u"\r\n";
+        log += KeptFileNotice(kept) + u"\n";
     log += kSucceeded;
     return true;
 }
@@ -132,16 +132,16 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
 {
     const auto workspaces = platform::FindFilesByExtension(projectFolder, u"wsp");
     StepWriter log(stepLog, live);
-    log += u"Building Project: " + projectFolder + u"\r\n";
+    log += u"Building Project: " + projectFolder + u"\n";
     if (workspaces.empty()) {
-        log += u"Error: No projects found\r\n" + kFailed;
+        log += u"Error: No projects found\n" + kFailed;
         return false;
     }
     if (workspaces.size() > 1) {
-        log += u"Error: Multiple projects detected\r\n" + kFailed;
+        log += u"Error: Multiple projects detected\n" + kFailed;
         return false;
     }
-    log += u"Workspace: " + workspaces.front() + u"\r\n";
+    log += u"Workspace: " + workspaces.front() + u"\n";
 
     BuilderOutput output;
     const platform::ProcessResult run =
@@ -149,7 +149,7 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
                              [&](std::string_view text) { log += output.Add(text); });
     log += output.Finish();
     if (!run.started) {
-        log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\r\n" + kFailed;
+        log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\n" + kFailed;
         return false;
     }
     if (!run.waited) {
@@ -160,13 +160,13 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
     // signal: ours when the user stopped it, else a crash.
     if (!run.exited) {
         if (control && control->TerminateRequested())
-            log += u"Build stopped on request\r\n" + kFailed;
+            log += u"Build stopped on request\n" + kFailed;
         else
-            log += u"Error: Build terminated by signal " + FormatDecimal(run.signal) + u"\r\n" + kFailed;
+            log += u"Error: Build terminated by signal " + FormatDecimal(run.signal) + u"\n" + kFailed;
         return false;
     }
     if (run.exitStatus != 0) {
-        log += u"Error: Build failed with exit status " + FormatDecimal(run.exitStatus) + u"\r\n" + kFailed;
+        log += u"Error: Build failed with exit status " + FormatDecimal(run.exitStatus) + u"\n" + kFailed;
         return false;
     }
     log += kSucceeded;
@@ -202,7 +202,7 @@ public:
         for (;;) {
             if (next_ >= n_ || stopped_)
                 return false;
-            if (job_.IsStopped()) {
+            if (job_.StopRequested()) {
                 stopped_ = true;
                 return false;
             }
@@ -318,7 +318,7 @@ void ProcessFiles(BatchJob& job, const platform::FileNameList& files, COrderedRu
         } else {
             RefuseOne(stepLog, savePath, projectFolder,
                       u"Error: The project folder is that of " + std::u16string(files[next.owner])
-                          + u", whose name differs from this one only in case\r\n",
+                          + u", whose name differs from this one only in case\n",
                       &sink);
         }
         bool built = false;
@@ -345,14 +345,13 @@ bool RunBatch(BatchJob& job)
     if (locked != platform::CFolderLock::Result::Locked) {
         job.log->Append(locked == platform::CFolderLock::Result::InUse
                             ? u"Error: The output folder is in use by another batch or generation: " + job.outputFolder
-                                  + u"\r\n\r\n"
-                            : u"Error: Could not lock the output folder\r\n" + platform::FromUtf8(why.Line())
-                                  + u"\r\n\r\n");
+                                  + u"\n\n"
+                            : u"Error: Could not lock the output folder\n" + platform::FromUtf8(why.Line())
+                                  + u"\n\n");
         job.CountFailure();
         const unsigned none = 0;
         job.log->Append(SummaryLine(n, 0, job.buildProjects ? &none : nullptr, 0, n));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        job.SetStop();
+        job.MarkFinished();
         return true;
     }
 
@@ -374,11 +373,8 @@ bool RunBatch(BatchJob& job)
 
     const unsigned built = run.Built();
     job.log->Append(SummaryLine(n, run.Generated(), job.buildProjects ? &built : nullptr, run.Failed(), run.NotStarted()));
-    if (run.NotStarted() > 0)
-        return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    job.SetStop();
-    return true;
+    job.MarkFinished();
+    return run.NotStarted() == 0;
 }
 
 }  // namespace kr

@@ -13,8 +13,8 @@
 namespace kr {
 
 // Thread entry: processes every save file, up to job.jobs of them side by
-// side (this thread and job.jobs - 1 more), then pauses 100 ms and sets the
-// stop flag. Files start in list order; a stop request keeps further files
+// side (this thread and job.jobs - 1 more), then marks the job finished (its
+// log is complete then, also after a stop). Files start in list order; a stop request keeps further files
 // from starting, the running ones finish. The log is what a run of one file
 // at a time writes: block by block in list order, the earliest unfinished
 // file's block as it is written, a later one once every file before it is

@@ -12,7 +12,7 @@ std::u16string LogLine(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    return platform::FromUtf8(line) + u"\r\n";
+    return platform::FromUtf8(line) + u"\n";
 }
 
 // Where to cut text of more than max bytes: at max, moved back to the start
@@ -43,7 +43,7 @@ void BuilderOutput::AddLines(std::string_view text, std::u16string& lines)
             // A line too long for one log line: its first part goes now.
             partial_.append(text.substr(0, room));
             const std::size_t cut = CutAt(partial_, kMaxLineBytes - 1);
-            lines += platform::FromUtf8(std::string_view(partial_).substr(0, cut)) + u"\r\n";
+            lines += platform::FromUtf8(std::string_view(partial_).substr(0, cut)) + u"\n";
             partial_.erase(0, cut);
             text.remove_prefix(room);
             continue;
@@ -106,7 +106,7 @@ std::u16string BuilderOutput::Finish()
                 leftOut += newline + 1;
                 kept.remove_prefix(newline + 1);
             }
-            lines += u"[" + platform::FormatDecimal(static_cast<std::int64_t>(leftOut)) + u" bytes of builder output left out]\r\n";
+            lines += u"[" + platform::FormatDecimal(static_cast<std::int64_t>(leftOut)) + u" bytes of builder output left out]\n";
         }
         AddLines(kept, lines);
         tail_.clear();

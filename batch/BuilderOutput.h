@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Turns what a builder prints into lines of the batch log: UTF-8 text cut
-// into whole lines, each ending with CR LF as every log line does. Pieces
+// into whole lines, each ending with LF as every log line does. A builder's
+// own line end, LF or CR LF, is dropped; any other CR is the builder's text
+// and stays in its line (the batch dialog breaks the line there, a terminal
+// goes back to the line's start). Pieces
 // arrive as the builder writes them, so a line (or a character) may come in
 // parts; only whole lines leave, the rest waits for the next piece or the end.
 //

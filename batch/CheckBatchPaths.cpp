@@ -35,7 +35,7 @@ bool CheckBatchPaths(const BatchJob& job, std::u16string& errorText)
     else if (job.buildProjects && !platform::IsExistingFile(job.builderPath))
         bad = BadPathLine(u"Builder", job.builderPath, false);
     if (!bad.empty())
-        errorText = std::u16string(kMsgInvalidBatchConfiguration) + u"\r\n" + bad;
+        errorText = std::u16string(kMsgInvalidBatchConfiguration) + u"\n" + bad;
     return bad.empty();
 }
 

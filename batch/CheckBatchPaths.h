@@ -11,7 +11,7 @@
 namespace kr {
 
 inline constexpr char16_t kMsgInvalidBatchConfiguration[] =
-    u"Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.";
+    u"Invalid batch configuration.\n\nPlease verify all path names before continuing.";
 
 // True when the input and output folders are existing folders and, when the
 // job builds its projects, the builder is an existing file that is not a

@@ -12,7 +12,7 @@ namespace kr {
 // The log line of a save file whose name gives no such folder ("...kcw",
 // "..kcw", ".kcw").
 inline constexpr char16_t kMsgNoProjectFolderName[] =
-    u"Error: The save file's name gives no project folder inside the output folder\r\n";
+    u"Error: The save file's name gives no project folder inside the output folder\n";
 
 // True unless name is empty, "." or "..", or holds a separator or a NUL.
 bool IsProjectFolderName(std::u16string_view name);

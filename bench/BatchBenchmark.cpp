@@ -45,9 +45,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-// The pause the worker makes after its last file before it reports the end.
-constexpr double kClosingPause = 0.1;
-
 // A spread of configurations: every toolchain, both chips, each bus and the
 // HID options in turn.
 kr::ConfigurationSettings Varied(int i)
@@ -137,12 +134,12 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs,
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
         const std::u16string text = job->log->Take();
         outcome.logCharacters += text.size();
-        if (const auto failed = text.find(u"Failed\r\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
+        if (const auto failed = text.find(u"Failed\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
             outcome.firstFailure = kr::platform::ToUtf8(text.substr(failed > 800 ? failed - 800 : 0, 808));
         if (ended)
             break;
     }
-    outcome.seconds = Seconds(Clock::now() - start) - kClosingPause;
+    outcome.seconds = Seconds(Clock::now() - start);
     outcome.cpuSeconds = CpuSeconds() - cpuStart;
     outcome.failures = job->Failures();
     return outcome;

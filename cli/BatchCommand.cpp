@@ -94,7 +94,7 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
             break;
         const int requests = interrupts_ ? interrupts_() : 0;
         if (requests >= 1 && stopRequests < 1) {
-            job->SetStop();
+            job->RequestStop();
             if (job->buildProjects) {
                 err << (showProgress_ ? "\r    \r" : "")
                     << (job->jobs > 1 ? "Stopping after the current builds; press Ctrl+C again to stop them now.\n"
@@ -110,7 +110,8 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
     if (showProgress_)
         err << "\r    \r" << std::flush;
 
-    if (!runner.AllFilesProcessed()) {
+    // A batch that could not start has said why in its log.
+    if (runner.Started() && !runner.AllFilesProcessed()) {
         err << "Stopped on request before every save file was processed.\n";
         return kExitFailure;
     }

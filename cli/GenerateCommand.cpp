@@ -2,11 +2,13 @@
 #include "cli/GenerateCommand.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "cli/TerminalText.h"
 #include "generator/GenerateProject.h"
 #include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
+#include "platform/FileFailure.h"
 #include "platform/Folders.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
@@ -34,11 +36,17 @@ int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
     }
 
     if (!check && !platform::IsExistingFolder(folder)) {
+        // Reported as the batch reports a project folder it cannot create:
+        // the folder and the system's reason. Something already there that
+        // is not a folder (a file, a link to nowhere) fails the same way.
         std::string reason;
-        platform::CreateFolder(folder, &reason);
-        if (!platform::IsExistingFolder(folder)) {
+        const platform::CreateFolderResult created = platform::CreateFolder(folder, &reason);
+        if (created == platform::CreateFolderResult::AlreadyExists && !platform::IsExistingFolder(folder)) {
+            reason = platform::PathProblem(folder);
             if (reason.empty())
-                reason = platform::PathProblem(folder);
+                reason = platform::SystemReason(ENOTDIR);
+        }
+        if (!reason.empty() || created == platform::CreateFolderResult::Failed) {
             err << "Error: Could not create directory\n" << ForTerminal(folder) << ": " << reason << "\n";
             return kExitFailure;
         }

@@ -7,16 +7,7 @@ namespace kr::cli {
 
 std::string ForTerminal(const std::u16string& text)
 {
-    // One pass: each CR that starts a CR LF is left out as the rest moves up.
-    std::string result = platform::ToUtf8(text);
-    std::size_t out = 0;
-    for (std::size_t in = 0; in < result.size(); ++in) {
-        if (result[in] == '\r' && in + 1 < result.size() && result[in + 1] == '\n')
-            continue;
-        result[out++] = result[in];
-    }
-    result.resize(out);
-    return result;
+    return platform::ToUtf8(text);
 }
 
 std::u16string AsFolder(std::u16string path)

@@ -7,8 +7,8 @@
 
 namespace kr::cli {
 
-// The system's texts break lines with CR LF, meant for a message box or the
-// batch log view; a terminal wants plain newlines.
+// A text of the system as a terminal takes it: in UTF-8. Its lines already
+// end with LF, as a terminal wants them.
 std::string ForTerminal(const std::u16string& text);
 
 // A folder as the core takes it: ending with exactly one separator.

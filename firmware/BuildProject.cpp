@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <stdlib.h>
 
 #include "firmware/ImageCheck.h"
 #include "firmware/IntelHex.h"
@@ -15,6 +14,7 @@
 #include "platform/CommandRun.h"
 #include "platform/Folders.h"
 #include "platform/SmallFile.h"
+#include "platform/TemporaryFolder.h"
 #include "platform/Utf.h"
 
 namespace kr::firmware {
@@ -29,6 +29,13 @@ constexpr const char* kMainProgram = "KR761x_Main.c";
 constexpr std::size_t kLargestBuildFile = 64u << 20;
 
 std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+
+// The line that follows a failure's own sentence: the path and the system's
+// reason; nothing when there is no reason.
+std::u16string ReasonLine(const fs::path& path, const std::string& reason)
+{
+    return reason.empty() ? std::u16string() : u"\n" + Shown(path) + u": " + platform::FromUtf8(reason);
+}
 
 // The whole of a file the build reads. False with a sentence naming it, as
 // what, and the system's reason.
@@ -70,8 +77,7 @@ std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char16_t*
 // Finds the workspace of project; false with the reason in errorText.
 bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string& errorText)
 {
-    std::error_code error;
-    if (fs::is_directory(project, error)) {
+    if (platform::IsExistingFolder(Shown(project))) {
         const std::vector<fs::path> found = FilesWithExtension(project, u"wsp");
         if (found.size() != 1) {
             errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
@@ -81,8 +87,9 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
         workspace = found.front();
         return true;
     }
-    if (!fs::is_regular_file(project, error)) {
-        errorText = u"There is no project folder or workspace " + Shown(project) + u".";
+    if (!platform::IsExistingFile(Shown(project))) {
+        errorText = u"There is no project folder or workspace " + Shown(project) + u"."
+                    + ReasonLine(project, platform::PathProblem(Shown(project)));
         return false;
     }
     workspace = project;
@@ -149,7 +156,7 @@ std::u16string Failed(const std::u16string& step, const std::string& toolOutput)
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
         if (!line.empty())
-            text += u"\r\n" + platform::FromUtf8(line);
+            text += u"\n" + platform::FromUtf8(line);
     }
     return text;
 }
@@ -197,27 +204,6 @@ bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& fold
     return true;
 }
 
-// A folder made for one link and removed with everything in it at the end.
-class TemporaryFolder {
-public:
-    explicit TemporaryFolder(const fs::path& parent)
-    {
-        std::string pattern = (parent / ".kr761x-build-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code error;
-        if (!path_.empty())
-            fs::remove_all(path_, error);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 }  // namespace
 
 bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText)
@@ -263,8 +249,9 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
     const std::string output = image.stem().string();
     std::error_code error;
     fs::remove(image, error);
-    if (fs::exists(image, error)) {
-        result.errorText = u"The old image " + Shown(image) + u" cannot be removed.";
+    if (std::error_code ignored; fs::exists(image, ignored)) {
+        result.errorText =
+            u"The old image " + Shown(image) + u" cannot be removed." + ReasonLine(image, error.message());
         return false;
     }
 
@@ -287,12 +274,14 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
         objects.push_back(source.stem().string() + ".rel");
     }
 
-    TemporaryFolder linkFolder(folder);
-    if (linkFolder.path().empty()) {
-        result.errorText = u"Cannot create a temporary folder in " + Shown(folder) + u".";
+    const platform::CTemporaryFolder linkFolder(folder.string(), ".kr761x-build-");
+    if (linkFolder.Path().empty()) {
+        result.errorText = u"Cannot create a temporary folder in " + Shown(folder) + u"."
+                           + ReasonLine(folder, linkFolder.Failure().reason);
         return false;
     }
-    const fs::path linked = linkFolder.path() / (output + ".ihx");
+    const fs::path linkPath = linkFolder.Path();
+    const fs::path linked = linkPath / (output + ".ihx");
     std::vector<std::string> command = {*sdcc, "-mmcs51"};
     const std::vector<std::string> linkFlags =
         WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "LinkFlag").value_or("")));
@@ -304,12 +293,12 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
 
     // The map, the memory summary and the debug records help whether or not
     // the image holds; they are read where the link wrote them.
-    const std::string memText = ReadIfThere(linkFolder.path() / (output + ".mem"));
+    const std::string memText = ReadIfThere(linkPath / (output + ".mem"));
     LinkFacts facts;
     std::u16string factsError;
     const bool factsRead = linkedOk && ReadLinkFacts(objects, folder, linked, facts, factsError);
     for (const char* ext : {".map", ".mem", ".cdb"}) {
-        const fs::path from = linkFolder.path() / (output + ext);
+        const fs::path from = linkPath / (output + ext);
         if (fs::exists(from, error))
             fs::rename(from, folder / (output + ext), error);
     }
@@ -336,13 +325,13 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
     if (!problems.empty()) {
         result.errorText = u"The image breaks the chip's memory map:";
         for (const std::u16string& problem : problems)
-            result.errorText += u"\r\n" + problem;
+            result.errorText += u"\n" + problem;
         return false;
     }
 
     fs::rename(linked, image, error);
     if (error) {
-        result.errorText = u"The image cannot be moved to " + Shown(image) + u".";
+        result.errorText = u"The image cannot be moved to " + Shown(image) + u"." + ReasonLine(image, error.message());
         return false;
     }
     result.imagePath = Shown(image);

@@ -14,7 +14,7 @@ namespace kr::firmware {
 
 struct BuildResult {
     std::string toolOutput;     // each command run and what it printed, in order
-    std::u16string errorText;   // why the build failed: one sentence, or the image's problems one a line (CR LF)
+    std::u16string errorText;   // why the build failed: one sentence, or the image's problems one a line
     std::u16string summary;     // on success, the memory the image uses (see SizeSummary)
     std::u16string imagePath;   // on success, the Intel HEX image
 };

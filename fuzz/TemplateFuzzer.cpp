@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The template expander on any bytes, read as a Windows-1252 template and
-// expanded over a file that is already there, with the tables of the default
-// configuration plus a short active tag A, an inactive tag B and a key K
-// whose text holds every marker.
+// RenderTemplate on any bytes, read as a Windows-1252 template, rendered in
+// the code page and as text with the tables of the default configuration
+// plus a short active tag A, an inactive tag B and a key K whose text holds
+// every marker, and written as the generator writes a file over one that is
+// already there.
 //
-// Properties: the result is the one a plain reading of the language gives
-// (a stack of open blocks, checked independently of the expander's tree);
-// on success the file holds exactly that rendering in Windows-1252; on
-// failure the old file is untouched; either way no temporary file is left
-// beside it.
+// Properties: the result of both renderings is the one a plain reading of
+// the language gives (a stack of open blocks, checked independently of the
+// template's tree); on success the text is exactly that rendering and the
+// file holds it in Windows-1252; on failure the old file is untouched;
+// either way no temporary file is left beside it.
 
 #include <optional>
 #include <string>
@@ -18,9 +19,11 @@
 #include "generator/SubstitutionValues.h"
 #include "generator/Switches.h"
 #include "model/ConfigurationSettings.h"
+#include "platform/AtomicFile.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
-#include "templating/CodeGenerator.h"
+#include "templating/TemplateRender.h"
+#include "templating/TemplateTree.h"
 
 namespace {
 
@@ -117,16 +120,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string previous = "the file that was here before\r\n";
     kr::fuzz::WriteFile(output, previous);
 
-    kr::CCodeGenerator generator;
-    generator.switchSet = tables.switches;
-    generator.substitutionMap = tables.keys;
-    const kr::ExpandResult result = generator.ExpandToFile(text, output.u16string());
+    const kr::PreparedTemplate prepared = kr::PrepareTemplate(text);
+    kr::RenderTables renderTables;
+    renderTables.Assign(tables.switches, tables.keys);
+    kr::TemplateBinding<std::string_view> binding;
+    std::string renderedBytes;
+    kr::TemplateError error;
+    const kr::ExpandResult result = kr::RenderTemplate(prepared, renderTables, binding, renderedBytes, error);
+    kr::TemplateBinding<std::u16string_view> textBinding;
+    std::u16string rendered;
+    kr::TemplateError textError;
+    const kr::ExpandResult textResult =
+        kr::RenderTemplate(prepared, tables.switches, tables.keys, textBinding, rendered, textError);
+    if (result == kr::ExpandResult::Ok)
+        KR_FUZZ_CHECK(
+            kr::platform::WriteFileAtomically(output.string(), renderedBytes, kr::platform::Durability::InOnePiece));
 
     const Expected expected = ReadStraight(text, tables);
     KR_FUZZ_CHECK(result == expected.result);
+    KR_FUZZ_CHECK(textResult == expected.result);
     const std::string written = kr::fuzz::ReadFile(output);
     if (result == kr::ExpandResult::Ok) {
-        KR_FUZZ_CHECK(generator.Output() == expected.output);
+        KR_FUZZ_CHECK(rendered == expected.output);
         KR_FUZZ_CHECK(written == kr::platform::EncodeWindows1252(expected.output));
     } else {
         KR_FUZZ_CHECK(written == previous);

@@ -22,21 +22,6 @@ struct RenderBuffers {
     std::string bytes;
 };
 
-// The file's complete content into buffers.bytes: names checked against the
-// run's tables first, so a template using an undefined name writes nothing.
-ExpandResult RenderFile(const PreparedTemplate& prepared, RenderBuffers& buffers, TemplateError& error)
-{
-    if (prepared.error.code != ExpandResult::Ok) {
-        error = prepared.error;
-        return error.code;
-    }
-    if (Bind(prepared.tree, buffers.tables, buffers.binding, error) != ExpandResult::Ok)
-        return error.code;
-    buffers.bytes.clear();
-    Render(prepared.tree, buffers.binding, buffers.bytes);
-    return ExpandResult::Ok;
-}
-
 // GenerateFiles with the run's tables already built from settings.
 bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, const SwitchSet& switches,
                 const SubstitutionMap& keys, std::u16string& errorText, GenerationReport* report,
@@ -48,7 +33,7 @@ constexpr std::chrono::seconds kFolderLockWait{10};
 // The line under a failure's first lines: the path at fault and the reason.
 std::u16string ReasonLine(const platform::FileFailure& why)
 {
-    return why.reason.empty() ? std::u16string() : u"\r\n" + platform::FromUtf8(why.Line());
+    return why.reason.empty() ? std::u16string() : u"\n" + platform::FromUtf8(why.Line());
 }
 
 ExpandResult MarkWriteFailed(GenerationFailure& stopped)
@@ -83,8 +68,8 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
         }
     }
     MarkWriteFailed(stopped);
-    errorText = u"Error generating:\r\n" + path + stopped.fileName
-                + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
+    errorText = u"Error generating:\n" + path + stopped.fileName
+                + (locked == platform::CFolderLock::Result::InUse ? u"\n" + std::u16string(kMsgFolderInUse)
                                                                   : ReasonLine(why));
     return false;
 }
@@ -171,7 +156,9 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
 
         const std::u16string outputPath = folder + row.fileName;
-        ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
+        // Names are checked before anything is rendered, so a template using
+        // an undefined name writes nothing.
+        ExpandResult result = RenderTemplate(*prepared, buffers.tables, buffers.binding, buffers.bytes, stopped.error);
         // Here buffers.bytes holds the file's complete content. The user's
         // own code in the file already there is carried over.
         platform::FileFailure why;
@@ -191,7 +178,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
-            errorText = u"Error generating:\r\n" + outputPath + ReasonLine(why);
+            errorText = u"Error generating:\n" + outputPath + ReasonLine(why);
             written.written.clear();
             written.created.clear();
             written.kept.clear();
@@ -204,7 +191,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         const std::u16string path = platform::FromUtf8(why.path);
         stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
         MarkWriteFailed(stopped);
-        errorText = u"Error generating:\r\n" + path + ReasonLine(why);
+        errorText = u"Error generating:\n" + path + ReasonLine(why);
         return false;
     }
     return true;

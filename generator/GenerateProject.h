@@ -65,7 +65,7 @@ struct GenerationFailure {
 // descriptor a host would refuse, writes nothing: errorText lists every
 // problem (GenerationRefusalText). Otherwise stops at the first failure with
 // errorText set to "Error loading resource files." or "Error
-// generating:\r\n" and the output path, followed by a line with the path
+// generating:\n" and the output path, followed by a line with the path
 // at fault and the system's reason when there is one.
 // errorText is emptied first.
 //

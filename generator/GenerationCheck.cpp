@@ -46,7 +46,7 @@ std::u16string GenerationRefusalText(const std::vector<SettingsProblem>& problem
 {
     std::u16string text = u"Nothing was generated, because the configuration has these problems:";
     for (const SettingsProblem& problem : problems)
-        text += u"\r\n" + ProblemLine(problem);
+        text += u"\n" + ProblemLine(problem);
     return text;
 }
 

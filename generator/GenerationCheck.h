@@ -27,7 +27,7 @@ std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings&
                                                     const SwitchSet& switches, const SubstitutionMap& keys);
 
 // The error text of a refused generation: a line saying nothing was
-// generated, then one line per problem (ProblemLine), joined by CR LF.
+// generated, then one line per problem (ProblemLine), joined by LF.
 std::u16string GenerationRefusalText(const std::vector<SettingsProblem>& problems);
 
 }  // namespace kr

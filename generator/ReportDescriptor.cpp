@@ -55,14 +55,12 @@ bool ExpandTemplate(int resource, const SwitchSet& switches, const SubstitutionM
         errorText = u"Error loading resource files.";
         return false;
     }
-    TemplateError error = prepared->error;
+    TemplateError error;
     TemplateBinding<std::u16string_view> binding;
-    if (error.code != ExpandResult::Ok || Bind(prepared->tree, switches, keys, binding, error) != ExpandResult::Ok) {
-        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(resource);
+    if (RenderTemplate(*prepared, switches, keys, binding, text, error) != ExpandResult::Ok) {
+        errorText = std::u16string(u"Error generating:\n") + FileNameOf(resource);
         return false;
     }
-    text.clear();
-    Render(prepared->tree, binding, text);
     return true;
 }
 
@@ -112,7 +110,7 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
         !ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) ||
         configuration.size() < kDeclaredLengthOffset + 2) {
         // Only a fault of the templates themselves can bring this about.
-        errorText = std::u16string(u"Error generating:\r\n") + FileNameOf(kUsbDescriptorSource) + u"\r\n" +
+        errorText = std::u16string(u"Error generating:\n") + FileNameOf(kUsbDescriptorSource) + u"\n" +
                     (readError.empty() ? u"HidConfigDesc: too short" : readError);
         return false;
     }

@@ -40,7 +40,7 @@ struct ReportDescriptorView {
 // Fills view for settings as GenerateProject would write them (the project
 // path is not used). Fails only when the templates cannot be expanded for
 // these settings, as Generate would fail, with errorText "Error loading
-// resource files." or "Error generating:\r\n" and the file name; a descriptor
+// resource files." or "Error generating:\n" and the file name; a descriptor
 // that breaks host rules is still described and listed in view.failures.
 // errorText is emptied first.
 bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescriptorView& view,

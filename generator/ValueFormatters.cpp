@@ -55,7 +55,7 @@ std::u16string FormatStringDescriptorBody(const std::u16string& text)
         else
             out += u"0x00,0x00, ";
         // The header shares the first line with 7 slots; every later line
-        // holds 8, the last again 7.
+        // holds 8, the last again 7. Lines end as the generated files' do.
         if ((i + 2) % 8 == 0) {
             out.pop_back();
             out += u"\r\n   ";

@@ -7,7 +7,6 @@
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 #include "model/SavedFields.h"
-#include "settings/XmlLibrary.h"
 
 namespace kr {
 namespace {
@@ -73,7 +72,9 @@ std::optional<std::u16string> IndentStylesheet()
     return platform::DecodeWindows1252(*bytes);
 }
 
-bool WriteSettings(const std::u16string& path, const ConfigurationSettings& settings)
+// False with the reason: the library's or the system's, or our own for a
+// record no save file can hold.
+bool WriteSettings(const std::u16string& path, const ConfigurationSettings& settings, std::string& reason)
 {
     try {
         CSerialXml document;
@@ -86,10 +87,13 @@ bool WriteSettings(const std::u16string& path, const ConfigurationSettings& sett
         ForEachSavedField(settings, writer);
 
         const auto stylesheet = IndentStylesheet();
-        if (!stylesheet)
+        if (!stylesheet || !document.SaveWithStylesheet(path, *stylesheet)) {
+            reason = "the indenting stylesheet cannot be used";
             return false;
-        return document.SaveWithStylesheet(path, *stylesheet);
-    } catch (const XmlLibraryError&) {
+        }
+        return true;
+    } catch (const XmlLibraryError& e) {
+        reason = e.what();
         return false;
     }
 }
@@ -104,9 +108,11 @@ std::u16string LoadFailure(const std::u16string& path, const char16_t* reason)
 bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText)
 {
     errorText.clear();
-    if (WriteSettings(path, settings))
+    std::string reason;
+    if (WriteSettings(path, settings, reason))
         return true;
-    errorText = u"Failed to save settings to:\n" + path;
+    // The reason follows the message on a line of its own.
+    errorText = u"Failed to save settings to:\n" + path + u"\n" + platform::FromUtf8(reason);
     return false;
 }
 
@@ -114,8 +120,6 @@ bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, s
 {
     errorText.clear();
     try {
-        // One quiet scope for the whole read, instead of one per field.
-        xml::QuietErrors quiet;
         CSerialXml document;
         std::string reason;
         if (!document.Load(path, &reason)) {

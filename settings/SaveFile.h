@@ -14,8 +14,10 @@ namespace kr {
 
 // Writes every field to path, indented, replacing any file there only once
 // the new one is complete. False with "Failed to save settings to:\n<path>"
-// when the stylesheet resource is missing, the file cannot be written, or it
-// would be larger than kMaxSaveFileBytes (so could not be loaded again).
+// and a line with the reason (the library's, or the path written and the
+// system's) when the stylesheet resource is missing, the file cannot be
+// written, a text holds a character XML cannot carry, or the file would be
+// larger than kMaxSaveFileBytes (so could not be loaded again).
 bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText);
 
 // Fills settings from the file at path. Refuses, with the record untouched,

@@ -77,7 +77,11 @@ struct LibraryFree {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-void DropTransformError(void*, const char*, ...) {}
+// A failure's own words, followed by the library's reason when it gave one.
+std::string WithLibraryReason(const std::string& what, const xml::QuietErrors& quiet)
+{
+    return quiet.LastError().empty() ? what : what + ": " + quiet.LastError();
+}
 
 // Compiled path expressions, kept per thread: a save file's reader asks for
 // the same few dozen paths in every document. A compiled expression holds
@@ -307,26 +311,27 @@ bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16st
 
     std::unique_ptr<xsltTransformContext, TransformDeleter> transform(xsltNewTransformContext(style.get(), Doc(doc_)));
     if (!transform)
-        throw XmlLibraryError("cannot create a transform");
+        throw XmlLibraryError(WithLibraryReason("cannot create a transform", quiet));
     const auto prefs = LockedDownPrefs();
     xsltSetCtxtSecurityPrefs(prefs.get(), transform.get());
-    xsltSetTransformErrorFunc(transform.get(), nullptr, DropTransformError);
+    xsltSetTransformErrorFunc(transform.get(), &quiet, xml::QuietErrors::KeepFormatted);
 
     const xml::DocPtr result(xsltApplyStylesheetUser(style.get(), Doc(doc_), nullptr, nullptr, nullptr, transform.get()));
     if (!result || transform->state != XSLT_STATE_OK)
-        throw XmlLibraryError("the transform failed");
+        throw XmlLibraryError(WithLibraryReason("the transform failed", quiet));
 
     xmlChar* raw = nullptr;
     int length = 0;
     if (xsltSaveResultToString(&raw, &length, result.get(), style.get()) != 0)
-        throw XmlLibraryError("cannot serialise the transformed document");
+        throw XmlLibraryError(WithLibraryReason("cannot serialise the transformed document", quiet));
     const std::unique_ptr<xmlChar, LibraryFree> text(raw);
     const std::string_view bytes(reinterpret_cast<const char*>(raw), raw ? static_cast<std::size_t>(length) : 0);
     // A file Load would refuse by its size is not written at all.
     if (bytes.size() > kMaxDocumentBytes)
         throw XmlLibraryError("the document is larger than a save file may be");
-    if (!platform::WriteFileAtomically(platform::ToUtf8(path), bytes))
-        throw XmlLibraryError("cannot write " + platform::ToUtf8(path));
+    platform::FileFailure why;
+    if (!platform::WriteFileAtomically(platform::ToUtf8(path), bytes, platform::Durability::FlushToDisk, &why))
+        throw XmlLibraryError(why.Line());
     return true;
 }
 
@@ -413,13 +418,14 @@ void CSerialXml::ForgetChildren()
 
 XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
-    xml::QuietErrors quiet;
     const std::string expression = platform::ToUtf8(path);
     if (const std::size_t steps = PlainPathSteps(expression); steps >= 1) {
         const auto& first = FirstElementsByPath(steps);
         const auto found = first.find(expression);
         return found == first.end() ? XmlNode() : XmlNode(found->second);
     }
+    // Only the library's evaluation can raise errors of its own.
+    xml::QuietErrors quiet;
     const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
         static_cast<xmlXPathObject*>(EvaluatePath(expression)));
     xmlNodeSet* nodes = result->nodesetval;

@@ -75,8 +75,9 @@ public:
     // piece: the old file stays as it was unless the new one is complete.
     // False when the stylesheet text does not parse or is not a stylesheet;
     // throws XmlLibraryError when the transform or the write fails, or when
-    // the file would be larger than Load reads. The document itself is not
-    // changed.
+    // the file would be larger than Load reads, its text the failure's and
+    // the library's reason, or for a write the path and the system's reason.
+    // The document itself is not changed.
     bool SaveWithStylesheet(const std::u16string& path, const std::u16string& stylesheetText);
 
     // Parses the file into the document. False, leaving the document as it

@@ -2,6 +2,8 @@
 #include "settings/XmlLibrary.h"
 
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <mutex>
 
 #include <libxml/parser.h>
@@ -15,7 +17,6 @@ namespace kr::xml {
 namespace {
 
 void DropGeneric(void*, const char*, ...) {}
-void DropStructured(void*, xmlError*) {}
 
 struct ParseState {
     bool refused = false;
@@ -60,28 +61,42 @@ void EnsureInitialised()
     });
 }
 
-namespace {
-// How many QuietErrors are alive on this thread: only the outermost one
-// swaps the sinks, so a whole read can be quiet at the price of one swap.
-thread_local int quietDepth = 0;
-}  // namespace
-
 QuietErrors::QuietErrors()
+    : oldGeneric_(xmlGenericError),
+      oldGenericContext_(xmlGenericErrorContext),
+      oldStructured_(xmlStructuredError),
+      oldStructuredContext_(xmlStructuredErrorContext)
 {
-    if (quietDepth++ > 0)
-        return;
-    oldGeneric_ = xmlGenericError;
-    oldGenericContext_ = xmlGenericErrorContext;
-    oldStructured_ = xmlStructuredError;
-    oldStructuredContext_ = xmlStructuredErrorContext;
-    xmlSetGenericErrorFunc(nullptr, DropGeneric);
-    xmlSetStructuredErrorFunc(nullptr, DropStructured);
+    xmlSetGenericErrorFunc(this, KeepFormatted);
+    xmlSetStructuredErrorFunc(this, KeepStructured);
+}
+
+void QuietErrors::Keep(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    if (!text.empty())
+        lastError_ = std::move(text);
+}
+
+void QuietErrors::KeepFormatted(void* quiet, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    static_cast<QuietErrors*>(quiet)->Keep(text);
+}
+
+void QuietErrors::KeepStructured(void* quiet, xmlError* error)
+{
+    if (error && error->message)
+        static_cast<QuietErrors*>(quiet)->Keep(error->message);
 }
 
 QuietErrors::~QuietErrors()
 {
-    if (--quietDepth > 0)
-        return;
     xmlSetGenericErrorFunc(oldGenericContext_, oldGeneric_);
     xmlSetStructuredErrorFunc(oldStructuredContext_, oldStructured_);
 }

@@ -5,6 +5,7 @@
 // document is parsed. Only the settings code includes this.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include <libxml/tree.h>
@@ -16,9 +17,9 @@ namespace kr::xml {
 // documents may then be parsed on any thread.
 void EnsureInitialised();
 
-// While alive, library errors raised on this thread are dropped instead of
-// being printed; the caller reports its own failure. They nest: the sinks
-// are swapped by the outermost one only.
+// While alive, library errors raised on this thread are kept here instead of
+// being printed; the caller reports its own failure, with the library's
+// reason when it has one.
 class QuietErrors {
 public:
     QuietErrors();
@@ -26,11 +27,22 @@ public:
     QuietErrors(const QuietErrors&) = delete;
     QuietErrors& operator=(const QuietErrors&) = delete;
 
+    // The library's text for the last error it raised on this thread since
+    // this object was made, without its line end; empty when there was none.
+    const std::string& LastError() const { return lastError_; }
+    // For an error sink of the library's own that takes a context and a
+    // format: the formatted text becomes LastError.
+    static void KeepFormatted(void* quiet, const char* format, ...);
+
 private:
-    xmlGenericErrorFunc oldGeneric_ = nullptr;
-    void* oldGenericContext_ = nullptr;
-    xmlStructuredErrorFunc oldStructured_ = nullptr;
-    void* oldStructuredContext_ = nullptr;
+    static void KeepStructured(void* quiet, xmlError* error);
+    void Keep(std::string text);
+
+    std::string lastError_;
+    xmlGenericErrorFunc oldGeneric_;
+    void* oldGenericContext_;
+    xmlStructuredErrorFunc oldStructured_;
+    void* oldStructuredContext_;
 };
 
 struct DocDeleter {

@@ -23,10 +23,8 @@ const PreparedTemplate* FindPreparedTemplate(int resourceNumber)
         return found->second.get();
 
     std::unique_ptr<PreparedTemplate> entry;
-    if (std::optional<std::u16string> text = LoadTemplate(resourceNumber)) {
-        entry = std::make_unique<PreparedTemplate>();
-        CompileTemplate(std::move(*text), entry->tree, entry->error);
-    }
+    if (std::optional<std::u16string> text = LoadTemplate(resourceNumber))
+        entry = std::make_unique<PreparedTemplate>(PrepareTemplate(std::move(*text)));
     return prepared.emplace(resourceNumber, std::move(entry)).first->second.get();
 }
 

@@ -9,13 +9,6 @@
 
 namespace kr {
 
-struct PreparedTemplate {
-    // Ok, or the error that preparing the template gave; the tree is only
-    // usable when it is Ok.
-    TemplateError error;
-    TemplateTree tree;
-};
-
 // The template with this resource number; null when the resource is missing
 // or has size 0. The object lives until the process ends and never changes.
 // Safe to call from any thread.

@@ -9,12 +9,13 @@
 
 namespace kr {
 
-enum class ExpandResult : int {
-    Ok = 0,
-    SyntaxError = 2,      // an opening marker without its closing partner
-    StructureError = 3,   // a block end with no open block, or a tree that cannot be built
-    WriteError = 5,       // the output file cannot be written
-    UndefinedName = 7,    // a tag or key missing from its table
+// Only compared by name: no value is shown or stored.
+enum class ExpandResult {
+    Ok,
+    SyntaxError,      // an opening marker without its closing partner
+    StructureError,   // a block end with no open block, or a tree that cannot be built
+    WriteError,       // the output file cannot be written
+    UndefinedName,    // a tag or key missing from its table
 };
 
 enum class TemplateProblem {

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "platform/AtomicFile.h"
-#include "platform/Utf.h"
 #include "platform/Windows1252.h"
 
 namespace kr {
@@ -131,14 +129,39 @@ void Render(const TemplateTree& tree, const TemplateBinding<std::u16string_view>
     RenderWith(tree, binding, [&](const TemplateNode& node) { return tree.TextOf(node); }, out);
 }
 
-ExpandResult WriteRendered(std::string_view bytes, const std::u16string& outputPath, TemplateError& error)
+namespace {
+
+template <typename Out, typename Text, typename BindNames>
+ExpandResult RenderPrepared(const PreparedTemplate& prepared, BindNames bindNames, TemplateBinding<Text>& binding,
+                            Out& out, TemplateError& error)
 {
-    if (platform::WriteFileAtomically(platform::ToUtf8(outputPath), bytes, platform::Durability::InOnePiece))
-        return ExpandResult::Ok;
-    error = {};
-    error.code = ExpandResult::WriteError;
-    error.problem = TemplateProblem::WriteFailed;
-    return error.code;
+    if (prepared.error.code != ExpandResult::Ok) {
+        error = prepared.error;
+        return error.code;
+    }
+    if (bindNames(binding) != ExpandResult::Ok)
+        return error.code;
+    out.clear();
+    Render(prepared.tree, binding, out);
+    return ExpandResult::Ok;
+}
+
+}  // namespace
+
+ExpandResult RenderTemplate(const PreparedTemplate& prepared, const RenderTables& tables,
+                            TemplateBinding<std::string_view>& binding, std::string& out, TemplateError& error)
+{
+    const auto bindNames = [&](TemplateBinding<std::string_view>& b) { return Bind(prepared.tree, tables, b, error); };
+    return RenderPrepared(prepared, bindNames, binding, out, error);
+}
+
+ExpandResult RenderTemplate(const PreparedTemplate& prepared, const SwitchSet& switches, const SubstitutionMap& keys,
+                            TemplateBinding<std::u16string_view>& binding, std::u16string& out, TemplateError& error)
+{
+    const auto bindNames = [&](TemplateBinding<std::u16string_view>& b) {
+        return Bind(prepared.tree, switches, keys, b, error);
+    };
+    return RenderPrepared(prepared, bindNames, binding, out, error);
 }
 
 }  // namespace kr

@@ -2,7 +2,8 @@
 #pragma once
 // The last stages of the template language: checking a tree's names against
 // the two tables of a run, and rendering it. Rendering only reads the tree,
-// so one tree serves every run on every thread.
+// so one tree serves every run on every thread. RenderTemplate runs both
+// stages on a prepared template; it is how every template is rendered.
 
 #include <cstdint>
 #include <string>
@@ -59,9 +60,15 @@ ExpandResult Bind(const TemplateTree& tree, const SwitchSet& switches, const Sub
 void Render(const TemplateTree& tree, const TemplateBinding<std::string_view>& binding, std::string& out);
 void Render(const TemplateTree& tree, const TemplateBinding<std::u16string_view>& binding, std::u16string& out);
 
-// Writes rendered bytes to the file at outputPath with one write, replacing
-// it in one piece; the folder is not created. WriteError, with error set,
-// when that fails; an existing file then stays as it was.
-ExpandResult WriteRendered(std::string_view bytes, const std::u16string& outputPath, TemplateError& error);
+// A prepared template rendered for one run: a template whose preparation
+// failed gives that error; otherwise every name is checked first (Bind), so a
+// template using a name the tables lack renders nothing, and then out is
+// replaced by the whole output. In the code page (what a generated file
+// holds), or as text (what is read back from it). binding is scratch space,
+// reusable from call to call.
+ExpandResult RenderTemplate(const PreparedTemplate& prepared, const RenderTables& tables,
+                            TemplateBinding<std::string_view>& binding, std::string& out, TemplateError& error);
+ExpandResult RenderTemplate(const PreparedTemplate& prepared, const SwitchSet& switches, const SubstitutionMap& keys,
+                            TemplateBinding<std::u16string_view>& binding, std::u16string& out, TemplateError& error);
 
 }  // namespace kr

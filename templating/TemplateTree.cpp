@@ -86,4 +86,11 @@ ExpandResult CompileTemplate(std::u16string text, TemplateTree& tree, TemplateEr
     return Parse(std::move(text), tokens, tree, error);
 }
 
+PreparedTemplate PrepareTemplate(std::u16string text)
+{
+    PreparedTemplate prepared;
+    CompileTemplate(std::move(text), prepared.tree, prepared.error);
+    return prepared;
+}
+
 }  // namespace kr

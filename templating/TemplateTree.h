@@ -74,4 +74,15 @@ ExpandResult Parse(std::u16string text, const std::vector<TemplateToken>& tokens
 // Tokenize, then Parse: the whole of a template's preparation.
 ExpandResult CompileTemplate(std::u16string text, TemplateTree& tree, TemplateError& error);
 
+// A template ready to render, or the error its preparation gave.
+struct PreparedTemplate {
+    // Ok, or the error that preparing the template gave; the tree is only
+    // usable when it is Ok.
+    TemplateError error;
+    TemplateTree tree;
+};
+
+// CompileTemplate into a PreparedTemplate.
+PreparedTemplate PrepareTemplate(std::u16string text);
+
 }  // namespace kr

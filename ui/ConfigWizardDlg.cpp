@@ -478,7 +478,7 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
         return;
     QString text;
     for (const KeptFile& kept : report.kept)
-        text += (text.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) + ToQString(KeptFileNotice(kept));
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + ToQString(KeptFileNotice(kept));
     Interaction().ShowMessage(this, tr("Generate Project"), text, MessageIcon::Warning);
 }
 

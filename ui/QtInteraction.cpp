@@ -46,9 +46,7 @@ bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QFileDialog
 void CQtInteraction::ShowMessage(QWidget* owner, const QString& title, const QString& text, MessageIcon icon)
 {
     NormalCursor cursor;
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, shown,
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     QMessageBox::Ok, owner);
     box.exec();
 }

@@ -4,12 +4,19 @@
 #include "batch/BuilderOutput.h"
 
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
+#include "batch/CheckBatchPaths.h"
+#include "firmware/BuildProject.h"
+#include "generator/GenerateProject.h"
+#include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/FolderLock.h"
+#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -59,7 +66,7 @@ protected:
     std::u16string Run(BatchJob& job)
     {
         RunBatch(job);
-        EXPECT_TRUE(job.IsStopped());
+        EXPECT_TRUE(job.Finished());
         return job.log->Take();
     }
 
@@ -68,7 +75,7 @@ protected:
 
 std::u16string Summary(const char16_t* counts)
 {
-    return u"Summary: " + std::u16string(counts) + u"\r\n";
+    return u"Summary: " + std::u16string(counts) + u"\n";
 }
 
 TEST_F(Batch, AnEmptyFolderLogsNothingAndFinishes)
@@ -88,10 +95,10 @@ TEST_F(Batch, LogsEveryStepExactlyAndReusesFoldersOnASecondRun)
     Save("panel_b.kcw", WithToolchain(2));
     const std::u16string builder = Builder("exit 0");
     const std::u16string expected =
-        u"Generating Project: panel_a.kcw\r\nOutput Folder: " + Folder("panel_a") + u"\r\nSucceeded\r\n\r\n"
-        u"Building Project: " + Folder("panel_a") + u"\r\nWorkspace: " + Folder("panel_a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"
-        u"Generating Project: panel_b.kcw\r\nOutput Folder: " + Folder("panel_b") + u"\r\nSucceeded\r\n\r\n"
-        u"Building Project: " + Folder("panel_b") + u"\r\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
+        u"Generating Project: panel_a.kcw\nOutput Folder: " + Folder("panel_a") + u"\nSucceeded\n\n"
+        u"Building Project: " + Folder("panel_a") + u"\nWorkspace: " + Folder("panel_a") + u"KR761x_Keil.wsp\nSucceeded\n\n"
+        u"Generating Project: panel_b.kcw\nOutput Folder: " + Folder("panel_b") + u"\nSucceeded\n\n"
+        u"Building Project: " + Folder("panel_b") + u"\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\nSucceeded\n\n"
         + Summary(u"2 save files: 2 generated, 2 built, 0 failed, 0 not started.");
     for (int run = 0; run < 2; ++run) {
         auto job = Job(builder);
@@ -125,10 +132,10 @@ TEST_F(Batch, UserCodeIsCarriedAndAKeptFileIsLoggedInItsBlock)
     other.device.deviceSel = 0;
     Save("panel.kcw", other);
     const std::u16string kept = Folder("panel") + u"KR761x_Main.c.previous";
-    EXPECT_EQ(Run(*Job()), u"Generating Project: panel.kcw\r\nOutput Folder: " + Folder("panel")
-                               + u"\r\nThe previous KR761x_Main.c is kept as " + kept
+    EXPECT_EQ(Run(*Job()), u"Generating Project: panel.kcw\nOutput Folder: " + Folder("panel")
+                               + u"\nThe previous KR761x_Main.c is kept as " + kept
                                + u": the markers of user code region \"mine\" do not pair up, so its code was not "
-                                 u"carried over.\r\nSucceeded\r\n\r\n"
+                                 u"carried over.\nSucceeded\n\n"
                                + Summary(u"1 save files: 1 generated, 0 failed, 0 not started."));
     EXPECT_NE(test::ReadBytes(main).find(begin + user), std::string::npos);
     EXPECT_EQ(test::ReadBytes(out / "panel/KR761x_Main.c.previous"), edited + own);
@@ -142,9 +149,9 @@ TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
     const std::u16string log = Run(*job);
     const std::u16string loadError = u"Failed to load settings from:\n" + in.folder()
                                      + u"a_broken.kcw\n\nThe file does not exist, or the file format is invalid.";
-    EXPECT_EQ(log, u"Generating Project: a_broken.kcw\r\nOutput Folder: " + Folder("a_broken") + u"\r\n" + loadError
-                       + u"\r\nFailed\r\n\r\n"
-                       u"Generating Project: b_good.kcw\r\nOutput Folder: " + Folder("b_good") + u"\r\nSucceeded\r\n\r\n"
+    EXPECT_EQ(log, u"Generating Project: a_broken.kcw\nOutput Folder: " + Folder("a_broken") + u"\n" + loadError
+                       + u"\nFailed\n\n"
+                       u"Generating Project: b_good.kcw\nOutput Folder: " + Folder("b_good") + u"\nSucceeded\n\n"
                        + Summary(u"2 save files: 1 generated, 1 failed, 0 not started."));
     EXPECT_EQ(job->GetProgress(), 100);
     EXPECT_EQ(job->Failures(), 1);
@@ -162,14 +169,14 @@ TEST_F(Batch, ARefusedConfigurationWritesNothingIsNotBuiltAndTheRunGoesOn)
     Save("c_good.kcw", {});
     auto job = Job(Builder("exit 0"));
     const std::u16string log = Run(*job);
-    const std::u16string refused = u"Nothing was generated, because the configuration has these problems:\r\n";
+    const std::u16string refused = u"Nothing was generated, because the configuration has these problems:\n";
     EXPECT_EQ(log.substr(0, log.find(u"Building Project:")),
-              u"Generating Project: a_toolchain.kcw\r\nOutput Folder: " + Folder("a_toolchain") + u"\r\n" + refused +
-                  u"ProjectData/toolchain = 7: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\r\nFailed\r\n\r\n"
-                  u"Generating Project: b_tilt.kcw\r\nOutput Folder: " + Folder("b_tilt") + u"\r\n" + refused +
+              u"Generating Project: a_toolchain.kcw\nOutput Folder: " + Folder("a_toolchain") + u"\n" + refused +
+                  u"ProjectData/toolchain = 7: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\nFailed\n\n"
+                  u"Generating Project: b_tilt.kcw\nOutput Folder: " + Folder("b_tilt") + u"\n" + refused +
                   u"PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
-                  u"descriptor with such a range.\r\nFailed\r\n\r\n"
-                  u"Generating Project: c_good.kcw\r\nOutput Folder: " + Folder("c_good") + u"\r\nSucceeded\r\n\r\n");
+                  u"descriptor with such a range.\nFailed\n\n"
+                  u"Generating Project: c_good.kcw\nOutput Folder: " + Folder("c_good") + u"\nSucceeded\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(out / "a_toolchain"));
     EXPECT_TRUE(std::filesystem::is_empty(out / "b_tilt"));
     EXPECT_EQ(job->Failures(), 2);
@@ -185,16 +192,16 @@ TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)
     std::filesystem::create_directory_symlink(tools.path(), out / "linked");
     Save("linked.kcw", {});
     const std::u16string notAFolder =
-        u"Error: The project folder is not a folder of the output folder but a link or a file\r\nFailed\r\n\r\n";
-    EXPECT_NE(log.find(Folder("blocked") + u"\r\n" + notAFolder), std::u16string::npos);
-    EXPECT_NE(Run(*Job()).find(Folder("linked") + u"\r\n" + notAFolder), std::u16string::npos);
+        u"Error: The project folder is not a folder of the output folder but a link or a file\nFailed\n\n";
+    EXPECT_NE(log.find(Folder("blocked") + u"\n" + notAFolder), std::u16string::npos);
+    EXPECT_NE(Run(*Job()).find(Folder("linked") + u"\n" + notAFolder), std::u16string::npos);
     EXPECT_FALSE(std::filesystem::exists(tools / "KR761x_Main.c"));
 
     std::u16string stepLog;
     EXPECT_FALSE(GenerateOne(stepLog, in.folder() + u"blocked.kcw", out.folder() + u"missing/blocked/"));
-    EXPECT_EQ(stepLog, u"Generating Project: blocked.kcw\r\nOutput Folder: " + out.folder()
-                           + u"missing/blocked/\r\nError: Could not create directory\r\n" + out.folder()
-                           + u"missing/blocked/: No such file or directory\r\nFailed\r\n\r\n");
+    EXPECT_EQ(stepLog, u"Generating Project: blocked.kcw\nOutput Folder: " + out.folder()
+                           + u"missing/blocked/\nError: Could not create directory\n" + out.folder()
+                           + u"missing/blocked/: No such file or directory\nFailed\n\n");
 }
 
 TEST_F(Batch, NamesGivingNoFolderOfTheirOwnAreRefusedAndNothingLeavesTheOutputFolder)
@@ -205,17 +212,17 @@ TEST_F(Batch, NamesGivingNoFolderOfTheirOwnAreRefusedAndNothingLeavesTheOutputFo
     auto job = Job();
     job->outputFolder = out.folder() + u"o/";
     const std::u16string log = Run(*job);
-    const std::u16string noFolder = u"\r\nError: The save file's name gives no project folder inside the output folder"
-                                    u"\r\nFailed\r\n\r\n";
+    const std::u16string noFolder = u"\nError: The save file's name gives no project folder inside the output folder"
+                                    u"\nFailed\n\n";
     const std::u16string o = out.folder() + u"o/";
     const std::u16string sameFolder = u"Error: The project folder is that of A.kcw, whose name differs from this one "
-                                      u"only in case\r\nFailed\r\n\r\n";
-    EXPECT_EQ(log, u"Generating Project: ...kcw\r\nOutput Folder: " + o + u"../" + noFolder
-                       + u"Generating Project: ..kcw\r\nOutput Folder: " + o + u"./" + noFolder
-                       + u"Generating Project: .kcw\r\nOutput Folder: " + o + u"/" + noFolder
-                       + u"Generating Project: A.kcw\r\nOutput Folder: " + o + u"A/\r\nSucceeded\r\n\r\n"
-                       + u"Generating Project: a.KCW\r\nOutput Folder: " + o + u"a/\r\n" + sameFolder
-                       + u"Generating Project: a.kcw\r\nOutput Folder: " + o + u"a/\r\n" + sameFolder
+                                      u"only in case\nFailed\n\n";
+    EXPECT_EQ(log, u"Generating Project: ...kcw\nOutput Folder: " + o + u"../" + noFolder
+                       + u"Generating Project: ..kcw\nOutput Folder: " + o + u"./" + noFolder
+                       + u"Generating Project: .kcw\nOutput Folder: " + o + u"/" + noFolder
+                       + u"Generating Project: A.kcw\nOutput Folder: " + o + u"A/\nSucceeded\n\n"
+                       + u"Generating Project: a.KCW\nOutput Folder: " + o + u"a/\n" + sameFolder
+                       + u"Generating Project: a.kcw\nOutput Folder: " + o + u"a/\n" + sameFolder
                        + Summary(u"6 save files: 1 generated, 5 failed, 0 not started."));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out / "o"), {}), 1);
@@ -229,15 +236,33 @@ TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
     ASSERT_EQ(other.Lock(out.path().string(), 0ms, why), platform::CFolderLock::Result::Locked);
     auto job = Job();
     EXPECT_EQ(Run(*job), u"Error: The output folder is in use by another batch or generation: " + out.folder()
-                             + u"\r\n\r\n" + Summary(u"1 save files: 0 generated, 0 failed, 1 not started."));
+                             + u"\n\n" + Summary(u"1 save files: 0 generated, 0 failed, 1 not started."));
     EXPECT_EQ(job->Failures(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+// A worker the system cannot start ends the run at once as failed, with the
+// system's reason in the log, and nothing is processed.
+TEST_F(Batch, AWorkerThatCannotStartEndsTheRunFailedWithTheSystemsReason)
+{
+    Save("a.kcw", {});
+    auto job = Job();
+    BatchRunner runner(job, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_FALSE(runner.Started());
+    EXPECT_TRUE(runner.HasEnded());
+    EXPECT_TRUE(job->Finished());
+    EXPECT_FALSE(runner.AllFilesProcessed());
+    EXPECT_EQ(job->Failures(), 1);
+    EXPECT_EQ(job->log->Take(), u"Error: Could not start the batch: Resource temporarily unavailable\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
 }
 
 TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
 {
     Save("p.kcw", {});
-    const std::u16string head = u"Building Project: " + Folder("p") + u"\r\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\r\n";
+    const std::u16string head = u"Building Project: " + Folder("p") + u"\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\n";
     std::u16string log;
     ASSERT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", Folder("p")));
 
@@ -247,22 +272,25 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
         std::string builder;  // a script's body, or "/name": the file name in tools, run as it is
         std::u16string tail;  // the log after the head
     } rows[] = {
-        {"printf '%s' \"$1\" > '" + args.string() + "'", u"Succeeded\r\n\r\n"},
+        {"printf '%s' \"$1\" > '" + args.string() + "'", u"Succeeded\n\n"},
         // Output and error in the order written, CR LF line ends, a last line without end ended.
-        {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'", u"compiling \u00e4\r\nwarning: w\r\ntwo\r\nthree\r\nSucceeded\r\n\r\n"},
+        {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'", u"compiling \u00e4\nwarning: w\ntwo\nthree\nSucceeded\n\n"},
+        // A CR inside a line is the builder's text and stays; only the line
+        // end goes.
+        {"printf 'step 1\\rstep 2\\r\\r\\n'", u"step 1\rstep 2\r\nSucceeded\n\n"},
         // A line written in two pieces is one line.
-        {"printf 'par'; sleep 0.2; echo 'tial'", u"partial\r\nSucceeded\r\n\r\n"},
-        {"echo 'error: no sdcc' >&2; exit 2", u"error: no sdcc\r\nError: Build failed with exit status 2\r\nFailed\r\n\r\n"},
-        {"kill -TERM $$", u"Error: Build terminated by signal 15\r\nFailed\r\n\r\n"},
-        {"/no-such-builder", u"Error: Could not start builder: No such file or directory\r\nFailed\r\n\r\n"},
-        {"/plain", u"Error: Could not start builder: Permission denied\r\nFailed\r\n\r\n"},
+        {"printf 'par'; sleep 0.2; echo 'tial'", u"partial\nSucceeded\n\n"},
+        {"echo 'error: no sdcc' >&2; exit 2", u"error: no sdcc\nError: Build failed with exit status 2\nFailed\n\n"},
+        {"kill -TERM $$", u"Error: Build terminated by signal 15\nFailed\n\n"},
+        {"/no-such-builder", u"Error: Could not start builder: No such file or directory\nFailed\n\n"},
+        {"/plain", u"Error: Could not start builder: Permission denied\nFailed\n\n"},
     };
     for (const auto& row : rows) {
         const std::u16string builder =
             row.builder.starts_with("/") ? (tools / row.builder.substr(1)).u16string() : Builder(row.builder);
         PendingLog live;
         const bool built = BuildOne(log, builder, Folder("p"), &live);
-        EXPECT_EQ(built, row.tail.ends_with(u"Succeeded\r\n\r\n")) << row.builder;
+        EXPECT_EQ(built, row.tail.ends_with(u"Succeeded\n\n")) << row.builder;
         EXPECT_EQ(log, head + row.tail) << row.builder;
         EXPECT_EQ(live.Take(), log) << row.builder;
     }
@@ -280,13 +308,13 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
         std::vector<std::string> pieces;
         std::u16string log;
     } rows[] = {
-        {"within the head", 100, 100, {"a\nb", "c\r\n", "end"}, u"a\r\nbc\r\nend\r\n"},
+        {"within the head", 100, 100, {"a\nb", "c\n", "end"}, u"a\nbc\nend\n"},
         {"tail from a line start", 4, 6, {"12\n4", "56\n78\n9abc\ndef\ngh"},
-         u"12\r\n[12 bytes of builder output left out]\r\ndef\r\ngh\r\n"},
-        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\r\nkl\r\n"},
-        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\r\nhij\r\n"},
+         u"12\n[12 bytes of builder output left out]\ndef\ngh\n"},
+        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\nkl\n"},
+        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\nhij\n"},
         {"a line too long", 1u << 20, 16, {longLine + "\n"},
-         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\r\n" + u"xxxxxxxxxxx\r\n"},
+         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\n" + u"xxxxxxxxxxx\n"},
     };
     for (const auto& row : rows) {
         BuilderOutput output(row.head, row.tail);
@@ -303,7 +331,7 @@ TEST_F(Batch, WorkspacesMustBeExactlyOne)
     std::filesystem::create_directory(out / "p");
     std::u16string log;
     EXPECT_FALSE(BuildOne(log, Builder("exit 0"), Folder("p")));
-    EXPECT_EQ(log, u"Building Project: " + Folder("p") + u"\r\nError: No projects found\r\nFailed\r\n\r\n");
+    EXPECT_EQ(log, u"Building Project: " + Folder("p") + u"\nError: No projects found\nFailed\n\n");
 
     // An earlier run with another toolchain left its workspace behind.
     Save("p.kcw", WithToolchain(2));
@@ -311,7 +339,7 @@ TEST_F(Batch, WorkspacesMustBeExactlyOne)
     const auto ran = tools / "ran";
     auto job = Job(Builder("touch '" + ran.string() + "'"));
     const std::u16string runLog = Run(*job);
-    EXPECT_NE(runLog.find(u"Building Project: " + Folder("p") + u"\r\nError: Multiple projects detected\r\nFailed\r\n\r\n"),
+    EXPECT_NE(runLog.find(u"Building Project: " + Folder("p") + u"\nError: Multiple projects detected\nFailed\n\n"),
               std::u16string::npos);
     EXPECT_FALSE(std::filesystem::exists(ran));
 }
@@ -352,11 +380,14 @@ TEST_F(Batch, CancelLetsTheRunningBuildFinishAndStartsNoFurtherFile)
     for (int i = 0; i < 2000 && !std::filesystem::exists(started); ++i)
         std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(std::filesystem::exists(started));
-    job->SetStop();
+    job->RequestStop();
+    EXPECT_FALSE(job->Finished());
     test::WriteBytes(gate, "");
     ASSERT_TRUE(runner.WaitForEnd(10s));
+    // A run that stopped on request is finished too: its log is complete.
+    EXPECT_TRUE(job->Finished());
     const std::u16string log = job->log->Take();
-    EXPECT_NE(log.find(u"Workspace: " + Folder("a") + u"KR761x_Keil.wsp\r\nSucceeded\r\n\r\n"), std::u16string::npos);
+    EXPECT_NE(log.find(u"Workspace: " + Folder("a") + u"KR761x_Keil.wsp\nSucceeded\n\n"), std::u16string::npos);
     EXPECT_EQ(log.find(u"b.kcw"), std::u16string::npos);
     EXPECT_EQ(job->GetProgress(), 50);
 }
@@ -373,12 +404,12 @@ TEST_F(Batch, StopNowEndsTheRunningBuilderWhoseLinesShowAsItRuns)
         text += job->log->Take();
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_EQ(text, u"Generating Project: a.kcw\r\nOutput Folder: " + Folder("a") + u"\r\nSucceeded\r\n\r\n"
-                    u"Building Project: " + Folder("a") + u"\r\nWorkspace: " + Folder("a") + u"KR761x_Keil.wsp\r\nstarted\r\n");
+    EXPECT_EQ(text, u"Generating Project: a.kcw\nOutput Folder: " + Folder("a") + u"\nSucceeded\n\n"
+                    u"Building Project: " + Folder("a") + u"\nWorkspace: " + Folder("a") + u"KR761x_Keil.wsp\nstarted\n");
     job->StopNow();
     ASSERT_TRUE(runner.WaitForEnd(20s));
     EXPECT_FALSE(runner.AllFilesProcessed());
-    EXPECT_EQ(job->log->Take(), u"Build stopped on request\r\nFailed\r\n\r\n"
+    EXPECT_EQ(job->log->Take(), u"Build stopped on request\nFailed\n\n"
                                 + Summary(u"2 save files: 1 generated, 0 built, 1 failed, 1 not started."));
     EXPECT_EQ(job->Failures(), 1);
 }
@@ -396,11 +427,11 @@ TEST_F(Batch, CuttingOffEndsAHangingBuilder)
     }
     job.reset();  // the worker holds its own reference until it ends
     std::u16string text;
-    for (int i = 0; i < 1000 && text.find(u"Failed\r\n\r\n", text.find(u"Building")) == std::u16string::npos; ++i) {
+    for (int i = 0; i < 1000 && text.find(u"Failed\n\n", text.find(u"Building")) == std::u16string::npos; ++i) {
         text += log->Take();
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_NE(text.find(u"Build stopped on request\r\nFailed\r\n\r\n"), std::u16string::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(u"Build stopped on request\nFailed\n\n"), std::u16string::npos) << std::string(text.begin(), text.end());
     EXPECT_EQ(text.find(u"b.kcw"), std::u16string::npos);
 }
 
@@ -438,7 +469,7 @@ TEST_P(BatchSideBySide, LogsExactlyAsOneAtATime)
                                            "esac\necho \"built $1\"; touch \"$1.built\"");
     test::WriteBytes(gate, "");
     const std::u16string oneAtATime = RunWith(1, builder);
-    EXPECT_NE(oneAtATime.find(u"error: d\r\nError: Build failed with exit status 3\r\nFailed"), std::u16string::npos);
+    EXPECT_NE(oneAtATime.find(u"error: d\nError: Build failed with exit status 3\nFailed"), std::u16string::npos);
     EXPECT_NE(oneAtATime.find(u"whose name differs from this one only in case"), std::u16string::npos);
     EXPECT_TRUE(oneAtATime.ends_with(Summary(u"9 save files: 6 generated, 5 built, 4 failed, 0 not started.")));
 
@@ -450,7 +481,7 @@ TEST_P(BatchSideBySide, LogsExactlyAsOneAtATime)
     BatchRunner runner(job);
     // While a_slow builds, the files after it finish, but the log shows
     // a_slow's block only, up to the line its builder has printed.
-    const std::u16string live = oneAtATime.substr(0, oneAtATime.find(u"waiting\r\n") + 9);
+    const std::u16string live = oneAtATime.substr(0, oneAtATime.find(u"waiting\n") + 8);
     std::u16string text;
     for (int i = 0; i < 4000 && !std::filesystem::exists(out / "h_last/KR761x_SDCC.wsp.built"); ++i)
         std::this_thread::sleep_for(5ms);
@@ -495,7 +526,7 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
         if (now) {
             job->StopNow();
         } else {
-            job->SetStop();
+            job->RequestStop();
             test::WriteBytes(gate, "");
         }
         ASSERT_TRUE(runner.WaitForEnd(20s)) << now;
@@ -504,9 +535,9 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
         EXPECT_EQ(log.find(u"d.kcw"), std::u16string::npos) << now;
         // a and b built or stopped; c started with them unless the stop came first.
         for (const char* title : {"a", "b", "c"}) {
-            const std::u16string block = u"Building Project: " + Folder(title) + u"\r\nWorkspace: " + Folder(title)
-                                         + u"KR761x_Keil.wsp\r\n"
-                                         + (now ? u"Build stopped on request\r\nFailed\r\n\r\n" : u"Succeeded\r\n\r\n");
+            const std::u16string block = u"Building Project: " + Folder(title) + u"\nWorkspace: " + Folder(title)
+                                         + u"KR761x_Keil.wsp\n"
+                                         + (now ? u"Build stopped on request\nFailed\n\n" : u"Succeeded\n\n");
             if (std::string(title) == "c" && !std::filesystem::exists(out / "c"))
                 continue;
             EXPECT_NE(log.find(block), std::u16string::npos) << title << now;
@@ -519,6 +550,98 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
                                              : (now ? u"4 save files: 2 generated, 0 built, 2 failed, 2 not started."
                                                     : u"4 save files: 2 generated, 2 built, 0 failed, 2 not started.")))))
             << std::string(log.begin(), log.end());
+    }
+}
+
+// The core's messages and the batch log break lines with LF only, whichever
+// failure they tell of and whatever a builder printed; the front ends lay
+// the text out.
+TEST_F(Batch, EveryMessageOfTheCoreBreaksLinesWithLFOnly)
+{
+    test::WriteBytes(in / "broken.kcw", "<not xml");
+    Save("good.kcw", {});
+    ConfigurationSettings refused;
+    refused.project.toolchain = 7;
+    refused.device.powerMode = 2;
+    ConfigurationSettings intoAFile;
+    test::WriteBytes(tools / "file", "");
+    intoAFile.project.projectPath = (tools / "file").u16string() + u"/";
+    const std::u16string crlfBuilder = Builder("printf 'one\\r\\ntwo\\r\\n'; exit 3");
+    std::filesystem::create_directory(tools / "keil");
+    test::WriteBytes(tools / "keil/KR761x_Keil.wsp", "[Settings]\r\nCompiler=c:\\Keil\\C51.exe\r\n");
+
+    const struct {
+        const char* name;
+        std::function<std::u16string()> message;
+    } rows[] = {
+        {"load a missing file", [&] {
+             ConfigurationSettings s;
+             std::u16string error;
+             LoadSettings(in.folder() + u"missing.kcw", s, error);
+             return error;
+         }},
+        {"load a broken file", [&] {
+             ConfigurationSettings s;
+             std::u16string error;
+             LoadSettings(in.folder() + u"broken.kcw", s, error);
+             return error;
+         }},
+        {"save into no folder", [&] {
+             std::u16string error;
+             SaveSettings(in.folder() + u"missing/s.kcw", {}, error);
+             return error;
+         }},
+        {"generate a refused configuration", [&] {
+             std::u16string error;
+             GenerateProject(refused, error);
+             return error;
+         }},
+        {"generate below a file", [&] {
+             std::u16string error;
+             GenerateProject(intoAFile, error);
+             return error;
+         }},
+        {"the refusal text", [&] { return GenerationRefusalText(CheckSettings(refused)); }},
+        {"batch paths", [&] {
+             BatchJob job(std::make_shared<PendingLog>());
+             job.inputFolder = in.folder() + u"missing/";
+             std::u16string error;
+             CheckBatchPaths(job, error);
+             return error;
+         }},
+        {"a batch of a broken and a good file", [&] { return Run(*Job()); }},
+        {"a build that fails after CR LF lines", [&] {
+             std::u16string log;
+             BuildOne(log, crlfBuilder, Folder("good"));
+             return log;
+         }},
+        {"a build without a workspace", [&] {
+             std::u16string log;
+             BuildOne(log, crlfBuilder, tools.folder());
+             return log;
+         }},
+        {"a batch that cannot start", [&] {
+             auto job = Job();
+             BatchRunner runner(job, [](std::function<void()>) -> std::thread {
+                 throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+             });
+             return job->log->Take();
+         }},
+        {"firmware build of a Keil project", [&] {
+             firmware::BuildResult result;
+             firmware::BuildSdccProject((tools / "keil").u16string(), result);
+             return result.errorText;
+         }},
+        {"firmware build of nothing", [&] {
+             firmware::BuildResult result;
+             firmware::BuildSdccProject((tools / "none").u16string(), result);
+             return result.errorText;
+         }},
+    };
+    for (const auto& row : rows) {
+        const std::u16string text = row.message();
+        EXPECT_FALSE(text.empty()) << row.name;
+        EXPECT_EQ(text.find(u"\r\n"), std::u16string::npos) << row.name << ": " << platform::ToUtf8(text);
     }
 }
 

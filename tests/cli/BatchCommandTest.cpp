@@ -52,7 +52,9 @@ TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
 {
     Save("panel.kcw");
     // The builder is named as a program on PATH.
-    Builder("echo \"building $1\"; echo 'note' >&2");
+    // A CR the builder prints inside a line reaches the terminal as it was
+    // printed; only its line end becomes a plain newline.
+    Builder("echo \"building $1\"; echo 'note' >&2; printf 'step 1\\rstep 2\\r\\r\\n'");
     const std::string path = std::getenv("PATH");
     ::setenv("PATH", (tools.path().string() + ":" + path).c_str(), 1);
     const Outcome r = Run({in.path().string(), out.path().string(), "--build", "builder.sh"});
@@ -60,7 +62,7 @@ TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
     EXPECT_EQ(r.code, kExitSuccess) << r.err;
     EXPECT_EQ(r.out, "Generating Project: panel.kcw\nOutput Folder: " + Project("panel") + "\nSucceeded\n\n"
                      "Building Project: " + Project("panel") + "\nWorkspace: " + Project("panel") + "KR761x_Keil.wsp\n"
-                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nSucceeded\n\n"
+                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nstep 1\rstep 2\r\nSucceeded\n\n"
                      "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_EQ(r.err, "");
 }

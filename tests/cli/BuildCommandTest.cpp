@@ -25,7 +25,7 @@ struct Refusal {
     const char* target;   // appended to the project folder
     const char* path;     // PATH while the command runs
     int code;
-    std::string err;      // "@" stands for the project folder
+    std::string err;      // each "@" stands for the project folder
 };
 
 const Refusal kRefusals[] = {
@@ -40,7 +40,7 @@ const Refusal kRefusals[] = {
     {.name = "NoWorkspace", .toolchain = 2, .chip = 1, .target = "/sub", .path = nullptr, .code = 1,
      .err = "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
     {.name = "Missing", .toolchain = 2, .chip = 1, .target = "/none.wsp", .path = nullptr, .code = 1,
-     .err = "There is no project folder or workspace @/none.wsp.\n"},
+     .err = "There is no project folder or workspace @/none.wsp.\n@/none.wsp: No such file or directory\n"},
     {.name = "TwoArguments", .toolchain = 2, .chip = 1, .target = "\n", .path = nullptr, .code = 2,
      .err = "usage: kr761x-gen build [--min-stack BYTES] PROJECT\n"},
 };
@@ -70,7 +70,7 @@ TEST_P(BuildRefusal, SaysWhyInOneSentence)
     ::setenv("PATH", savedPath.c_str(), 1);
 
     std::string expected = r.err;
-    if (const std::size_t at = expected.find('@'); at != std::string::npos)
+    for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@', at + folder.size()))
         expected.replace(at, 1, folder);
     EXPECT_EQ(result.code, r.code);
     EXPECT_EQ(result.err, expected);

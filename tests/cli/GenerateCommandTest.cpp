@@ -236,6 +236,13 @@ TEST_F(Generate, AFolderThatCannotBeCreatedFails)
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err, "Error: Could not create directory\n" + outDir + "/: Not a directory\n");
+
+    const std::string dangling = (dir / "dangling").string();
+    fs::create_symlink(dir / "nowhere", dangling);
+    result = RunCli({"generate", saveFile, dangling});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err, "Error: Could not create directory\n" + dangling + "/: No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
 TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)

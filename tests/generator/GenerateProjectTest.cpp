@@ -82,7 +82,7 @@ TEST_F(Generate, AFailingFileLeavesTheFolderAsItWasAndSaysWhy)
             settings.project.projectPath = out.folder();
             ASSERT_FALSE(Run());
             const std::u16string path = out.folder() + platform::FromUtf8(names[failing]);
-            EXPECT_EQ(error, u"Error generating:\r\n" + path + u"\r\n" + path + u": Is a directory");
+            EXPECT_EQ(error, u"Error generating:\n" + path + u"\n" + path + u": Is a directory");
             EXPECT_THAT(FilesIn(out.path()), ElementsAre(names[failing]));
         }
     }
@@ -109,7 +109,7 @@ TEST_F(Generate, MissingFolderFailsAtTheFirstFileAndWritesNothing)
 {
     settings.project.projectPath = dir.folder() + u"missing/";
     EXPECT_FALSE(Run());
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"missing/compiler_defs.h\r\n" + dir.folder()
+    EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"missing/compiler_defs.h\n" + dir.folder()
                          + u"missing/: No such file or directory");
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
@@ -196,8 +196,8 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
          u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
          u"descriptor with such a range."},
         {"several", [](auto& s) { s.device.powerMode = 2; s.pen.bPen = s.pen.bYTilt = 1; s.pen.yTiltMin = 0; s.gpio.values[3] = 7; },
-         u"DeviceData/powerMode = 2: The power mode must be 0 (bus powered) or 1 (self powered).\r\n"
-         u"PenData/yTiltMin = 0: The Y tilt minimum must be from 1 to 65535.\r\n"
+         u"DeviceData/powerMode = 2: The power mode must be 0 (bus powered) or 1 (self powered).\n"
+         u"PenData/yTiltMin = 0: The Y tilt minimum must be from 1 to 65535.\n"
          u"GpioData/values/pin3 = 7: The start-up level of GPIO.3 must be 0 (low) or 1 (high)."},
     };
     for (const Case& c : cases) {
@@ -207,7 +207,7 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
         s.project.projectPath = out.folder();
         c.spoil(s);
         EXPECT_FALSE(GenerateProject(s, error)) << c.name;
-        EXPECT_EQ(error, u"Nothing was generated, because the configuration has these problems:\r\n" + c.lines) << c.name;
+        EXPECT_EQ(error, u"Nothing was generated, because the configuration has these problems:\n" + c.lines) << c.name;
         EXPECT_TRUE(FilesIn(out.path()).empty()) << c.name;
     }
 }
@@ -218,7 +218,7 @@ TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     settings.project.toolchain = 3;
     GenerationFailure failure;
     EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error, nullptr, &failure));
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_API.h");
+    EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"KR761x_API.h");
     EXPECT_TRUE(FilesIn(dir.path()).empty());
     // The reason is kept beside the text: which key, and where it is used first.
     EXPECT_EQ(DescribeTemplateError(failure.fileName, failure.error),
@@ -230,7 +230,7 @@ TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     settings.project.toolchain = 2;
     settings.device.powerMode = 2;
     EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error));
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c");
+    EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"KR761x_Main.c");
     EXPECT_FALSE(std::filesystem::exists(dir / "KR761x_USB_Descriptor.c"));
 }
 

@@ -113,7 +113,7 @@ TEST(DescribeReportDescriptor, SaveFileValuesNoPageOffers)
     view.text = u"stale";
     std::u16string error = u"stale";
     EXPECT_FALSE(DescribeReportDescriptor(s, view, error));
-    EXPECT_EQ(platform::ToUtf8(error), "Error generating:\r\nKR761x_Configuration.h");
+    EXPECT_EQ(platform::ToUtf8(error), "Error generating:\nKR761x_Configuration.h");
     EXPECT_THAT(view.text, IsEmpty());
     EXPECT_FALSE(PassesHostRules(s));
 

@@ -205,7 +205,7 @@ TEST(RegenerateFailure, AFileThatCannotBeReplacedLeavesNoCopyAndIsUntouched)
 
     GenerationReport report;
     EXPECT_FALSE(GenerateProject(settings, error, &report));
-    EXPECT_EQ(error, u"Error generating:\r\n" + dir.folder() + u"KR761x_Main.c\r\n" + dir.folder()
+    EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"KR761x_Main.c\n" + dir.folder()
                          + u"KR761x_Main.c: Permission denied");
     EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c"), edited);
     EXPECT_FALSE(fs::exists(dir / "KR761x_Main.c.previous"));

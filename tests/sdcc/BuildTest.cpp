@@ -110,8 +110,8 @@ const BuildCase kCases[] = {
     {"TooLittleRoomForTheStack", [](ConfigurationSettings&) {}, "__idata U8 Huge[175];\r\n",
      "Only 3 bytes of internal RAM are left for the stack; at least 32 are needed."},
     {"FlashFull", [](ConfigurationSettings&) {}, "__code U8 Big[54000] = {1};\r\n",
-     "Linking KR761x_Image.ihx failed.\r\n?ASlink-Error-Insufficient ROM/EPROM/FLASH memory."},
-    {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n", "Compiling KR761x_Main.c failed.\r\nKR761x_Main.c:"},
+     "Linking KR761x_Image.ihx failed.\n?ASlink-Error-Insufficient ROM/EPROM/FLASH memory."},
+    {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n", "Compiling KR761x_Main.c failed.\nKR761x_Main.c:"},
 };
 
 class Build : public ::testing::TestWithParam<BuildCase> {};

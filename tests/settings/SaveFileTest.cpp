@@ -319,10 +319,20 @@ TEST(SaveFile, AFailedSaveLeavesTheOldFileAsItWas)
     const std::filesystem::path folder = dir / "folder.kcw";
     std::filesystem::create_directory(folder);
 
-    for (const auto& target : {readOnly, dir / "missing" / "new.kcw", folder}) {
+    // The system's reason follows on a line of its own, with the path it
+    // concerns.
+    const struct {
+        std::filesystem::path target;
+        std::u16string reason;
+    } cases[] = {
+        {readOnly, readOnly.u16string() + u": Permission denied"},
+        {dir / "missing" / "new.kcw", (dir / "missing").u16string() + u": No such file or directory"},
+        {folder, folder.u16string() + u": Is a directory"},
+    };
+    for (const auto& c : cases) {
         std::u16string error;
-        EXPECT_FALSE(SaveSettings(target.u16string(), changed, error));
-        EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
+        EXPECT_FALSE(SaveSettings(c.target.u16string(), changed, error));
+        EXPECT_EQ(error, u"Failed to save settings to:\n" + c.target.u16string() + u"\n" + c.reason);
     }
     EXPECT_EQ(test::ReadBytes(readOnly), old);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -338,9 +348,12 @@ TEST(SaveFile, ARecordThatCouldNotLoadAgainFailsTheSaveInsteadOfWritingAFile)
     const struct {
         const char* name;
         std::u16string product;
+        std::u16string reason;
     } cases[] = {
-        {"a character XML cannot carry", u"bell\u0007"},
-        {"a file above the size cap", std::u16string(kMaxSaveFileBytes / 4, u'<')},
+        {"a character XML cannot carry", u"bell\u0007",
+         u"the text of element product holds a character XML cannot carry"},
+        {"a file above the size cap", std::u16string(kMaxSaveFileBytes / 4, u'<'),
+         u"the document is larger than a save file may be"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -349,7 +362,7 @@ TEST(SaveFile, ARecordThatCouldNotLoadAgainFailsTheSaveInsteadOfWritingAFile)
         settings.device.product = c.product;
         std::u16string error;
         EXPECT_FALSE(SaveSettings(target.u16string(), settings, error));
-        EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string());
+        EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string() + u"\n" + c.reason);
         EXPECT_EQ(test::ReadBytes(target), old);
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);

@@ -232,6 +232,26 @@ TEST(SerialXml, LibraryMisuseIsAnXmlLibraryError)
     EXPECT_THROW(doc.AppendChild(root, other.CreateElement(u"foreign")), XmlLibraryError);
 }
 
+// A transform the library stops carries the library's own reason, and
+// nothing is written.
+TEST(SerialXml, AFailedTransformSaysTheLibrarysReason)
+{
+    test::TempDir dir;
+    CSerialXml doc;
+    doc.AppendToDocument(doc.CreateElement(u"root"));
+    const std::u16string stopping =
+        u"<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        u"<xsl:template match=\"/\"><xsl:message terminate=\"yes\">stopped by the stylesheet</xsl:message>"
+        u"</xsl:template></xsl:stylesheet>";
+    try {
+        doc.SaveWithStylesheet((dir / "s.xml").u16string(), stopping);
+        FAIL() << "no error";
+    } catch (const XmlLibraryError& e) {
+        EXPECT_STREQ(e.what(), "the transform failed: stopped by the stylesheet");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.xml"));
+}
+
 TEST(SerialXml, TextsXmlCannotCarryAreRefusedWhenCreated)
 {
     CSerialXml doc;

@@ -121,7 +121,7 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
     // The message, then the first bad path and why.
     const auto invalid = [](const QString& reason) {
         return ShownMessage{kApplicationName,
-                            "Invalid batch configuration.\r\n\r\nPlease verify all path names before continuing.\r\n"
+                            "Invalid batch configuration.\n\nPlease verify all path names before continuing.\n"
                                 + reason,
                             MessageIcon::None};
     };
@@ -165,7 +165,8 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
 TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuilds)
 {
     const auto gate = tools / "gate";
-    Prepare("touch \"$1.started\"; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; echo built");
+    Prepare("touch \"$1.started\"; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; "
+            "printf 'step 1\\rstep 2\\r\\n'; echo built");
     std::u16string error;
     ASSERT_TRUE(SaveSettings((in / "c.kcw").u16string(), {}, error));
     dialog->SetJobs(2);
@@ -187,8 +188,9 @@ TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuilds)
     Click(kStart);
     EXPECT_EQ(progressResult, QDialog::Rejected);
     EXPECT_EQ(stopping, "Stopping after the current builds...");
-    // Both builds finished with their output; lines after Clear still showed.
-    ASSERT_TRUE(WaitForLog("built\nSucceeded\n\nGenerating Project: b.kcw")) << Log().toStdString();
+    // Both builds finished with their output, a CR the builder printed
+    // inside a line breaking it; lines after Clear still showed.
+    ASSERT_TRUE(WaitForLog("step 1\nstep 2\nbuilt\nSucceeded\n\nGenerating Project: b.kcw")) << Log().toStdString();
     EXPECT_FALSE(Log().contains("c.kcw"));  // no third file
     // The log ends with how the batch ended.
     const QString summary = "Summary: 3 save files: 2 generated, 2 built, 0 failed, 1 not started.\n";

@@ -294,7 +294,8 @@ TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
-    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target);
+    EXPECT_EQ(ui.messages[0].text,
+              "Failed to save settings to:\n" + target + "\n" + Q(dir / "no-such-folder") + ": No such file or directory");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "first.kcw"));
     EXPECT_EQ(Title(), kBaseTitle + " - first.kcw*");  // the change is still unsaved
 }
@@ -370,8 +371,8 @@ TEST_F(MainWindowTest, AConfigurationWithProblemsShowsThemAllInOneMessageAndWrit
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Generation Error");
     EXPECT_EQ(ui.messages[0].text,
-              "Nothing was generated, because the configuration has these problems:\r\n"
-              "DeviceData/powerMode = -1: The power mode must be 0 (bus powered) or 1 (self powered).\r\n"
+              "Nothing was generated, because the configuration has these problems:\n"
+              "DeviceData/powerMode = -1: The power mode must be 0 (bus powered) or 1 (self powered).\n"
               "GpioData/modes/pin4 = -1: The mode of GPIO.4 must be 0 (input, open-drain), 1 (output, open-drain) "
               "or 2 (output, push-pull).");
     EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(dir.path()), {}),

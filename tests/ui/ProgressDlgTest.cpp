@@ -9,11 +9,14 @@
 #include <QTest>
 #include <QTimer>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "ScriptedInteraction.h"
 #include "batch/BatchJob.h"
+#include "batch/BatchRunner.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 #include "ui/ControlId.h"
@@ -33,7 +36,11 @@ TEST(ProgressDlg, FollowsTheJobAndStopsItWhenClosedByHand)
     EXPECT_EQ(bar->value(), 66);
     EXPECT_TRUE(bar->isTextVisible());
     EXPECT_EQ(bar->text(), "66%");
-    job->SetStop();
+    // A stop request alone does not close it; the end of the run does.
+    job->RequestStop();
+    dialog.OnTimer();
+    EXPECT_TRUE(dialog.isVisible());
+    job->MarkFinished();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
@@ -43,7 +50,25 @@ TEST(ProgressDlg, FollowsTheJobAndStopsItWhenClosedByHand)
     other.show();
     QTest::keyClick(&other, Qt::Key_Escape);
     EXPECT_EQ(other.result(), QDialog::Rejected);
-    EXPECT_TRUE(cancelled->IsStopped());
+    EXPECT_TRUE(cancelled->StopRequested());
+}
+
+// A worker the system cannot start leaves no dialog waiting at 0 %: it
+// closes on its first tick, and the log says why.
+TEST(ProgressDlg, AWorkerThatCannotStartClosesItWithTheReasonInTheLog)
+{
+    auto job = std::make_shared<BatchJob>(std::make_shared<PendingLog>());
+    BatchRunner runner(job, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    CProgressDlg dialog(job, "");
+    dialog.FollowWorker(&runner);
+    dialog.show();
+    dialog.OnTimer();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(job->log->Take(), u"Error: Could not start the batch: Resource temporarily unavailable\n\n");
+    EXPECT_EQ(job->Failures(), 1);
 }
 
 TEST(ProgressDlg, InputDuringTheWaitForAWorkerIsDroppedAndAHangingBuildIsCutOff)
@@ -75,7 +100,7 @@ TEST(ProgressDlg, InputDuringTheWaitForAWorkerIsDroppedAndAHangingBuildIsCutOff)
     job.reset();
     std::u16string text;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (text += log->Take()).find(u"Failed") != std::u16string::npos; }, 20000));
-    EXPECT_NE(text.find(u"Build stopped on request\r\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"Build stopped on request\n"), std::u16string::npos);
 }
 
 }  // namespace

@@ -186,7 +186,8 @@ void CBatchDlg::OnTimer()
     QString text = ToQString(pendingLog_->Take());
     if (text.isEmpty())
         return;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Log lines end with LF; a CR a builder printed inside a line starts a
+    // new line here, as the view has no way back to a line's start.
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QTextCursor end(log_->document());
     end.movePosition(QTextCursor::End);

@@ -2,7 +2,6 @@
 #include "ui/dialogs/ProgressDlg.h"
 
 #include <algorithm>
-#include <system_error>
 #include <utility>
 
 #include <QCoreApplication>
@@ -148,7 +147,7 @@ void CProgressDlg::OnTimer()
             QDialog::reject();
             return;
         }
-    } else if (job_->IsStopped()) {
+    } else if (job_->Finished()) {
         accept();
         return;
     }
@@ -166,7 +165,7 @@ void CProgressDlg::reject()
 {
     if (cancelled_)
         return;
-    job_->SetStop();
+    job_->RequestStop();
     if (!WorkerRunning()) {
         QDialog::reject();
         return;
@@ -195,16 +194,12 @@ int RunWithProgress(const std::shared_ptr<BatchJob>& job, const QString& titlePr
                     std::chrono::milliseconds waitLimit)
 {
     CProgressDlg dialog(job, titlePrefix, owner);
-    std::unique_ptr<BatchRunner> runner;
-    try {
-        runner = std::make_unique<BatchRunner>(job);
-    } catch (const std::system_error&) {
-        // No worker: the dialog still shows, at 0% until the user cancels.
-    }
-    dialog.FollowWorker(runner.get());
+    // A worker that cannot start finishes the job at once, its reason in the
+    // log, so the dialog closes on its first tick.
+    BatchRunner runner(job);
+    dialog.FollowWorker(&runner);
     const int result = Interaction().RunModal(dialog);
-    if (runner)
-        WaitForWorker(*runner, waitLimit);
+    WaitForWorker(runner, waitLimit);
     return result;
 }
 

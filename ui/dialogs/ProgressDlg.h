@@ -41,12 +41,12 @@ public:
     // titlePrefix is the caption before the percentage.
     CProgressDlg(std::shared_ptr<BatchJob> job, QString titlePrefix, QWidget* parent = nullptr);
 
-    // The worker running the job, if one could be started. Without one,
-    // Cancel closes the dialog at once.
+    // The worker running the job. Without one, Cancel closes the dialog at
+    // once.
     void FollowWorker(const BatchRunner* worker) { worker_ = worker; }
 
-    // Closes with Accepted once the job's stop flag is set (the worker has
-    // finished); after Cancel, closes with Rejected once the worker has
+    // Closes with Accepted once the job is finished (the worker has ended
+    // and its log is complete); after Cancel, closes with Rejected once the worker has
     // ended; else shows the job's progress.
     void OnTimer();
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "templating/CodeGenerator.h"
+#include "templating/TemplateRender.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/Resources.h"
 #include "platform/Windows1252.h"
+#include "support/RenderText.h"
 #include "support/TempDir.h"
 #include "templating/LoadTemplate.h"
 
@@ -21,22 +23,49 @@ const std::u16string E = u"\u00B6";  // ¶ block end
 
 std::u16string Block(const std::u16string& tag, const std::u16string& body) { return O + tag + C + body + E; }
 
+// A rendered file is written as the generator writes its files: in one piece,
+// the old file untouched unless the new one is complete.
+bool WriteInOnePiece(const std::filesystem::path& path, const std::string& bytes)
+{
+    return platform::WriteFileAtomically(path.string(), bytes, platform::Durability::InOnePiece);
+}
+
 class Expand : public ::testing::Test {
 protected:
     SwitchSet switches{{u"A", 1}, {u"B", 1}, {u"T", 1}, {u"OFF", 0}};
     SubstitutionMap keys{{u"KEY", u"value"}};
     test::TempDir dir;
 
-    // The file content, or "<absent>" when nothing was written.
+    // Rendered in both forms, which agree: the same result and error, and on
+    // Ok the same output.
+    test::RenderedText Render(const std::u16string& tmpl)
+    {
+        test::RenderedText rendered = test::RenderText(tmpl, switches, keys);
+        EXPECT_EQ(rendered.textResult, rendered.result);
+        EXPECT_EQ(rendered.textError.problem, rendered.error.problem);
+        EXPECT_EQ(DescribeTemplateError(u"t", rendered.textError), DescribeTemplateError(u"t", rendered.error));
+        if (rendered.result == ExpandResult::Ok) {
+            EXPECT_EQ(platform::EncodeWindows1252(rendered.text), rendered.bytes);
+        }
+        return rendered;
+    }
+
+    // Renders into the file at out, written only on success; the file's
+    // content afterwards, or "<absent>" when there is none.
+    std::string RunInto(const std::filesystem::path& out, const std::u16string& tmpl, ExpandResult expected)
+    {
+        const test::RenderedText rendered = Render(tmpl);
+        EXPECT_EQ(rendered.result, expected);
+        if (rendered.result == ExpandResult::Ok) {
+            EXPECT_TRUE(WriteInOnePiece(out, rendered.bytes));
+        }
+        return std::filesystem::exists(out) ? test::ReadBytes(out) : "<absent>";
+    }
+
     std::string Run(const std::u16string& tmpl, ExpandResult expected = ExpandResult::Ok)
     {
-        const auto out = dir / "out.c";
-        std::filesystem::remove(out);
-        CCodeGenerator gen;
-        gen.switchSet = switches;
-        gen.substitutionMap = keys;
-        EXPECT_EQ(gen.ExpandToFile(tmpl, out.u16string()), expected);
-        return std::filesystem::exists(out) ? test::ReadBytes(out) : "<absent>";
+        std::filesystem::remove(dir / "out.c");
+        return RunInto(dir / "out.c", tmpl, expected);
     }
 };
 
@@ -110,17 +139,16 @@ TEST_F(Expand, KeysAreReplacedVerbatimAndNotExpandedAgain)
     EXPECT_EQ(Run(u"a" + K + u"EMPTY" + K + u"b" + Block(u"T", K + u"EMPTY" + K)), "ab");
 }
 
-TEST_F(Expand, InMemoryExpansionGivesTheFileTextAndTheSameFailures)
+TEST_F(Expand, TextRenderingGivesTheFileTextAndTheSameFailures)
 {
     const std::u16string tmpl = u"a" + K + u"KEY" + K + Block(u"OFF", u"x") + Block(u"T", u"\u00E9\r\n");
-    CCodeGenerator gen;
-    gen.switchSet = switches;
-    gen.substitutionMap = keys;
-    ASSERT_EQ(gen.Expand(tmpl), ExpandResult::Ok);
-    EXPECT_EQ(platform::EncodeWindows1252(gen.Output()), Run(tmpl));
-    EXPECT_EQ(gen.Expand(K + u"MISSING" + K), ExpandResult::UndefinedName);
-    EXPECT_EQ(gen.Expand(u"a" + E), ExpandResult::StructureError);
-    EXPECT_EQ(gen.Expand(u"a" + K + u"KEY"), ExpandResult::SyntaxError);
+    const test::RenderedText rendered = Render(tmpl);
+    ASSERT_EQ(rendered.textResult, ExpandResult::Ok);
+    EXPECT_EQ(rendered.text, u"avalue\u00E9\r\n");
+    EXPECT_EQ(platform::EncodeWindows1252(rendered.text), Run(tmpl));
+    EXPECT_EQ(Render(K + u"MISSING" + K).textResult, ExpandResult::UndefinedName);
+    EXPECT_EQ(Render(u"a" + E).textResult, ExpandResult::StructureError);
+    EXPECT_EQ(Render(u"a" + K + u"KEY").textResult, ExpandResult::SyntaxError);
 }
 
 TEST_F(Expand, NamesAreExactAndCaseSensitive)
@@ -169,29 +197,33 @@ TEST_F(Expand, ErrorsSayWhereAndWhat)
         {Block(u"OFF", Block(u"MISS", u"x")) + K + u"NOPE" + K, P::UndefinedTag, u"t:1:6: undefined tag \u00ABMISS\u00BB"},
     };
     for (const Row& row : rows) {
-        CCodeGenerator gen;
-        gen.switchSet = switches;
-        gen.substitutionMap = keys;
-        EXPECT_NE(gen.ExpandToFile(row.tmpl, (dir / "e.c").u16string()), ExpandResult::Ok);
-        EXPECT_EQ(gen.Error().problem, row.problem);
-        EXPECT_EQ(DescribeTemplateError(u"t", gen.Error()), row.described);
+        const test::RenderedText rendered = Render(row.tmpl);
+        EXPECT_NE(rendered.result, ExpandResult::Ok);
+        EXPECT_EQ(rendered.error.problem, row.problem);
+        EXPECT_EQ(DescribeTemplateError(u"t", rendered.error), row.described);
     }
-    CCodeGenerator unwritable;
-    EXPECT_EQ(unwritable.ExpandToFile(u"x", (dir / "no/such/out.c").u16string()), ExpandResult::WriteError);
-    EXPECT_FALSE(unwritable.Error().HasPlace());
+    // A failed write has no place in the template: just the message.
+    TemplateError unwritable;
+    unwritable.code = ExpandResult::WriteError;
+    unwritable.problem = TemplateProblem::WriteFailed;
+    EXPECT_FALSE(unwritable.HasPlace());
+    EXPECT_EQ(DescribeTemplateError(u"t", unwritable), u"the output file cannot be written");
 }
 
 TEST_F(Expand, AFailedExpansionLeavesAnExistingFileUntouched)
 {
     const auto out = dir / "kept.c";
     test::WriteBytes(out, "previous");
-    for (const std::u16string& bad : {u"x" + E, u"x" + O, K + u"NOPE" + K}) {
-        CCodeGenerator gen;
-        gen.switchSet = switches;
-        gen.substitutionMap = keys;
-        EXPECT_NE(gen.ExpandToFile(bad, out.u16string()), ExpandResult::Ok);
-        EXPECT_EQ(test::ReadBytes(out), "previous");
-    }
+    const struct {
+        std::u16string tmpl;
+        ExpandResult result;
+    } bad[] = {
+        {u"x" + E, ExpandResult::StructureError},
+        {u"x" + O, ExpandResult::SyntaxError},
+        {K + u"NOPE" + K, ExpandResult::UndefinedName},
+    };
+    for (const auto& b : bad)
+        EXPECT_EQ(RunInto(out, b.tmpl, b.result), "previous");
 }
 
 TEST_F(Expand, LoneTagCloseIsOrdinaryText)
@@ -251,17 +283,18 @@ TEST_F(Expand, DeeplyNestedBlocksRenderInOrder)
     EXPECT_EQ(Run(tmpl), expected);
 }
 
-TEST_F(Expand, UnwritableOutputIsAWriteError)
+TEST_F(Expand, UnwritableOutputFailsTheWrite)
 {
-    CCodeGenerator gen;
-    EXPECT_EQ(gen.ExpandToFile(u"x", (dir / "no/such/folder/out.c").u16string()), ExpandResult::WriteError);
-    CCodeGenerator onFolder;
-    EXPECT_EQ(onFolder.ExpandToFile(u"x", dir.path().u16string()), ExpandResult::WriteError);
+    const test::RenderedText rendered = Render(u"x");
+    ASSERT_EQ(rendered.result, ExpandResult::Ok);
+    EXPECT_FALSE(WriteInOnePiece(dir / "no/such/folder/out.c", rendered.bytes));
+    EXPECT_FALSE(WriteInOnePiece(dir.path(), rendered.bytes));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
 }
 
 // A write that stops part-way (here: the file size limit, as a full disk
 // would) is a failure, and the old file stays complete.
-TEST_F(Expand, AWriteThatFailsPartWayIsAWriteError)
+TEST_F(Expand, AWriteThatFailsPartWayFailsAndKeepsTheOldFile)
 {
     const auto out = dir / "big.c";
     test::WriteBytes(out, "old content");
@@ -273,17 +306,18 @@ TEST_F(Expand, AWriteThatFailsPartWayIsAWriteError)
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
 
-    CCodeGenerator gen;
-    const ExpandResult result = gen.ExpandToFile(std::u16string(100000, u'x'), out.u16string());
+    const test::RenderedText rendered = Render(std::u16string(100000, u'x'));
+    const bool written = WriteInOnePiece(out, rendered.bytes);
     // A file that did not exist before is not left behind half written.
     const auto fresh = dir / "fresh.c";
-    const ExpandResult freshResult = gen.ExpandToFile(std::u16string(100000, u'x'), fresh.u16string());
+    const bool freshWritten = WriteInOnePiece(fresh, rendered.bytes);
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(result, ExpandResult::WriteError);
+    EXPECT_EQ(rendered.result, ExpandResult::Ok);
+    EXPECT_FALSE(written);
     EXPECT_EQ(test::ReadBytes(out), "old content");
-    EXPECT_EQ(freshResult, ExpandResult::WriteError);
+    EXPECT_FALSE(freshWritten);
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
