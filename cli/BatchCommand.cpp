@@ -11,15 +11,14 @@
 #include "platform/Cores.h"
 #include "platform/Folders.h"
 #include "platform/ProgramSearch.h"
-#include "platform/Utf.h"
 
 namespace kr::cli {
 namespace {
 
 struct BatchArguments {
-    std::u16string inputFolder;
-    std::u16string outputFolder;
-    std::u16string builderPath;
+    std::filesystem::path inputFolder;
+    std::filesystem::path outputFolder;
+    std::filesystem::path builderPath;
     bool build = false;
     unsigned jobs = 0;  // 0: not given
 };
@@ -35,11 +34,11 @@ bool ParseJobs(const std::string& text, unsigned& jobs)
 
 // A bare program name is looked up on PATH as a shell would; one that is
 // not found there stays as given, a file in the current folder.
-std::u16string BuilderPath(const std::u16string& builder)
+std::filesystem::path BuilderPath(const std::string& builder)
 {
     const char* searchPath = std::getenv("PATH");
-    std::u16string found = platform::FindProgramOnPath(builder, searchPath ? searchPath : "");
-    return found.empty() ? builder : found;
+    std::filesystem::path found = platform::FindProgramOnPath(builder, searchPath ? searchPath : "");
+    return found.empty() ? std::filesystem::path(builder) : found;
 }
 
 bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
@@ -50,7 +49,7 @@ bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
             if (parsed.build || i + 1 >= args.size() || args[i + 1].empty())
                 return false;
             parsed.build = true;
-            parsed.builderPath = BuilderPath(platform::FromUtf8(args[++i]));
+            parsed.builderPath = BuilderPath(args[++i]);
         } else if (args[i] == "--jobs" || args[i] == "-j") {
             if (parsed.jobs != 0 || i + 1 >= args.size() || !ParseJobs(args[++i], parsed.jobs))
                 return false;
@@ -62,8 +61,8 @@ bool Parse(const std::vector<std::string>& args, BatchArguments& parsed)
     }
     if (folders.size() != 2)
         return false;
-    parsed.inputFolder = AsFolder(platform::FromUtf8(folders[0]));
-    parsed.outputFolder = AsFolder(platform::FromUtf8(folders[1]));
+    parsed.inputFolder = AsFolder(folders[0]);
+    parsed.outputFolder = AsFolder(folders[1]);
     return true;
 }
 

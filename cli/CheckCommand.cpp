@@ -5,7 +5,6 @@
 
 #include "cli/TerminalText.h"
 #include "generator/GenerationCheck.h"
-#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -21,7 +20,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args, std::ostream& out, 
     for (const std::string& file : args) {
         ConfigurationSettings settings;
         std::u16string errorText;
-        if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {
+        if (!LoadSettings(file, settings, errorText)) {
             err << ForTerminal(errorText) << "\n";
             clean = false;
             continue;

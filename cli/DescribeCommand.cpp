@@ -3,7 +3,6 @@
 
 #include "cli/TerminalText.h"
 #include "generator/ReportDescriptor.h"
-#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -16,7 +15,7 @@ int CDescribeCommand::Run(const std::vector<std::string>& args, std::ostream& ou
 
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args.back()), settings, errorText)) {
+    if (!LoadSettings(args.back(), settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -18,7 +18,7 @@ int CDiffCommand::Run(const std::vector<std::string>& args, std::ostream& out, s
     ConfigurationSettings files[2];
     for (int i = 0; i < 2; ++i) {
         std::u16string errorText;
-        if (!LoadSettings(platform::FromUtf8(args[i]), files[i], errorText)) {
+        if (!LoadSettings(args[i], files[i], errorText)) {
             err << ForTerminal(errorText) << "\n";
             return kExitTrouble;
         }

@@ -8,7 +8,7 @@
 #include "generator/GenerationCheck.h"
 #include "model/ConfigurationSettings.h"
 #include "platform/Folders.h"
-#include "platform/Utf.h"
+#include "platform/PathText.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -21,8 +21,9 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         || args[first].starts_with("-") || args[first + 1].starts_with("-"))
         return kExitUsage;
 
-    const std::u16string saveFile = platform::FromUtf8(args[first]);
-    const std::u16string folder = AsFolder(platform::FromUtf8(args[first + 1]));
+    // Paths are the arguments' bytes, whatever they hold.
+    const std::filesystem::path saveFile = args[first];
+    const std::filesystem::path folder = AsFolder(args[first + 1]);
 
     ConfigurationSettings settings;
     std::u16string errorText;
@@ -44,13 +45,14 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         if (!platform::IsExistingFolder(folder)) {
             if (reason.empty())
                 reason = platform::PathProblem(folder);
-            err << "Error: Could not create directory\n" << ForTerminal(folder) << ": " << reason << "\n";
+            err << "Error: Could not create directory\n" << ForTerminal(platform::ShownPath(folder)) << ": " << reason
+                << "\n";
             return kExitFailure;
         }
     }
 
     // The save file's own project path is ignored; its toolchain is kept.
-    settings.project.projectPath = folder;
+    settings.project.projectPath = platform::PathAsText(folder);
     GenerationReport report;
     GenerationFailure failure;
     const GenerationMode mode = check ? GenerationMode::CheckOnly : GenerationMode::Write;
@@ -62,9 +64,9 @@ int CGenerateCommand::Run(const std::vector<std::string>& args, std::ostream& ou
         return kExitFailure;
     }
     if (check) {
-        for (const std::u16string& path : report.written) {
+        for (const std::filesystem::path& path : report.written) {
             const bool created = std::find(report.created.begin(), report.created.end(), path) != report.created.end();
-            out << (created ? "Would create: " : "Would change: ") << platform::ToUtf8(path) << "\n";
+            out << (created ? "Would create: " : "Would change: ") << ForTerminal(platform::ShownPath(path)) << "\n";
         }
         return report.written.empty() ? kExitSuccess : kExitFailure;
     }

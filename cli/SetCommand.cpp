@@ -59,7 +59,7 @@ int CSetCommand::Run(const std::vector<std::string>& args, std::ostream&, std::o
 
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {
+    if (!LoadSettings(file, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }
@@ -87,7 +87,7 @@ int CSetCommand::Run(const std::vector<std::string>& args, std::ostream&, std::o
         return kExitFailure;
 
     const std::string& target = output.empty() ? file : output;
-    if (!SaveSettings(platform::FromUtf8(target), settings, errorText)) {
+    if (!SaveSettings(target, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

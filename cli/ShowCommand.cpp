@@ -14,7 +14,7 @@ int CShowCommand::Run(const std::vector<std::string>& args, std::ostream& out, s
         return kExitUsage;
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args[0]), settings, errorText)) {
+    if (!LoadSettings(args[0], settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

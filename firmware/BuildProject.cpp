@@ -14,6 +14,7 @@
 #include "firmware/Workspace.h"
 #include "platform/CommandRun.h"
 #include "platform/Folders.h"
+#include "platform/PathText.h"
 #include "platform/SmallFile.h"
 #include "platform/Utf.h"
 
@@ -28,7 +29,7 @@ constexpr const char* kMainProgram = "KR761x_Main.c";
 // file of a 64 KiB code space.
 constexpr std::size_t kLargestBuildFile = 64u << 20;
 
-std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+std::u16string Shown(const fs::path& path) { return platform::ShownPath(path); }
 
 // The whole of a file the build reads. False with a sentence naming it, as
 // what, and the system's reason.
@@ -59,12 +60,9 @@ std::string Lower(std::string text)
 
 // The plain files of folder with the extension ext (without dot), sorted by
 // name.
-std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char16_t* ext)
+std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char* ext)
 {
-    std::vector<fs::path> files;
-    for (const std::u16string& file : platform::FindFilesByExtension(Shown(folder / ""), ext))
-        files.emplace_back(platform::ToUtf8(file));
-    return files;
+    return platform::FindFilesByExtension(folder / "", ext);
 }
 
 // Finds the workspace of project; false with the reason in errorText.
@@ -72,7 +70,7 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
 {
     std::error_code error;
     if (fs::is_directory(project, error)) {
-        const std::vector<fs::path> found = FilesWithExtension(project, u"wsp");
+        const std::vector<fs::path> found = FilesWithExtension(project, "wsp");
         if (found.size() != 1) {
             errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
                         Shown(project) + u": name the workspace to build.";
@@ -220,11 +218,11 @@ private:
 
 }  // namespace
 
-bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText)
+bool FindSdccProject(const fs::path& project, SdccProject& found, std::u16string& errorText)
 {
     found = {};
     fs::path workspacePath;
-    if (!FindWorkspace(fs::path(platform::ToUtf8(project)), workspacePath, errorText))
+    if (!FindWorkspace(project, workspacePath, errorText))
         return false;
     const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
     std::string workspace;
@@ -242,7 +240,7 @@ bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16
     return true;
 }
 
-bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options)
+bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildOptions& options)
 {
     result = {};
     SdccProject found;
@@ -270,7 +268,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
 
     // Compile; the main program's module goes first into the link, since it
     // holds the reset and interrupt vectors.
-    std::vector<fs::path> sources = FilesWithExtension(folder, u"c");
+    std::vector<fs::path> sources = FilesWithExtension(folder, "c");
     std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
     const std::vector<std::string> compileFlags =
         WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or("")));
@@ -345,7 +343,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
         result.errorText = u"The image cannot be moved to " + Shown(image) + u".";
         return false;
     }
-    result.imagePath = Shown(image);
+    result.imagePath = image;
     result.summary = SizeSummary(hex, memText, kKR7611Memory, options.minimumStack);
     return true;
 }

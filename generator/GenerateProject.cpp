@@ -8,6 +8,7 @@
 #include "generator/Switches.h"
 #include "templating/TemplateCache.h"
 #include "platform/FolderLock.h"
+#include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "templating/TemplateRender.h"
 
@@ -66,10 +67,9 @@ ExpandResult MarkWriteFailed(GenerationFailure& stopped)
 bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                        platform::CFolderLock& lock, GenerationFailure& stopped, std::u16string& errorText)
 {
-    const std::u16string& path = settings.project.projectPath;
-    const std::size_t slash = path.find_last_of(u'/');
-    const std::string folder =
-        slash == std::u16string::npos ? std::string(".") : platform::ToUtf8(path.substr(0, slash + 1));
+    const std::string path = platform::PathFromText(settings.project.projectPath).native();
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     platform::FileFailure why;
     const auto locked = lock.Lock(folder, kFolderLockWait, why);
     if (locked == platform::CFolderLock::Result::Locked) {
@@ -83,7 +83,7 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
         }
     }
     MarkWriteFailed(stopped);
-    errorText = u"Error generating:\r\n" + path + stopped.fileName
+    errorText = u"Error generating:\r\n" + platform::ShownPath(path) + stopped.fileName
                 + (locked == platform::CFolderLock::Result::InUse ? u"\r\n" + std::u16string(kMsgFolderInUse)
                                                                   : ReasonLine(why));
     return false;
@@ -140,7 +140,9 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     GenerationFailure& stopped = failure ? *failure : unstated;
     stopped = {};
     const bool writing = mode == GenerationMode::Write;
-    const std::u16string& folder = settings.project.projectPath;
+    // The project path is text in the record; the bytes it stands for name
+    // the files.
+    const std::string folder = platform::PathFromText(settings.project.projectPath).native();
 
     // One run at a time in a folder; the lock is held until every file is
     // in place.
@@ -168,7 +170,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
             return false;
         }
 
-        const std::u16string outputPath = folder + row.fileName;
+        const std::filesystem::path outputPath = folder + platform::ToUtf8(row.fileName);
         ExpandResult result = RenderFile(*prepared, buffers, stopped.error);
         // Here buffers.bytes holds the file's complete content. The user's
         // own code in the file already there is carried over.
@@ -189,7 +191,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
-            errorText = u"Error generating:\r\n" + outputPath + ReasonLine(why);
+            errorText = u"Error generating:\r\n" + platform::ShownPath(outputPath) + ReasonLine(why);
             written.written.clear();
             written.created.clear();
             written.kept.clear();

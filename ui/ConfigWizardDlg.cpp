@@ -18,6 +18,7 @@
 
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
+#include "platform/Folders.h"
 #include "settings/SaveFile.h"
 #include "ui/AppArt.h"
 #include "ui/ControlId.h"
@@ -272,7 +273,7 @@ void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
     // version, say) with the form's values.
     ConfigurationSettings loaded;
     std::u16string error;
-    if (!LoadSettings(ToU16(path), loaded, error)) {
+    if (!LoadSettings(QStringToPath(path), loaded, error)) {
         ShowError(tr("File Load Error"), ToQString(error));
         return;
     }
@@ -367,7 +368,7 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
     if (settings_.project.projectPath.empty() && BrowseProjectPath() == kFolderCancel)
         return false;
     const QString path = ToQString(settings_.project.projectPath);
-    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+    if (!path.isEmpty() && platform::IsExistingFolder(QStringToPath(path))) {
         // A path from a save file may lack the final separator that file
         // names are appended to.
         const QString folder = WithTrailingSeparator(path);
@@ -438,7 +439,7 @@ bool CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
 {
     std::u16string error;
     const ConfigurationSettings settings = CollectSettings();
-    if (!SaveSettings(ToU16(path), settings, error)) {
+    if (!SaveSettings(QStringToPath(path), settings, error)) {
         ShowError(tr("File Save Error"), ToQString(error));
         return false;
     }
