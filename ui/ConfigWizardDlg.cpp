@@ -339,7 +339,7 @@ void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
 {
     // The file's name and its extension, without folder, each part at most
     // 255 characters.
-    const QString name = QFileInfo(path).fileName();
+    const QString name = QFileInfo(ShownPathText(path)).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot);
     const QString extension = dot < 0 ? QString() : name.mid(dot);
@@ -468,7 +468,7 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
     // Success is told without a box to close; an old file kept beside its
     // new version is worth one, since the user's code is in it.
     const qsizetype files = qsizetype(report.written.size());
-    const QString folder = ToQString(settings_.project.projectPath);
+    const QString folder = ShownPathText(ToQString(settings_.project.projectPath));
     QString status = files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
                                 : tr("Project generated: %1 files written to %2").arg(files).arg(folder);
     // Files whose content did not change are left as they were.

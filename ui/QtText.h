@@ -42,6 +42,13 @@ inline std::filesystem::path QStringToPath(const QString& text)
     return platform::PathFromText(ToU16(text));
 }
 
+// A path held as text (as PathToQString makes it) the way a person reads it:
+// bytes that are not UTF-8 show as U+FFFD.
+inline QString ShownPathText(const QString& text)
+{
+    return ToQString(platform::ShownPath(QStringToPath(text)));
+}
+
 // The items of a list control for a choice field, as the field table labels
 // its stored values.
 inline QStringList ChoiceItems(std::u16string_view path)
