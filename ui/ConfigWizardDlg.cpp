@@ -206,7 +206,7 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
 {
     if (startupFile_.isEmpty())
         return;
-    if (QFileInfo::exists(startupFile_))
+    if (platform::PathProblem(QStringToPath(startupFile_)).empty())
         OpenSaveFile(startupFile_);
     else
         ShowError(tr("File Load Error"), tr("File does not exist"));

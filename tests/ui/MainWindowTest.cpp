@@ -276,6 +276,15 @@ TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
     EXPECT_EQ(window->CollectSettings(), Edited(dir.folder()));
     EXPECT_TRUE(ui.messages.empty());
 
+    // A name that is not UTF-8 opens by its bytes.
+    const std::filesystem::path latin1 = dir / "caf\xE9.kcw";
+    Save(latin1, Edited(u""));
+    Open(PathToQString(latin1));
+    window->OpenStartupFile();
+    EXPECT_EQ(QStringToPath(window->CurrentFile()), latin1);
+    EXPECT_EQ(window->CollectSettings(), Edited(u""));
+    EXPECT_TRUE(ui.messages.empty());
+
     Open(Q(dir / "absent.kcw"));
     window->OpenStartupFile();
     ASSERT_EQ(ui.messages.size(), 1u);
