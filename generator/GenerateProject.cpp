@@ -201,7 +201,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
 
     platform::FileFailure why;
     if (!keptCopies.Commit(why) || !files.Commit(why)) {
-        const std::u16string path = platform::FromUtf8(why.path);
+        const std::u16string path = platform::ShownPath(why.path);
         stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
         MarkWriteFailed(stopped);
         errorText = u"Error generating:\r\n" + path + ReasonLine(why);
