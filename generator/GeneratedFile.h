@@ -55,7 +55,8 @@ bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes
 // keptCopies, the new content into files. Nothing is in place until they are
 // committed, kept copies first. Notes the file in report.
 bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePlan& plan,
-                        platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report, platform::FileFailure& failure);
+                        platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report,
+                        platform::FileFailure& failure);
 
 // The line that tells the user where a kept file went and why.
 std::u16string KeptFileNotice(const KeptFile& kept);

@@ -236,9 +236,11 @@ TEST_F(Batch, NamesThatAreNotUtf8AreGeneratedBuiltAndNamedInTheLog)
     const std::u16string o = out.folder() + u"o\uFFFD/";
     EXPECT_EQ(Run(*job),
               u"Generating Project: CAF\uFFFD.KCW\r\nOutput Folder: " + o + u"CAF\uFFFD/\r\nSucceeded\r\n\r\n"
-              u"Building Project: " + o + u"CAF\uFFFD/\r\nWorkspace: " + o + u"CAF\uFFFD/KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
+              u"Building Project: " + o + u"CAF\uFFFD/\r\nWorkspace: " + o
+              + u"CAF\uFFFD/KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
               u"Generating Project: caf\u00E9.kcw\r\nOutput Folder: " + o + u"caf\u00E9/\r\nSucceeded\r\n\r\n"
-              u"Building Project: " + o + u"caf\u00E9/\r\nWorkspace: " + o + u"caf\u00E9/KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
+              u"Building Project: " + o + u"caf\u00E9/\r\nWorkspace: " + o
+              + u"caf\u00E9/KR761x_SDCC.wsp\r\nSucceeded\r\n\r\n"
               u"Generating Project: caf\uFFFD.kcw\r\nOutput Folder: " + o + u"caf\uFFFD/\r\n"
               u"Error: The project folder is that of CAF\uFFFD.KCW, whose name differs from this one only in case\r\n"
               u"Failed\r\n\r\n"

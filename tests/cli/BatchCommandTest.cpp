@@ -85,7 +85,8 @@ TEST_F(BatchCli, PathsThatAreNotUtf8AreTakenAsGiven)
     EXPECT_EQ(r.code, kExitSuccess) << r.out << r.err;
     const std::string project = (out / "\xEF\xBF\xBD/caf\xEF\xBF\xBD/").native();
     EXPECT_EQ(r.out, "Generating Project: caf\xEF\xBF\xBD.kcw\nOutput Folder: " + project + "\nSucceeded\n\n"
-                     "Building Project: " + project + "\nWorkspace: " + project + "KR761x_Keil.wsp\nbuilt\nSucceeded\n\n"
+                     "Building Project: " + project + "\nWorkspace: " + project
+                     + "KR761x_Keil.wsp\nbuilt\nSucceeded\n\n"
                      "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_TRUE(fs::exists(output / "caf\xE9/KR761x_Keil.wsp"));
 }
