@@ -53,17 +53,20 @@ std::u16string PathAsText(const std::filesystem::path& path)
     const std::string& bytes = path.native();
     std::u16string text;
     text.reserve(bytes.size());
+    // Each run of whole UTF-8 sequences is decoded in one go; a byte that
+    // starts none is carried on its own.
+    std::size_t run = 0;
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t length = SequenceLength(bytes, i);
-        if (length == 0) {
-            text.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i])));
-            ++i;
+        if (const std::size_t length = SequenceLength(bytes, i); length != 0) {
+            i += length;
             continue;
         }
-        text += FromUtf8(std::string_view(bytes).substr(i, length));
-        i += length;
+        text += FromUtf8(std::string_view(bytes).substr(run, i - run));
+        text.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i])));
+        run = ++i;
     }
+    text += FromUtf8(std::string_view(bytes).substr(run));
     return text;
 }
 
