@@ -6,6 +6,7 @@
 // freed memory.
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,9 +41,9 @@ public:
     explicit BatchJob(std::shared_ptr<PendingLog> pendingLog) : log(std::move(pendingLog)) {}
 
     // Written before the worker starts, only read afterwards. Folders end with '/'.
-    std::u16string inputFolder;
-    std::u16string outputFolder;
-    std::u16string builderPath;
+    std::filesystem::path inputFolder;
+    std::filesystem::path outputFolder;
+    std::filesystem::path builderPath;
     bool buildProjects = false;
     // How many save files are processed side by side, at least 1.
     unsigned jobs = 1;

@@ -18,6 +18,7 @@
 #include "platform/FolderLock.h"
 #include "platform/Folders.h"
 #include "platform/NumberText.h"
+#include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
@@ -51,18 +52,20 @@ private:
     LogSink* live_;
 };
 
-std::u16string SaveFileName(const std::u16string& savePath)
+// Names and folders are logged as text: bytes that are not UTF-8 show as
+// U+FFFD, so every save file is named, whatever its name holds.
+std::u16string SaveFileName(const std::filesystem::path& savePath)
 {
-    return platform::FileTitleOf(savePath) + platform::FileExtensionOf(savePath);
+    return platform::ShownPath(platform::FileTitleOf(savePath).native() + platform::FileExtensionOf(savePath).native());
 }
 
 // The block of a save file refused before anything was done for it.
-void RefuseOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-               const std::u16string& reason, LogSink* live)
+void RefuseOne(std::u16string& stepLog, const std::filesystem::path& savePath,
+               const std::filesystem::path& projectFolder, const std::u16string& reason, LogSink* live)
 {
     StepWriter log(stepLog, live);
-    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: " + projectFolder + u"\n"
-           + reason + kFailed;
+    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: "
+           + platform::ShownPath(projectFolder) + u"\n" + reason + kFailed;
 }
 
 // The last line of a batch's log.
@@ -75,21 +78,22 @@ std::u16string SummaryLine(unsigned files, unsigned generated, const unsigned* b
 
 }  // namespace
 
-bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-                 LogSink* live)
+bool GenerateOne(std::u16string& stepLog, const std::filesystem::path& savePath,
+                 const std::filesystem::path& projectFolder, LogSink* live)
 {
     // The folder's own name is the last one of projectFolder.
-    std::u16string_view folderName(projectFolder);
-    if (folderName.ends_with(u'/'))
+    std::string_view folderName(projectFolder.native());
+    if (folderName.ends_with('/'))
         folderName.remove_suffix(1);
-    folderName.remove_prefix(folderName.find_last_of(u'/') + 1);
+    folderName.remove_prefix(folderName.find_last_of('/') + 1);
     if (!IsProjectFolderName(folderName)) {
         RefuseOne(stepLog, savePath, projectFolder, kMsgNoProjectFolderName, live);
         return false;
     }
 
     StepWriter log(stepLog, live);
-    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: " + projectFolder + u"\n";
+    log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: "
+           + platform::ShownPath(projectFolder) + u"\n";
 
     // Loaded before the folder is made, so a file that does not load leaves
     // no empty folder behind.
@@ -103,8 +107,8 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
     std::string reason;
     const platform::CreateFolderResult created = platform::CreateFolder(projectFolder, &reason);
     if (created == platform::CreateFolderResult::Failed) {
-        log += u"Error: Could not create directory\n" + projectFolder + u": " + platform::FromUtf8(reason) + u"\n"
-               + kFailed;
+        log += u"Error: Could not create directory\n" + platform::ShownPath(projectFolder) + u": "
+               + platform::FromUtf8(reason) + u"\n" + kFailed;
         return false;
     }
     // A link of that name may lead anywhere; the project stays inside the
@@ -114,8 +118,9 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
         return false;
     }
 
-    // The project goes where the batch puts it, whatever the file says.
-    settings.project.projectPath = projectFolder;
+    // The project goes where the batch puts it, whatever the file says; the
+    // folder's bytes are carried through the record's text unchanged.
+    settings.project.projectPath = platform::PathAsText(projectFolder);
     GenerationReport report;
     if (!GenerateProject(settings, errorText, &report)) {
         log += errorText + u"\n" + kFailed;
@@ -127,12 +132,12 @@ bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const 
     return true;
 }
 
-bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
-              LogSink* live, platform::ProcessControl* control)
+bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
+              const std::filesystem::path& projectFolder, LogSink* live, platform::ProcessControl* control)
 {
-    const auto workspaces = platform::FindFilesByExtension(projectFolder, u"wsp");
+    const auto workspaces = platform::FindFilesByExtension(projectFolder, "wsp");
     StepWriter log(stepLog, live);
-    log += u"Building Project: " + projectFolder + u"\n";
+    log += u"Building Project: " + platform::ShownPath(projectFolder) + u"\n";
     if (workspaces.empty()) {
         log += u"Error: No projects found\n" + kFailed;
         return false;
@@ -141,11 +146,11 @@ bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const 
         log += u"Error: Multiple projects detected\n" + kFailed;
         return false;
     }
-    log += u"Workspace: " + workspaces.front() + u"\n";
+    log += u"Workspace: " + platform::ShownPath(workspaces.front()) + u"\n";
 
     BuilderOutput output;
     const platform::ProcessResult run =
-        platform::RunAndWait(platform::ToUtf8(builderPath), platform::ToUtf8(workspaces.front()), control,
+        platform::RunAndWait(builderPath.native(), workspaces.front().native(), control,
                              [&](std::string_view text) { log += output.Add(text); });
     log += output.Finish();
     if (!run.started) {
@@ -212,9 +217,8 @@ public:
             advanced_.wait_for(lock, std::chrono::milliseconds(100));
         }
         next.index = next_++;
-        const auto [owner, first] =
-            folderOwners_.try_emplace(ProjectFolderKey(platform::FileTitleOf(std::u16string(files_[next.index]))),
-                                      next.index);
+        const auto [owner, first] = folderOwners_.try_emplace(
+            ProjectFolderKey(platform::FileTitleOf(std::string(files_[next.index])).native()), next.index);
         next.owner = owner->second;
         return true;
     }
@@ -284,7 +288,7 @@ private:
     bool stopped_ = false;
     // The save file that took each project folder first, by the folder's
     // name compared without case; decided in list order, whatever the timing.
-    std::unordered_map<std::u16string, unsigned> folderOwners_;
+    std::unordered_map<std::string, unsigned> folderOwners_;
     std::map<unsigned, Block> heldBack_;
 };
 
@@ -304,20 +308,20 @@ private:
 void ProcessFiles(BatchJob& job, const platform::FileNameList& files, COrderedRun& run)
 {
     std::u16string stepLog;
-    std::u16string savePath;
+    std::string savePath;
     COrderedRun::Assignment next {};
     while (run.Next(next)) {
         const unsigned i = next.index;
         CBlockSink sink(run, i);
-        savePath.assign(job.inputFolder).append(files[i]);
-        const std::u16string title = platform::FileTitleOf(savePath);
-        const std::u16string projectFolder = job.outputFolder + title + u"/";
+        savePath.assign(job.inputFolder.native()).append(files[i]);
+        const std::string title = platform::FileTitleOf(savePath).native();
+        const std::filesystem::path projectFolder = job.outputFolder.native() + title + "/";
         bool ok = false;
         if (next.owner == i || !IsProjectFolderName(title)) {
             ok = GenerateOne(stepLog, savePath, projectFolder, &sink);
         } else {
             RefuseOne(stepLog, savePath, projectFolder,
-                      u"Error: The project folder is that of " + std::u16string(files[next.owner])
+                      u"Error: The project folder is that of " + platform::ShownPath(std::string(files[next.owner]))
                           + u", whose name differs from this one only in case\n",
                       &sink);
         }
@@ -334,18 +338,18 @@ bool RunBatch(BatchJob& job)
 {
     // Names only, in one buffer: a batch of many thousand files keeps its
     // list small and builds each path when it gets there.
-    const platform::FileNameList files = platform::FindFileNamesByExtension(job.inputFolder, u"kcw");
+    const platform::FileNameList files = platform::FindFileNamesByExtension(job.inputFolder, "kcw");
     const auto n = static_cast<unsigned>(files.size());
 
     // No two batches write one output folder at once; the one that comes
     // second is refused before it writes anything.
     platform::CFolderLock outputLock;
     platform::FileFailure why;
-    const auto locked = outputLock.Lock(platform::ToUtf8(job.outputFolder), std::chrono::milliseconds(0), why);
+    const auto locked = outputLock.Lock(job.outputFolder.native(), std::chrono::milliseconds(0), why);
     if (locked != platform::CFolderLock::Result::Locked) {
         job.log->Append(locked == platform::CFolderLock::Result::InUse
-                            ? u"Error: The output folder is in use by another batch or generation: " + job.outputFolder
-                                  + u"\n\n"
+                            ? u"Error: The output folder is in use by another batch or generation: "
+                                  + platform::ShownPath(job.outputFolder) + u"\n\n"
                             : u"Error: Could not lock the output folder\n" + platform::FromUtf8(why.Line())
                                   + u"\n\n");
         job.CountFailure();

@@ -5,6 +5,7 @@
 // external builder run on its workspace. Every step is logged; no failure of
 // one file stops the run.
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -34,15 +35,16 @@ bool RunBatch(BatchJob& job);
 // (created, one level, unless it exists, once the file has loaded). A folder
 // name that would not be a folder of its own inside the output folder
 // (IsProjectFolderName), or an existing link in its place, is refused.
-bool GenerateOne(std::u16string& stepLog, const std::u16string& savePath, const std::u16string& projectFolder,
-                 LogSink* live = nullptr);
+bool GenerateOne(std::u16string& stepLog, const std::filesystem::path& savePath,
+                 const std::filesystem::path& projectFolder, LogSink* live = nullptr);
 
 // Runs the builder on the one workspace of projectFolder and waits for it;
 // what the builder prints goes into the step's lines before its verdict.
 // builderPath names the program itself (no search). control, when given,
 // lets another thread end the builder; one ended that way is logged as
 // stopped on request.
-bool BuildOne(std::u16string& stepLog, const std::u16string& builderPath, const std::u16string& projectFolder,
-              LogSink* live = nullptr, platform::ProcessControl* control = nullptr);
+bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
+              const std::filesystem::path& projectFolder, LogSink* live = nullptr,
+              platform::ProcessControl* control = nullptr);
 
 }  // namespace kr

@@ -2,13 +2,14 @@
 #include "batch/CheckBatchPaths.h"
 
 #include "platform/Folders.h"
+#include "platform/PathText.h"
 #include "platform/Utf.h"
 
 namespace kr {
 namespace {
 
 // The line naming the first bad path and what is wrong with it.
-std::u16string BadPathLine(const char16_t* what, const std::u16string& path, bool wantFolder)
+std::u16string BadPathLine(const char16_t* what, const std::filesystem::path& path, bool wantFolder)
 {
     if (path.empty())
         return std::u16string(what) + u": none chosen";
@@ -17,7 +18,7 @@ std::u16string BadPathLine(const char16_t* what, const std::u16string& path, boo
         reason = platform::PathProblem(path);
     else
         reason = wantFolder ? "Not a directory" : "Is a directory";
-    return std::u16string(what) + u": " + path + u": " + platform::FromUtf8(reason);
+    return std::u16string(what) + u": " + platform::ShownPath(path) + u": " + platform::FromUtf8(reason);
 }
 
 }  // namespace

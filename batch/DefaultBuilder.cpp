@@ -1,33 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "batch/DefaultBuilder.h"
 
+#include <string>
+
 #include "platform/ProgramSearch.h"
 
 namespace kr {
-
 namespace {
 
 // The folder holding folder ("/a/b/" for "/a/b/ui"), ending with '/';
 // empty for the root.
-std::u16string ParentOf(std::u16string folder)
+std::string ParentOf(std::string folder)
 {
-    while (!folder.empty() && folder.back() == u'/')
+    while (!folder.empty() && folder.back() == '/')
         folder.pop_back();
-    const std::size_t slash = folder.find_last_of(u'/');
-    return slash == std::u16string::npos ? std::u16string() : folder.substr(0, slash + 1);
+    const std::size_t slash = folder.find_last_of('/');
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
 }  // namespace
 
-std::u16string FindDefaultBuilder(const std::u16string& programFolder, std::string_view searchPath)
+std::filesystem::path FindDefaultBuilder(const std::filesystem::path& programFolder, std::string_view searchPath)
 {
     if (!programFolder.empty()) {
-        std::u16string beside = programFolder;
-        if (beside.back() != u'/')
-            beside += u'/';
-        const std::u16string parent = ParentOf(programFolder);
-        for (const std::u16string& candidate :
-             {beside + kBuilderProgramName, parent.empty() ? std::u16string() : parent + u"cli/" + kBuilderProgramName}) {
+        std::string beside = programFolder.native();
+        if (beside.back() != '/')
+            beside += '/';
+        const std::string parent = ParentOf(programFolder.native());
+        for (const std::string& candidate :
+             {beside + kBuilderProgramName, parent.empty() ? std::string() : parent + "cli/" + kBuilderProgramName}) {
             if (platform::IsExecutableFile(candidate))
                 return candidate;
         }

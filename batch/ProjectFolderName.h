@@ -14,12 +14,13 @@ namespace kr {
 inline constexpr char16_t kMsgNoProjectFolderName[] =
     u"Error: The save file's name gives no project folder inside the output folder\n";
 
-// True unless name is empty, "." or "..", or holds a separator or a NUL.
-bool IsProjectFolderName(std::u16string_view name);
+// True unless name is empty, "." or "..", or holds a separator or a NUL. Any
+// other bytes make a name, UTF-8 or not.
+bool IsProjectFolderName(std::string_view name);
 
 // The key under which two project folder names count as one: the letters A
 // to Z compared without case, as the save files' extension is, so that two
 // save files never share a folder on a file system that ignores case.
-std::u16string ProjectFolderKey(std::u16string_view name);
+std::string ProjectFolderKey(std::string_view name);
 
 }  // namespace kr

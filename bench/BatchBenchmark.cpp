@@ -100,7 +100,7 @@ bool WriteSaveFiles(const fs::path& folder, int n, bool buildable = false)
             settings.project.toolchain = 2;
             settings.device.deviceSel = 1;
         }
-        if (!kr::SaveSettings(file.u16string(), settings, error)) {
+        if (!kr::SaveSettings(file, settings, error)) {
             std::fprintf(stderr, "%s\n", kr::platform::ToUtf8(error).c_str());
             return false;
         }
@@ -118,11 +118,11 @@ struct BatchOutcome {
 
 // Runs the batch the way the front ends do: on the worker thread, with the
 // log taken away every 100 ms and handed on (here: counted and dropped).
-BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs, const std::u16string& builder = {})
+BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs, const fs::path& builder = {})
 {
     auto job = std::make_shared<kr::BatchJob>(std::make_shared<kr::PendingLog>());
-    job->inputFolder = in.u16string() + u"/";
-    job->outputFolder = out.u16string() + u"/";
+    job->inputFolder = in.native() + "/";
+    job->outputFolder = out.native() + "/";
     job->jobs = jobs;
     job->builderPath = builder;
     job->buildProjects = !builder.empty();
@@ -205,8 +205,8 @@ fs::path DefaultWorkFolder()
 // file at a time. False when a build failed or no builder was found.
 bool CompareBuilds(const fs::path& work, int files, int runs)
 {
-    const std::u16string builder = kr::FindDefaultBuilder(
-        fs::read_symlink("/proc/self/exe").parent_path().u16string(), std::getenv("PATH") ? std::getenv("PATH") : "");
+    const fs::path builder = kr::FindDefaultBuilder(fs::read_symlink("/proc/self/exe").parent_path(),
+                                                    std::getenv("PATH") ? std::getenv("PATH") : "");
     if (builder.empty()) {
         std::fprintf(stderr, "kr761x-build not found\n");
         return false;

@@ -11,15 +11,14 @@
 #include "platform/Cores.h"
 #include "platform/Folders.h"
 #include "platform/ProgramSearch.h"
-#include "platform/Utf.h"
 
 namespace kr::cli {
 namespace {
 
 struct BatchArguments {
-    std::u16string inputFolder;
-    std::u16string outputFolder;
-    std::u16string builderPath;
+    std::filesystem::path inputFolder;
+    std::filesystem::path outputFolder;
+    std::filesystem::path builderPath;
     bool build = false;
     unsigned jobs = 0;  // 0: not given
 };
@@ -35,23 +34,23 @@ bool ParseJobs(const std::string& text, unsigned& jobs)
 
 // A bare program name is looked up on PATH as a shell would; one that is
 // not found there stays as given, a file in the current folder.
-std::u16string BuilderPath(const std::u16string& builder)
+std::filesystem::path BuilderPath(const std::string& builder)
 {
     const char* searchPath = std::getenv("PATH");
-    std::u16string found = platform::FindProgramOnPath(builder, searchPath ? searchPath : "");
-    return found.empty() ? builder : found;
+    std::filesystem::path found = platform::FindProgramOnPath(builder, searchPath ? searchPath : "");
+    return found.empty() ? std::filesystem::path(builder) : found;
 }
 
 bool Parse(const ParsedArguments& args, BatchArguments& parsed)
 {
     if (args.Has("--build")) {
         parsed.build = true;
-        parsed.builderPath = BuilderPath(platform::FromUtf8(args.Value("--build")));
+        parsed.builderPath = BuilderPath(args.Value("--build"));
     }
     if (args.Has("--jobs") && !ParseJobs(args.Value("--jobs"), parsed.jobs))
         return false;
-    parsed.inputFolder = AsFolder(platform::FromUtf8(args.positionals[0]));
-    parsed.outputFolder = AsFolder(platform::FromUtf8(args.positionals[1]));
+    parsed.inputFolder = AsFolder(args.positionals[0]);
+    parsed.outputFolder = AsFolder(args.positionals[1]);
     return true;
 }
 

@@ -6,7 +6,7 @@
 
 #include "cli/TerminalText.h"
 #include "firmware/BuildProject.h"
-#include "platform/Utf.h"
+#include "platform/PathText.h"
 
 namespace kr::cli {
 namespace {
@@ -35,14 +35,14 @@ int CBuildCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
     const std::string& project = args.positionals[0];
 
     firmware::BuildResult result;
-    const bool built = firmware::BuildSdccProject(platform::FromUtf8(project), result, options);
+    const bool built = firmware::BuildSdccProject(project, result, options);
     out << result.toolOutput;
     out.flush();
     if (!built) {
         err << ForTerminal(result.errorText) << "\n";
         return kExitFailure;
     }
-    out << "Image: " << platform::ToUtf8(result.imagePath) << "\n" << ForTerminal(result.summary);
+    out << "Image: " << ForTerminal(platform::ShownPath(result.imagePath)) << "\n" << ForTerminal(result.summary);
     return kExitSuccess;
 }
 

@@ -3,7 +3,6 @@
 
 #include "cli/TerminalText.h"
 #include "generator/GenerationCheck.h"
-#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -14,7 +13,7 @@ int CCheckCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
     for (const std::string& file : args.positionals) {
         ConfigurationSettings settings;
         std::u16string errorText;
-        if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {
+        if (!LoadSettings(file, settings, errorText)) {
             err << ForTerminal(errorText) << "\n";
             clean = false;
             continue;

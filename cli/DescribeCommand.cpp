@@ -3,7 +3,6 @@
 
 #include "cli/TerminalText.h"
 #include "generator/ReportDescriptor.h"
-#include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -13,7 +12,7 @@ int CDescribeCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
     const bool layout = args.Has("--layout");
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args.positionals[0]), settings, errorText)) {
+    if (!LoadSettings(args.positionals[0], settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -13,7 +13,7 @@ int CDiffCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostre
     ConfigurationSettings files[2];
     for (int i = 0; i < 2; ++i) {
         std::u16string errorText;
-        if (!LoadSettings(platform::FromUtf8(args.positionals[i]), files[i], errorText)) {
+        if (!LoadSettings(args.positionals[i], files[i], errorText)) {
             err << ForTerminal(errorText) << "\n";
             return kExitTrouble;
         }

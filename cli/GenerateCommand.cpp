@@ -10,7 +10,7 @@
 #include "model/ConfigurationSettings.h"
 #include "platform/FileFailure.h"
 #include "platform/Folders.h"
-#include "platform/Utf.h"
+#include "platform/PathText.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -18,8 +18,9 @@ namespace kr::cli {
 int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
     const bool check = args.Has("--check");
-    const std::u16string saveFile = platform::FromUtf8(args.positionals[0]);
-    const std::u16string folder = AsFolder(platform::FromUtf8(args.positionals[1]));
+    // Paths are the arguments' bytes, whatever they hold.
+    const std::filesystem::path saveFile = args.positionals[0];
+    const std::filesystem::path folder = AsFolder(args.positionals[1]);
 
     ConfigurationSettings settings;
     std::u16string errorText;
@@ -47,13 +48,14 @@ int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
                 reason = platform::SystemReason(ENOTDIR);
         }
         if (!reason.empty() || created == platform::CreateFolderResult::Failed) {
-            err << "Error: Could not create directory\n" << ForTerminal(folder) << ": " << reason << "\n";
+            err << "Error: Could not create directory\n"
+                << ForTerminal(platform::ShownPath(folder)) << ": " << reason << "\n";
             return kExitFailure;
         }
     }
 
     // The save file's own project path is ignored; its toolchain is kept.
-    settings.project.projectPath = folder;
+    settings.project.projectPath = platform::PathAsText(folder);
     GenerationReport report;
     GenerationFailure failure;
     const GenerationMode mode = check ? GenerationMode::CheckOnly : GenerationMode::Write;
@@ -65,9 +67,9 @@ int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
         return kExitFailure;
     }
     if (check) {
-        for (const std::u16string& path : report.written) {
+        for (const std::filesystem::path& path : report.written) {
             const bool created = std::find(report.created.begin(), report.created.end(), path) != report.created.end();
-            out << (created ? "Would create: " : "Would change: ") << platform::ToUtf8(path) << "\n";
+            out << (created ? "Would create: " : "Would change: ") << ForTerminal(platform::ShownPath(path)) << "\n";
         }
         return report.written.empty() ? kExitSuccess : kExitFailure;
     }

@@ -7,6 +7,7 @@
 #include "cli/TerminalText.h"
 #include "model/FieldTable.h"
 #include "model/SettingsRules.h"
+#include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
 
@@ -49,7 +50,7 @@ int CSetCommand::Run(const ParsedArguments& args, std::ostream&, std::ostream& e
 
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(file), settings, errorText)) {
+    if (!LoadSettings(file, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }
@@ -58,7 +59,10 @@ int CSetCommand::Run(const ParsedArguments& args, std::ostream&, std::ostream& e
     std::set<std::u16string> changed;
     for (const Assignment& assignment : assignments) {
         const FieldRow& row = Field(platform::FromUtf8(assignment.path));
-        if (!ReadShownValue(row, platform::FromUtf8(assignment.value), settings, errorText)) {
+        // A value is taken with every byte (the project folder is a path);
+        // one that is not UTF-8 is no text a save file can hold, and saving
+        // it is refused rather than writing it changed.
+        if (!ReadShownValue(row, platform::PathAsText(assignment.value), settings, errorText)) {
             err << assignment.path << " = " << assignment.value << ": " << ForTerminal(errorText) << "\n";
             return kExitFailure;
         }
@@ -77,7 +81,7 @@ int CSetCommand::Run(const ParsedArguments& args, std::ostream&, std::ostream& e
         return kExitFailure;
 
     const std::string& target = output.empty() ? file : output;
-    if (!SaveSettings(platform::FromUtf8(target), settings, errorText)) {
+    if (!SaveSettings(target, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -12,7 +12,7 @@ int CShowCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostre
 {
     ConfigurationSettings settings;
     std::u16string errorText;
-    if (!LoadSettings(platform::FromUtf8(args.positionals[0]), settings, errorText)) {
+    if (!LoadSettings(args.positionals[0], settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;
     }

@@ -139,7 +139,7 @@ int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
 
     firmware::SimulationRun run;
     std::u16string errorText;
-    const bool simulated = firmware::SimulateReports(platform::FromUtf8(project), options, run, errorText);
+    const bool simulated = firmware::SimulateReports(project, options, run, errorText);
     if (format == "json")
         PrintJson(run, firmware::InputModeName(options.mode), errorText, out);
     else if (format == "csv")

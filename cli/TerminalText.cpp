@@ -10,10 +10,10 @@ std::string ForTerminal(const std::u16string& text)
     return platform::ToUtf8(text);
 }
 
-std::u16string AsFolder(std::u16string path)
+std::filesystem::path AsFolder(std::string path)
 {
-    if (path.empty() || path.back() != u'/')
-        path += u'/';
+    if (path.empty() || path.back() != '/')
+        path += '/';
     return path;
 }
 

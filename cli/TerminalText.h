@@ -3,6 +3,7 @@
 // Small conversions between the system's texts and paths and what a terminal
 // and a command line use.
 
+#include <filesystem>
 #include <string>
 
 namespace kr::cli {
@@ -11,7 +12,8 @@ namespace kr::cli {
 // end with LF, as a terminal wants them.
 std::string ForTerminal(const std::u16string& text);
 
-// A folder as the core takes it: ending with exactly one separator.
-std::u16string AsFolder(std::u16string path);
+// A folder as the core takes it: the argument's bytes, ending with a
+// separator.
+std::filesystem::path AsFolder(std::string path);
 
 }  // namespace kr::cli

@@ -13,6 +13,7 @@
 #include "firmware/Workspace.h"
 #include "platform/CommandRun.h"
 #include "platform/Folders.h"
+#include "platform/PathText.h"
 #include "platform/SmallFile.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/Utf.h"
@@ -28,7 +29,7 @@ constexpr const char* kMainProgram = "KR761x_Main.c";
 // file of a 64 KiB code space.
 constexpr std::size_t kLargestBuildFile = 64u << 20;
 
-std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+std::u16string Shown(const fs::path& path) { return platform::ShownPath(path); }
 
 // The line that follows a failure's own sentence: the path and the system's
 // reason; nothing when there is no reason.
@@ -66,19 +67,16 @@ std::string Lower(std::string text)
 
 // The plain files of folder with the extension ext (without dot), sorted by
 // name.
-std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char16_t* ext)
+std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char* ext)
 {
-    std::vector<fs::path> files;
-    for (const std::u16string& file : platform::FindFilesByExtension(Shown(folder / ""), ext))
-        files.emplace_back(platform::ToUtf8(file));
-    return files;
+    return platform::FindFilesByExtension(folder / "", ext);
 }
 
 // Finds the workspace of project; false with the reason in errorText.
 bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string& errorText)
 {
-    if (platform::IsExistingFolder(Shown(project))) {
-        const std::vector<fs::path> found = FilesWithExtension(project, u"wsp");
+    if (platform::IsExistingFolder(project)) {
+        const std::vector<fs::path> found = FilesWithExtension(project, "wsp");
         if (found.size() != 1) {
             errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
                         Shown(project) + u": name the workspace to build.";
@@ -87,9 +85,9 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
         workspace = found.front();
         return true;
     }
-    if (!platform::IsExistingFile(Shown(project))) {
+    if (!platform::IsExistingFile(project)) {
         errorText = u"There is no project folder or workspace " + Shown(project) + u"."
-                    + ReasonLine(project, platform::PathProblem(Shown(project)));
+                    + ReasonLine(project, platform::PathProblem(project));
         return false;
     }
     workspace = project;
@@ -206,11 +204,11 @@ bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& fold
 
 }  // namespace
 
-bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText)
+bool FindSdccProject(const fs::path& project, SdccProject& found, std::u16string& errorText)
 {
     found = {};
     fs::path workspacePath;
-    if (!FindWorkspace(fs::path(platform::ToUtf8(project)), workspacePath, errorText))
+    if (!FindWorkspace(project, workspacePath, errorText))
         return false;
     const fs::path folder = workspacePath.parent_path().empty() ? fs::path(".") : workspacePath.parent_path();
     std::string workspace;
@@ -228,7 +226,7 @@ bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16
     return true;
 }
 
-bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options)
+bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildOptions& options)
 {
     result = {};
     SdccProject found;
@@ -257,7 +255,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
 
     // Compile; the main program's module goes first into the link, since it
     // holds the reset and interrupt vectors.
-    std::vector<fs::path> sources = FilesWithExtension(folder, u"c");
+    std::vector<fs::path> sources = FilesWithExtension(folder, "c");
     std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
     const std::vector<std::string> compileFlags =
         WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or("")));
@@ -334,7 +332,7 @@ bool BuildSdccProject(const std::u16string& project, BuildResult& result, const 
         result.errorText = u"The image cannot be moved to " + Shown(image) + u"." + ReasonLine(image, error.message());
         return false;
     }
-    result.imagePath = Shown(image);
+    result.imagePath = image;
     result.summary = SizeSummary(hex, memText, kKR7611Memory, options.minimumStack);
     return true;
 }

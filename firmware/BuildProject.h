@@ -6,6 +6,7 @@
 // the linker placed and the image's bytes against the chip's memory map.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "firmware/MemoryContract.h"
@@ -16,7 +17,7 @@ struct BuildResult {
     std::string toolOutput;     // each command run and what it printed, in order
     std::u16string errorText;   // why the build failed: one sentence, or the image's problems one a line
     std::u16string summary;     // on success, the memory the image uses (see SizeSummary)
-    std::u16string imagePath;   // on success, the Intel HEX image
+    std::filesystem::path imagePath;   // on success, the Intel HEX image
 };
 
 struct BuildOptions {
@@ -34,7 +35,7 @@ struct SdccProject {
 // Finds the project of a project folder holding one workspace, or of the
 // workspace file itself; false with one sentence in errorText when there is
 // none, it is not an SDCC workspace or the project is for the KR7610.
-bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16string& errorText);
+bool FindSdccProject(const std::filesystem::path& project, SdccProject& found, std::u16string& errorText);
 
 // project is a project folder holding one workspace, or the workspace file
 // itself. Only the SDCC workspace of a KR7611 project builds; sdcc must be
@@ -45,6 +46,6 @@ bool FindSdccProject(const std::u16string& project, SdccProject& found, std::u16
 // failed build leaves no image. Returns true on success.
 // When compiling or linking fails, errorText carries the tool's own reason
 // after its first line.
-bool BuildSdccProject(const std::u16string& project, BuildResult& result, const BuildOptions& options = {});
+bool BuildSdccProject(const std::filesystem::path& project, BuildResult& result, const BuildOptions& options = {});
 
 }  // namespace kr::firmware

@@ -16,6 +16,7 @@
 #include "platform/CommandRun.h"
 #include "platform/InteractiveProcess.h"
 #include "platform/NumberText.h"
+#include "platform/PathText.h"
 #include "platform/SmallFile.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
@@ -53,7 +54,7 @@ const ModeRow& RowOf(InputMode mode)
     return *std::find_if(std::begin(kModes), std::end(kModes), [&](const ModeRow& r) { return r.mode == mode; });
 }
 
-std::u16string Shown(const fs::path& path) { return platform::FromUtf8(path.string()); }
+std::u16string Shown(const fs::path& path) { return platform::ShownPath(path); }
 std::u16string Text(std::string_view text) { return platform::FromUtf8(text); }
 
 std::u16string Hex(std::uint32_t value, int digits = 4)
@@ -315,7 +316,7 @@ bool ParseInputMode(std::string_view name, InputMode& mode)
     return false;
 }
 
-bool SimulateReports(const std::u16string& project, const SimulationOptions& options, SimulationRun& run,
+bool SimulateReports(const std::filesystem::path& project, const SimulationOptions& options, SimulationRun& run,
                      std::u16string& errorText)
 {
     run = {};

@@ -9,6 +9,7 @@
 // the flag is cleared, as the system firmware does once it has sent it.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,7 @@ struct SimulationRun {
 // the simulation needs, or a report does not come within the budget ("No
 // report after N instructions: ..." with the program counter and the C line
 // it is in); the reports taken before are in run all the same.
-bool SimulateReports(const std::u16string& project, const SimulationOptions& options, SimulationRun& run,
+bool SimulateReports(const std::filesystem::path& project, const SimulationOptions& options, SimulationRun& run,
                      std::u16string& errorText);
 
 }  // namespace kr::firmware

@@ -8,6 +8,7 @@
 #include "generator/Switches.h"
 #include "templating/TemplateCache.h"
 #include "platform/FolderLock.h"
+#include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "templating/TemplateRender.h"
 
@@ -51,10 +52,9 @@ ExpandResult MarkWriteFailed(GenerationFailure& stopped)
 bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                        platform::CFolderLock& lock, GenerationFailure& stopped, std::u16string& errorText)
 {
-    const std::u16string& path = settings.project.projectPath;
-    const std::size_t slash = path.find_last_of(u'/');
-    const std::string folder =
-        slash == std::u16string::npos ? std::string(".") : platform::ToUtf8(path.substr(0, slash + 1));
+    const std::string path = platform::PathFromText(settings.project.projectPath).native();
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     platform::FileFailure why;
     const auto locked = lock.Lock(folder, kFolderLockWait, why);
     if (locked == platform::CFolderLock::Result::Locked) {
@@ -68,7 +68,7 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
         }
     }
     MarkWriteFailed(stopped);
-    errorText = u"Error generating:\n" + path + stopped.fileName
+    errorText = u"Error generating:\n" + platform::ShownPath(path) + stopped.fileName
                 + (locked == platform::CFolderLock::Result::InUse ? u"\n" + std::u16string(kMsgFolderInUse)
                                                                   : ReasonLine(why));
     return false;
@@ -125,7 +125,9 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     GenerationFailure& stopped = failure ? *failure : unstated;
     stopped = {};
     const bool writing = mode == GenerationMode::Write;
-    const std::u16string& folder = settings.project.projectPath;
+    // The project path is text in the record; the bytes it stands for name
+    // the files.
+    const std::string folder = platform::PathFromText(settings.project.projectPath).native();
 
     // One run at a time in a folder; the lock is held until every file is
     // in place.
@@ -155,7 +157,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
             return false;
         }
 
-        const std::u16string outputPath = folder + row.fileName;
+        const std::filesystem::path outputPath = folder + platform::ToUtf8(row.fileName);
         // Names are checked before anything is rendered, so a template using
         // an undefined name writes nothing.
         ExpandResult result = RenderTemplate(*prepared, buffers.tables, buffers.binding, buffers.bytes, stopped.error);
@@ -178,7 +180,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
         if (result != ExpandResult::Ok) {
             stopped.fileName = row.fileName;
-            errorText = u"Error generating:\n" + outputPath + ReasonLine(why);
+            errorText = u"Error generating:\n" + platform::ShownPath(outputPath) + ReasonLine(why);
             written.written.clear();
             written.created.clear();
             written.kept.clear();
@@ -188,7 +190,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
 
     platform::FileFailure why;
     if (!keptCopies.Commit(why) || !files.Commit(why)) {
-        const std::u16string path = platform::FromUtf8(why.path);
+        const std::u16string path = platform::ShownPath(why.path);
         stopped.fileName = path.substr(path.find_last_of(u'/') + 1);
         MarkWriteFailed(stopped);
         errorText = u"Error generating:\n" + path + ReasonLine(why);

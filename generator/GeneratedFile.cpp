@@ -5,38 +5,38 @@
 
 #include "generator/UserCodeRegions.h"
 #include "platform/ExistingFile.h"
-#include "platform/NumberText.h"
-#include "platform/Utf.h"
+#include "platform/PathText.h"
 #include "platform/Windows1252.h"
 
 namespace kr {
 namespace {
 
-std::u16string FileNameOf(const std::u16string& path)
+std::string FileNameOf(const std::filesystem::path& path)
 {
-    const auto slash = path.find_last_of(u'/');
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
+    const std::string& bytes = path.native();
+    const auto slash = bytes.find_last_of('/');
+    return slash == std::string::npos ? bytes : bytes.substr(slash + 1);
 }
 
 }  // namespace
 
-std::u16string KeptFileName(const std::u16string& path)
+std::filesystem::path KeptFileName(const std::filesystem::path& path)
 {
-    const std::u16string base = path + u".previous";
-    std::u16string name = base;
-    for (int n = 2; !platform::IsFreeName(platform::ToUtf8(name)); ++n) {
+    const std::string base = path.native() + ".previous";
+    std::string name = base;
+    for (int n = 2; !platform::IsFreeName(name); ++n) {
         if (n > 9999)
             return {};
-        name = base + u"-" + platform::FormatDecimal(n);
+        name = base + "-" + std::to_string(n);
     }
     return name;
 }
 
-bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, GeneratedFilePlan& plan,
+bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
                        platform::FileFailure& failure)
 {
     plan = {};
-    const std::string target = platform::ToUtf8(path);
+    const std::string& target = path.native();
     std::string existing;
     const platform::ExistingFile found = platform::ReadExistingFile(target, existing, &failure.reason);
     if (found == platform::ExistingFile::Failed) {
@@ -67,8 +67,9 @@ bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, Gener
     return true;
 }
 
-bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& plan, platform::CStagedFiles& keptCopies,
-                        platform::CStagedFiles& files, GenerationReport& report, platform::FileFailure& failure)
+bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePlan& plan,
+                        platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report,
+                        platform::FileFailure& failure)
 {
     if (plan.change == FileChange::None) {
         report.unchanged.push_back(path);
@@ -77,14 +78,13 @@ bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& pla
     if (!plan.kept.path.empty()) {
         // The copy reaches the disk before the file it copies is replaced.
         if (plan.kept.keptPath.empty()) {
-            failure = {platform::ToUtf8(path) + ".previous", platform::SystemReason(EEXIST)};
+            failure = {path.native() + ".previous", platform::SystemReason(EEXIST)};
             return false;
         }
-        if (!keptCopies.Stage(platform::ToUtf8(plan.kept.keptPath), plan.existing, platform::Durability::FlushToDisk,
-                              failure))
+        if (!keptCopies.Stage(plan.kept.keptPath.native(), plan.existing, platform::Durability::FlushToDisk, failure))
             return false;
     }
-    if (!files.Stage(platform::ToUtf8(path), plan.bytes, platform::Durability::InOnePiece, failure, plan.target))
+    if (!files.Stage(path.native(), plan.bytes, platform::Durability::InOnePiece, failure, plan.target))
         return false;
     report.written.push_back(path);
     if (plan.change == FileChange::Create)
@@ -96,7 +96,8 @@ bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& pla
 
 std::u16string KeptFileNotice(const KeptFile& kept)
 {
-    std::u16string text = u"The previous " + FileNameOf(kept.path) + u" is kept as " + kept.keptPath + u": ";
+    std::u16string text = u"The previous " + platform::ShownPath(FileNameOf(kept.path)) + u" is kept as "
+                          + platform::ShownPath(kept.keptPath) + u": ";
     if (kept.unpaired)
         return text + u"the new file's user code markers do not pair up, so none of the user code was carried over.";
     auto names = [](const std::vector<std::u16string>& list) {

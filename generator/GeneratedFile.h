@@ -6,6 +6,7 @@
 // beside it under a name of its own, so nothing the user wrote is lost. A
 // file whose content would not change is left as it is, its time included.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,8 @@ namespace kr {
 
 // An existing file kept beside its new version.
 struct KeptFile {
-    std::u16string path;                  // the generated file
-    std::u16string keptPath;              // where the existing file now is
+    std::filesystem::path path;           // the generated file
+    std::filesystem::path keptPath;       // where the existing file now is
     std::vector<std::u16string> regions;  // its regions the new file lacks
     std::vector<std::u16string> broken;   // its regions whose markers do not pair up
     bool unpaired = false;                // the new file's markers did not pair up
@@ -25,15 +26,15 @@ struct KeptFile {
 
 // What one generation run wrote (or, when it only checks, would write).
 struct GenerationReport {
-    std::vector<std::u16string> written;    // every file written, in order
-    std::vector<std::u16string> created;    // those of them that did not exist before
-    std::vector<std::u16string> unchanged;  // files that already held their new content
+    std::vector<std::filesystem::path> written;    // every file written, in order
+    std::vector<std::filesystem::path> created;    // those of them that did not exist before
+    std::vector<std::filesystem::path> unchanged;  // files that already held their new content
     std::vector<KeptFile> kept;
 };
 
 // The name the existing file at path is kept under: path + ".previous", or
 // with "-2", "-3", ... appended when that name is taken.
-std::u16string KeptFileName(const std::u16string& path);
+std::filesystem::path KeptFileName(const std::filesystem::path& path);
 
 // What generating bytes into path does to the file there.
 enum class FileChange { None, Create, Change };
@@ -50,14 +51,15 @@ struct GeneratedFilePlan {
 
 // Reads the file at path and decides what generating bytes there does. False,
 // with failure filled, when an existing file cannot be read.
-bool PlanGeneratedFile(const std::u16string& path, std::string_view bytes, GeneratedFilePlan& plan,
+bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
                        platform::FileFailure& failure);
 
 // Writes what plan says aside: the kept copy of the existing file into
 // keptCopies, the new content into files. Nothing is in place until they are
 // committed, kept copies first. Notes the file in report.
-bool StageGeneratedFile(const std::u16string& path, const GeneratedFilePlan& plan, platform::CStagedFiles& keptCopies,
-                        platform::CStagedFiles& files, GenerationReport& report, platform::FileFailure& failure);
+bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePlan& plan,
+                        platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report,
+                        platform::FileFailure& failure);
 
 // The line that tells the user where a kept file went and why.
 std::u16string KeptFileNotice(const KeptFile& kept);

@@ -6,6 +6,7 @@
 
 #include "model/FieldTable.h"
 #include "platform/NumberText.h"
+#include "platform/PathText.h"
 
 namespace kr {
 
@@ -39,7 +40,9 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
     const DeviceData& device = settings.device;
 
     ChooseLabel(keys, u"S_COMPILER", settings.project.toolchain, u"ProjectData/toolchain");
-    keys[u"S_PATH_GENERATE"] = settings.project.projectPath;
+    // The folder as a person reads it: bytes of its name that are not text
+    // show as U+FFFD, which the code page writes as '?'.
+    keys[u"S_PATH_GENERATE"] = platform::ShownPath(platform::PathFromText(settings.project.projectPath));
     ChooseLabel(keys, u"S_TARGET_DEVICE", device.deviceSel, u"DeviceData/deviceSel");
     // The SDCC flags, shared by the workspace and the Makefile so that both
     // build the same image: those of the compiler and the linker alike, and

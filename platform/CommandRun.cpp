@@ -5,7 +5,6 @@
 
 #include "platform/Process.h"
 #include "platform/ProgramSearch.h"
-#include "platform/Utf.h"
 
 namespace kr::platform {
 
@@ -33,10 +32,10 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, const std::s
 std::optional<std::string> FindOnPath(const std::string& name)
 {
     const char* path = std::getenv("PATH");
-    const std::u16string found = FindProgramOnPath(FromUtf8(name), path ? path : "");
+    const std::filesystem::path found = FindProgramOnPath(name, path ? path : "");
     if (found.empty())
         return std::nullopt;
-    return ToUtf8(found);
+    return found.native();
 }
 
 }  // namespace kr::platform

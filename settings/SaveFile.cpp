@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "platform/PathText.h"
 #include "platform/Resources.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
@@ -74,7 +75,7 @@ std::optional<std::u16string> IndentStylesheet()
 
 // False with the reason: the library's or the system's, or our own for a
 // record no save file can hold.
-bool WriteSettings(const std::u16string& path, const ConfigurationSettings& settings, std::string& reason)
+bool WriteSettings(const std::filesystem::path& path, const ConfigurationSettings& settings, std::string& reason)
 {
     try {
         CSerialXml document;
@@ -98,25 +99,25 @@ bool WriteSettings(const std::u16string& path, const ConfigurationSettings& sett
     }
 }
 
-std::u16string LoadFailure(const std::u16string& path, const char16_t* reason)
+std::u16string LoadFailure(const std::filesystem::path& path, const char16_t* reason)
 {
-    return u"Failed to load settings from:\n" + path + u"\n\n" + reason;
+    return u"Failed to load settings from:\n" + platform::ShownPath(path) + u"\n\n" + reason;
 }
 
 }  // namespace
 
-bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText)
+bool SaveSettings(const std::filesystem::path& path, const ConfigurationSettings& settings, std::u16string& errorText)
 {
     errorText.clear();
     std::string reason;
     if (WriteSettings(path, settings, reason))
         return true;
     // The reason follows the message on a line of its own.
-    errorText = u"Failed to save settings to:\n" + path + u"\n" + platform::FromUtf8(reason);
+    errorText = u"Failed to save settings to:\n" + platform::ShownPath(path) + u"\n" + platform::FromUtf8(reason);
     return false;
 }
 
-bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, std::u16string& errorText)
+bool LoadSettings(const std::filesystem::path& path, ConfigurationSettings& settings, std::u16string& errorText)
 {
     errorText.clear();
     try {
@@ -127,7 +128,7 @@ bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, s
             // the message on a line of its own.
             errorText = LoadFailure(path, u"The file does not exist, or the file format is invalid.");
             if (!reason.empty())
-                errorText += u"\n" + path + u": " + platform::FromUtf8(reason);
+                errorText += u"\n" + platform::ShownPath(path) + u": " + platform::FromUtf8(reason);
             return false;
         }
 

@@ -4,6 +4,7 @@
 // read through one CSerialXml per call. Neither operation shows anything;
 // both clear errorText first and fill it with the message to show on failure.
 
+#include <filesystem>
 #include <string>
 
 #include "model/ConfigurationSettings.h"
@@ -16,9 +17,10 @@ namespace kr {
 // the new one is complete. False with "Failed to save settings to:\n<path>"
 // and a line with the reason (the library's, or the path written and the
 // system's) when the stylesheet resource is missing, the file cannot be
-// written, a text holds a character XML cannot carry, or the file would be
-// larger than kMaxSaveFileBytes (so could not be loaded again).
-bool SaveSettings(const std::u16string& path, const ConfigurationSettings& settings, std::u16string& errorText);
+// written, a text holds a character XML cannot carry, a path is not UTF-8, or
+// the file would be larger than kMaxSaveFileBytes (so could not be loaded
+// again).
+bool SaveSettings(const std::filesystem::path& path, const ConfigurationSettings& settings, std::u16string& errorText);
 
 // Fills settings from the file at path. Refuses, with the record untouched,
 // a file larger than kMaxSaveFileBytes (by its size, before reading it), one
@@ -26,7 +28,7 @@ bool SaveSettings(const std::u16string& path, const ConfigurationSettings& setti
 // 0x0100. A file lacking a field is refused too, but the fields before
 // it have been filled already: load into a fresh record and adopt it only on
 // true.
-bool LoadSettings(const std::u16string& path, ConfigurationSettings& settings, std::u16string& errorText);
+bool LoadSettings(const std::filesystem::path& path, ConfigurationSettings& settings, std::u16string& errorText);
 
 // The reading step of LoadSettings over an already parsed document: every
 // field from the first element its path "//Group/field" selects. False at the

@@ -298,7 +298,7 @@ XmlNode CSerialXml::AppendChild(XmlNode parent, XmlNode child)
     return child;
 }
 
-bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16string& stylesheetText)
+bool CSerialXml::SaveWithStylesheet(const std::filesystem::path& path, const std::u16string& stylesheetText)
 {
     xml::QuietErrors quiet;
     xml::DocPtr styleDoc = xml::ParseUntrusted(platform::ToUtf8(stylesheetText), true);
@@ -330,14 +330,14 @@ bool CSerialXml::SaveWithStylesheet(const std::u16string& path, const std::u16st
     if (bytes.size() > kMaxDocumentBytes)
         throw XmlLibraryError("the document is larger than a save file may be");
     platform::FileFailure why;
-    if (!platform::WriteFileAtomically(platform::ToUtf8(path), bytes, platform::Durability::FlushToDisk, &why))
+    if (!platform::WriteFileAtomically(path.native(), bytes, platform::Durability::FlushToDisk, &why))
         throw XmlLibraryError(why.Line());
     return true;
 }
 
-bool CSerialXml::Load(const std::u16string& path, std::string* reason)
+bool CSerialXml::Load(const std::filesystem::path& path, std::string* reason)
 {
-    const auto bytes = platform::ReadSmallRegularFile(platform::ToUtf8(path), kMaxDocumentBytes, reason);
+    const auto bytes = platform::ReadSmallRegularFile(path.native(), kMaxDocumentBytes, reason);
     if (!bytes)
         return false;
     xml::DocPtr parsed = xml::ParseUntrusted(*bytes, false);

@@ -9,6 +9,7 @@
 // objects may live on separate threads at the same time.
 
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -78,14 +79,14 @@ public:
     // the file would be larger than Load reads, its text the failure's and
     // the library's reason, or for a write the path and the system's reason.
     // The document itself is not changed.
-    bool SaveWithStylesheet(const std::u16string& path, const std::u16string& stylesheetText);
+    bool SaveWithStylesheet(const std::filesystem::path& path, const std::u16string& stylesheetText);
 
     // Parses the file into the document. False, leaving the document as it
     // was, when the file is missing, unreadable, not a regular file, too big
     // for a save file, not well-formed, or declares entities or an external
     // DTD. When the file itself could not be read, reason, when given, holds
     // the system's text.
-    bool Load(const std::u16string& path, std::string* reason = nullptr);
+    bool Load(const std::filesystem::path& path, std::string* reason = nullptr);
 
     // The first node, in document order, that the XPath 1.0 expression
     // selects; an empty handle when it selects none. Throws XmlLibraryError

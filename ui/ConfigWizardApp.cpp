@@ -3,12 +3,15 @@
 
 #include "ui/AppArt.h"
 #include "ui/ConfigWizardDlg.h"
+#include "ui/QtText.h"
 
 namespace kr {
 
 CKR761x_ConfigWizardApp::CKR761x_ConfigWizardApp(int& argc, char** argv)
     : application_(argc, argv), previous_(InstallInteraction(&interaction_))
 {
+    for (int i = 1; i < argc; ++i)
+        arguments_.emplace_back(argv[i]);
     QApplication::setApplicationName(kProgramName);
     QApplication::setApplicationVersion(kProgramVersion);
     QGuiApplication::setDesktopFileName(kProgramName);
@@ -38,7 +41,16 @@ CKR761x_ConfigWizardDlg& CKR761x_ConfigWizardApp::Start()
     SetUpCommandLine(parser);
     parser.process(application_);
 
-    window_ = std::make_unique<CKR761x_ConfigWizardDlg>(parser.positionalArguments().value(0));
+    // Qt reads an argument whose bytes are not UTF-8 with U+FFFD, which
+    // names no file; the file is the one the argument's own bytes name.
+    QString file = parser.positionalArguments().value(0);
+    for (const std::string& argument : arguments_) {
+        if (!file.isEmpty() && QString::fromLocal8Bit(argument) == file) {
+            file = PathToQString(argument);
+            break;
+        }
+    }
+    window_ = std::make_unique<CKR761x_ConfigWizardDlg>(file);
     window_->show();
     window_->OpenStartupFile();
     return *window_;

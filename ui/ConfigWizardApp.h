@@ -5,6 +5,8 @@
 // program ends when the main window closes.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -40,6 +42,8 @@ public:
 
 private:
     QApplication application_;
+    // The arguments Qt left, as the system gave them.
+    std::vector<std::string> arguments_;
     CQtInteraction interaction_;
     CInteraction* previous_;
     std::unique_ptr<CKR761x_ConfigWizardDlg> window_;

@@ -18,6 +18,7 @@
 
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
+#include "platform/Folders.h"
 #include "settings/SaveFile.h"
 #include "ui/AppArt.h"
 #include "ui/ControlId.h"
@@ -205,7 +206,7 @@ void CKR761x_ConfigWizardDlg::OpenStartupFile()
 {
     if (startupFile_.isEmpty())
         return;
-    if (QFileInfo::exists(startupFile_))
+    if (platform::PathProblem(QStringToPath(startupFile_)).empty())
         OpenSaveFile(startupFile_);
     else
         ShowError(tr("File Load Error"), tr("File does not exist"));
@@ -272,7 +273,7 @@ void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
     // version, say) with the form's values.
     ConfigurationSettings loaded;
     std::u16string error;
-    if (!LoadSettings(ToU16(path), loaded, error)) {
+    if (!LoadSettings(QStringToPath(path), loaded, error)) {
         ShowError(tr("File Load Error"), ToQString(error));
         return;
     }
@@ -338,7 +339,7 @@ void CKR761x_ConfigWizardDlg::UpdateTitle(const QString& path)
 {
     // The file's name and its extension, without folder, each part at most
     // 255 characters.
-    const QString name = QFileInfo(path).fileName();
+    const QString name = QFileInfo(ShownPathText(path)).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot);
     const QString extension = dot < 0 ? QString() : name.mid(dot);
@@ -367,7 +368,7 @@ bool CKR761x_ConfigWizardDlg::CheckProjectPath()
     if (settings_.project.projectPath.empty() && BrowseProjectPath() == kFolderCancel)
         return false;
     const QString path = ToQString(settings_.project.projectPath);
-    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+    if (!path.isEmpty() && platform::IsExistingFolder(QStringToPath(path))) {
         // A path from a save file may lack the final separator that file
         // names are appended to.
         const QString folder = WithTrailingSeparator(path);
@@ -438,7 +439,7 @@ bool CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
 {
     std::u16string error;
     const ConfigurationSettings settings = CollectSettings();
-    if (!SaveSettings(ToU16(path), settings, error)) {
+    if (!SaveSettings(QStringToPath(path), settings, error)) {
         ShowError(tr("File Save Error"), ToQString(error));
         return false;
     }
@@ -467,7 +468,7 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
     // Success is told without a box to close; an old file kept beside its
     // new version is worth one, since the user's code is in it.
     const qsizetype files = qsizetype(report.written.size());
-    const QString folder = ToQString(settings_.project.projectPath);
+    const QString folder = ShownPathText(ToQString(settings_.project.projectPath));
     QString status = files == 1 ? tr("Project generated: 1 file written to %1").arg(folder)
                                 : tr("Project generated: %1 files written to %2").arg(files).arg(folder);
     // Files whose content did not change are left as they were.

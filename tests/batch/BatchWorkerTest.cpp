@@ -34,7 +34,7 @@ protected:
     void Save(const std::string& name, ConfigurationSettings settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(in.folder() + std::u16string(name.begin(), name.end()), settings, error));
+        ASSERT_TRUE(SaveSettings(in.path() / name, settings, error));
     }
 
     ConfigurationSettings WithToolchain(int toolchain)
@@ -226,6 +226,47 @@ TEST_F(Batch, NamesGivingNoFolderOfTheirOwnAreRefusedAndNothingLeavesTheOutputFo
                        + Summary(u"6 save files: 1 generated, 5 failed, 0 not started."));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out / "o"), {}), 1);
+}
+
+// A name is bytes, UTF-8 or not: each save file is generated into a folder of
+// its own name's bytes, built there, and named in the log, where bytes that
+// are not UTF-8 show as U+FFFD. The output folder's own name may hold such
+// bytes too.
+TEST_F(Batch, NamesThatAreNotUtf8AreGeneratedBuiltAndNamedInTheLog)
+{
+    Save("caf\xE9.kcw", WithToolchain(0));
+    Save("caf\xC3\xA9.kcw", WithToolchain(2));
+    Save("CAF\xE9.KCW", WithToolchain(2));
+    std::filesystem::create_directory(out / "o\xFE");
+    auto job = Job(Builder("test -f \"$1\" && echo \"$1\" >> \"$1.built\""));
+    job->outputFolder = out.path().native() + "/o\xFE/";
+    const std::u16string o = out.folder() + u"o\uFFFD/";
+    EXPECT_EQ(Run(*job),
+              u"Generating Project: CAF\uFFFD.KCW\nOutput Folder: " + o + u"CAF\uFFFD/\nSucceeded\n\n"
+              u"Building Project: " + o + u"CAF\uFFFD/\nWorkspace: " + o
+              + u"CAF\uFFFD/KR761x_SDCC.wsp\nSucceeded\n\n"
+              u"Generating Project: caf\u00E9.kcw\nOutput Folder: " + o + u"caf\u00E9/\nSucceeded\n\n"
+              u"Building Project: " + o + u"caf\u00E9/\nWorkspace: " + o
+              + u"caf\u00E9/KR761x_SDCC.wsp\nSucceeded\n\n"
+              u"Generating Project: caf\uFFFD.kcw\nOutput Folder: " + o + u"caf\uFFFD/\n"
+              u"Error: The project folder is that of CAF\uFFFD.KCW, whose name differs from this one only in case\n"
+              u"Failed\n\n"
+              + Summary(u"3 save files: 2 generated, 2 built, 1 failed, 0 not started."));
+    const std::filesystem::path o8 = out / "o\xFE";
+    EXPECT_EQ(test::ReadBytes(o8 / "CAF\xE9/KR761x_SDCC.wsp.built"), (o8 / "CAF\xE9/KR761x_SDCC.wsp").native() + "\n");
+    EXPECT_EQ(test::ReadBytes(o8 / "caf\xC3\xA9/KR761x_SDCC.wsp.built"),
+              (o8 / "caf\xC3\xA9/KR761x_SDCC.wsp").native() + "\n");
+    EXPECT_FALSE(std::filesystem::exists(o8 / "caf\xE9"));
+
+    // Alone, the Latin-1 name gets its own folder of the same bytes.
+    std::filesystem::remove(in / "CAF\xE9.KCW");
+    std::filesystem::remove(in / "caf\xC3\xA9.kcw");
+    job = Job();
+    job->outputFolder = out.folder();
+    EXPECT_EQ(Run(*job), u"Generating Project: caf\uFFFD.kcw\nOutput Folder: " + out.folder()
+                             + u"caf\uFFFD/\nSucceeded\n\n"
+                             + Summary(u"1 save files: 1 generated, 0 failed, 0 not started."));
+    EXPECT_TRUE(std::filesystem::exists(out / "caf\xE9/STARTUP.A51"));
 }
 
 TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)

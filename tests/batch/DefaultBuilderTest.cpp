@@ -47,8 +47,8 @@ TEST_P(DefaultBuilder, IsTheFirstRunnableOneWhereItIsLookedFor)
     std::string searchPath;
     for (std::size_t i = 0; i < where.path.size(); ++i)
         searchPath += (i ? ":" : "") + (where.path[i].empty() ? "" : (tree / where.path[i]).string());
-    EXPECT_EQ(FindDefaultBuilder((tree / where.program).u16string(), searchPath),
-              where.expected.empty() ? u"" : (tree / where.expected).u16string());
+    EXPECT_EQ(FindDefaultBuilder(tree / where.program, searchPath),
+              where.expected.empty() ? std::filesystem::path() : tree / where.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,9 +70,9 @@ TEST(ProgramSearch, OnlyABareNameIsSearchedFor)
     std::filesystem::create_directory(dir / "sub");
     test::WriteBytes(dir / "sub/tool", "#!/bin/sh\n");
     ::chmod((dir / "sub/tool").c_str(), 0755);
-    EXPECT_EQ(platform::FindProgramOnPath(u"tool", dir.path().string() + "/sub/"), (dir / "sub/tool").u16string());
-    EXPECT_EQ(platform::FindProgramOnPath(u"sub/tool", dir.path().string()), u"");
-    EXPECT_EQ(platform::FindProgramOnPath(u"", dir.path().string() + "/sub"), u"");
+    EXPECT_EQ(platform::FindProgramOnPath("tool", dir.path().string() + "/sub/"), dir / "sub/tool");
+    EXPECT_EQ(platform::FindProgramOnPath("sub/tool", dir.path().string()), "");
+    EXPECT_EQ(platform::FindProgramOnPath("", dir.path().string() + "/sub"), "");
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ protected:
         ConfigurationSettings settings;
         settings.project.toolchain = toolchain;
         std::u16string error;
-        ASSERT_TRUE(SaveSettings((in / name).u16string(), settings, error));
+        ASSERT_TRUE(SaveSettings(in / name, settings, error));
     }
 
     std::string Builder(const std::string& body)
@@ -65,6 +65,32 @@ TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
                      "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nstep 1\rstep 2\r\nSucceeded\n\n"
                      "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_EQ(r.err, "");
+}
+
+// Folders, save files and the builder are taken by their bytes, UTF-8 or not;
+// the log shows U+FFFD for bytes that are not.
+TEST_F(BatchCli, PathsThatAreNotUtf8AreTakenAsGiven)
+{
+    namespace fs = std::filesystem;
+    const fs::path input = in / "s\xE9";
+    const fs::path output = out / "\xFF";
+    fs::create_directory(input);
+    fs::create_directory(output);
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(input / "caf\xE9.kcw", ConfigurationSettings{}, error));
+    const fs::path builder = tools / "b\xE9.sh";
+    test::WriteBytes(builder, "#!/bin/sh\ntest -f \"$1\" && echo built\n");
+    ::chmod(builder.c_str(), 0755);
+
+    const Outcome r = Run({input.native(), output.native(), "--build", builder.native()});
+
+    EXPECT_EQ(r.code, kExitSuccess) << r.out << r.err;
+    const std::string project = (out / "\xEF\xBF\xBD/caf\xEF\xBF\xBD/").native();
+    EXPECT_EQ(r.out, "Generating Project: caf\xEF\xBF\xBD.kcw\nOutput Folder: " + project + "\nSucceeded\n\n"
+                     "Building Project: " + project + "\nWorkspace: " + project
+                     + "KR761x_Keil.wsp\nbuilt\nSucceeded\n\n"
+                     "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
+    EXPECT_TRUE(fs::exists(output / "caf\xE9/KR761x_Keil.wsp"));
 }
 
 TEST_F(BatchCli, AnyFailedFileOrBuildFailsTheRunButAllFilesAreProcessed)

@@ -31,7 +31,7 @@ protected:
     {
         const std::string path = (dir / name).string();
         std::u16string error;
-        EXPECT_TRUE(SaveSettings(fs::path(path).u16string(), settings, error));
+        EXPECT_TRUE(SaveSettings(path, settings, error));
         return path;
     }
 };
@@ -80,6 +80,28 @@ TEST_F(Check, AFileThatCannotBeLoadedFailsAlone)
     const Outcome result = RunCli({"check", (dir / "missing.kcw").string()});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
+}
+
+// A file is read by the bytes it is named by. Its problems are headed by the
+// name as given, as a compiler names the file; a message shows U+FFFD for
+// bytes that are not UTF-8.
+TEST_F(Check, NamesThatAreNotUtf8AreReadAndNamed)
+{
+    ConfigurationSettings several;
+    several.device.maxPower = 600;
+    const std::string latin1 = Save("caf\xE9.kcw", several);
+    const std::string clean = Save("\xFF.kcw", {});
+    const std::string missing = (dir / "m\xE9.kcw").string();
+    const std::string shownMissing = (dir / "m\xEF\xBF\xBD.kcw").string();
+
+    const Outcome result = RunCli({"check", latin1, clean, missing});
+
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out, latin1 + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 "
+                                   "to 500.\n");
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + shownMissing
+                              + "\n\nThe file does not exist, or the file format is invalid.\n" + shownMissing
+                              + ": No such file or directory\n");
 }
 
 TEST(CheckCommandLine, UsageAndHelp)

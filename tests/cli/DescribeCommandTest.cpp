@@ -33,7 +33,7 @@ protected:
     void Save(const ConfigurationSettings& settings)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
+        ASSERT_TRUE(SaveSettings(saveFile, settings, error));
     }
 
     // What the wizard's view shows for the same settings.
@@ -110,6 +110,21 @@ TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Error generating:\nKR761x_Configuration.h\n");
+}
+
+TEST_F(Describe, ASaveFileNamedByAnyBytesIsRead)
+{
+    ConfigurationSettings settings;
+    settings.screen.width_px = 1234;
+    std::u16string error;
+    const std::string latin1 = (dir / "caf\xE9.kcw").string();
+    ASSERT_TRUE(SaveSettings(latin1, settings, error));
+
+    const Outcome result = RunCli({"describe", latin1});
+
+    EXPECT_EQ(result.code, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, ForTerminal(View(settings).text));
+    EXPECT_THAT(result.out, HasSubstr("Logical Maximum (1234)"));
 }
 
 TEST(DescribeCommandLine, UsageAndHelp)

@@ -94,6 +94,9 @@ const Refusal kRefusals[] = {
     {"PenData/xTiltMax=5", kExitFailure, "PenData/xTiltMin = 10: The X tilt minimum is above the X tilt maximum, 5;"},
     {"ScreenData/width_px=wide", kExitFailure, "ScreenData/width_px = wide: Please enter a positive integer.\n"},
     {"PenData/colour=red", kExitUsage, "No field is named PenData/colour"},
+    // Bytes that are not UTF-8 are no text a save file holds.
+    {"ProjectData/projectPath=/out/caf\xE9/", kExitFailure, "Failed to save settings to:\n"},
+    {"DeviceData/product=caf\xE9", kExitFailure, "Failed to save settings to:\n"},
 };
 
 TEST_F(FieldCommands, SetRefusesWhatThePagesWouldRefuse)

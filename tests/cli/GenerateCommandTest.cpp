@@ -223,6 +223,69 @@ TEST_F(Generate, AConfigurationWithProblemsListsThemAllAndCreatesNothing)
     EXPECT_TRUE(fs::is_empty(outDir));
 }
 
+// Paths are the arguments' bytes: a save file or an output folder whose name
+// is not UTF-8 is read and written as it is named, and shown with U+FFFD.
+struct BytePaths {
+    const char* name;
+    std::string saveName;
+    std::string outName;
+    std::string shownOut;   // the output folder's name in what the command prints
+    std::string inFile;     // the same in the files' text (Windows-1252)
+    std::string shownSave;  // the save file's name in what the command prints
+};
+
+class GenerateBytePaths : public ::testing::TestWithParam<BytePaths> {
+protected:
+    test::TempDir dir;
+};
+
+TEST_P(GenerateBytePaths, AreTakenAsTheyAre)
+{
+    const BytePaths& row = GetParam();
+    const std::string saveFile = (dir / row.saveName).native();
+    const std::string outDir = (dir / row.outName).native();
+    const std::string shownDir = dir.path().native() + "/" + row.shownOut;
+    ConfigurationSettings settings;
+    settings.project.toolchain = 2;
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(saveFile, settings, error));
+
+    Outcome result = RunCli({"generate", "--check", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.out.rfind("Would create: " + shownDir + "/compiler_defs.h\n", 0), 0u) << result.out;
+
+    result = RunCli({"generate", saveFile, outDir});
+    ASSERT_EQ(result.code, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_EQ(FilesIn(outDir).size(), 10u);
+    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp")
+                  .find("WorkSpaceName=" + dir.path().native() + "/" + row.inFile + "/KR761x_SDCC.wsp\r\n"),
+              std::string::npos);
+
+    // Regenerating finds the files it wrote, by the same bytes.
+    result = RunCli({"generate", "--check", saveFile, outDir});
+    EXPECT_EQ(result.code, kExitSuccess) << result.out;
+
+    // A save file that is not there is named as the user sees it.
+    const std::string missing = saveFile + "\xFF";
+    result = RunCli({"generate", missing, outDir});
+    EXPECT_EQ(result.code, kExitFailure);
+    const std::string shownMissing = dir.path().native() + "/" + row.shownSave + "\xEF\xBF\xBD";
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + shownMissing
+                              + "\n\nThe file does not exist, or the file format is invalid.\n" + shownMissing
+                              + ": No such file or directory\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GenerateBytePaths,
+    ::testing::Values(BytePaths {"latin1SaveFile", "caf\xE9.kcw", "out", "out", "out", "caf\xEF\xBF\xBD.kcw"},
+                      BytePaths {"latin1Folder", "panel.kcw", "caf\xE9", "caf\xEF\xBF\xBD", "caf?", "panel.kcw"},
+                      BytePaths {"both", "\xFF\xFE.kcw", "o\xE9\x80", "o\xEF\xBF\xBD", "o?",
+                                 "\xEF\xBF\xBD\xEF\xBF\xBD.kcw"},
+                      BytePaths {"utf8", "caf\xC3\xA9.kcw", "caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9",
+                                 "caf\xC3\xA9.kcw"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)
 {
     Save(ConfigurationSettings{});

@@ -62,6 +62,17 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_FALSE(fs::exists(dir / "refused"));
     EXPECT_EQ(test::RunProgram({KR_GEN_PROGRAM, "check"}).exitCode, 2);
 
+    // Arguments reach the files as the bytes they are: a save file and an
+    // output folder named in Latin-1.
+    const std::string latin1 = (dir / "caf\xE9.kcw").string();
+    settings.pen = {};
+    ASSERT_TRUE(SaveSettings(latin1, settings, error));
+    result = test::RunProgram({KR_GEN_PROGRAM, "generate", latin1, (dir / "\xE9t\xE9").string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fs::exists(dir / "\xE9t\xE9" / "KR761x_Raisonance.wsp"));
+    EXPECT_EQ(test::RunProgram({KR_GEN_PROGRAM, "check", latin1}).exitCode, 0);
+    EXPECT_EQ(test::RunProgram({KR_GEN_PROGRAM, "describe", latin1}).exitCode, 0);
+
     result = test::RunProgram({KR_GEN_PROGRAM});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "");

@@ -14,6 +14,7 @@
 #include <libxml/parser.h>
 
 #include "model/FieldTable.h"
+#include "platform/PathText.h"
 #include "support/DefaultSaveFile.h"
 #include "support/TempDir.h"
 
@@ -81,18 +82,19 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
 TEST(SaveFile, RecordsLoadBackEqualInEveryField)
 {
     test::TempDir dir;
-    const std::u16string path = (dir / "round trip.kcw").u16string();
     std::mt19937 random(7610);
     for (int i = 0; i < 50; ++i) {
+        // A file's name is bytes, UTF-8 or not.
+        const std::filesystem::path path = dir / (i % 2 ? "round trip.kcw" : "round trip \xE9.kcw");
         const ConfigurationSettings saved = RandomRecord(random);
         std::u16string error = u"stale";
         ASSERT_TRUE(SaveSettings(path, saved, error));
         EXPECT_EQ(error, u"");
 
         ConfigurationSettings loaded;
-        ASSERT_TRUE(LoadSettings(path, loaded, error)) << test::ReadBytes(dir / "round trip.kcw");
+        ASSERT_TRUE(LoadSettings(path, loaded, error)) << test::ReadBytes(path);
         ASSERT_EQ(error, u"");
-        ASSERT_TRUE(loaded == saved) << test::ReadBytes(dir / "round trip.kcw");
+        ASSERT_TRUE(loaded == saved) << test::ReadBytes(path);
     }
 }
 
@@ -348,18 +350,24 @@ TEST(SaveFile, ARecordThatCouldNotLoadAgainFailsTheSaveInsteadOfWritingAFile)
     const struct {
         const char* name;
         std::u16string product;
+        std::u16string projectPath;
         std::u16string reason;
     } cases[] = {
-        {"a character XML cannot carry", u"bell\u0007",
+        {"a character XML cannot carry", u"bell\u0007", u"",
          u"the text of element product holds a character XML cannot carry"},
-        {"a file above the size cap", std::u16string(kMaxSaveFileBytes / 4, u'<'),
+        {"a file above the size cap", std::u16string(kMaxSaveFileBytes / 4, u'<'), u"",
          u"the document is larger than a save file may be"},
+        // A project folder named by bytes that are not UTF-8 is no text a
+        // save file can hold; it is refused rather than written changed.
+        {"a project folder that is not UTF-8", u"", platform::PathAsText(std::string("/out/caf\xE9/")),
+         u"the text of element projectPath holds a character XML cannot carry"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::WriteBytes(target, old);
         ConfigurationSettings settings;
         settings.device.product = c.product;
+        settings.project.projectPath = c.projectPath;
         std::u16string error;
         EXPECT_FALSE(SaveSettings(target.u16string(), settings, error));
         EXPECT_EQ(error, u"Failed to save settings to:\n" + target.u16string() + u"\n" + c.reason);

@@ -77,7 +77,7 @@ protected:
     {
         for (const char* name : {"a.kcw", "b.kcw"}) {
             std::u16string error;
-            ASSERT_TRUE(SaveSettings((in / name).u16string(), {}, error));
+            ASSERT_TRUE(SaveSettings(in / name, {}, error));
         }
         ui.folderAnswers = {{kFolderOk, Q(in.path())}, {kFolderOk, Q(out.path())}};
         Click(kBrowseInput);
@@ -160,6 +160,29 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
     EXPECT_TRUE(Log().startsWith(first));
     Click(kClear);
     EXPECT_EQ(Log(), "");
+}
+
+// A path crosses into Qt and back unchanged, bytes that are not UTF-8
+// included: an output folder so named, chosen and held in its box as text,
+// reaches the batch as its bytes, and a save file so named is generated and
+// named in the log with U+FFFD.
+TEST_F(BatchDlgTest, PathsThatAreNotUtf8SurviveTheBoxesAndAreGenerated)
+{
+    const std::filesystem::path output = out / "\xFF";
+    std::filesystem::create_directory(output);
+    EXPECT_EQ(QStringToPath(PathToQString(output)), output);
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(in / "caf\xE9.kcw", {}, error));
+    ui.folderAnswers = {{kFolderOk, PathToQString(in.path())}, {kFolderOk, PathToQString(output)}};
+    Click(kBrowseInput);
+    Click(kBrowseOutput);
+    EXPECT_EQ(QStringToPath(Text(kOutputFolder)), output.native() + "/");
+    Click(kStart);
+    const QString project = Q(out.path()) + ToQString(u"/\uFFFD/caf\uFFFD/");
+    ASSERT_TRUE(WaitForLog(ToQString(u"Generating Project: caf\uFFFD.kcw\nOutput Folder: ") + project
+                           + "\nSucceeded\n\n"))
+        << Log().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(output / "caf\xE9" / "KR761x_Main.c"));
 }
 
 TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuilds)

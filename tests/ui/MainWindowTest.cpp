@@ -93,7 +93,7 @@ protected:
     static void Save(const std::filesystem::path& file, const ConfigurationSettings& s)
     {
         std::u16string error;
-        ASSERT_TRUE(SaveSettings(file.u16string(), s, error)) << platform_error(error);
+        ASSERT_TRUE(SaveSettings(file, s, error)) << platform_error(error);
     }
 
     static std::string platform_error(const std::u16string& e) { return ToQString(e).toStdString(); }
@@ -276,12 +276,53 @@ TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
     EXPECT_EQ(window->CollectSettings(), Edited(dir.folder()));
     EXPECT_TRUE(ui.messages.empty());
 
+    // A name that is not UTF-8 opens by its bytes.
+    const std::filesystem::path latin1 = dir / "caf\xE9.kcw";
+    Save(latin1, Edited(u""));
+    Open(PathToQString(latin1));
+    window->OpenStartupFile();
+    EXPECT_EQ(QStringToPath(window->CurrentFile()), latin1);
+    EXPECT_EQ(window->CollectSettings(), Edited(u""));
+    EXPECT_TRUE(ui.messages.empty());
+
     Open(Q(dir / "absent.kcw"));
     window->OpenStartupFile();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], (ShownMessage{"File Load Error", "File does not exist", MessageIcon::Warning}));
     EXPECT_EQ(window->CurrentFile(), "");
     EXPECT_EQ(Title(), kBaseTitle);
+}
+
+// Paths reach the window through Qt as text and come back to the core as the
+// same bytes, UTF-8 or not: a save file so named opens, a project folder so
+// named is generated into, and both show with U+FFFD. Such a project folder
+// is no text a save file can hold, so saving it is refused and the file on
+// disk stays as it was.
+TEST_F(MainWindowTest, PathsThatAreNotUtf8OpenAndGenerateAndASaveThatCannotHoldThemIsRefused)
+{
+    const std::filesystem::path file = dir / "caf\xE9.kcw";
+    const std::filesystem::path folder = dir / "o\xE9";
+    std::filesystem::create_directory(folder);
+    Save(file, Edited(u""));
+    const std::string saved = ReadBytes(file);
+    ui.openAnswers = {PathToQString(file)};
+    Trigger(kFileOpen);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Title(), kBaseTitle + " - caf" + QChar(0xFFFD) + ".kcw");
+    EXPECT_EQ(window->CollectSettings(), Edited(u""));
+
+    ui.folderAnswers = {{kFolderOk, PathToQString(folder)}};
+    Trigger(kGenerate);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(std::filesystem::exists(folder / "KR761x_SDCC.wsp"));
+    EXPECT_EQ(QStringToPath(PathBox()), folder.native() + "/");
+
+    Trigger(kFileSave);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "File Save Error");
+    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + Q(dir.path()) + "/caf" + QChar(0xFFFD) + ".kcw\n"
+                                       + "the text of element projectPath holds a character XML cannot carry");
+    EXPECT_EQ(ReadBytes(file), saved);
 }
 
 TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)

@@ -109,7 +109,8 @@ CBatchDlg::CBatchDlg(QWidget* parent)
     // The project's own builder is offered when there is one; the user may
     // still choose another.
     const char* searchPath = std::getenv("PATH");
-    builderPath_ = FindDefaultBuilder(ToU16(QCoreApplication::applicationDirPath()), searchPath ? searchPath : "");
+    builderPath_ = ToU16(PathToQString(
+        FindDefaultBuilder(QStringToPath(QCoreApplication::applicationDirPath()), searchPath ? searchPath : "")));
     Exchange(false);
 }
 
@@ -158,9 +159,10 @@ void CBatchDlg::OnStart()
     const bool build = buildProjects_->isChecked();
     const bool exchanged = Exchange(true);
     auto job = std::make_shared<BatchJob>(pendingLog_);
-    job->inputFolder = inputFolder_;
-    job->outputFolder = outputFolder_;
-    job->builderPath = builderPath_;
+    // The boxes hold the paths as text; the job takes their bytes.
+    job->inputFolder = QStringToPath(ToQString(inputFolder_));
+    job->outputFolder = QStringToPath(ToQString(outputFolder_));
+    job->builderPath = QStringToPath(ToQString(builderPath_));
     job->buildProjects = build;
     job->jobs = jobs_;
     std::u16string errorText = kMsgInvalidBatchConfiguration;

@@ -85,7 +85,7 @@ void CSimulateDlg::OnRun()
     bool simulated = false;
     {
         WaitCursor wait;
-        simulated = firmware::SimulateReports(project_, options, run, error);
+        simulated = firmware::SimulateReports(platform::PathFromText(project_), options, run, error);
     }
 
     // One column per field, named as the descriptor names it; the fields
