@@ -69,7 +69,8 @@ void RefuseOne(std::u16string& stepLog, const std::filesystem::path& savePath,
 }
 
 // The last line of a batch's log.
-std::u16string SummaryLine(unsigned files, unsigned generated, const unsigned* built, unsigned failed, unsigned notStarted)
+std::u16string SummaryLine(unsigned files, unsigned generated, const unsigned* built, unsigned failed,
+                           unsigned notStarted)
 {
     return u"Summary: " + FormatDecimal(files) + u" save files: " + FormatDecimal(generated) + u" generated"
            + (built ? u", " + FormatDecimal(*built) + u" built" : std::u16string()) + u", " + FormatDecimal(failed)
@@ -149,9 +150,8 @@ bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
     log += u"Workspace: " + platform::ShownPath(workspaces.front()) + u"\n";
 
     BuilderOutput output;
-    const platform::ProcessResult run =
-        platform::RunAndWait(builderPath.native(), workspaces.front().native(), control,
-                             [&](std::string_view text) { log += output.Add(text); });
+    const platform::ProcessResult run = platform::RunAndWait(builderPath.native(), workspaces.front().native(), control,
+                                                             [&](std::string_view text) { log += output.Add(text); });
     log += output.Finish();
     if (!run.started) {
         log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\n" + kFailed;
@@ -309,7 +309,7 @@ void ProcessFiles(BatchJob& job, const platform::FileNameList& files, COrderedRu
 {
     std::u16string stepLog;
     std::string savePath;
-    COrderedRun::Assignment next {};
+    COrderedRun::Assignment next{};
     while (run.Next(next)) {
         const unsigned i = next.index;
         CBlockSink sink(run, i);
@@ -350,8 +350,7 @@ bool RunBatch(BatchJob& job)
         job.log->Append(locked == platform::CFolderLock::Result::InUse
                             ? u"Error: The output folder is in use by another batch or generation: "
                                   + platform::ShownPath(job.outputFolder) + u"\n\n"
-                            : u"Error: Could not lock the output folder\n" + platform::FromUtf8(why.Line())
-                                  + u"\n\n");
+                            : u"Error: Could not lock the output folder\n" + platform::FromUtf8(why.Line()) + u"\n\n");
         job.CountFailure();
         const unsigned none = 0;
         job.log->Append(SummaryLine(n, 0, job.buildProjects ? &none : nullptr, 0, n));
@@ -376,7 +375,8 @@ bool RunBatch(BatchJob& job)
         other.join();
 
     const unsigned built = run.Built();
-    job.log->Append(SummaryLine(n, run.Generated(), job.buildProjects ? &built : nullptr, run.Failed(), run.NotStarted()));
+    job.log->Append(
+        SummaryLine(n, run.Generated(), job.buildProjects ? &built : nullptr, run.Failed(), run.NotStarted()));
     job.MarkFinished();
     return run.NotStarted() == 0;
 }

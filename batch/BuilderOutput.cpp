@@ -106,7 +106,8 @@ std::u16string BuilderOutput::Finish()
                 leftOut += newline + 1;
                 kept.remove_prefix(newline + 1);
             }
-            lines += u"[" + platform::FormatDecimal(static_cast<std::int64_t>(leftOut)) + u" bytes of builder output left out]\n";
+            lines += u"[" + platform::FormatDecimal(static_cast<std::int64_t>(leftOut))
+                     + u" bytes of builder output left out]\n";
         }
         AddLines(kept, lines);
         tail_.clear();

@@ -39,11 +39,11 @@ private:
 
     std::size_t headBytes_;
     std::size_t tailBytes_;
-    std::size_t passed_ = 0;       // bytes of the output passed on as they came
-    std::string partial_;          // a line not yet complete
-    bool holding_ = false;         // the head is spent: the end is kept in tail_
-    std::string tail_;             // the latest output, raw, at most about twice tailBytes
-    std::uint64_t leftOut_ = 0;    // bytes dropped from the front of tail_
+    std::size_t passed_ = 0;  // bytes of the output passed on as they came
+    std::string partial_;  // a line not yet complete
+    bool holding_ = false;  // the head is spent: the end is kept in tail_
+    std::string tail_;  // the latest output, raw, at most about twice tailBytes
+    std::uint64_t leftOut_ = 0;  // bytes dropped from the front of tail_
     bool tailAtLineStart_ = true;  // tail_ starts where a line starts
 };
 

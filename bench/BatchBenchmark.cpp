@@ -110,7 +110,7 @@ bool WriteSaveFiles(const fs::path& folder, int n, bool buildable = false)
 
 struct BatchOutcome {
     double seconds = 0;
-    double cpuSeconds = 0;   // user and system time of the whole process, mostly the worker's
+    double cpuSeconds = 0;  // user and system time of the whole process, mostly the worker's
     int failures = 0;
     std::size_t logCharacters = 0;
     std::string firstFailure;  // the log's lines before its first "Failed"

@@ -86,7 +86,7 @@ double CpuSeconds()
 
 struct Timings {
     std::vector<double> wall;  // sorted, seconds
-    std::vector<double> cpu;   // sorted, seconds
+    std::vector<double> cpu;  // sorted, seconds
 };
 
 // Loads the file runs times; nothing when a load gives an unexpected result.
@@ -140,8 +140,8 @@ int main(int argc, char** argv)
             status = 1;
             continue;
         }
-        std::printf("  %-48s  wall median %6.3f s, slowest %6.3f s; CPU median %6.3f s, slowest %6.3f s\n",
-                    filler.name, t.wall[t.wall.size() / 2], t.wall.back(), t.cpu[t.cpu.size() / 2], t.cpu.back());
+        std::printf("  %-48s  wall median %6.3f s, slowest %6.3f s; CPU median %6.3f s, slowest %6.3f s\n", filler.name,
+                    t.wall[t.wall.size() / 2], t.wall.back(), t.cpu[t.cpu.size() / 2], t.cpu.back());
     }
 
     WriteFile(file, Crafted(saved, kFillers[0], kr::kMaxSaveFileBytes + 1));

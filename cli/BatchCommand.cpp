@@ -26,7 +26,8 @@ struct BatchArguments {
 // A count of save files side by side: 1 to 4096, in decimal digits only.
 bool ParseJobs(const std::string& text, unsigned& jobs)
 {
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.empty() || text.size() > 4
+        || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
     jobs = static_cast<unsigned>(std::stoul(text));
     return jobs >= 1 && jobs <= 4096;

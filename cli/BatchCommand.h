@@ -26,9 +26,12 @@ public:
         return {
             {.name = "INDIR", .description = "the folder whose save files (.kcw) are generated"},
             {.name = "OUTDIR", .description = "the folder that gets a project folder for each save file"},
-            {.name = "--build", .description = "run BUILDER (a path, or a name on PATH) on each workspace",
+            {.name = "--build",
+             .description = "run BUILDER (a path, or a name on PATH) on each workspace",
              .value = "BUILDER"},
-            {.name = "--jobs", .description = "save files generated and built side by side (1 to 4096)", .value = "N",
+            {.name = "--jobs",
+             .description = "save files generated and built side by side (1 to 4096)",
+             .value = "N",
              .alias = "-j"},
         };
     }

@@ -18,7 +18,8 @@ public:
     std::vector<Parameter> Parameters() const override
     {
         return {
-            {.name = "--min-stack", .description = "bytes of internal RAM the stack needs at least (0 to 256; 32)",
+            {.name = "--min-stack",
+             .description = "bytes of internal RAM the stack needs at least (0 to 256; 32)",
              .value = "BYTES"},
             {.name = project_, .description = "the SDCC project's folder or its workspace (.wsp)"},
         };

@@ -16,8 +16,8 @@ namespace kr::cli {
 // The program's exit status, as build scripts read it.
 enum ExitCode : int {
     kExitSuccess = 0,
-    kExitFailure = 1,   // the work itself failed; the reason is on standard error
-    kExitUsage = 2,     // the command line was not understood
+    kExitFailure = 1,  // the work itself failed; the reason is on standard error
+    kExitUsage = 2,  // the command line was not understood
     // Exit status 2 for a trouble the command has stated on standard error
     // itself (a file diff cannot read); no usage line follows it.
     kExitTrouble = 0x100 | kExitUsage,
@@ -26,8 +26,8 @@ enum ExitCode : int {
 // How many words a positional argument takes.
 enum class Occurs {
     Once,
-    Optional,   // none or one: "[NAME]"
-    Repeated,   // one or more: "NAME..."
+    Optional,  // none or one: "[NAME]"
+    Repeated,  // one or more: "NAME..."
 };
 
 // One argument or option of a command. A name starting with '-' is an option
@@ -35,11 +35,11 @@ enum class Occurs {
 // command's parameters is the order of its usage line and its help.
 struct Parameter {
     std::string_view name;
-    std::string_view description;   // one line for the command's help
-    std::string_view value = {};    // an option's value as the usage names it ("BUILDER"); empty for a switch
-    std::string_view alias = {};    // another name of the option ("-j" for "--jobs")
-    Occurs occurs = Occurs::Once;     // of a positional argument
-    bool inUsage = true;            // false: an option only the command's help lists, to keep the usage short
+    std::string_view description;  // one line for the command's help
+    std::string_view value = {};  // an option's value as the usage names it ("BUILDER"); empty for a switch
+    std::string_view alias = {};  // another name of the option ("-j" for "--jobs")
+    Occurs occurs = Occurs::Once;  // of a positional argument
+    bool inUsage = true;  // false: an option only the command's help lists, to keep the usage short
 };
 
 // A call's words as the command line read them against the declaration:

@@ -156,7 +156,7 @@ bool ParseArguments(const std::vector<Parameter>& parameters, const std::vector<
             }
             parsed.options.emplace_back(option->name, std::move(value));
         } else if (word.empty()) {
-            return false;   // names no file, and is most often a variable left unset
+            return false;  // names no file, and is most often a variable left unset
         } else {
             parsed.positionals.push_back(word);
         }
@@ -174,7 +174,9 @@ bool ParseArguments(const std::vector<Parameter>& parameters, const std::vector<
     return parsed.positionals.size() >= least && (repeated || parsed.positionals.size() <= most);
 }
 
-CCommandLine::CCommandLine(std::string version) : version_(std::move(version)) {}
+CCommandLine::CCommandLine(std::string version) : version_(std::move(version))
+{
+}
 
 void CCommandLine::Add(std::unique_ptr<CCommand> command)
 {
@@ -183,8 +185,8 @@ void CCommandLine::Add(std::unique_ptr<CCommand> command)
 
 CCommand* CCommandLine::Find(const std::string& name) const
 {
-    const auto it = std::find_if(commands_.begin(), commands_.end(),
-                                 [&](const auto& command) { return command->Name() == name; });
+    const auto it =
+        std::find_if(commands_.begin(), commands_.end(), [&](const auto& command) { return command->Name() == name; });
     return it == commands_.end() ? nullptr : it->get();
 }
 

@@ -16,9 +16,11 @@ public:
     {
         return {
             {.name = "SAVEFILE", .description = "the save file (.kcw) to change"},
-            {.name = "PATH=VALUE", .description = "a field's path as show prints it, and its new value",
+            {.name = "PATH=VALUE",
+             .description = "a field's path as show prints it, and its new value",
              .occurs = Occurs::Repeated},
-            {.name = "-o", .description = "write the changed save file to OUT, leaving SAVEFILE as it is",
+            {.name = "-o",
+             .description = "write the changed save file to OUT, leaving SAVEFILE as it is",
              .value = "OUT"},
         };
     }

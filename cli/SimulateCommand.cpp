@@ -100,9 +100,10 @@ void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const 
             << ", \"reportId\": " << report.reportId << ", \"bytes\": \"" << Bytes(report) << "\", \"fields\": [";
         for (std::size_t i = 0; i < report.values.size(); ++i) {
             const HidFieldValue& v = report.values[i];
-            out << (i ? ", " : "") << "{\"name\": " << Quoted(platform::ToUtf8(v.name), '"') << ", \"value\": " << v.value
-                << ", \"minimum\": " << v.logicalMinimum << ", \"maximum\": " << v.logicalMaximum
-                << ", \"outOfRange\": " << (v.outOfRange ? "true" : "false") << "}";
+            out << (i ? ", " : "") << "{\"name\": " << Quoted(platform::ToUtf8(v.name), '"')
+                << ", \"value\": " << v.value << ", \"minimum\": " << v.logicalMinimum
+                << ", \"maximum\": " << v.logicalMaximum << ", \"outOfRange\": " << (v.outOfRange ? "true" : "false")
+                << "}";
         }
         out << "]}";
     }

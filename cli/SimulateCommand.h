@@ -16,12 +16,15 @@ public:
     std::vector<Parameter> Parameters() const override
     {
         return {
-            {.name = "--mode", .description = "the input mode: mouse (the default), touch, multitouch, pen, multipen",
+            {.name = "--mode",
+             .description = "the input mode: mouse (the default), touch, multitouch, pen, multipen",
              .value = "MODE"},
             {.name = "--reports", .description = "the reports to take (1 to 1000000; 10)", .value = "N"},
             {.name = "--format", .description = "text (the default), csv or json", .value = "FORMAT"},
-            {.name = "--budget", .description = "instructions a report may take (at most 4000000000; 1000000)",
-             .value = "INSTRUCTIONS", .inUsage = false},
+            {.name = "--budget",
+             .description = "instructions a report may take (at most 4000000000; 1000000)",
+             .value = "INSTRUCTIONS",
+             .inUsage = false},
             {.name = "--no-vectors", .description = "plant no jumps at the interrupt vectors", .inUsage = false},
             {.name = "PROJECT", .description = "the built SDCC project's folder or its workspace (.wsp)"},
         };

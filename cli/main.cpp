@@ -40,7 +40,8 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnInterrupt);
     kr::cli::CCommandLine commandLine(kr::platform::kProgramVersion);
     commandLine.Add(std::make_unique<kr::cli::CGenerateCommand>());
-    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); }, kr::platform::StandardErrorIsTerminal()));
+    commandLine.Add(std::make_unique<kr::cli::CBatchCommand>([] { return int(interrupts); },
+                                                             kr::platform::StandardErrorIsTerminal()));
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());

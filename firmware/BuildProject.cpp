@@ -29,7 +29,10 @@ constexpr const char* kMainProgram = "KR761x_Main.c";
 // file of a 64 KiB code space.
 constexpr std::size_t kLargestBuildFile = 64u << 20;
 
-std::u16string Shown(const fs::path& path) { return platform::ShownPath(path); }
+std::u16string Shown(const fs::path& path)
+{
+    return platform::ShownPath(path);
+}
 
 // The line that follows a failure's own sentence: the path and the system's
 // reason; nothing when there is no reason.
@@ -78,8 +81,8 @@ bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string&
     if (platform::IsExistingFolder(project)) {
         const std::vector<fs::path> found = FilesWithExtension(project, "wsp");
         if (found.size() != 1) {
-            errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ") +
-                        Shown(project) + u": name the workspace to build.";
+            errorText = (found.empty() ? u"There is no workspace (.wsp) in " : u"There is more than one workspace in ")
+                        + Shown(project) + u": name the workspace to build.";
             return false;
         }
         workspace = found.front();
@@ -115,8 +118,8 @@ bool CheckBuildable(const std::string& workspace, const std::u16string& workspac
         errorText = u"The main program " + Shown(mainProgram) + u" is missing or empty.";
         return false;
     }
-    if (mainText.find("// Target: KR7610\r") != std::string::npos ||
-        mainText.find("// Target: KR7610\n") != std::string::npos) {
+    if (mainText.find("// Target: KR7610\r") != std::string::npos
+        || mainText.find("// Target: KR7610\n") != std::string::npos) {
         errorText = u"KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.";
         return false;
     }
@@ -124,7 +127,8 @@ bool CheckBuildable(const std::string& workspace, const std::u16string& workspac
 }
 
 // Runs one tool in folder, adding the command and its output to the log.
-bool Run(const std::vector<std::string>& command, const fs::path& folder, std::string& log, std::string* output = nullptr)
+bool Run(const std::vector<std::string>& command, const fs::path& folder, std::string& log,
+         std::string* output = nullptr)
 {
     std::string line;
     for (const std::string& word : command)
@@ -239,7 +243,8 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
 
     const std::optional<std::string> sdcc = platform::FindOnPath("sdcc");
     if (!sdcc) {
-        result.errorText = u"sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.";
+        result.errorText =
+            u"sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.";
         return false;
     }
 
@@ -256,7 +261,8 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
     // Compile; the main program's module goes first into the link, since it
     // holds the reset and interrupt vectors.
     std::vector<fs::path> sources = FilesWithExtension(folder, "c");
-    std::stable_partition(sources.begin(), sources.end(), [](const fs::path& p) { return p.filename() == kMainProgram; });
+    std::stable_partition(sources.begin(), sources.end(),
+                          [](const fs::path& p) { return p.filename() == kMainProgram; });
     const std::vector<std::string> compileFlags =
         WithDebugRecords(BuildFlags(WorkspaceSetting(workspace, "CompFlag").value_or("")));
     std::vector<std::string> objects;

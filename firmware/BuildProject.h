@@ -14,14 +14,14 @@
 namespace kr::firmware {
 
 struct BuildResult {
-    std::string toolOutput;     // each command run and what it printed, in order
-    std::u16string errorText;   // why the build failed: one sentence, or the image's problems one a line
-    std::u16string summary;     // on success, the memory the image uses (see SizeSummary)
-    std::filesystem::path imagePath;   // on success, the Intel HEX image
+    std::string toolOutput;  // each command run and what it printed, in order
+    std::u16string errorText;  // why the build failed: one sentence, or the image's problems one a line
+    std::u16string summary;  // on success, the memory the image uses (see SizeSummary)
+    std::filesystem::path imagePath;  // on success, the Intel HEX image
 };
 
 struct BuildOptions {
-    std::uint32_t minimumStack = kDefaultMinimumStack;   // bytes of internal RAM the stack needs at least
+    std::uint32_t minimumStack = kDefaultMinimumStack;  // bytes of internal RAM the stack needs at least
 };
 
 // A generated SDCC project of the KR7611 as a build finds it: its folder,
@@ -29,7 +29,7 @@ struct BuildOptions {
 struct SdccProject {
     std::string folder;
     std::string workspace;
-    std::string image;   // <OutputFile>.ihx in the folder
+    std::string image;  // <OutputFile>.ihx in the folder
 };
 
 // Finds the project of a project folder holding one workspace, or of the

@@ -15,16 +15,30 @@ namespace {
 std::optional<MemorySpace> SpaceOf(char letter, std::uint32_t address)
 {
     switch (letter) {
-    case 'C': case 'D': return MemorySpace::Code;
-    case 'E': return MemorySpace::DirectRam;
-    case 'G': return MemorySpace::InternalRam;
-    case 'H': return MemorySpace::Bits;
-    case 'F': return MemorySpace::ExternalRam;
-    case 'P': return MemorySpace::PagedExternalRam;
+    case 'C':
+    case 'D':
+        return MemorySpace::Code;
+    case 'E':
+        return MemorySpace::DirectRam;
+    case 'G':
+        return MemorySpace::InternalRam;
+    case 'H':
+        return MemorySpace::Bits;
+    case 'F':
+        return MemorySpace::ExternalRam;
+    case 'P':
+        return MemorySpace::PagedExternalRam;
     // A register or register bit named below 0x80 is internal RAM.
-    case 'I': if (address < 0x80) return MemorySpace::DirectRam; return std::nullopt;
-    case 'J': if (address < 0x80) return MemorySpace::Bits; return std::nullopt;
-    default: return std::nullopt;
+    case 'I':
+        if (address < 0x80)
+            return MemorySpace::DirectRam;
+        return std::nullopt;
+    case 'J':
+        if (address < 0x80)
+            return MemorySpace::Bits;
+        return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -41,7 +55,7 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
         char space;
         bool function;
     };
-    std::map<std::string, Described> described;   // by the record's whole name
+    std::map<std::string, Described> described;  // by the record's whole name
     std::map<std::string, std::uint32_t> located;
     std::string module;
 

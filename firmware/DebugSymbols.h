@@ -14,11 +14,10 @@
 
 namespace kr::firmware {
 
-
 struct DebugSymbol {
-    std::string name;        // as the C source spells it
-    std::string record;      // the record's own name, as the object files define it ("G$name$0_0$0")
-    std::string module;      // the module whose source defines it
+    std::string name;  // as the C source spells it
+    std::string record;  // the record's own name, as the object files define it ("G$name$0_0$0")
+    std::string module;  // the module whose source defines it
     MemorySpace space = MemorySpace::InternalRam;
     std::uint32_t address = 0;
     std::uint32_t size = 0;  // in bytes, or in bits for MemorySpace::Bits

@@ -47,9 +47,9 @@ std::vector<std::u16string> CheckImage(const HexImage& image, std::string_view l
 
     const auto reset = image.bytes.find(memory.applicationStart);
     if (reset == image.bytes.end() || !IsJump(reset->second))
-        problems.push_back(u"No jump at the application start " + Address(memory.applicationStart) +
-                           u": the linker moved the reset and interrupt vectors (an interrupt above 15, or "
-                           u"library code in the HOME area, does that).");
+        problems.push_back(u"No jump at the application start " + Address(memory.applicationStart)
+                           + u": the linker moved the reset and interrupt vectors (an interrupt above 15, or "
+                             u"library code in the HOME area, does that).");
 
     std::vector<std::uint32_t> outside;
     for (const auto& [address, byte] : image.bytes)

@@ -64,8 +64,8 @@ bool ReadIntelHex(std::string_view text, HexImage& image, std::u16string& errorT
             continue;
 
         const std::u16string where = u"line " + FormatDecimal(lineNumber);
-        if (line[0] != ':' || !RecordBytes(line.substr(1), record) || record.size() < 5 ||
-            record.size() != 5u + record[0]) {
+        if (line[0] != ':' || !RecordBytes(line.substr(1), record) || record.size() < 5
+            || record.size() != 5u + record[0]) {
             errorText = u"Not an Intel HEX record: " + where;
             return false;
         }

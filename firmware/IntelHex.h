@@ -12,8 +12,8 @@
 namespace kr::firmware {
 
 struct HexImage {
-    std::map<std::uint32_t, std::uint8_t> bytes;   // address -> the last byte written there
-    std::vector<std::uint32_t> writtenTwice;        // each address written more than once, ascending, once each
+    std::map<std::uint32_t, std::uint8_t> bytes;  // address -> the last byte written there
+    std::vector<std::uint32_t> writtenTwice;  // each address written more than once, ascending, once each
 };
 
 // Reads records of type 00 (data), 01 (end), 02 (extended segment address)

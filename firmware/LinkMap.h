@@ -16,7 +16,7 @@ struct AreaPlacement {
     std::uint32_t length = 0;
 };
 
-using LinkMap = std::map<std::string, AreaPlacement>;   // by area name
+using LinkMap = std::map<std::string, AreaPlacement>;  // by area name
 
 // Reads the map. False with errorText when it holds no area placement at all.
 bool ReadLinkMap(std::string_view text, LinkMap& map, std::u16string& errorText);

@@ -15,14 +15,14 @@
 namespace kr::firmware {
 
 struct SourceLine {
-    std::string file;   // as the compiler was given it: "KR761x_Main.c"
+    std::string file;  // as the compiler was given it: "KR761x_Main.c"
     int line = 0;
     std::uint32_t address = 0;
 };
 
 struct LinkSymbols {
-    std::map<std::string, std::uint32_t> addresses;   // by symbol name, as the map spells it
-    std::vector<SourceLine> lines;                     // by address, ascending
+    std::map<std::string, std::uint32_t> addresses;  // by symbol name, as the map spells it
+    std::vector<SourceLine> lines;  // by address, ascending
 };
 
 LinkSymbols ReadLinkSymbols(std::string_view mapText);

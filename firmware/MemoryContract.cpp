@@ -17,10 +17,10 @@ using platform::FromUtf8;
 
 // Something placed: a variable, an absolute area or a whole segment.
 struct Placed {
-    std::u16string what;   // "x (User)", "the segment CSEG"
+    std::u16string what;  // "x (User)", "the segment CSEG"
     MemorySpace space;
     std::uint32_t first;
-    std::uint32_t size;    // bytes, or bits
+    std::uint32_t size;  // bytes, or bits
     std::uint32_t last() const { return first + size - 1; }
 };
 
@@ -34,8 +34,9 @@ std::u16string Range(std::uint32_t first, std::uint32_t last, int digits)
 
 int Digits(MemorySpace space)
 {
-    return space == MemorySpace::Code || space == MemorySpace::ExternalRam || space == MemorySpace::PagedExternalRam ? 4
-                                                                                                                      : 2;
+    return space == MemorySpace::Code || space == MemorySpace::ExternalRam || space == MemorySpace::PagedExternalRam
+               ? 4
+               : 2;
 }
 
 std::u16string At(const Placed& p)
@@ -104,26 +105,27 @@ private:
         case MemorySpace::DirectRam:
             for (const AddressRange& range : memory_.systemInternalRam)
                 if (Meets(p, range.first, range.last))
-                    Add(At(p) + u" lies in internal RAM the system firmware owns (" + Range(range.first, range.last, 2) +
-                        u").");
+                    Add(At(p) + u" lies in internal RAM the system firmware owns (" + Range(range.first, range.last, 2)
+                        + u").");
             if (p.space == MemorySpace::DirectRam && Meets(p, 0x80, 0xFF))
                 Add(At(p) + u" is direct data above 0x7F, where the special function registers lie.");
             break;
         case MemorySpace::Bits:
             if (Meets(p, 0, memory_.systemBitsLast))
-                Add(At(p) + u" lies in the bit addresses 0x00-" + platform::FormatHexLiteral(memory_.systemBitsLast, 2) +
-                    u" that the system firmware owns.");
+                Add(At(p) + u" lies in the bit addresses 0x00-" + platform::FormatHexLiteral(memory_.systemBitsLast, 2)
+                    + u" that the system firmware owns.");
             if (Meets(p, 0x80, 0xFFFF))
                 Add(At(p) + u" lies above bit 0x7F, among the bits of the special function registers.");
             break;
         case MemorySpace::ExternalRam:
             if (Meets(p, 0, memory_.sharedExternalRamLast))
-                Add(At(p) + u" lies in XRAM 0x0000-" + platform::FormatHexLiteral(memory_.sharedExternalRamLast, 4) +
-                    u", which holds only the variables shared with the system firmware.");
+                Add(At(p) + u" lies in XRAM 0x0000-" + platform::FormatHexLiteral(memory_.sharedExternalRamLast, 4)
+                    + u", which holds only the variables shared with the system firmware.");
             break;
         case MemorySpace::PagedExternalRam:
-            Add(At(p) + u" is paged external data, reached through P2, which is the GPIO_HI port on this chip: "
-                        u"declare it __xdata.");
+            Add(At(p)
+                + u" is paged external data, reached through P2, which is the GPIO_HI port on this chip: "
+                  u"declare it __xdata.");
             break;
         }
     }
@@ -133,8 +135,8 @@ private:
     {
         for (const ReservedWindow& window : memory_.windows)
             if (Meets(p, window.first, window.last)) {
-                Add(At(p) + u" lies in " + Range(window.first, window.last, 4) + u", which holds only " +
-                    window.holds + u".");
+                Add(At(p) + u" lies in " + Range(window.first, window.last, 4) + u", which holds only " + window.holds
+                    + u".");
                 for (std::uint32_t a = p.first; a <= p.last(); ++a)
                     accounted_.insert(a);
             }
@@ -168,31 +170,32 @@ private:
                 modules += (modules.empty() ? u"" : u", ") + FromUtf8(module);
             const Placed p{u"The segment " + FromUtf8(name) + u" (" + modules + u")", SpaceOfArea(segment.flags),
                            placed->second.start, std::min(segment.content, placed->second.length)};
-            if (p.space == MemorySpace::ExternalRam || p.space == MemorySpace::PagedExternalRam ||
-                p.space == MemorySpace::Bits)
+            if (p.space == MemorySpace::ExternalRam || p.space == MemorySpace::PagedExternalRam
+                || p.space == MemorySpace::Bits)
                 segments_.push_back({FromUtf8(name), p.space, p.first, p.size});
             if (name.starts_with("REG_BANK_")) {
                 if (name != "REG_BANK_0")
-                    Add(u"Register bank " + FromUtf8(name.substr(9)) + u" (" + Range(p.first, p.last(), 2) +
-                        u") is in use by " + modules +
-                        u" (an interrupt handler with __using): the banks but bank 0 belong to the system firmware.");
+                    Add(u"Register bank " + FromUtf8(name.substr(9)) + u" (" + Range(p.first, p.last(), 2)
+                        + u") is in use by " + modules
+                        + u" (an interrupt handler with __using): the banks but bank 0 belong to the system firmware.");
                 continue;
             }
             if (name == "SSEG")
-                continue;   // the stack: judged by its room
+                continue;  // the stack: judged by its room
             // The map's figures for the internal RAM areas do not say where
             // a flag put them; their variables are judged one by one.
             if (p.space == MemorySpace::InternalRam)
                 continue;
             if (name == "HOME" && p.last() > memory_.vectorsLast) {
-                Add(u"The reset and interrupt vectors (HOME at " + Range(p.first, p.last(), 4) + u") reach past " +
-                    platform::FormatHexLiteral(memory_.vectorsLast, 4) +
-                    u": an interrupt above 15, or library code in the HOME area, does that.");
+                Add(u"The reset and interrupt vectors (HOME at " + Range(p.first, p.last(), 4) + u") reach past "
+                    + platform::FormatHexLiteral(memory_.vectorsLast, 4)
+                    + u": an interrupt above 15, or library code in the HOME area, does that.");
                 continue;
             }
             if (p.space == MemorySpace::PagedExternalRam) {
-                Add(At(p) + u" holds paged external data, reached through P2, which is the GPIO_HI port on this "
-                            u"chip: declare its variables __xdata.");
+                Add(At(p)
+                    + u" holds paged external data, reached through P2, which is the GPIO_HI port on this "
+                      u"chip: declare its variables __xdata.");
                 pagedSegments_.push_back(p);
                 continue;
             }
@@ -233,12 +236,14 @@ private:
             }
     }
 
-    const ReservedWindow* GeneratedArrayWindow(const std::string& module, const std::string& name, const Placed& p) const
+    const ReservedWindow* GeneratedArrayWindow(const std::string& module, const std::string& name,
+                                               const Placed& p) const
     {
         for (const ReservedWindow& window : memory_.windows)
-            if (module == window.module && p.first >= window.first && p.last() <= window.last &&
-                std::find_if(window.arrays.begin(), window.arrays.end(),
-                             [&](const char* array) { return name == array; }) != window.arrays.end())
+            if (module == window.module && p.first >= window.first && p.last() <= window.last
+                && std::find_if(window.arrays.begin(), window.arrays.end(), [&](const char* array) {
+                       return name == array;
+                   }) != window.arrays.end())
                 return &window;
         return nullptr;
     }
@@ -248,16 +253,16 @@ private:
     void BesideTheLinker(const Placed& p)
     {
         const auto stack = link_.map.find("SSEG");
-        if ((p.space == MemorySpace::InternalRam || p.space == MemorySpace::DirectRam) && stack != link_.map.end() &&
-            stack->second.length > 0 && Meets(p, stack->second.start, 0xFF))
+        if ((p.space == MemorySpace::InternalRam || p.space == MemorySpace::DirectRam) && stack != link_.map.end()
+            && stack->second.length > 0 && Meets(p, stack->second.start, 0xFF))
             Add(At(p) + u" lies in the stack (" + Range(stack->second.start, 0xFF, 2) + u").");
         for (const Placed& segment : segments_)
-            if ((segment.space == p.space ||
-                 (segment.space == MemorySpace::PagedExternalRam && p.space == MemorySpace::ExternalRam)) &&
-                Meets(p, segment.first, segment.last()))
-                Add(At(p) + u" lies in the segment " + segment.what + u" (" +
-                    Range(segment.first, segment.last(), Digits(segment.space)) +
-                    u"), where the linker placed other variables.");
+            if ((segment.space == p.space
+                 || (segment.space == MemorySpace::PagedExternalRam && p.space == MemorySpace::ExternalRam))
+                && Meets(p, segment.first, segment.last()))
+                Add(At(p) + u" lies in the segment " + segment.what + u" ("
+                    + Range(segment.first, segment.last(), Digits(segment.space))
+                    + u"), where the linker placed other variables.");
     }
 
     // The variables of the debug records: those placed with __at have no
@@ -277,7 +282,7 @@ private:
                 return p.first >= s.first && p.last() <= s.last();
             });
             if (p.space == MemorySpace::PagedExternalRam && inPagedSegment)
-                continue;   // said of its segment
+                continue;  // said of its segment
             Data(p);
             if (equates.count(symbol.record))
                 BesideTheLinker(p);
@@ -289,8 +294,8 @@ private:
         if (symbol.module != memory_.mainModule)
             return false;
         return std::any_of(memory_.shared.begin(), memory_.shared.end(), [&](const SharedVariable& shared) {
-            return symbol.name == shared.name && symbol.space == shared.space && symbol.address == shared.address &&
-                   symbol.size == shared.size;
+            return symbol.name == shared.name && symbol.space == shared.space && symbol.address == shared.address
+                   && symbol.size == shared.size;
         });
     }
 
@@ -298,8 +303,8 @@ private:
     {
         const std::uint32_t room = StackRoom(link_.map);
         if (room < minimumStack)
-            Add(u"Only " + FormatDecimal(room) + u" bytes of internal RAM are left for the stack; at least " +
-                FormatDecimal(minimumStack) + u" are needed.");
+            Add(u"Only " + FormatDecimal(room) + u" bytes of internal RAM are left for the stack; at least "
+                + FormatDecimal(minimumStack) + u" are needed.");
     }
 
     // Whatever else lies in a window: bytes neither a generated array nor a
@@ -313,8 +318,8 @@ private:
                 if (!accounted_.count(it->first))
                     intruders.push_back(it->first);
             if (!intruders.empty())
-                Add(u"Other than " + std::u16string(window.holds) + u" in " + Address(window.first) + u"-" +
-                    Address(window.last) + u": " + AddressRuns(intruders) + u".");
+                Add(u"Other than " + std::u16string(window.holds) + u" in " + Address(window.first) + u"-"
+                    + Address(window.last) + u": " + AddressRuns(intruders) + u".");
         }
     }
 
@@ -323,9 +328,9 @@ private:
     const MemoryMap& memory_;
     std::vector<std::u16string> problems_;
     std::set<std::u16string> seen_;
-    std::set<std::uint32_t> accounted_;   // window bytes already explained
+    std::set<std::uint32_t> accounted_;  // window bytes already explained
     std::vector<Placed> pagedSegments_;
-    std::vector<Placed> segments_;   // external RAM and bit segments, named by the segment alone
+    std::vector<Placed> segments_;  // external RAM and bit segments, named by the segment alone
 };
 
 }  // namespace

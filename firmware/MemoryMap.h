@@ -12,24 +12,24 @@ namespace kr::firmware {
 
 enum class MemorySpace {
     Code,
-    InternalRam,       // reached directly (0x00-0x7F) or indirectly (0x00-0xFF)
-    DirectRam,         // reached directly only: 0x80 and above are registers
-    Bits,              // bit addresses
+    InternalRam,  // reached directly (0x00-0x7F) or indirectly (0x00-0xFF)
+    DirectRam,  // reached directly only: 0x80 and above are registers
+    Bits,  // bit addresses
     ExternalRam,
     PagedExternalRam,
 };
 
 struct AddressRange {
     std::uint32_t first;
-    std::uint32_t last;   // inclusive
+    std::uint32_t last;  // inclusive
 };
 
 struct ReservedWindow {
     std::uint32_t first;
-    std::uint32_t last;       // inclusive
-    const char16_t* holds;    // what may lie there, as messages name it
-    const char* module;       // the generated module whose arrays lie there
-    std::vector<const char*> arrays;   // their names
+    std::uint32_t last;  // inclusive
+    const char16_t* holds;  // what may lie there, as messages name it
+    const char* module;  // the generated module whose arrays lie there
+    std::vector<const char*> arrays;  // their names
 };
 
 // A variable or flag bit of the main program that the system firmware
@@ -38,18 +38,18 @@ struct SharedVariable {
     const char* name;
     MemorySpace space;
     std::uint32_t address;
-    std::uint32_t size;   // bytes, or bits
+    std::uint32_t size;  // bytes, or bits
 };
 
 struct MemoryMap {
     std::uint32_t applicationStart;
-    std::uint32_t flashLast;       // inclusive
-    std::uint32_t vectorsLast;     // the reset and interrupt vectors end here
+    std::uint32_t flashLast;  // inclusive
+    std::uint32_t vectorsLast;  // the reset and interrupt vectors end here
     std::vector<ReservedWindow> windows;
-    std::uint32_t userDataStart;   // first internal RAM byte of the user's variables
+    std::uint32_t userDataStart;  // first internal RAM byte of the user's variables
     std::vector<AddressRange> systemInternalRam;
-    std::uint32_t systemBitsLast;          // bits 0 to this are the system's, but the shared ones
-    std::uint32_t sharedExternalRamLast;   // XRAM 0 to this holds only the shared variables
+    std::uint32_t systemBitsLast;  // bits 0 to this are the system's, but the shared ones
+    std::uint32_t sharedExternalRamLast;  // XRAM 0 to this holds only the shared variables
     const char* mainModule;
     std::vector<SharedVariable> shared;
 };
@@ -62,9 +62,15 @@ inline const MemoryMap kKR7611Memory{
     0x2600,
     0xF9FF,
     0x2682,
-    {{0x2683, 0x295F, u"the descriptor arrays", "KR761x_USB_Descriptor",
+    {{0x2683,
+      0x295F,
+      u"the descriptor arrays",
+      "KR761x_USB_Descriptor",
       {"HidDeviceDesc", "HidConfigDesc", "StringDesc", "HidReportDesc"}},
-     {0xF9EE, 0xF9FF, u"the configuration block", "KR761x_Configuration",
+     {0xF9EE,
+      0xF9FF,
+      u"the configuration block",
+      "KR761x_Configuration",
       {"Capabilities", "Application_Version_MSB", "Application_Version_LSB", "Validation_Signature_MSB",
        "Validation_Signature_LSB", "Lock_Byte"}}},
     0x4A,

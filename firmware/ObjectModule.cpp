@@ -50,7 +50,7 @@ bool ReadObjectModule(std::string_view text, ObjectModule& module, std::u16strin
     module = {};
     bool bigEndian = false;
     std::size_t addressBytes = 2;
-    std::vector<std::uint8_t> pending;   // the last T record's bytes, address first
+    std::vector<std::uint8_t> pending;  // the last T record's bytes, address first
     std::size_t lineNumber = 0;
     std::size_t start = 0;
     auto fail = [&](const char16_t* what) {
@@ -69,7 +69,8 @@ bool ReadObjectModule(std::string_view text, ObjectModule& module, std::u16strin
         if (words.empty() || words[0].starts_with(";"))
             continue;
         const std::string_view kind = words[0];
-        if (kind.size() == 3 && kind[0] == 'X' && (kind[1] == 'H' || kind[1] == 'L') && kind[2] >= '2' && kind[2] <= '4') {
+        if (kind.size() == 3 && kind[0] == 'X' && (kind[1] == 'H' || kind[1] == 'L') && kind[2] >= '2'
+            && kind[2] <= '4') {
             bigEndian = kind[1] == 'H';
             addressBytes = static_cast<std::size_t>(kind[2] - '0');
         } else if (kind.size() == 3 && kind[0] != 'X' && (kind[1] == 'H' || kind[1] == 'L')) {
@@ -79,8 +80,8 @@ bool ReadObjectModule(std::string_view text, ObjectModule& module, std::u16strin
         } else if (kind == "A") {
             // A name size S flags F addr A
             ObjectArea area;
-            if (words.size() < 8 || words[2] != "size" || words[4] != "flags" || words[6] != "addr" ||
-                !Hex(words[3], area.size) || !Hex(words[5], area.flags) || !Hex(words[7], area.address))
+            if (words.size() < 8 || words[2] != "size" || words[4] != "flags" || words[6] != "addr"
+                || !Hex(words[3], area.size) || !Hex(words[5], area.flags) || !Hex(words[7], area.address))
                 return fail(u"an area line cannot be read");
             area.name = std::string(words[1]);
             module.areas.push_back(std::move(area));

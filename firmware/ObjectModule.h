@@ -24,14 +24,14 @@ enum AreaFlag : unsigned {
 
 struct ObjectSymbol {
     std::string name;
-    std::uint32_t value = 0;   // the address in an absolute area, else the offset in the area
+    std::uint32_t value = 0;  // the address in an absolute area, else the offset in the area
 };
 
 struct ObjectArea {
-    std::string name;          // "CSEG", "CABS2", ...
-    unsigned flags = 0;        // AreaFlag bits
-    std::uint32_t size = 0;    // what this module puts into the area
-    std::uint32_t address = 0; // absolute areas only
+    std::string name;  // "CSEG", "CABS2", ...
+    unsigned flags = 0;  // AreaFlag bits
+    std::uint32_t size = 0;  // what this module puts into the area
+    std::uint32_t address = 0;  // absolute areas only
     std::vector<ObjectSymbol> symbols;
     // Absolute areas only: the bytes the module defines, by address; bytes
     // the linker still fills in (relocated) are left out.

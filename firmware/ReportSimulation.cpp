@@ -54,8 +54,14 @@ const ModeRow& RowOf(InputMode mode)
     return *std::find_if(std::begin(kModes), std::end(kModes), [&](const ModeRow& r) { return r.mode == mode; });
 }
 
-std::u16string Shown(const fs::path& path) { return platform::ShownPath(path); }
-std::u16string Text(std::string_view text) { return platform::FromUtf8(text); }
+std::u16string Shown(const fs::path& path)
+{
+    return platform::ShownPath(path);
+}
+std::u16string Text(std::string_view text)
+{
+    return platform::FromUtf8(text);
+}
 
 std::u16string Hex(std::uint32_t value, int digits = 4)
 {
@@ -71,8 +77,8 @@ bool ReadText(const fs::path& path, std::string& text, std::u16string& errorText
 {
     const std::optional<std::string> read = platform::ReadSmallRegularFile(path.string(), kMaxSourceBytes);
     if (!read) {
-        errorText = u"The project has no readable " + Shown(path.filename()) + u" (" + Shown(path) +
-                    u"): build it first with kr761x-gen build.";
+        errorText = u"The project has no readable " + Shown(path.filename()) + u" (" + Shown(path)
+                    + u"): build it first with kr761x-gen build.";
         return false;
     }
     text = *read;
@@ -96,7 +102,7 @@ int MainLoopLine(const std::string& mainProgram)
 
 // What the simulation reads of the link, all found by name.
 struct Target {
-    std::uint32_t buffer = 0;        // USB_Position_Buffer
+    std::uint32_t buffer = 0;  // USB_Position_Buffer
     std::uint32_t modeBit = 0;
     std::uint32_t pendingBit = 0;
     std::uint32_t mainLoop = 0;
@@ -112,7 +118,8 @@ bool Symbol(const LinkSymbols& symbols, const std::string& name, std::uint32_t& 
 {
     const auto found = symbols.addresses.find("_" + name);
     if (found == symbols.addresses.end()) {
-        errorText = u"The linker's map names no " + Text(name) + u": the image was not built from a generated main program.";
+        errorText =
+            u"The linker's map names no " + Text(name) + u": the image was not built from a generated main program.";
         return false;
     }
     address = found->second;
@@ -126,8 +133,8 @@ bool ReadDescriptor(const std::string& hexText, const LinkSymbols& symbols, std:
 {
     HexImage image;
     std::uint32_t configuration = 0, report = 0;
-    if (!ReadIntelHex(hexText, image, errorText) || !Symbol(symbols, "HidConfigDesc", configuration, errorText) ||
-        !Symbol(symbols, "HidReportDesc", report, errorText))
+    if (!ReadIntelHex(hexText, image, errorText) || !Symbol(symbols, "HidConfigDesc", configuration, errorText)
+        || !Symbol(symbols, "HidReportDesc", report, errorText))
         return false;
     auto at = [&](std::uint32_t address) {
         const auto b = image.bytes.find(address);
@@ -142,8 +149,8 @@ bool ReadDescriptor(const std::string& hexText, const LinkSymbols& symbols, std:
     for (std::uint32_t i = 0; i < length; ++i) {
         const int b = at(report + i);
         if (b < 0) {
-            errorText = u"The image holds only " + FormatDecimal(i) + u" of the " + FormatDecimal(length) +
-                        u" bytes of the report descriptor at " + Hex(report) + u".";
+            errorText = u"The image holds only " + FormatDecimal(i) + u" of the " + FormatDecimal(length)
+                        + u" bytes of the report descriptor at " + Hex(report) + u".";
             return false;
         }
         bytes.push_back(static_cast<std::uint8_t>(b));
@@ -156,20 +163,20 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
     const fs::path folder = project.folder;
     fs::path image = project.image;
     std::string hexText, mapText, mainProgram, apiHeader, configuration, reportStructures;
-    if (!ReadText(image, hexText, errorText) || !ReadText(fs::path(image).replace_extension(".map"), mapText, errorText) ||
-        !ReadText(folder / kMainProgram, mainProgram, errorText) ||
-        !ReadText(folder / "KR761x_API.h", apiHeader, errorText) ||
-        !ReadText(folder / "KR761x_Configuration.h", configuration, errorText) ||
-        !ReadText(folder / "KR761x_Buffer_Struct.h", reportStructures, errorText))
+    if (!ReadText(image, hexText, errorText) || !ReadText(fs::path(image).replace_extension(".map"), mapText, errorText)
+        || !ReadText(folder / kMainProgram, mainProgram, errorText)
+        || !ReadText(folder / "KR761x_API.h", apiHeader, errorText)
+        || !ReadText(folder / "KR761x_Configuration.h", configuration, errorText)
+        || !ReadText(folder / "KR761x_Buffer_Struct.h", reportStructures, errorText))
         return false;
     target.symbols = ReadLinkSymbols(mapText);
     if (target.symbols.lines.empty()) {
         errorText = u"The linker's map has no C line symbols: build the project with the workspace's flags (--debug).";
         return false;
     }
-    if (!Symbol(target.symbols, "USB_Position_Buffer", target.buffer, errorText) ||
-        !Symbol(target.symbols, mode.modeFlag, target.modeBit, errorText) ||
-        !Symbol(target.symbols, mode.pendingFlag, target.pendingBit, errorText))
+    if (!Symbol(target.symbols, "USB_Position_Buffer", target.buffer, errorText)
+        || !Symbol(target.symbols, mode.modeFlag, target.modeBit, errorText)
+        || !Symbol(target.symbols, mode.pendingFlag, target.pendingBit, errorText))
         return false;
     const int loopLine = MainLoopLine(mainProgram);
     const std::optional<std::uint32_t> loop = SourceLineAddress(target.symbols, kMainProgram, loopLine);
@@ -196,12 +203,13 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
             if (report.kind == HidReportKind::Input && report.reportId == target.reportId && report.bits > 0)
                 target.report = &report;
     }
-    for (ReportLayout& layout : BuildReportLayouts(target.descriptor, defines, platform::DecodeWindows1252(reportStructures)))
+    for (ReportLayout& layout :
+         BuildReportLayouts(target.descriptor, defines, platform::DecodeWindows1252(reportStructures)))
         if (layout.kind == HidReportKind::Input && layout.reportId == target.reportId)
             target.layout.push_back(std::move(layout));
     if (!target.report) {
-        errorText = u"The project's report descriptor declares no " + std::u16string(mode.reportId) +
-                    u" input report: its configuration has no " + Text(mode.name) + u" report to simulate.";
+        errorText = u"The project's report descriptor declares no " + std::u16string(mode.reportId)
+                    + u" input report: its configuration has no " + Text(mode.name) + u" report to simulate.";
         return false;
     }
     return true;
@@ -211,9 +219,9 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
 // by then.
 struct Stop {
     std::uint32_t pc = 0;
-    std::string reason;             // as s51 words it: "stepped ...", "Event break", "Breakpoint"
-    std::uint64_t instructions = 0; // since the start
-    std::uint8_t flags = 0;         // the byte that holds the send-pending flag
+    std::string reason;  // as s51 words it: "stepped ...", "Event break", "Breakpoint"
+    std::uint64_t instructions = 0;  // since the start
+    std::uint8_t flags = 0;  // the byte that holds the send-pending flag
     std::vector<std::uint8_t> buffer;
 };
 
@@ -267,8 +275,8 @@ public:
         // turn: the stop, the state (ending with "Simulation: ..."), the
         // flag byte's line, the buffer's lines.
         std::smatch m, n;
-        if (!std::regex_search(printed, m, std::regex(R"(Stop at 0x([0-9a-fA-F]+): \(\d+\) ([^\r\n]*))")) ||
-            !std::regex_search(printed, n, std::regex(R"(Inst= *(\d+))")))
+        if (!std::regex_search(printed, m, std::regex(R"(Stop at 0x([0-9a-fA-F]+): \(\d+\) ([^\r\n]*))"))
+            || !std::regex_search(printed, n, std::regex(R"(Inst= *(\d+))")))
             return false;
         stop.pc = static_cast<std::uint32_t>(std::stoul(m[1].str(), nullptr, 16));
         stop.reason = m[2].str();
@@ -304,7 +312,10 @@ std::u16string NoReport(std::uint64_t budget, std::uint32_t pc, const LinkSymbol
 
 }  // namespace
 
-std::string_view InputModeName(InputMode mode) { return RowOf(mode).name; }
+std::string_view InputModeName(InputMode mode)
+{
+    return RowOf(mode).name;
+}
 
 bool ParseInputMode(std::string_view name, InputMode& mode)
 {
@@ -331,8 +342,8 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     run.layout = target.layout;
     if (options.passInterrupts)
         run.assumptions.push_back(u"The system firmware passes interrupt n on to the application at 0x2603 + 8n: "
-                                  u"a jump there is planted at each of the " +
-                                  FormatDecimal(kSimulatedInterrupts) + u" standard interrupt vectors.");
+                                  u"a jump there is planted at each of the "
+                                  + FormatDecimal(kSimulatedInterrupts) + u" standard interrupt vectors.");
     run.assumptions.push_back(u"Every system routine returns at once (a RET at its entry point) with "
                               u"KR761x_Status 0 (FUNC_SUCCESS).");
 
@@ -356,7 +367,7 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     loopBreak << std::hex << "break 0x" << target.mainLoop << "\n";
     taken << std::hex << "clear 0x" << target.mainLoop << "\nset bit 0x" << target.pendingBit << " 0\n";
     Stop stop;
-    std::string before;   // commands that go with the next step
+    std::string before;  // commands that go with the next step
     for (int index = 1; index <= options.reports; ++index) {
         const std::uint64_t start = stop.instructions;
         // Until the user code sets the flag (a write may also clear it, or
@@ -373,8 +384,8 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
                 return false;
             }
             before.clear();
-            if (stop.reason.find("stepped") == std::string::npos && stop.reason.find("Event") == std::string::npos &&
-                stop.reason.find("Breakpoint") == std::string::npos) {
+            if (stop.reason.find("stepped") == std::string::npos && stop.reason.find("Event") == std::string::npos
+                && stop.reason.find("Breakpoint") == std::string::npos) {
                 errorText = u"The simulation stopped at " + Hex(stop.pc) + u": " + Text(stop.reason) + u".";
                 return false;
             }
@@ -382,7 +393,8 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
                 before = loopBreak.str();
                 loopSet = true;
             }
-        } while (!((stop.flags & flagMask) && stop.pc == target.mainLoop && stop.reason.find("Event") == std::string::npos));
+        } while (
+            !((stop.flags & flagMask) && stop.pc == target.mainLoop && stop.reason.find("Event") == std::string::npos));
         before = taken.str();
         SimulatedReport report;
         report.index = index;

@@ -29,15 +29,15 @@ bool ParseInputMode(std::string_view name, InputMode& mode);
 struct SimulationOptions {
     InputMode mode = InputMode::Mouse;
     int reports = 10;
-    std::uint64_t budget = 1000000;   // instructions allowed for each report
-    bool passInterrupts = true;       // plant a jump to 0x2603 + 8n at each standard vector
+    std::uint64_t budget = 1000000;  // instructions allowed for each report
+    bool passInterrupts = true;  // plant a jump to 0x2603 + 8n at each standard vector
 };
 
 struct SimulatedReport {
-    int index = 0;                        // from 1
-    std::uint64_t instructions = 0;       // run since the previous report was taken
+    int index = 0;  // from 1
+    std::uint64_t instructions = 0;  // run since the previous report was taken
     int reportId = 0;
-    std::vector<std::uint8_t> bytes;      // the report's data, without its report id byte
+    std::vector<std::uint8_t> bytes;  // the report's data, without its report id byte
     std::vector<HidFieldValue> values;
 };
 

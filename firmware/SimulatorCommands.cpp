@@ -8,7 +8,10 @@
 
 namespace kr::firmware {
 
-std::uint32_t ApplicationVector(unsigned n) { return kKR7611Memory.applicationStart + 3 + 8 * n; }
+std::uint32_t ApplicationVector(unsigned n)
+{
+    return kKR7611Memory.applicationStart + 3 + 8 * n;
+}
 
 std::vector<std::uint32_t> ReadSystemEntryPoints(std::string_view apiHeader)
 {

@@ -29,8 +29,7 @@ std::u16string Figure(std::optional<long> value)
 
 }  // namespace
 
-std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory,
-                           long minimumStack)
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory, long minimumStack)
 {
     long code = 0;
     for (const auto& [address, byte] : image.bytes)
@@ -38,23 +37,26 @@ std::u16string SizeSummary(const HexImage& image, std::string_view memText, cons
             ++code;
     const long flash = static_cast<long>(memory.flashLast - memory.applicationStart + 1);
 
-    const std::regex stack(R"(Stack starts at: (0x[0-9a-fA-F]+) \(sp set to 0x[0-9a-fA-F]+\) with (\d+) bytes available)");
+    const std::regex stack(
+        R"(Stack starts at: (0x[0-9a-fA-F]+) \(sp set to 0x[0-9a-fA-F]+\) with (\d+) bytes available)");
     const std::optional<long> stackStart = Match(memText, stack, 1);
     const std::optional<long> stackBytes = Match(memText, stack, 2);
     std::optional<long> variables;
     if (stackStart)
         variables = *stackStart - static_cast<long>(memory.userDataStart);
-    const std::optional<long> paged = Match(memText, std::regex(R"(PAGED EXT\. RAM(?:\s+0x[0-9a-fA-F]+){0,2}\s+(\d+)\s+\d+)"), 1);
-    const std::optional<long> unpaged = Match(memText, std::regex(R"(\n\s*EXTERNAL RAM(?:\s+0x[0-9a-fA-F]+){0,2}\s+(\d+)\s+\d+)"), 1);
+    const std::optional<long> paged =
+        Match(memText, std::regex(R"(PAGED EXT\. RAM(?:\s+0x[0-9a-fA-F]+){0,2}\s+(\d+)\s+\d+)"), 1);
+    const std::optional<long> unpaged =
+        Match(memText, std::regex(R"(\n\s*EXTERNAL RAM(?:\s+0x[0-9a-fA-F]+){0,2}\s+(\d+)\s+\d+)"), 1);
     std::optional<long> external;
     if (paged && unpaged)
         external = *paged + *unpaged;
 
-    return u"Code:         " + FormatDecimal(code) + u" bytes used, " + FormatDecimal(flash - code) + u" free of " +
-           FormatDecimal(flash) + u" (" + Address(memory.applicationStart) + u"-" + Address(memory.flashLast) +
-           u")\n" + u"Internal RAM: " + Figure(variables) + u" bytes of variables, " + Figure(stackBytes) +
-           u" bytes left for the stack (at least " +
-           FormatDecimal(minimumStack) + u" needed)\n" + u"XRAM:         " + Figure(external) + u" bytes of variables\n";
+    return u"Code:         " + FormatDecimal(code) + u" bytes used, " + FormatDecimal(flash - code) + u" free of "
+           + FormatDecimal(flash) + u" (" + Address(memory.applicationStart) + u"-" + Address(memory.flashLast) + u")\n"
+           + u"Internal RAM: " + Figure(variables) + u" bytes of variables, " + Figure(stackBytes)
+           + u" bytes left for the stack (at least " + FormatDecimal(minimumStack) + u" needed)\n" + u"XRAM:         "
+           + Figure(external) + u" bytes of variables\n";
 }
 
 }  // namespace kr::firmware

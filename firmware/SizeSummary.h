@@ -17,7 +17,6 @@ namespace kr::firmware {
 // external RAM from its paged and unpaged external RAM sizes. The stack's
 // line states the minimum room it needs. A figure the summary does not give
 // is shown as "?".
-std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory,
-                           long minimumStack);
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory, long minimumStack);
 
 }  // namespace kr::firmware

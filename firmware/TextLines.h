@@ -9,8 +9,7 @@ namespace kr::firmware {
 
 // Calls each(line) for every line of text, without its line end ("\n" or
 // "\r\n"); a last line without a line end counts too.
-template <typename Each>
-void ForEachLine(std::string_view text, Each each)
+template <typename Each> void ForEachLine(std::string_view text, Each each)
 {
     std::size_t start = 0;
     while (start < text.size()) {

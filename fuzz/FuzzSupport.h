@@ -17,12 +17,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 // Aborts, so both libFuzzer and the replay program report the input.
-#define KR_FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                              \
-        if (!(condition)) {                                                                           \
-            std::fprintf(stderr, "%s:%d: property does not hold: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                             \
-        }                                                                                             \
+#define KR_FUZZ_CHECK(condition)                                                                                       \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: property does not hold: %s\n", __FILE__, __LINE__, #condition);               \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 namespace kr::fuzz {

@@ -143,18 +143,12 @@ struct NameCollector {
     std::set<std::string> names;
     void BeginGroup(const std::u16string& name) { Add(name); }
     void BeginList(const std::u16string& name) { Add(name); }
-    template <class T>
-    void Int(const std::u16string& name, T&) { Add(name); }
-    template <class T>
-    void DecimalWord(const std::u16string& name, T&) { Add(name); }
-    template <class T>
-    void DecimalDWord(const std::u16string& name, T&) { Add(name); }
-    template <class T>
-    void HexByte(const std::u16string& name, T&) { Add(name); }
-    template <class T>
-    void HexWord(const std::u16string& name, T&) { Add(name); }
-    template <class T>
-    void String(const std::u16string& name, T&) { Add(name); }
+    template <class T> void Int(const std::u16string& name, T&) { Add(name); }
+    template <class T> void DecimalWord(const std::u16string& name, T&) { Add(name); }
+    template <class T> void DecimalDWord(const std::u16string& name, T&) { Add(name); }
+    template <class T> void HexByte(const std::u16string& name, T&) { Add(name); }
+    template <class T> void HexWord(const std::u16string& name, T&) { Add(name); }
+    template <class T> void String(const std::u16string& name, T&) { Add(name); }
     void Add(const std::u16string& name) { names.insert(kr::platform::ToUtf8(name)); }
 };
 
@@ -189,10 +183,10 @@ void WriteSaveFiles(const std::filesystem::path& out, const std::vector<kr::Conf
     std::string dict;
     for (const std::string& name : collector.names)
         dict += Entry("<" + name + ">") + Entry("</" + name + ">");
-    for (const char* markup : {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
-                               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<!DOCTYPE x>", "<![CDATA[",
-                               "]]>", "<!--", "-->", "&lt;", "&amp;", "&#13;", "&#x10FFFF;", "xmlns=\"urn:x\"",
-                               "\"\"", "0x", "-2147483648", "4294967296", "\xEF\xBB\xBF"})
+    for (const char* markup :
+         {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
+          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<!DOCTYPE x>", "<![CDATA[", "]]>", "<!--", "-->", "&lt;",
+          "&amp;", "&#13;", "&#x10FFFF;", "xmlns=\"urn:x\"", "\"\"", "0x", "-2147483648", "4294967296", "\xEF\xBB\xBF"})
         dict += Entry(markup);
     Write(out / "savefile.dict", dict);
 }
@@ -213,10 +207,10 @@ void WriteDescriptors(const std::filesystem::path& out, const std::vector<kr::Co
     }
     // Items the generated descriptors never hold: Push and Pop, delimiters,
     // a long item, 4-byte usages and values, a report id.
-    for (std::string item : {std::string("\xA4"), std::string("\xB4"), std::string("\xA9\x01"),
-                             std::string("\xA9\x00", 2), std::string("\xFE\x02\x10", 3),
-                             std::string("\x0B\x30\x00\x01\x00", 5), std::string("\x27\xFF\xFF\xFF\x7F"),
-                             std::string("\x17\x00\x00\x00\x80", 5), std::string("\x85\x02")})
+    for (std::string item :
+         {std::string("\xA4"), std::string("\xB4"), std::string("\xA9\x01"), std::string("\xA9\x00", 2),
+          std::string("\xFE\x02\x10", 3), std::string("\x0B\x30\x00\x01\x00", 5), std::string("\x27\xFF\xFF\xFF\x7F"),
+          std::string("\x17\x00\x00\x00\x80", 5), std::string("\x85\x02")})
         items.insert(item);
     std::string dict;
     for (const std::string& item : items)

@@ -65,8 +65,8 @@ struct Expected {
 Expected ReadStraight(const std::u16string& text, const Tables& tables)
 {
     Expected expected;
-    std::vector<bool> open;   // active flag of each open block
-    std::size_t inactive = 0; // open blocks that are inactive
+    std::vector<bool> open;  // active flag of each open block
+    std::size_t inactive = 0;  // open blocks that are inactive
     bool structure = false;
     bool undefined = false;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -68,9 +68,9 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
         }
     }
     MarkWriteFailed(stopped);
-    errorText = u"Error generating:\n" + platform::ShownPath(path) + stopped.fileName
-                + (locked == platform::CFolderLock::Result::InUse ? u"\n" + std::u16string(kMsgFolderInUse)
-                                                                  : ReasonLine(why));
+    errorText =
+        u"Error generating:\n" + platform::ShownPath(path) + stopped.fileName
+        + (locked == platform::CFolderLock::Result::InUse ? u"\n" + std::u16string(kMsgFolderInUse) : ReasonLine(why));
     return false;
 }
 
@@ -99,9 +99,8 @@ bool GenerateProject(const ConfigurationSettings& settings, std::u16string& erro
     return WriteFiles(settings, TemplateTable, switches, keys, errorText, report, failure, mode);
 }
 
-bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText, GenerationReport* report, GenerationFailure* failure,
-                   GenerationMode mode)
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, std::u16string& errorText,
+                   GenerationReport* report, GenerationFailure* failure, GenerationMode mode)
 {
     // One pair of tables for the whole run; every file sees the same values.
     SwitchSet switches;

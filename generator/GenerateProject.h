@@ -84,8 +84,8 @@ bool GenerateProject(const ConfigurationSettings& settings, std::u16string& erro
 
 // The same for any table of templates, without the check of the
 // configuration: every value is taken as it is.
-bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                   std::u16string& errorText, GenerationReport* report = nullptr,
-                   GenerationFailure* failure = nullptr, GenerationMode mode = GenerationMode::Write);
+bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, std::u16string& errorText,
+                   GenerationReport* report = nullptr, GenerationFailure* failure = nullptr,
+                   GenerationMode mode = GenerationMode::Write);
 
 }  // namespace kr

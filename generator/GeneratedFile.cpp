@@ -45,8 +45,8 @@ bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes
     }
     if (found == platform::ExistingFile::Absent || found == platform::ExistingFile::NotAFile) {
         plan.change = FileChange::Create;
-        plan.target = found == platform::ExistingFile::Absent ? platform::TargetState::Absent
-                                                              : platform::TargetState::Unknown;
+        plan.target =
+            found == platform::ExistingFile::Absent ? platform::TargetState::Absent : platform::TargetState::Unknown;
         plan.bytes = bytes;
         return true;
     }
@@ -110,13 +110,15 @@ std::u16string KeptFileNotice(const KeptFile& kept)
     // file lacks are named.
     std::u16string reasons;
     if (!kept.broken.empty())
-        reasons += kept.broken.size() == 1
-                       ? u"the markers of user code region " + names(kept.broken) + u" do not pair up, so its code was not carried over"
-                       : u"the markers of user code regions " + names(kept.broken) + u" do not pair up, so their code was not carried over";
+        reasons += kept.broken.size() == 1 ? u"the markers of user code region " + names(kept.broken)
+                                                 + u" do not pair up, so its code was not carried over"
+                                           : u"the markers of user code regions " + names(kept.broken)
+                                                 + u" do not pair up, so their code was not carried over";
     if (!kept.regions.empty()) {
         if (!reasons.empty())
             reasons += u"; ";
-        reasons += (kept.regions.size() == 1 ? u"the new file has no user code region " : u"the new file has no user code regions ")
+        reasons += (kept.regions.size() == 1 ? u"the new file has no user code region "
+                                             : u"the new file has no user code regions ")
                    + names(kept.regions);
     }
     return text + reasons + u".";

@@ -17,17 +17,17 @@ namespace kr {
 
 // An existing file kept beside its new version.
 struct KeptFile {
-    std::filesystem::path path;           // the generated file
-    std::filesystem::path keptPath;       // where the existing file now is
+    std::filesystem::path path;  // the generated file
+    std::filesystem::path keptPath;  // where the existing file now is
     std::vector<std::u16string> regions;  // its regions the new file lacks
-    std::vector<std::u16string> broken;   // its regions whose markers do not pair up
-    bool unpaired = false;                // the new file's markers did not pair up
+    std::vector<std::u16string> broken;  // its regions whose markers do not pair up
+    bool unpaired = false;  // the new file's markers did not pair up
 };
 
 // What one generation run wrote (or, when it only checks, would write).
 struct GenerationReport {
-    std::vector<std::filesystem::path> written;    // every file written, in order
-    std::vector<std::filesystem::path> created;    // those of them that did not exist before
+    std::vector<std::filesystem::path> written;  // every file written, in order
+    std::vector<std::filesystem::path> created;  // those of them that did not exist before
     std::vector<std::filesystem::path> unchanged;  // files that already held their new content
     std::vector<KeptFile> kept;
 };
@@ -44,9 +44,9 @@ struct GeneratedFilePlan {
     // Absent when the plan found nothing at the path, so staging need not
     // look again.
     platform::TargetState target = platform::TargetState::Unknown;
-    std::string bytes;     // the new content, the existing file's user code carried into it
+    std::string bytes;  // the new content, the existing file's user code carried into it
     std::string existing;  // the existing content, when it is kept beside the new one
-    KeptFile kept;         // keptPath empty when the existing file is not kept
+    KeptFile kept;  // keptPath empty when the existing file is not kept
 };
 
 // Reads the file at path and decides what generating bytes there does. False,

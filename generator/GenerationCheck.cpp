@@ -11,7 +11,7 @@ std::vector<SettingsProblem> FindGenerationProblems(const ConfigurationSettings&
 {
     std::vector<SettingsProblem> problems = CheckSettings(settings);
     if (!problems.empty())
-        return problems;   // the descriptor of such a record says nothing more
+        return problems;  // the descriptor of such a record says nothing more
     // The tables only once the record is known to be valid: they take its
     // values as they are.
     SwitchSet switches;
@@ -21,8 +21,8 @@ std::vector<SettingsProblem> FindGenerationProblems(const ConfigurationSettings&
     return FindDescriptorProblems(settings, switches, keys);
 }
 
-std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings& settings,
-                                                    const SwitchSet& switches, const SubstitutionMap& keys)
+std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings& settings, const SwitchSet& switches,
+                                                    const SubstitutionMap& keys)
 {
     // A valid record should always give a descriptor hosts accept; this is
     // the last guard before firmware that a host would refuse is written.

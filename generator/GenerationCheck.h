@@ -23,8 +23,8 @@ std::vector<SettingsProblem> FindGenerationProblems(const ConfigurationSettings&
 // The second half of that for a record CheckSettings accepts, given the
 // switches and keys built from it, which a generation run uses afterwards
 // for writing: the host rules its report descriptor breaks, as above.
-std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings& settings,
-                                                    const SwitchSet& switches, const SubstitutionMap& keys);
+std::vector<SettingsProblem> FindDescriptorProblems(const ConfigurationSettings& settings, const SwitchSet& switches,
+                                                    const SubstitutionMap& keys);
 
 // The error text of a refused generation: a line saying nothing was
 // generated, then one line per problem (ProblemLine), joined by LF.

@@ -98,20 +98,20 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
     BuildSubstitutionMap(settings, keys);
 
     std::u16string header, source, structures;
-    if (!ExpandTemplate(kConfigurationHeader, switches, keys, header, errorText) ||
-        !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText) ||
-        !ExpandTemplate(kBufferStructHeader, switches, keys, structures, errorText))
+    if (!ExpandTemplate(kConfigurationHeader, switches, keys, header, errorText)
+        || !ExpandTemplate(kUsbDescriptorSource, switches, keys, source, errorText)
+        || !ExpandTemplate(kBufferStructHeader, switches, keys, structures, errorText))
         return false;
 
     const std::map<std::u16string, long> defines = ReadNumericDefines(header);
     std::vector<std::uint8_t> configuration;
     std::u16string readError;
-    if (!ReadByteArray(source, u"HidReportDesc", defines, view.bytes, readError) ||
-        !ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) ||
-        configuration.size() < kDeclaredLengthOffset + 2) {
+    if (!ReadByteArray(source, u"HidReportDesc", defines, view.bytes, readError)
+        || !ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError)
+        || configuration.size() < kDeclaredLengthOffset + 2) {
         // Only a fault of the templates themselves can bring this about.
-        errorText = std::u16string(u"Error generating:\n") + FileNameOf(kUsbDescriptorSource) + u"\n" +
-                    (readError.empty() ? u"HidConfigDesc: too short" : readError);
+        errorText = std::u16string(u"Error generating:\n") + FileNameOf(kUsbDescriptorSource) + u"\n"
+                    + (readError.empty() ? u"HidConfigDesc: too short" : readError);
         return false;
     }
     auto word = [&](std::size_t offset) { return configuration[offset] | configuration[offset + 1] << 8; };
@@ -124,22 +124,21 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
     if (word(kTotalLengthOffset) != total) {
         // Then the declared length cannot be found where a host looks for it.
         view.declaredLength = -1;
-        view.failures.push_back(u"The configuration descriptor set declares " +
-                                FormatDecimal(word(kTotalLengthOffset)) + u" bytes, but has " +
-                                FormatDecimal(total) + u", so a host misreads the descriptors in it");
+        view.failures.push_back(u"The configuration descriptor set declares " + FormatDecimal(word(kTotalLengthOffset))
+                                + u" bytes, but has " + FormatDecimal(total)
+                                + u", so a host misreads the descriptors in it");
     } else {
         view.declaredLength = word(kDeclaredLengthOffset);
         if (view.declaredLength != length)
-            view.failures.push_back(u"The configuration descriptor declares a report descriptor of " +
-                                    FormatDecimal(view.declaredLength) + u" bytes, but it has " +
-                                    FormatDecimal(length) + u"; a host reads only the declared length");
+            view.failures.push_back(u"The configuration descriptor declares a report descriptor of "
+                                    + FormatDecimal(view.declaredLength) + u" bytes, but it has "
+                                    + FormatDecimal(length) + u"; a host reads only the declared length");
     }
 
     view.layouts = BuildReportLayouts(view.decoding, defines, structures);
     view.layoutText = ReportLayoutText(view.layouts);
-    view.text = u"HID report descriptor: " + FormatDecimal(length) + u" bytes\n\n" +
-                view.decoding.listing + u"\n" +
-                u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;
+    view.text = u"HID report descriptor: " + FormatDecimal(length) + u" bytes\n\n" + view.decoding.listing + u"\n"
+                + u"Report sizes, without the report id byte:\n" + view.decoding.reportSizes;
     return true;
 }
 
@@ -167,10 +166,10 @@ bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const Substituti
 
     const std::map<std::u16string, long> defines = ReadNumericDefines(header);
     std::u16string readError;
-    return ReadByteArray(source, u"HidReportDesc", defines, bytes, readError) &&
-           ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError) &&
-           configuration.size() >= kDeclaredLengthOffset + 2 && LengthsAgree(configuration, bytes.size()) &&
-           HidDescriptorPassesHostRules(bytes);
+    return ReadByteArray(source, u"HidReportDesc", defines, bytes, readError)
+           && ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError)
+           && configuration.size() >= kDeclaredLengthOffset + 2 && LengthsAgree(configuration, bytes.size())
+           && HidDescriptorPassesHostRules(bytes);
 }
 
 std::u16string HostRuleFailureText(const std::vector<std::u16string>& failures)

@@ -17,7 +17,7 @@
 namespace kr {
 
 struct ReportDescriptorView {
-    std::vector<std::uint8_t> bytes;   // the report descriptor as generated
+    std::vector<std::uint8_t> bytes;  // the report descriptor as generated
     // Its length as the configuration descriptor declares it; -1 when that
     // descriptor set is not as long as it says, so the value cannot be found.
     int declaredLength = 0;

@@ -123,8 +123,9 @@ std::u16string ReportLayoutText(const std::vector<ReportLayout>& layouts)
         for (const std::int64_t start : starts) {
             const auto field = std::find_if(layout.fields.begin(), layout.fields.end(),
                                             [&](const HidReportField& f) { return f.bitOffset == start; });
-            const auto member = std::find_if(layout.members.begin(), layout.members.end(),
-                                             [&](const StructMember& m) { return std::int64_t{m.offset} * 8 == start; });
+            const auto member = std::find_if(layout.members.begin(), layout.members.end(), [&](const StructMember& m) {
+                return std::int64_t{m.offset} * 8 == start;
+            });
             std::u16string line = u"  " + Padded(FormatDecimal(start), 7);
             if (field != layout.fields.end())
                 line += Padded(FormatDecimal(field->bits), 6) + Padded(field->name, 28);

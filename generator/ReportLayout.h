@@ -19,13 +19,13 @@ namespace kr {
 struct ReportLayout {
     HidReportKind kind = HidReportKind::Input;
     int reportId = 0;
-    std::u16string idName;                    // "ID_PEN_DATA"; empty when the header names none
-    std::int64_t bits = 0;                    // as the host reads the report, without the id byte
-    std::vector<HidReportField> fields;       // as the host reads them
-    std::u16string sizeName;                  // "SIZE_PEN_DATA"; empty when the header has none
-    long declaredBytes = -1;                  // that macro's value, -1 without one
-    std::u16string structName;                // "Pen_Report"; empty for a report without one
-    std::vector<StructMember> members;        // the structure's fields
+    std::u16string idName;  // "ID_PEN_DATA"; empty when the header names none
+    std::int64_t bits = 0;  // as the host reads the report, without the id byte
+    std::vector<HidReportField> fields;  // as the host reads them
+    std::u16string sizeName;  // "SIZE_PEN_DATA"; empty when the header has none
+    long declaredBytes = -1;  // that macro's value, -1 without one
+    std::u16string structName;  // "Pen_Report"; empty for a report without one
+    std::vector<StructMember> members;  // the structure's fields
 
     // The structure's size in bytes, -1 when there is none.
     int StructBytes() const;

@@ -14,7 +14,8 @@ using platform::FormatDecimal;
 namespace {
 
 // Writes the key only when index picks an entry of words.
-void Choose(SubstitutionMap& keys, const char16_t* key, std::int32_t index, std::initializer_list<const char16_t*> words)
+void Choose(SubstitutionMap& keys, const char16_t* key, std::int32_t index,
+            std::initializer_list<const char16_t*> words)
 {
     if (index >= 0 && static_cast<std::size_t>(index) < words.size())
         keys[key] = words.begin()[index];
@@ -88,8 +89,10 @@ void BusKeys(const CommunicationData& bus, SubstitutionMap& keys)
     keys[u"D_SMBUS_CLOCK"] = FormatDecimal(bus.smbusClk);
     keys[u"X2_SMBUS_ADDR"] = FormatHexByte(bus.smbusAddress);
     keys[u"D_UART_BAUD"] = FormatDecimal(bus.uartBaudRate);
-    Choose(keys, u"S_UART_BITS", bus.uartDataBits, {u"FIVE_DATA_BITS", u"SIX_DATA_BITS", u"SEVEN_DATA_BITS", u"EIGHT_DATA_BITS"});
-    Choose(keys, u"S_UART_PARITY", bus.uartParity, {u"NO_PARITY", u"ODD_PARITY", u"EVEN_PARITY", u"MARK_PARITY", u"SPACE_PARITY"});
+    Choose(keys, u"S_UART_BITS", bus.uartDataBits,
+           {u"FIVE_DATA_BITS", u"SIX_DATA_BITS", u"SEVEN_DATA_BITS", u"EIGHT_DATA_BITS"});
+    Choose(keys, u"S_UART_PARITY", bus.uartParity,
+           {u"NO_PARITY", u"ODD_PARITY", u"EVEN_PARITY", u"MARK_PARITY", u"SPACE_PARITY"});
     Choose(keys, u"S_UART_STOP", bus.uartStopBits, {u"ONE_STOP_BIT", u"TWO_STOP_BITS"});
 }
 

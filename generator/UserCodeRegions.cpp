@@ -31,7 +31,8 @@ Marker ReadMarker(std::string_view line)
         line.remove_suffix(1);
     // A marker whose name is nothing but blanks still ends in the prefix's space,
     // which the trimming above took away.
-    for (const auto& [kind, prefix] : {std::pair{MarkerKind::Begin, kUserCodeBegin}, std::pair{MarkerKind::End, kUserCodeEnd}}) {
+    for (const auto& [kind, prefix] :
+         {std::pair{MarkerKind::Begin, kUserCodeBegin}, std::pair{MarkerKind::End, kUserCodeEnd}}) {
         const std::string_view bare = prefix.substr(0, prefix.size() - 1);
         if (line == bare)
             return {kind, {}};
@@ -133,8 +134,8 @@ UserCodeCarry CarryUserCode(std::string_view existing, std::string_view generate
     carry.bytes.append(generated.substr(copied));
 
     for (const UserCodeRegion& region : old.regions) {
-        const bool placed = std::any_of(fresh->begin(), fresh->end(),
-                                        [&](const UserCodeRegion& r) { return r.name == region.name; });
+        const bool placed =
+            std::any_of(fresh->begin(), fresh->end(), [&](const UserCodeRegion& r) { return r.name == region.name; });
         if (!placed)
             carry.orphaned.push_back(region.name);
     }

@@ -26,7 +26,7 @@ inline constexpr std::string_view kUserCodeEnd = "//! END user code: ";
 struct UserCodeRegion {
     std::string name;
     std::size_t textBegin;  // first byte after the BEGIN line's line end
-    std::size_t textEnd;    // first byte of the END line
+    std::size_t textEnd;  // first byte of the END line
 };
 
 // The regions of a file in file order, or nothing when its markers do not pair
@@ -47,10 +47,10 @@ struct UserCodeScan {
 UserCodeScan ScanUserCodeRegions(std::string_view bytes);
 
 struct UserCodeCarry {
-    std::string bytes;                  // the new file with the existing file's region texts
+    std::string bytes;  // the new file with the existing file's region texts
     std::vector<std::string> orphaned;  // names of existing regions the new file has no place for
-    std::vector<std::string> broken;    // names of existing regions whose markers do not pair up
-    bool unpaired = false;              // the new file's own markers do not pair up: nothing carried
+    std::vector<std::string> broken;  // names of existing regions whose markers do not pair up
+    bool unpaired = false;  // the new file's own markers do not pair up: nothing carried
     // Whether the existing file must be kept beside the new one, since some
     // of its user code is not in the new file.
     bool KeepExisting() const { return unpaired || !orphaned.empty() || !broken.empty(); }

@@ -24,8 +24,9 @@ void AppendSlot(std::u16string& out, char16_t c)
         out += u"', 0x00, ";
     } else {
         static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-        const char16_t pair[] = {u'0', u'x', kDigits[(c >> 4) & 0xF], kDigits[c & 0xF], u',',
-                                 u'0', u'x', kDigits[c >> 12],        kDigits[(c >> 8) & 0xF], u',', u' '};
+        const char16_t pair[] = {u'0', u'x', kDigits[(c >> 4) & 0xF], kDigits[c & 0xF],        u',',
+                                 u'0', u'x', kDigits[c >> 12],        kDigits[(c >> 8) & 0xF], u',',
+                                 u' '};
         out.append(pair, std::size(pair));
     }
 }

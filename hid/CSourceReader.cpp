@@ -67,12 +67,21 @@ std::optional<long> ParseCharacter(std::u16string_view text)
         return std::nullopt;
     if (body.size() == 2) {
         switch (body[1]) {
-        case u'\\': case u'\'': case u'"': case u'?': return body[1];
-        case u'0': return 0;
-        case u'n': return 10;
-        case u'r': return 13;
-        case u't': return 9;
-        default: return std::nullopt;
+        case u'\\':
+        case u'\'':
+        case u'"':
+        case u'?':
+            return body[1];
+        case u'0':
+            return 0;
+        case u'n':
+            return 10;
+        case u'r':
+            return 13;
+        case u't':
+            return 9;
+        default:
+            return std::nullopt;
         }
     }
     if (body[1] == u'x' || body[1] == u'X')
@@ -130,8 +139,7 @@ std::size_t FindInitializer(std::u16string_view source, std::u16string_view name
             const std::size_t start = i;
             while (i < n && IsIdentifierChar(source[i]))
                 ++i;
-            if (source.substr(start, i - start) == name && expect(u'[') && expect(u']') && expect(u'=') &&
-                expect(u'{'))
+            if (source.substr(start, i - start) == name && expect(u'[') && expect(u']') && expect(u'=') && expect(u'{'))
                 return i;
         } else {
             ++i;
@@ -172,9 +180,8 @@ std::map<std::u16string, long> ReadNumericDefines(std::u16string_view source)
     return defines;
 }
 
-bool ReadByteArray(std::u16string_view source, std::u16string_view name,
-                   const std::map<std::u16string, long>& defines, std::vector<std::uint8_t>& bytes,
-                   std::u16string& errorText)
+bool ReadByteArray(std::u16string_view source, std::u16string_view name, const std::map<std::u16string, long>& defines,
+                   std::vector<std::uint8_t>& bytes, std::u16string& errorText)
 {
     errorText.clear();
     bytes.clear();

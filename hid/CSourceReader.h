@@ -19,8 +19,7 @@ std::map<std::u16string, long> ReadNumericDefines(std::u16string_view source);
 // element is a number, a character literal or a macro of defines and must be
 // a byte; comments are skipped. False with errorText saying what is wrong when the array is
 // missing or an element is not such a byte; errorText is emptied first.
-bool ReadByteArray(std::u16string_view source, std::u16string_view name,
-                   const std::map<std::u16string, long>& defines, std::vector<std::uint8_t>& bytes,
-                   std::u16string& errorText);
+bool ReadByteArray(std::u16string_view source, std::u16string_view name, const std::map<std::u16string, long>& defines,
+                   std::vector<std::uint8_t>& bytes, std::u16string& errorText);
 
 }  // namespace kr

@@ -17,9 +17,18 @@ namespace {
 
 enum MainTag { kInput = 0x8, kOutput = 0x9, kCollection = 0xA, kFeature = 0xB, kEndCollection = 0xC };
 enum GlobalTag {
-    kUsagePage = 0x0, kLogicalMinimum = 0x1, kLogicalMaximum = 0x2, kPhysicalMinimum = 0x3,
-    kPhysicalMaximum = 0x4, kUnitExponent = 0x5, kUnit = 0x6, kReportSize = 0x7, kReportId = 0x8,
-    kReportCount = 0x9, kPush = 0xA, kPop = 0xB,
+    kUsagePage = 0x0,
+    kLogicalMinimum = 0x1,
+    kLogicalMaximum = 0x2,
+    kPhysicalMinimum = 0x3,
+    kPhysicalMaximum = 0x4,
+    kUnitExponent = 0x5,
+    kUnit = 0x6,
+    kReportSize = 0x7,
+    kReportId = 0x8,
+    kReportCount = 0x9,
+    kPush = 0xA,
+    kPop = 0xB,
 };
 enum LocalTag { kUsage = 0x0, kUsageMinimum = 0x1, kUsageMaximum = 0x2, kDelimiter = 0xA };
 
@@ -38,17 +47,41 @@ constexpr std::uint32_t kVariableFlag = 0x2;
 constexpr std::size_t kOffsetWidth = 7;
 constexpr std::size_t kBytesWidth = 17;
 
-constexpr const char16_t* kMainNames[16] = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    u"Input", u"Output", u"Collection", u"Feature", u"End Collection", nullptr, nullptr, nullptr};
-constexpr const char16_t* kGlobalNames[16] = {
-    u"Usage Page", u"Logical Minimum", u"Logical Maximum", u"Physical Minimum", u"Physical Maximum",
-    u"Unit Exponent", u"Unit", u"Report Size", u"Report ID", u"Report Count", u"Push", u"Pop",
-    nullptr, nullptr, nullptr, nullptr};
-constexpr const char16_t* kLocalNames[16] = {
-    u"Usage", u"Usage Minimum", u"Usage Maximum", u"Designator Index", u"Designator Minimum",
-    u"Designator Maximum", nullptr, u"String Index", u"String Minimum", u"String Maximum", u"Delimiter",
-    nullptr, nullptr, nullptr, nullptr, nullptr};
+constexpr const char16_t* kMainNames[16] = {nullptr,           nullptr, nullptr,  nullptr,   nullptr,       nullptr,
+                                            nullptr,           nullptr, u"Input", u"Output", u"Collection", u"Feature",
+                                            u"End Collection", nullptr, nullptr,  nullptr};
+constexpr const char16_t* kGlobalNames[16] = {u"Usage Page",
+                                              u"Logical Minimum",
+                                              u"Logical Maximum",
+                                              u"Physical Minimum",
+                                              u"Physical Maximum",
+                                              u"Unit Exponent",
+                                              u"Unit",
+                                              u"Report Size",
+                                              u"Report ID",
+                                              u"Report Count",
+                                              u"Push",
+                                              u"Pop",
+                                              nullptr,
+                                              nullptr,
+                                              nullptr,
+                                              nullptr};
+constexpr const char16_t* kLocalNames[16] = {u"Usage",
+                                             u"Usage Minimum",
+                                             u"Usage Maximum",
+                                             u"Designator Index",
+                                             u"Designator Minimum",
+                                             u"Designator Maximum",
+                                             nullptr,
+                                             u"String Index",
+                                             u"String Minimum",
+                                             u"String Maximum",
+                                             u"Delimiter",
+                                             nullptr,
+                                             nullptr,
+                                             nullptr,
+                                             nullptr,
+                                             nullptr};
 
 // The global state a Push saves and a Pop restores, held as the Linux HID
 // core holds it: 32-bit signed values.
@@ -141,10 +174,9 @@ private:
                 item.tag = item.prefix >> 4;
             }
             if (i + header + size > bytes_.size()) {
-                Fail(u"The item at offset " + FormatDecimal(static_cast<std::int64_t>(i)) + u" needs " +
-                     FormatDecimal(static_cast<std::int64_t>(header + size)) + u" bytes, but only " +
-                     FormatDecimal(static_cast<std::int64_t>(bytes_.size() - i)) +
-                     u" remain in the descriptor");
+                Fail(u"The item at offset " + FormatDecimal(static_cast<std::int64_t>(i)) + u" needs "
+                     + FormatDecimal(static_cast<std::int64_t>(header + size)) + u" bytes, but only "
+                     + FormatDecimal(static_cast<std::int64_t>(bytes_.size() - i)) + u" remain in the descriptor");
                 truncatedAt_ = i;
                 return;
             }
@@ -174,7 +206,7 @@ private:
         if (!describe_) {
             // The same item handlers, for their state and their rules; what
             // they return is text for the listing.
-            static_cast<void>(item.isLong ? Long(item)
+            static_cast<void>(item.isLong                        ? Long(item)
                               : item.type == HidItemType::Main   ? Main(item)
                               : item.type == HidItemType::Global ? Global(item)
                               : item.type == HidItemType::Local  ? Local(item)
@@ -182,12 +214,11 @@ private:
             return;
         }
         const std::size_t size = (item.isLong ? 3 : 1) + item.data.size();
-        std::u16string line = Padded(FormatDecimal(static_cast<std::int64_t>(item.offset)), kOffsetWidth) +
-                              Padded(ItemBytes(bytes_, item, std::min<std::size_t>(size, 5)) +
-                                         (size > 5 ? u" ..." : u""),
-                                     kBytesWidth) +
-                              std::u16string(2 * depth_, u' ') + ItemName(item);
-        const std::u16string value = item.isLong ? Long(item)
+        std::u16string line =
+            Padded(FormatDecimal(static_cast<std::int64_t>(item.offset)), kOffsetWidth)
+            + Padded(ItemBytes(bytes_, item, std::min<std::size_t>(size, 5)) + (size > 5 ? u" ..." : u""), kBytesWidth)
+            + std::u16string(2 * depth_, u' ') + ItemName(item);
+        const std::u16string value = item.isLong                        ? Long(item)
                                      : item.type == HidItemType::Main   ? Main(item)
                                      : item.type == HidItemType::Global ? Global(item)
                                      : item.type == HidItemType::Local  ? Local(item)
@@ -240,7 +271,7 @@ private:
     // Input, Output or Feature: one field of the current report.
     void DataItem(const HidItem& item)
     {
-        const HidReportKind kind = item.tag == kInput ? HidReportKind::Input
+        const HidReportKind kind = item.tag == kInput    ? HidReportKind::Input
                                    : item.tag == kOutput ? HidReportKind::Output
                                                          : HidReportKind::Feature;
         std::u16string name = ItemName(item);
@@ -252,12 +283,12 @@ private:
         }
 
         const Globals& g = globals_;
-        const bool outOfRange = g.logicalMinimum < 0
-            ? g.logicalMaximum < g.logicalMinimum
-            : static_cast<std::uint32_t>(g.logicalMaximum) < static_cast<std::uint32_t>(g.logicalMinimum);
+        const bool outOfRange = g.logicalMinimum < 0 ? g.logicalMaximum < g.logicalMinimum
+                                                     : static_cast<std::uint32_t>(g.logicalMaximum)
+                                                           < static_cast<std::uint32_t>(g.logicalMinimum);
         if (outOfRange)
-            Fail(name + At(item) + u": Logical Minimum " + FormatDecimal(g.logicalMinimum) +
-                 u" is above Logical Maximum " + LogicalMaximumText());
+            Fail(name + At(item) + u": Logical Minimum " + FormatDecimal(g.logicalMinimum)
+                 + u" is above Logical Maximum " + LogicalMaximumText());
         if (usesReportIds_ && g.reportId == 0)
             Fail(name + At(item) + u" comes before any Report ID, though the descriptor uses report ids");
 
@@ -276,8 +307,8 @@ private:
         const std::uint64_t fieldBits = std::uint64_t{g.reportSize} * g.reportCount;
         constexpr auto kMaxBits = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
         it->bits = fieldBits > kMaxBits - static_cast<std::uint64_t>(it->bits)
-            ? std::numeric_limits<std::int64_t>::max()
-            : it->bits + static_cast<std::int64_t>(fieldBits);
+                       ? std::numeric_limits<std::int64_t>::max()
+                       : it->bits + static_cast<std::int64_t>(fieldBits);
     }
 
     // A field of the item laid out now, with the size and range in force.
@@ -287,8 +318,9 @@ private:
         const Globals& g = globals_;
         HidReportField field{offset, bits, std::move(name), padding, std::move(usage), g.reportSize};
         field.logicalMinimum = g.logicalMinimum;
-        field.logicalMaximum = g.logicalMinimum < 0 ? g.logicalMaximum
-                                                    : static_cast<std::int64_t>(static_cast<std::uint32_t>(g.logicalMaximum));
+        field.logicalMaximum = g.logicalMinimum < 0
+                                   ? g.logicalMaximum
+                                   : static_cast<std::int64_t>(static_cast<std::uint32_t>(g.logicalMaximum));
         return field;
     }
 
@@ -300,8 +332,8 @@ private:
         const std::int64_t count = g.reportCount;
         // Sizes and counts beyond the host's limits are failures already, and
         // a report that long has no layout worth drawing.
-        if (size == 0 || count == 0 || size > kMaxReportSize || count > kMaxReportCount ||
-            report.bits > std::numeric_limits<std::int64_t>::max() / 2)
+        if (size == 0 || count == 0 || size > kMaxReportSize || count > kMaxReportCount
+            || report.bits > std::numeric_limits<std::int64_t>::max() / 2)
             return;
         std::int64_t offset = report.bits;
         const std::uint32_t flags = item.Unsigned();
@@ -326,11 +358,10 @@ private:
             std::int64_t run = 1;
             while (i + run < count && UsageAt(static_cast<std::uint64_t>(i + run)) == name)
                 ++run;
-            report.fields.push_back(Field(offset, size * run,
-                                          run == 1 ? name
-                                                   : name + u" (" + FormatDecimal(run) + u" x " + FormatDecimal(size) +
-                                                         u" bits)",
-                                          false, name));
+            report.fields.push_back(
+                Field(offset, size * run,
+                      run == 1 ? name : name + u" (" + FormatDecimal(run) + u" x " + FormatDecimal(size) + u" bits)",
+                      false, name));
             offset += size * run;
             i += run;
         }
@@ -391,8 +422,8 @@ private:
         case kReportSize:
             g.reportSize = item.Unsigned();
             if (g.reportSize > kMaxReportSize)
-                Fail(u"Report Size" + At(item) + u" is " + FormatDecimal(g.reportSize) +
-                     u" bits; hosts accept at most 256");
+                Fail(u"Report Size" + At(item) + u" is " + FormatDecimal(g.reportSize)
+                     + u" bits; hosts accept at most 256");
             return FormatDecimal(g.reportSize);
         case kReportId: {
             const std::uint32_t id = item.Unsigned();
@@ -405,8 +436,8 @@ private:
         case kReportCount:
             g.reportCount = item.Unsigned();
             if (g.reportCount > kMaxReportCount)
-                Fail(u"Report Count" + At(item) + u" is " + FormatDecimal(g.reportCount) +
-                     u"; hosts accept at most 12288");
+                Fail(u"Report Count" + At(item) + u" is " + FormatDecimal(g.reportCount)
+                     + u"; hosts accept at most 12288");
             return FormatDecimal(g.reportCount);
         case kPush:
             NoData(item);
@@ -477,8 +508,8 @@ private:
     void NoData(const HidItem& item)
     {
         if (!item.data.empty())
-            Fail(ItemName(item) + At(item) + u" carries " + FormatDecimal(static_cast<std::int64_t>(item.data.size())) +
-                 u" data byte(s); it takes none");
+            Fail(ItemName(item) + At(item) + u" carries " + FormatDecimal(static_cast<std::int64_t>(item.data.size()))
+                 + u" data byte(s); it takes none");
     }
 
     void ClearLocals()
@@ -500,8 +531,8 @@ private:
         if (!describe_)
             return;
         if (truncatedAt_ < bytes_.size())
-            result_.listing += Padded(FormatDecimal(static_cast<std::int64_t>(truncatedAt_)), kOffsetWidth) +
-                               u"(incomplete item)\n";
+            result_.listing +=
+                Padded(FormatDecimal(static_cast<std::int64_t>(truncatedAt_)), kOffsetWidth) + u"(incomplete item)\n";
 
         std::stable_sort(result_.reports.begin(), result_.reports.end(),
                          [](const HidReportSize& a, const HidReportSize& b) {
@@ -546,7 +577,7 @@ private:
     std::vector<UsageSpan> usageSpans_;
     UsageSpan minimumUsage_{};
     int delimiterDepth_ = 0;
-    std::size_t depth_ = 0;   // collections open, which indent the listing
+    std::size_t depth_ = 0;  // collections open, which indent the listing
 };
 
 }  // namespace
@@ -554,9 +585,12 @@ private:
 std::u16string ReportKindName(HidReportKind kind)
 {
     switch (kind) {
-    case HidReportKind::Input: return u"Input";
-    case HidReportKind::Output: return u"Output";
-    case HidReportKind::Feature: return u"Feature";
+    case HidReportKind::Input:
+        return u"Input";
+    case HidReportKind::Output:
+        return u"Output";
+    case HidReportKind::Feature:
+        return u"Feature";
     }
     return {};
 }
@@ -573,9 +607,12 @@ std::int32_t HidItem::Signed() const
 {
     const std::uint32_t value = Unsigned();
     switch (data.size()) {
-    case 1: return static_cast<std::int8_t>(value);
-    case 2: return static_cast<std::int16_t>(value);
-    default: return static_cast<std::int32_t>(value);
+    case 1:
+        return static_cast<std::int8_t>(value);
+    case 2:
+        return static_cast<std::int16_t>(value);
+    default:
+        return static_cast<std::int32_t>(value);
     }
 }
 

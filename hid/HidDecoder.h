@@ -20,9 +20,9 @@ struct HidItem {
     std::size_t offset = 0;
     std::uint8_t prefix = 0;
     HidItemType type = HidItemType::Main;
-    int tag = 0;                      // a long item's tag is the byte after its size
-    bool isLong = false;              // a long item: size, tag and data follow the 0xFE prefix
-    std::vector<std::uint8_t> data;   // little-endian
+    int tag = 0;  // a long item's tag is the byte after its size
+    bool isLong = false;  // a long item: size, tag and data follow the 0xFE prefix
+    std::vector<std::uint8_t> data;  // little-endian
 
     std::uint32_t Unsigned() const;
     // Sign-extended from the item's own size (1, 2 or 4 bytes).
@@ -43,7 +43,7 @@ std::u16string ReportKindName(HidReportKind kind);
 struct HidReportField {
     std::int64_t bitOffset = 0;  // from the start of the report, without the report id byte
     std::int64_t bits = 0;
-    std::u16string name;         // "Tip Switch", "Button 3", "Padding", "0x01 (63 x 8 bits)"
+    std::u16string name;  // "Tip Switch", "Button 3", "Padding", "0x01 (63 x 8 bits)"
     bool padding = false;
     // What a host needs to read the field's values: the usage name of each
     // value ("Tip Switch", without a run's count), the bits of one value,
@@ -59,9 +59,9 @@ struct HidReportField {
 
 struct HidReportSize {
     HidReportKind kind = HidReportKind::Input;
-    int reportId = 0;       // 0 when no Report ID item precedes the report's fields
+    int reportId = 0;  // 0 when no Report ID item precedes the report's fields
     std::int64_t bits = 0;  // without the report id byte
-    std::vector<HidReportField> fields;   // in the order the host reads them; none of 0 bits
+    std::vector<HidReportField> fields;  // in the order the host reads them; none of 0 bits
 };
 
 struct HidDecoding {

@@ -52,8 +52,7 @@ constexpr Named kDigitizerUsages[] = {
     {0x55, u"Contact Count Maximum"},
 };
 
-template <std::size_t N>
-const char16_t* Find(const Named (&table)[N], std::uint32_t id)
+template <std::size_t N> const char16_t* Find(const Named (&table)[N], std::uint32_t id)
 {
     for (const Named& entry : table)
         if (entry.id == id)
@@ -73,9 +72,12 @@ int Nibble(std::uint32_t value, int index)
 std::u16string UsagePageName(std::uint32_t page)
 {
     switch (page) {
-    case kGenericDesktop: return u"Generic Desktop";
-    case kButton: return u"Button";
-    case kDigitizers: return u"Digitizers";
+    case kGenericDesktop:
+        return u"Generic Desktop";
+    case kButton:
+        return u"Button";
+    case kDigitizers:
+        return u"Digitizers";
     }
     if (page >= 0xFF00 && page <= 0xFFFF)
         return u"Vendor Defined " + FormatHexLiteral(page, 4);
@@ -105,8 +107,8 @@ std::u16string CollectionTypeName(std::uint32_t type)
 
 std::u16string UnitName(std::uint32_t unit)
 {
-    static constexpr std::array<const char16_t*, 5> kSystems = {
-        u"None", u"SI Linear", u"SI Rotation", u"English Linear", u"English Rotation"};
+    static constexpr std::array<const char16_t*, 5> kSystems = {u"None", u"SI Linear", u"SI Rotation",
+                                                                u"English Linear", u"English Rotation"};
     // Base unit of each of the six dimensions, per system (rotation systems
     // measure length as an angle).
     static constexpr std::array<std::array<const char16_t*, 6>, 5> kUnits = {{
@@ -151,7 +153,7 @@ std::u16string MainItemFlags(int tag, std::uint32_t flags)
         text += u",NoPref";
     if (flags & 0x40)
         text += u",Null";
-    if ((flags & 0x80) && tag != 0x8)   // Input items reserve this bit
+    if ((flags & 0x80) && tag != 0x8)  // Input items reserve this bit
         text += u",Vol";
     if (flags & 0x100)
         text += u",Buf";

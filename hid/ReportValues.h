@@ -14,7 +14,7 @@
 namespace kr {
 
 struct HidFieldValue {
-    std::u16string name;      // the usage name; "Contact Identifier", "Button 2"
+    std::u16string name;  // the usage name; "Contact Identifier", "Button 2"
     std::int64_t value = 0;
     bool outOfRange = false;  // outside Logical Minimum to Logical Maximum
     std::int64_t logicalMinimum = 0;

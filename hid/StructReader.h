@@ -12,10 +12,10 @@
 namespace kr {
 
 struct StructMember {
-    std::u16string type;    // "U8", "UU16"
-    std::u16string name;    // "Contact_Identifier"
-    int offset = 0;         // in bytes, from the start of the structure
-    int size = 0;           // in bytes
+    std::u16string type;  // "U8", "UU16"
+    std::u16string name;  // "Contact_Identifier"
+    int offset = 0;  // in bytes, from the start of the structure
+    int size = 0;  // in bytes
 
     bool operator==(const StructMember&) const = default;
 };

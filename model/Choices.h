@@ -25,15 +25,13 @@ enum class PinMode : std::int32_t { InputOpenDrain = 0, OutputOpenDrain = 1, Out
 enum class PinLevel : std::int32_t { Low = 0, High = 1 };
 
 // The integer a field stores for a choice.
-template <class Choice>
-constexpr std::int32_t Stored(Choice choice)
+template <class Choice> constexpr std::int32_t Stored(Choice choice)
 {
     return static_cast<std::int32_t>(choice);
 }
 
 // Whether a stored field holds the choice.
-template <class Choice>
-constexpr bool Is(std::int32_t field, Choice choice)
+template <class Choice> constexpr bool Is(std::int32_t field, Choice choice)
 {
     return field == Stored(choice);
 }

@@ -14,22 +14,22 @@
 namespace kr {
 
 struct ProjectData {
-    std::int32_t toolchain = 0;     // 0 Keil, 1 Raisonance, 2 SDCC
-    std::u16string projectPath;     // output folder, ends with a separator
+    std::int32_t toolchain = 0;  // 0 Keil, 1 Raisonance, 2 SDCC
+    std::u16string projectPath;  // output folder, ends with a separator
 
     void Reset() { *this = ProjectData{}; }
     bool operator==(const ProjectData&) const = default;
 };
 
 struct DeviceData {
-    std::int32_t deviceSel = 1;           // 0 KR7610 (7 pins), 1 KR7611 (16 pins)
-    std::int32_t oscillator = 0;          // 0 24 MHz, 1 48 MHz
-    std::int32_t defaultInputMode = 0;    // 0 Mouse, 1 Single-Point Touch
+    std::int32_t deviceSel = 1;  // 0 KR7610 (7 pins), 1 KR7611 (16 pins)
+    std::int32_t oscillator = 0;  // 0 24 MHz, 1 48 MHz
+    std::int32_t defaultInputMode = 0;  // 0 Mouse, 1 Single-Point Touch
     std::int32_t bEnableRegulator = 1;
     std::uint16_t vid = 0x1F3A;
     std::uint16_t pid = 0x7C4D;
-    std::uint16_t maxPower = 100;         // mA, even 0-500
-    std::int32_t powerMode = 0;           // 0 bus powered, 1 self powered
+    std::uint16_t maxPower = 100;  // mA, even 0-500
+    std::int32_t powerMode = 0;  // 0 bus powered, 1 self powered
     std::int32_t bEnableRemoteWakeup = 0;
     std::uint16_t releaseVersion = 0x0100;
     std::u16string manufacturer = u"Vellmark Instruments";
@@ -40,16 +40,16 @@ struct DeviceData {
 };
 
 struct CommunicationData {
-    std::int32_t protocol = 0;            // 0 SPI, 1 SMBus, 2 UART
-    std::uint32_t spiClk = 100000;        // Hz
-    std::int32_t spiPha = 0;              // 0 first edge, 1 second edge
-    std::int32_t spiPol = 0;              // 0 idle low, 1 idle high
-    std::uint32_t smbusClk = 100000;      // Hz
+    std::int32_t protocol = 0;  // 0 SPI, 1 SMBus, 2 UART
+    std::uint32_t spiClk = 100000;  // Hz
+    std::int32_t spiPha = 0;  // 0 first edge, 1 second edge
+    std::int32_t spiPol = 0;  // 0 idle low, 1 idle high
+    std::uint32_t smbusClk = 100000;  // Hz
     std::uint8_t smbusAddress = 0x00;
     std::uint32_t uartBaudRate = 115200;
-    std::int32_t uartDataBits = 3;        // data bits = index + 5
-    std::int32_t uartParity = 0;          // N, O, E, M, S
-    std::int32_t uartStopBits = 0;        // 1, 1.5/2
+    std::int32_t uartDataBits = 3;  // data bits = index + 5
+    std::int32_t uartParity = 0;  // N, O, E, M, S
+    std::int32_t uartStopBits = 0;  // 1, 1.5/2
 
     void Reset() { *this = CommunicationData{}; }
     bool operator==(const CommunicationData&) const = default;
@@ -66,7 +66,7 @@ struct ScreenData {
 };
 
 struct TouchData {
-    std::int32_t numTouchPoints = 0;      // index = count, 0 means no touch
+    std::int32_t numTouchPoints = 0;  // index = count, 0 means no touch
     std::int32_t bConfidence = 0;
     std::int32_t bPressure = 0;
     std::uint16_t pressure = 100;
@@ -98,7 +98,7 @@ struct PenData {
 
 struct MouseData {
     std::int32_t bMouse = 1;
-    std::int32_t numButtons = 1;          // index = count, 0-8
+    std::int32_t numButtons = 1;  // index = count, 0-8
 
     void Reset() { *this = MouseData{}; }
     bool operator==(const MouseData&) const = default;
@@ -108,7 +108,7 @@ inline constexpr int kPinCount = 16;
 
 struct GpioData {
     // Indexed by pin number; all 16 are kept whatever the chip variant.
-    std::array<std::int32_t, kPinCount> modes{};   // 0 input (open-drain), 1 output (open-drain), 2 output (push-pull)
+    std::array<std::int32_t, kPinCount> modes{};  // 0 input (open-drain), 1 output (open-drain), 2 output (push-pull)
     std::array<std::int32_t, kPinCount> values = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // start-up level
 
     void Reset() { *this = GpioData{}; }

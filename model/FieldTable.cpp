@@ -24,19 +24,22 @@ public:
 
     void Flag(std::u16string name, std::u16string label, Access at)
     {
-        Add(std::move(name), std::move(label), FieldKind::Flag, FieldRule::Listed, {0, 1}, {u"off", u"on"}, std::move(at));
+        Add(std::move(name), std::move(label), FieldKind::Flag, FieldRule::Listed, {0, 1}, {u"off", u"on"},
+            std::move(at));
     }
     void Choice(std::u16string name, std::u16string label, std::vector<std::u16string> choices, Access at)
     {
         const ValueRange range{0, static_cast<std::uint32_t>(choices.size() - 1)};
-        Add(std::move(name), std::move(label), FieldKind::Choice, FieldRule::Listed, range, std::move(choices), std::move(at));
+        Add(std::move(name), std::move(label), FieldKind::Choice, FieldRule::Listed, range, std::move(choices),
+            std::move(at));
     }
     void Count(std::u16string name, std::u16string label, std::uint32_t most, Access at)
     {
         std::vector<std::u16string> counts;
         for (std::uint32_t n = 0; n <= most; ++n)
             counts.push_back(FormatDecimal(n));
-        Add(std::move(name), std::move(label), FieldKind::Count, FieldRule::Listed, {0, most}, std::move(counts), std::move(at));
+        Add(std::move(name), std::move(label), FieldKind::Count, FieldRule::Listed, {0, most}, std::move(counts),
+            std::move(at));
     }
     void Number(std::u16string name, std::u16string label, FieldKind kind, FieldRule rule, ValueRange range, Access at)
     {
@@ -95,7 +98,8 @@ std::vector<FieldRow> MakeTable()
     device.Flag(u"bEnableRegulator", u"The voltage regulator", KR_AT(device.bEnableRegulator));
     device.Number(u"vid", u"The vendor id", HexWord, None, {0, 0xFFFF}, KR_AT(device.vid));
     device.Number(u"pid", u"The product id", HexWord, None, {0, 0xFFFF}, KR_AT(device.pid));
-    device.Number(u"maxPower", u"The maximum power in mA", DecimalWord, EvenRange, kMaxPowerLimits, KR_AT(device.maxPower));
+    device.Number(u"maxPower", u"The maximum power in mA", DecimalWord, EvenRange, kMaxPowerLimits,
+                  KR_AT(device.maxPower));
     device.Choice(u"powerMode", u"The power mode", {u"bus powered", u"self powered"}, KR_AT(device.powerMode));
     device.Flag(u"bEnableRemoteWakeup", u"Remote wake-up", KR_AT(device.bEnableRemoteWakeup));
     device.Number(u"releaseVersion", u"The release version", HexWord, None, {0, 0xFFFF}, KR_AT(device.releaseVersion));
@@ -107,7 +111,8 @@ std::vector<FieldRow> MakeTable()
     link.Number(u"spiClk", u"The SPI clock in Hz", DecimalDWord, Range, kSpiClockLimits, KR_AT(communication.spiClk));
     link.Choice(u"spiPha", u"The SPI clock phase", {u"first edge", u"second edge"}, KR_AT(communication.spiPha));
     link.Choice(u"spiPol", u"The SPI clock polarity", {u"idle low", u"idle high"}, KR_AT(communication.spiPol));
-    link.Number(u"smbusClk", u"The SMBus clock in Hz", DecimalDWord, Range, kSmbusClockLimits, KR_AT(communication.smbusClk));
+    link.Number(u"smbusClk", u"The SMBus clock in Hz", DecimalDWord, Range, kSmbusClockLimits,
+                KR_AT(communication.smbusClk));
     link.Number(u"smbusAddress", u"The SMBus slave address", HexByte, EvenRange, kSmbusAddressLimits,
                 KR_AT(communication.smbusAddress));
     link.Number(u"uartBaudRate", u"The UART baud rate", DecimalDWord, Range, kUartBaudRateLimits,
@@ -117,20 +122,26 @@ std::vector<FieldRow> MakeTable()
     link.Choice(u"uartStopBits", u"The UART stop bits", {u"1", u"1.5/2"}, KR_AT(communication.uartStopBits));
 
     GroupRows screen(rows, u"ScreenData");
-    screen.Number(u"width_mm", u"The screen width in millimetres", DecimalWord, Range, kHidValueLimits, KR_AT(screen.width_mm));
-    screen.Number(u"width_px", u"The screen width in pixels", DecimalWord, Range, kHidValueLimits, KR_AT(screen.width_px));
-    screen.Number(u"height_mm", u"The screen height in millimetres", DecimalWord, Range, kHidValueLimits, KR_AT(screen.height_mm));
-    screen.Number(u"height_px", u"The screen height in pixels", DecimalWord, Range, kHidValueLimits, KR_AT(screen.height_px));
+    screen.Number(u"width_mm", u"The screen width in millimetres", DecimalWord, Range, kHidValueLimits,
+                  KR_AT(screen.width_mm));
+    screen.Number(u"width_px", u"The screen width in pixels", DecimalWord, Range, kHidValueLimits,
+                  KR_AT(screen.width_px));
+    screen.Number(u"height_mm", u"The screen height in millimetres", DecimalWord, Range, kHidValueLimits,
+                  KR_AT(screen.height_mm));
+    screen.Number(u"height_px", u"The screen height in pixels", DecimalWord, Range, kHidValueLimits,
+                  KR_AT(screen.height_px));
 
     GroupRows touch(rows, u"TouchData");
     touch.Count(u"numTouchPoints", u"The number of touch points", 5, KR_AT(touch.numTouchPoints));
     touch.Flag(u"bConfidence", u"Touch confidence", KR_AT(touch.bConfidence));
     touch.Flag(u"bPressure", u"Touch pressure", KR_AT(touch.bPressure));
-    touch.Number(u"pressure", u"The maximum touch pressure", DecimalWord, Range, kHidValueLimits, KR_AT(touch.pressure));
+    touch.Number(u"pressure", u"The maximum touch pressure", DecimalWord, Range, kHidValueLimits,
+                 KR_AT(touch.pressure));
     touch.Flag(u"bWidth", u"Touch point width", KR_AT(touch.bWidth));
     touch.Number(u"width", u"The maximum touch point width", DecimalWord, Range, kHidValueLimits, KR_AT(touch.width));
     touch.Flag(u"bHeight", u"Touch point height", KR_AT(touch.bHeight));
-    touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits, KR_AT(touch.height));
+    touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits,
+                 KR_AT(touch.height));
 
     GroupRows pen(rows, u"PenData");
     pen.Flag(u"bPen", u"Pen support", KR_AT(pen.bPen));
@@ -204,10 +215,14 @@ bool StoreNumber(const FieldRow& row, std::uint32_t value, ConfigurationSettings
 NumberKind EntryKindOf(FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::DecimalWord: return NumberKind::DecimalWord;
-    case FieldKind::HexByte: return NumberKind::HexByte;
-    case FieldKind::HexWord: return NumberKind::HexWord;
-    default: return NumberKind::DecimalDWord;
+    case FieldKind::DecimalWord:
+        return NumberKind::DecimalWord;
+    case FieldKind::HexByte:
+        return NumberKind::HexByte;
+    case FieldKind::HexWord:
+        return NumberKind::HexWord;
+    default:
+        return NumberKind::DecimalDWord;
     }
 }
 
@@ -288,7 +303,7 @@ std::u16string ShownValue(const FieldRow& row, const ConfigurationSettings& sett
     const std::int64_t value = NumberIn(row, settings);
     if (IsListed(row.kind))
         return value >= 0 && static_cast<std::size_t>(value) < row.choices.size() ? row.choices[value]
-                                                                                 : FormatDecimal(value);
+                                                                                  : FormatDecimal(value);
     const std::u16string digits = FormatEntry(EntryKindOf(row.kind), static_cast<std::uint32_t>(value));
     return row.kind == FieldKind::HexByte || row.kind == FieldKind::HexWord ? u"0x" + digits : digits;
 }
@@ -338,14 +353,16 @@ bool ReadShownValue(const FieldRow& row, std::u16string_view text, Configuration
 std::optional<std::u16string> PageRefusal(const FieldRow& row, std::uint32_t value)
 {
     switch (row.rule) {
-    case FieldRule::Range: return CheckRange(value, row.range.lo, row.range.hi);
+    case FieldRule::Range:
+        return CheckRange(value, row.range.lo, row.range.hi);
     case FieldRule::EvenRange:
         if (row.kind == FieldKind::HexByte)
             return CheckEvenRangeHexByte(static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(row.range.lo),
                                          static_cast<std::uint8_t>(row.range.hi));
         return CheckEvenRangeWord(static_cast<std::uint16_t>(value), static_cast<std::uint16_t>(row.range.lo),
                                   static_cast<std::uint16_t>(row.range.hi));
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -361,7 +378,8 @@ std::optional<std::u16string> RuleRefusal(const FieldRow& row, const Configurati
     const std::int64_t value = NumberIn(row, settings);
     const bool inRange = value >= row.range.lo && value <= row.range.hi;
     switch (row.rule) {
-    case FieldRule::None: return std::nullopt;
+    case FieldRule::None:
+        return std::nullopt;
     case FieldRule::Listed:
         if (inRange)
             return std::nullopt;
@@ -373,21 +391,24 @@ std::optional<std::u16string> RuleRefusal(const FieldRow& row, const Configurati
     case FieldRule::Range:
         if (inRange)
             return std::nullopt;
-        return row.label + u" must be from " + FormatDecimal(row.range.lo) + u" to " + FormatDecimal(row.range.hi) + u".";
+        return row.label + u" must be from " + FormatDecimal(row.range.lo) + u" to " + FormatDecimal(row.range.hi)
+               + u".";
     case FieldRule::EvenRange: {
         if (inRange && value % 2 == 0)
             return std::nullopt;
         auto bound = [&](std::uint32_t limit) {
-            return row.kind == FieldKind::HexByte ? u"0x" + FormatEntry(NumberKind::HexByte, limit) : FormatDecimal(limit);
+            return row.kind == FieldKind::HexByte ? u"0x" + FormatEntry(NumberKind::HexByte, limit)
+                                                  : FormatDecimal(limit);
         };
-        return row.label + u" must be an even number from " + bound(row.range.lo) + u" to " + bound(row.range.hi) + u".";
+        return row.label + u" must be an even number from " + bound(row.range.lo) + u" to " + bound(row.range.hi)
+               + u".";
     }
     case FieldRule::MaxChars: {
         const std::size_t length = TextIn(row, settings).size();
         if (length <= row.range.hi)
             return std::nullopt;
-        return row.label + u" has " + FormatDecimal(static_cast<std::int64_t>(length)) + u" characters; it may have at most " +
-               FormatDecimal(row.range.hi) + u".";
+        return row.label + u" has " + FormatDecimal(static_cast<std::int64_t>(length))
+               + u" characters; it may have at most " + FormatDecimal(row.range.hi) + u".";
     }
     }
     return std::nullopt;

@@ -28,33 +28,33 @@ struct ValueRange {
     std::uint32_t hi;
 };
 
-inline constexpr ValueRange kMaxPowerLimits{0, 500};              // mA, even
-inline constexpr ValueRange kSpiClockLimits{100000, 4000000};     // Hz
-inline constexpr ValueRange kSmbusClockLimits{10000, 400000};     // Hz
-inline constexpr ValueRange kSmbusAddressLimits{0x00, 0xFE};      // even
-inline constexpr ValueRange kUartBaudRateLimits{9600, 500000};    // bits per second
-inline constexpr ValueRange kHidValueLimits{1, 65535};            // every screen, touch and pen value
-inline constexpr int kMaxUsbTextChars = 61;                      // manufacturer and product
+inline constexpr ValueRange kMaxPowerLimits{0, 500};  // mA, even
+inline constexpr ValueRange kSpiClockLimits{100000, 4000000};  // Hz
+inline constexpr ValueRange kSmbusClockLimits{10000, 400000};  // Hz
+inline constexpr ValueRange kSmbusAddressLimits{0x00, 0xFE};  // even
+inline constexpr ValueRange kUartBaudRateLimits{9600, 500000};  // bits per second
+inline constexpr ValueRange kHidValueLimits{1, 65535};  // every screen, touch and pen value
+inline constexpr int kMaxUsbTextChars = 61;  // manufacturer and product
 
 // How a field is stored, written to a save file and shown.
 enum class FieldKind {
-    Flag,           // 32-bit integer, 0 off or 1 on
-    Choice,         // 32-bit integer, the position of one of the row's choices
-    Count,          // a choice whose position is itself the count chosen ("0" to "n")
-    DecimalWord,    // uint16 in decimal
-    DecimalDWord,   // uint32 in decimal
-    HexByte,        // uint8 in two hex digits
-    HexWord,        // uint16 in four hex digits
-    Text,           // wide text
+    Flag,  // 32-bit integer, 0 off or 1 on
+    Choice,  // 32-bit integer, the position of one of the row's choices
+    Count,  // a choice whose position is itself the count chosen ("0" to "n")
+    DecimalWord,  // uint16 in decimal
+    DecimalDWord,  // uint32 in decimal
+    HexByte,  // uint8 in two hex digits
+    HexWord,  // uint16 in four hex digits
+    Text,  // wide text
 };
 
 // The rule a committed value keeps, over the row's range.
 enum class FieldRule {
-    None,       // any value of its kind (hex words, the project folder)
-    Listed,     // one of the row's choices; 0 or 1 for a flag
-    Range,      // lo <= value <= hi
+    None,  // any value of its kind (hex words, the project folder)
+    Listed,  // one of the row's choices; 0 or 1 for a flag
+    Range,  // lo <= value <= hi
     EvenRange,  // lo <= value <= hi and even
-    MaxChars,   // at most range.hi characters
+    MaxChars,  // at most range.hi characters
 };
 
 // Where a field lives inside one record.
@@ -62,15 +62,15 @@ using FieldRef = std::variant<std::int32_t*, std::uint8_t*, std::uint16_t*, std:
 
 struct FieldRow {
     std::u16string group;  // "PenData"
-    std::u16string list;   // "modes" for a GPIO pin, else empty
-    std::u16string name;   // "xTiltMin", "pin3"
-    std::u16string path;   // "PenData/xTiltMin", "GpioData/modes/pin3"
+    std::u16string list;  // "modes" for a GPIO pin, else empty
+    std::u16string name;  // "xTiltMin", "pin3"
+    std::u16string path;  // "PenData/xTiltMin", "GpioData/modes/pin3"
     std::u16string label;  // "The X tilt minimum": the subject of the rules' sentences
     FieldKind kind;
     FieldRule rule;
-    ValueRange range;                     // Range, EvenRange: the bounds; MaxChars: hi characters
+    ValueRange range;  // Range, EvenRange: the bounds; MaxChars: hi characters
     std::vector<std::u16string> choices;  // Choice, Count: the label of each stored value
-    int pin;                              // a GPIO pin's number, -1 for every other field
+    int pin;  // a GPIO pin's number, -1 for every other field
     std::function<FieldRef(ConfigurationSettings&)> at;
 };
 
@@ -78,10 +78,10 @@ struct FieldRow {
 // is on: hosts refuse a report descriptor with such a range. The refusal is
 // given at the minimum.
 struct FieldRelation {
-    std::u16string minimum;            // path
-    std::u16string maximum;            // path
+    std::u16string minimum;  // path
+    std::u16string maximum;  // path
     std::vector<std::u16string> when;  // paths of flags
-    std::u16string what;               // "X tilt"
+    std::u16string what;  // "X tilt"
 };
 
 // The edit box kind of a number field (a 32-bit decimal box for a flag,

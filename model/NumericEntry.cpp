@@ -35,10 +35,14 @@ int DigitValue(char16_t c, bool hex)
 std::uint32_t LargestEntry(NumberKind kind)
 {
     switch (kind) {
-    case NumberKind::DecimalWord: return 0xFFFF;
-    case NumberKind::DecimalDWord: return kSaturated - 1;
-    case NumberKind::HexByte: return 0xFF;
-    case NumberKind::HexWord: return 0xFFFF;
+    case NumberKind::DecimalWord:
+        return 0xFFFF;
+    case NumberKind::DecimalDWord:
+        return kSaturated - 1;
+    case NumberKind::HexByte:
+        return 0xFF;
+    case NumberKind::HexWord:
+        return 0xFFFF;
     }
     return 0;
 }
@@ -64,9 +68,12 @@ EntryResult ParseEntry(NumberKind kind, std::u16string_view text)
 std::u16string FormatEntry(NumberKind kind, std::uint32_t value)
 {
     switch (kind) {
-    case NumberKind::HexByte: return FormatHex(value, 2);
-    case NumberKind::HexWord: return FormatHex(value, 4);
-    default: return FormatDecimal(value);
+    case NumberKind::HexByte:
+        return FormatHex(value, 2);
+    case NumberKind::HexWord:
+        return FormatHex(value, 4);
+    default:
+        return FormatDecimal(value);
     }
 }
 

@@ -20,8 +20,7 @@
 namespace kr {
 
 // Record is ConfigurationSettings or const ConfigurationSettings.
-template <class Record, class Visitor>
-void ForEachSavedField(Record& s, Visitor& v)
+template <class Record, class Visitor> void ForEachSavedField(Record& s, Visitor& v)
 {
     constexpr bool kReading = !std::is_const_v<Record>;
     std::u16string group;

@@ -32,8 +32,8 @@ std::optional<SettingsProblem> RelationProblem(const FieldRelation& relation, co
     if (!AllOn(relation.when, s) || minimum <= maximum || maximum < maximumRow.range.lo)
         return std::nullopt;
     return SettingsProblem{minimumRow.path, SavedValue(minimumRow, s),
-                           u"The " + relation.what + u" minimum is above the " + relation.what + u" maximum, " +
-                               Number(maximum) + u"; hosts refuse a report descriptor with such a range."};
+                           u"The " + relation.what + u" minimum is above the " + relation.what + u" maximum, "
+                               + Number(maximum) + u"; hosts refuse a report descriptor with such a range."};
 }
 
 }  // namespace

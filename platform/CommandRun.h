@@ -10,11 +10,11 @@
 namespace kr::platform {
 
 struct CommandResult {
-    bool started = false;   // the program could be started
-    bool exited = false;    // it ended by exiting (else by a signal, or never started)
-    int exitStatus = 0;     // when exited
-    int signal = 0;         // when ended by a signal
-    std::string output;     // its standard output and standard error, interleaved as written
+    bool started = false;  // the program could be started
+    bool exited = false;  // it ended by exiting (else by a signal, or never started)
+    int exitStatus = 0;  // when exited
+    int signal = 0;  // when ended by a signal
+    std::string output;  // its standard output and standard error, interleaved as written
 };
 
 // Runs arguments[0] (a path, or a name looked up on PATH) with the other

@@ -8,7 +8,7 @@
 namespace kr::platform {
 
 struct FileFailure {
-    std::string path;    // the bytes the system names it by
+    std::string path;  // the bytes the system names it by
     std::string reason;  // the system's text for the error
 
     // "path: reason", the line that follows a message's own first line.

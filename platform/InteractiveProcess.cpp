@@ -15,7 +15,10 @@ extern char** environ;
 
 namespace kr::platform {
 
-CInteractiveProcess::~CInteractiveProcess() { Finish(); }
+CInteractiveProcess::~CInteractiveProcess()
+{
+    Finish();
+}
 
 bool CInteractiveProcess::Start(const std::vector<std::string>& arguments, std::string& reason)
 {

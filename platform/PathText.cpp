@@ -9,7 +9,10 @@ namespace {
 constexpr char16_t kFirstEscape = 0xDC80;
 constexpr char16_t kLastEscape = 0xDCFF;
 
-bool IsEscapedByte(char16_t c) { return c >= kFirstEscape && c <= kLastEscape; }
+bool IsEscapedByte(char16_t c)
+{
+    return c >= kFirstEscape && c <= kLastEscape;
+}
 
 // Length of the valid UTF-8 sequence at text[i], 0 when there is none.
 std::size_t SequenceLength(std::string_view text, std::size_t i)
@@ -76,8 +79,7 @@ std::filesystem::path PathFromText(std::u16string_view text)
     bytes.reserve(text.size());
     std::size_t begin = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        const bool escaped = i < text.size() && IsEscapedByte(text[i])
-                             && (i == 0 || !IsHighSurrogate(text[i - 1]));
+        const bool escaped = i < text.size() && IsEscapedByte(text[i]) && (i == 0 || !IsHighSurrogate(text[i - 1]));
         if (i < text.size() && !escaped)
             continue;
         bytes += ToUtf8(text.substr(begin, i - begin));

@@ -49,8 +49,8 @@ public:
         sigset_t noMask;
         sigemptyset(&noMask);
         posix_spawnattr_setsigmask(&attributes, &noMask);
-        posix_spawnattr_setflags(&attributes,
-                                 (ownGroup ? POSIX_SPAWN_SETPGROUP : 0) | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setflags(&attributes, (ownGroup ? POSIX_SPAWN_SETPGROUP : 0) | POSIX_SPAWN_SETSIGDEF
+                                                  | POSIX_SPAWN_SETSIGMASK);
     }
     ~SpawnSetup()
     {
@@ -85,13 +85,13 @@ private:
             ::close(fd);
         fd = -1;
     }
-    std::array<int, 2> fds_ {-1, -1};
+    std::array<int, 2> fds_{-1, -1};
 };
 
 // True once the program has ended; it is not reaped, so its id stays ours.
 bool HasEnded(pid_t pid)
 {
-    siginfo_t info {};
+    siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
@@ -105,7 +105,7 @@ void ReadOutput(int fd, pid_t pid, const OutputSink& sink)
     bool ended = false;
     int readsLeft = 0;  // after the end: enough reads to empty a full pipe
     for (;;) {
-        pollfd ready {fd, POLLIN, 0};
+        pollfd ready{fd, POLLIN, 0};
         const int polled = ::poll(&ready, 1, ended ? 0 : kEndCheckMilliseconds);
         if (polled < 0 && errno == EINTR)
             continue;
@@ -201,7 +201,7 @@ ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::s
 
     // Wait without reaping first, so the process id stays ours (and cannot be
     // reused by another process) until Terminate can no longer reach it.
-    siginfo_t info {};
+    siginfo_t info{};
     int rc;
     do {
         rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);

@@ -14,12 +14,12 @@
 namespace kr::platform {
 
 struct ProcessResult {
-    bool started = false;   // the program could be started
-    std::string reason;     // when not started: why, in the system's words
-    bool waited = false;    // its end was seen and its status read
-    bool exited = false;    // it ended by exiting (else by a signal)
-    int exitStatus = 0;     // when exited
-    int signal = 0;         // when ended by a signal
+    bool started = false;  // the program could be started
+    std::string reason;  // when not started: why, in the system's words
+    bool waited = false;  // its end was seen and its status read
+    bool exited = false;  // it ended by exiting (else by a signal)
+    int exitStatus = 0;  // when exited
+    int signal = 0;  // when ended by a signal
 };
 
 // Receives what the program writes to its standard output and standard

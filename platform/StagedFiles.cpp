@@ -126,8 +126,8 @@ int CStagedFiles::OpenFolder(const std::string& path)
     return static_cast<int>(folders_.size() - 1);
 }
 
-bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Durability durability,
-                         FileFailure& failure, TargetState known)
+bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure,
+                         TargetState known)
 {
     if (target.empty() || target.back() == '/')
         return Fail(failure, target, EISDIR);

@@ -29,9 +29,9 @@ enum class TargetState { Unknown, Absent };
 // What keeps a later run's clean-up (RemoveStaleTemporaryFiles) away from
 // the temporary files while they are written.
 enum class TemporaryGuard {
-    OwnLock,     // each temporary file is locked while it lives
+    OwnLock,  // each temporary file is locked while it lives
     FolderLock,  // the writer holds the folder's lock, which every clean-up
-                 // takes first, so the files need no lock of their own
+    // takes first, so the files need no lock of their own
 };
 
 class CStagedFiles {
@@ -65,9 +65,9 @@ private:
     };
     struct Staged {
         std::string tempName;  // in the folder
-        std::string name;      // the target's name in the folder
-        std::string target;    // the target's whole path, for messages
-        std::size_t folder;    // index into folders_
+        std::string name;  // the target's name in the folder
+        std::string target;  // the target's whole path, for messages
+        std::size_t folder;  // index into folders_
         int fd;
     };
     // The index of the folder at path in folders_, opened on first use; -1

@@ -25,14 +25,26 @@ public:
         group_ = document_.AppendChild(settings_, document_.CreateElement(name));
         container_ = group_;
     }
-    void BeginList(const std::u16string& name) { container_ = document_.AppendChild(group_, document_.CreateElement(name)); }
+    void BeginList(const std::u16string& name)
+    {
+        container_ = document_.AppendChild(group_, document_.CreateElement(name));
+    }
 
     void Int(const std::u16string& name, std::int32_t value) { Add(document_.CreateIntElement(name, value)); }
-    void DecimalWord(const std::u16string& name, std::uint16_t value) { Add(document_.CreateDecimalWordElement(name, value)); }
-    void DecimalDWord(const std::u16string& name, std::uint32_t value) { Add(document_.CreateDecimalDWordElement(name, value)); }
+    void DecimalWord(const std::u16string& name, std::uint16_t value)
+    {
+        Add(document_.CreateDecimalWordElement(name, value));
+    }
+    void DecimalDWord(const std::u16string& name, std::uint32_t value)
+    {
+        Add(document_.CreateDecimalDWordElement(name, value));
+    }
     void HexByte(const std::u16string& name, std::uint8_t value) { Add(document_.CreateHexByteElement(name, value)); }
     void HexWord(const std::u16string& name, std::uint16_t value) { Add(document_.CreateHexWordElement(name, value)); }
-    void String(const std::u16string& name, const std::u16string& value) { Add(document_.CreateStringElement(name, value)); }
+    void String(const std::u16string& name, const std::u16string& value)
+    {
+        Add(document_.CreateStringElement(name, value));
+    }
 
 private:
     void Add(XmlNode element) { document_.AppendChild(container_, element); }
@@ -49,12 +61,22 @@ class FieldReader {
 public:
     explicit FieldReader(CSerialXml& document) : document_(document) {}
 
-    void BeginGroup(const std::u16string& name) { prefix_ = u"//" + name + u"/"; groupPrefix_ = prefix_; }
+    void BeginGroup(const std::u16string& name)
+    {
+        prefix_ = u"//" + name + u"/";
+        groupPrefix_ = prefix_;
+    }
     void BeginList(const std::u16string& name) { prefix_ = groupPrefix_ + name + u"/"; }
 
     void Int(const std::u16string& name, std::int32_t& field) { document_.GetInt(prefix_ + name, field); }
-    void DecimalWord(const std::u16string& name, std::uint16_t& field) { document_.GetDecimalWord(prefix_ + name, field); }
-    void DecimalDWord(const std::u16string& name, std::uint32_t& field) { document_.GetDecimalDWord(prefix_ + name, field); }
+    void DecimalWord(const std::u16string& name, std::uint16_t& field)
+    {
+        document_.GetDecimalWord(prefix_ + name, field);
+    }
+    void DecimalDWord(const std::u16string& name, std::uint32_t& field)
+    {
+        document_.GetDecimalDWord(prefix_ + name, field);
+    }
     void HexByte(const std::u16string& name, std::uint8_t& field) { document_.GetHexByte(prefix_ + name, field); }
     void HexWord(const std::u16string& name, std::uint16_t& field) { document_.GetHexWord(prefix_ + name, field); }
     void String(const std::u16string& name, std::u16string& field) { document_.GetString(prefix_ + name, field); }

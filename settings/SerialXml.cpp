@@ -27,7 +27,10 @@ namespace {
 // size before a byte of it is read.
 constexpr std::size_t kMaxDocumentBytes = kMaxSaveFileBytes;
 
-xmlDoc* Doc(void* doc) { return static_cast<xmlDoc*>(doc); }
+xmlDoc* Doc(void* doc)
+{
+    return static_cast<xmlDoc*>(doc);
+}
 
 const xmlChar* Chars(const std::string& utf8)
 {
@@ -172,7 +175,9 @@ MissingNodeError::MissingNodeError(const std::u16string& path)
 {
 }
 
-XmlLibraryError::XmlLibraryError(const std::string& what) : std::runtime_error(what) {}
+XmlLibraryError::XmlLibraryError(const std::string& what) : std::runtime_error(what)
+{
+}
 
 CSerialXml::CSerialXml()
 {
@@ -316,7 +321,8 @@ bool CSerialXml::SaveWithStylesheet(const std::filesystem::path& path, const std
     xsltSetCtxtSecurityPrefs(prefs.get(), transform.get());
     xsltSetTransformErrorFunc(transform.get(), &quiet, xml::QuietErrors::KeepFormatted);
 
-    const xml::DocPtr result(xsltApplyStylesheetUser(style.get(), Doc(doc_), nullptr, nullptr, nullptr, transform.get()));
+    const xml::DocPtr result(
+        xsltApplyStylesheetUser(style.get(), Doc(doc_), nullptr, nullptr, nullptr, transform.get()));
     if (!result || transform->state != XSLT_STATE_OK)
         throw XmlLibraryError(WithLibraryReason("the transform failed", quiet));
 

@@ -26,7 +26,7 @@ int DigitValue(char16_t c, int base)
 struct ParsedNumber {
     bool negative = false;
     std::uint64_t magnitude = 0;  // saturated just above the 32-bit range
-    bool overflow = false;        // magnitude exceeded 4294967295
+    bool overflow = false;  // magnitude exceeded 4294967295
 };
 
 ParsedNumber ParseMagnitude(std::u16string_view text, int base)
@@ -79,8 +79,9 @@ std::int32_t ParseLooseInt(std::u16string_view text)
     const ParsedNumber n = ParseMagnitude(text, 10);
     constexpr std::uint64_t kMaxPositive = std::numeric_limits<std::int32_t>::max();
     if (n.negative)
-        return n.overflow || n.magnitude > kMaxPositive + 1 ? std::numeric_limits<std::int32_t>::min()
-                                                            : static_cast<std::int32_t>(-static_cast<std::int64_t>(n.magnitude));
+        return n.overflow || n.magnitude > kMaxPositive + 1
+                   ? std::numeric_limits<std::int32_t>::min()
+                   : static_cast<std::int32_t>(-static_cast<std::int64_t>(n.magnitude));
     return n.overflow || n.magnitude > kMaxPositive ? std::numeric_limits<std::int32_t>::max()
                                                     : static_cast<std::int32_t>(n.magnitude);
 }

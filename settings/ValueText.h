@@ -12,7 +12,7 @@
 
 namespace kr {
 
-std::u16string QuoteString(std::u16string_view text);     // "text", inner quotes as they are
+std::u16string QuoteString(std::u16string_view text);  // "text", inner quotes as they are
 
 // Removes one leading double quote, then one trailing double quote of what is
 // left; nothing else changes.

@@ -16,7 +16,9 @@
 namespace kr::xml {
 namespace {
 
-void DropGeneric(void*, const char*, ...) {}
+void DropGeneric(void*, const char*, ...)
+{
+}
 
 struct ParseState {
     bool refused = false;
@@ -62,9 +64,7 @@ void EnsureInitialised()
 }
 
 QuietErrors::QuietErrors()
-    : oldGeneric_(xmlGenericError),
-      oldGenericContext_(xmlGenericErrorContext),
-      oldStructured_(xmlStructuredError),
+    : oldGeneric_(xmlGenericError), oldGenericContext_(xmlGenericErrorContext), oldStructured_(xmlStructuredError),
       oldStructuredContext_(xmlStructuredErrorContext)
 {
     xmlSetGenericErrorFunc(this, KeepFormatted);

@@ -51,7 +51,8 @@ std::u16string DescribeTemplateError(std::u16string_view fileName, const Templat
 {
     if (!error.HasPlace())
         return MessageOf(error);
-    return std::u16string(fileName) + u":" + platform::FormatDecimal(error.line) + u":" + platform::FormatDecimal(error.column) + u": " + MessageOf(error);
+    return std::u16string(fileName) + u":" + platform::FormatDecimal(error.line) + u":"
+           + platform::FormatDecimal(error.column) + u": " + MessageOf(error);
 }
 
 }  // namespace kr

@@ -12,20 +12,20 @@ namespace kr {
 // Only compared by name: no value is shown or stored.
 enum class ExpandResult {
     Ok,
-    SyntaxError,      // an opening marker without its closing partner
-    StructureError,   // a block end with no open block, or a tree that cannot be built
-    WriteError,       // the output file cannot be written
-    UndefinedName,    // a tag or key missing from its table
+    SyntaxError,  // an opening marker without its closing partner
+    StructureError,  // a block end with no open block, or a tree that cannot be built
+    WriteError,  // the output file cannot be written
+    UndefinedName,  // a tag or key missing from its table
 };
 
 enum class TemplateProblem {
     None,
-    UnterminatedTag,      // « with no » after it
-    UnterminatedKey,      // ¦ with no closing ¦
-    UnopenedBlockEnd,     // ¶ with no block open
-    UndefinedTag,         // a tag missing from the switch set
-    UndefinedKey,         // a key missing from the substitution map
-    WriteFailed,          // the output file could not be written
+    UnterminatedTag,  // « with no » after it
+    UnterminatedKey,  // ¦ with no closing ¦
+    UnopenedBlockEnd,  // ¶ with no block open
+    UndefinedTag,  // a tag missing from the switch set
+    UndefinedKey,  // a key missing from the substitution map
+    WriteFailed,  // the output file could not be written
 };
 
 struct TemplateError {

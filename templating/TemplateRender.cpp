@@ -38,8 +38,9 @@ ExpandResult BindWith(const TemplateTree& tree, FindTag findTag, FindKey findKey
     }
     if (!missing)
         return ExpandResult::Ok;
-    error = TemplateErrorAt(tree.Text(), missing->firstOffset, ExpandResult::UndefinedName,
-                            missingIsKey ? TemplateProblem::UndefinedKey : TemplateProblem::UndefinedTag, missing->text);
+    error =
+        TemplateErrorAt(tree.Text(), missing->firstOffset, ExpandResult::UndefinedName,
+                        missingIsKey ? TemplateProblem::UndefinedKey : TemplateProblem::UndefinedTag, missing->text);
     return error.code;
 }
 
@@ -82,7 +83,8 @@ void RenderTables::Assign(const SwitchSet& switches, const SubstitutionMap& keys
     for (const auto& [key, value] : keys) {
         const std::size_t begin = bytes_.size();
         platform::AppendWindows1252(value, bytes_);
-        entries_.push_back({&key, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(bytes_.size() - begin)});
+        entries_.push_back(
+            {&key, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(bytes_.size() - begin)});
     }
 }
 
@@ -121,12 +123,14 @@ ExpandResult Bind(const TemplateTree& tree, const SwitchSet& switches, const Sub
 
 void Render(const TemplateTree& tree, const TemplateBinding<std::string_view>& binding, std::string& out)
 {
-    RenderWith(tree, binding, [&](const TemplateNode& node) { return tree.BytesOf(node); }, out);
+    RenderWith(
+        tree, binding, [&](const TemplateNode& node) { return tree.BytesOf(node); }, out);
 }
 
 void Render(const TemplateTree& tree, const TemplateBinding<std::u16string_view>& binding, std::u16string& out)
 {
-    RenderWith(tree, binding, [&](const TemplateNode& node) { return tree.TextOf(node); }, out);
+    RenderWith(
+        tree, binding, [&](const TemplateNode& node) { return tree.TextOf(node); }, out);
 }
 
 namespace {

@@ -41,8 +41,7 @@ private:
 
 // What the names of one tree stand for in one run: whether each tag is
 // active, and each key's replacement. Reusable across trees and runs.
-template <typename Text>
-struct TemplateBinding {
+template <typename Text> struct TemplateBinding {
     std::vector<std::uint8_t> active;
     std::vector<Text> values;
 };

@@ -4,10 +4,10 @@
 namespace kr {
 namespace {
 
-constexpr char16_t kKeyMarker = u'\u00A6';    // ¦
-constexpr char16_t kTagOpen = u'\u00AB';      // «
-constexpr char16_t kTagClose = u'\u00BB';     // »
-constexpr char16_t kBlockEnd = u'\u00B6';     // ¶
+constexpr char16_t kKeyMarker = u'\u00A6';  // ¦
+constexpr char16_t kTagOpen = u'\u00AB';  // «
+constexpr char16_t kTagClose = u'\u00BB';  // »
+constexpr char16_t kBlockEnd = u'\u00B6';  // ¶
 
 bool IsMarker(char16_t c)
 {

@@ -57,7 +57,8 @@ ExpandResult Parse(std::u16string text, const std::vector<TemplateToken>& tokens
             break;
         case TemplateToken::Kind::EndBlock:
             if (open.empty()) {
-                error = TemplateErrorAt(t, token.offset, ExpandResult::StructureError, TemplateProblem::UnopenedBlockEnd);
+                error =
+                    TemplateErrorAt(t, token.offset, ExpandResult::StructureError, TemplateProblem::UnopenedBlockEnd);
                 return error.code;
             }
             tree.nodes_[open.back()].end = static_cast<std::uint32_t>(tree.nodes_.size());

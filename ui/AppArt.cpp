@@ -164,8 +164,8 @@ QPixmap PaintSidePanel(int width, int height)
     p.translate(width / 2.0, height * 0.78);
     p.rotate(-90);
     p.scale(scale, scale);
-    p.drawText(QRectF(-height * 0.3 / scale, -width / 2.0 / scale, height * 0.6 / scale, width / scale), Qt::AlignCenter,
-               QStringLiteral("KR761x"));
+    p.drawText(QRectF(-height * 0.3 / scale, -width / 2.0 / scale, height * 0.6 / scale, width / scale),
+               Qt::AlignCenter, QStringLiteral("KR761x"));
     return pixmap;
 }
 

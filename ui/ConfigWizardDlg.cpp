@@ -134,7 +134,8 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
 
     QMenu* project = menuBar()->addMenu(tr("&Project"));
     add(project, tr("&Generate"), kGenerate, &CKR761x_ConfigWizardDlg::OnGenerate);
-    add(project, tr("View Report Descriptor..."), kViewReportDescriptor, &CKR761x_ConfigWizardDlg::OnViewReportDescriptor);
+    add(project, tr("View Report Descriptor..."), kViewReportDescriptor,
+        &CKR761x_ConfigWizardDlg::OnViewReportDescriptor);
     QAction* simulate = add(project, tr("Simulate..."), kSimulate, nullptr);
     connect(simulate, &QAction::triggered, this, [this] {
         // Runs what was last built in the project folder, not the form.
@@ -289,11 +290,11 @@ std::optional<ConfigurationSettings> CKR761x_ConfigWizardDlg::ReadForm()
     // A quiet commit, in exchange order, into a copy of the record: the
     // record stays what the last real commit or display made it.
     ConfigurationSettings form = settings_;
-    const bool read = ExchangeProject(Direction::Commit, form.project, Feedback::Silent) &&
-                      device_->CommitQuietly(form.device) && communication_->CommitQuietly(form.communication) &&
-                      screen_->CommitQuietly(form.screen) && touch_->CommitQuietly(form.touch) &&
-                      pen_->CommitQuietly(form.pen) && mouse_->CommitQuietly(form.mouse) &&
-                      gpio_->CommitQuietly(form.gpio);
+    const bool read = ExchangeProject(Direction::Commit, form.project, Feedback::Silent)
+                      && device_->CommitQuietly(form.device) && communication_->CommitQuietly(form.communication)
+                      && screen_->CommitQuietly(form.screen) && touch_->CommitQuietly(form.touch)
+                      && pen_->CommitQuietly(form.pen) && mouse_->CommitQuietly(form.mouse)
+                      && gpio_->CommitQuietly(form.gpio);
     if (!read)
         return std::nullopt;
     return form;

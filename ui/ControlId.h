@@ -20,8 +20,7 @@ void SetControlId(QObject* control, int id);
 
 // Gives control its number and returns it, so a control is made and numbered
 // in one expression.
-template <class Control>
-Control* WithId(Control* control, int id)
+template <class Control> Control* WithId(Control* control, int id)
 {
     SetControlId(control, id);
     return control;

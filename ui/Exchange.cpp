@@ -34,8 +34,7 @@ void PrepareOther(ExchangeContext& ctx, QWidget* control)
 }
 
 // Stores a committed value, remembering the old one for a check that follows.
-template <class Field>
-void Store(ExchangeContext& ctx, Field& field, Field value)
+template <class Field> void Store(ExchangeContext& ctx, Field& field, Field value)
 {
     ctx.undoLast = [&field, old = field] { field = old; };
     field = std::move(value);
@@ -60,8 +59,7 @@ void ExchangeNumber(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, std:
     value = read.value;
 }
 
-template <class Field>
-void ExchangeNumberField(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, Field& field)
+template <class Field> void ExchangeNumberField(ExchangeContext& ctx, QLineEdit* edit, NumberKind kind, Field& field)
 {
     std::uint32_t value = field;
     ExchangeNumber(ctx, edit, kind, value);

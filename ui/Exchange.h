@@ -26,11 +26,11 @@ class QWidget;
 namespace kr {
 
 struct ExchangeContext {
-    bool commit = false;        // true: controls to fields, checking
-    bool quiet = false;         // a refusal shows nothing and leaves the focus
-    QWidget* page = nullptr;    // whose controls are exchanged
+    bool commit = false;  // true: controls to fields, checking
+    bool quiet = false;  // a refusal shows nothing and leaves the focus
+    QWidget* page = nullptr;  // whose controls are exchanged
     QWidget* lastControl = nullptr;  // the control last prepared; none before the first
-    bool lastIsEdit = false;    // whether it was prepared as an edit box
+    bool lastIsEdit = false;  // whether it was prepared as an edit box
     // Puts back the value the last committed field had before, so that a
     // field whose check refuses its new value keeps its old one.
     std::function<void()> undoLast;

@@ -25,10 +25,10 @@ enum class SaveChoice { Save, Discard, Cancel };
 enum FolderChoice : int { kFolderNoPath = -1, kFolderOk = 1, kFolderCancel = 2 };
 
 struct FileDialogRequest {
-    QString filter;          // Qt filter text: "Name (*.ext);;All Files (*)"
-    QString defaultSuffix;   // appended to a typed name without one; empty: none
-    QString initialName;     // file name proposed at opening; empty: none
-    QString folder;          // folder shown at opening; empty: the current one
+    QString filter;  // Qt filter text: "Name (*.ext);;All Files (*)"
+    QString defaultSuffix;  // appended to a typed name without one; empty: none
+    QString initialName;  // file name proposed at opening; empty: none
+    QString folder;  // folder shown at opening; empty: the current one
 };
 
 class CInteraction {

@@ -54,8 +54,8 @@ void CQtInteraction::ShowMessage(QWidget* owner, const QString& title, const QSt
 SaveChoice CQtInteraction::AskSaveChanges(QWidget* owner, const QString& title, const QString& text)
 {
     NormalCursor cursor;
-    QMessageBox box(QMessageBox::Question, title, text,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    owner);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {

@@ -28,9 +28,9 @@ int RunWithoutDisplay(int argc, char** argv)
     QCommandLineParser parser;
     kr::SetUpCommandLine(parser);
     parser.process(application);
-    std::fprintf(stderr,
-                 "kr761x-wizard: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window can open.\n"
-                 "Use the command-line front end kr761x-gen instead (kr761x-gen --help).\n");
+    std::fprintf(
+        stderr, "kr761x-wizard: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window can open.\n"
+                "Use the command-line front end kr761x-gen instead (kr761x-gen --help).\n");
     return 1;
 }
 

@@ -70,7 +70,10 @@ protected:
         return job.log->Take();
     }
 
-    std::u16string Folder(const std::string& title) { return out.folder() + std::u16string(title.begin(), title.end()) + u"/"; }
+    std::u16string Folder(const std::string& title)
+    {
+        return out.folder() + std::u16string(title.begin(), title.end()) + u"/";
+    }
 };
 
 std::u16string Summary(const char16_t* counts)
@@ -94,12 +97,18 @@ TEST_F(Batch, LogsEveryStepExactlyAndReusesFoldersOnASecondRun)
     Save("panel_a.kcw", WithToolchain(0));
     Save("panel_b.kcw", WithToolchain(2));
     const std::u16string builder = Builder("exit 0");
-    const std::u16string expected =
-        u"Generating Project: panel_a.kcw\nOutput Folder: " + Folder("panel_a") + u"\nSucceeded\n\n"
-        u"Building Project: " + Folder("panel_a") + u"\nWorkspace: " + Folder("panel_a") + u"KR761x_Keil.wsp\nSucceeded\n\n"
-        u"Generating Project: panel_b.kcw\nOutput Folder: " + Folder("panel_b") + u"\nSucceeded\n\n"
-        u"Building Project: " + Folder("panel_b") + u"\nWorkspace: " + Folder("panel_b") + u"KR761x_SDCC.wsp\nSucceeded\n\n"
-        + Summary(u"2 save files: 2 generated, 2 built, 0 failed, 0 not started.");
+    const std::u16string expected = u"Generating Project: panel_a.kcw\nOutput Folder: " + Folder("panel_a")
+                                    + u"\nSucceeded\n\n"
+                                      u"Building Project: "
+                                    + Folder("panel_a") + u"\nWorkspace: " + Folder("panel_a")
+                                    + u"KR761x_Keil.wsp\nSucceeded\n\n"
+                                      u"Generating Project: panel_b.kcw\nOutput Folder: "
+                                    + Folder("panel_b")
+                                    + u"\nSucceeded\n\n"
+                                      u"Building Project: "
+                                    + Folder("panel_b") + u"\nWorkspace: " + Folder("panel_b")
+                                    + u"KR761x_SDCC.wsp\nSucceeded\n\n"
+                                    + Summary(u"2 save files: 2 generated, 2 built, 0 failed, 0 not started.");
     for (int run = 0; run < 2; ++run) {
         auto job = Job(builder);
         EXPECT_EQ(Run(*job), expected) << "run " << run;
@@ -151,7 +160,8 @@ TEST_F(Batch, ABrokenFileFailsItsOwnBlockAndTheNextFileStillRuns)
                                      + u"a_broken.kcw\n\nThe file does not exist, or the file format is invalid.";
     EXPECT_EQ(log, u"Generating Project: a_broken.kcw\nOutput Folder: " + Folder("a_broken") + u"\n" + loadError
                        + u"\nFailed\n\n"
-                       u"Generating Project: b_good.kcw\nOutput Folder: " + Folder("b_good") + u"\nSucceeded\n\n"
+                         u"Generating Project: b_good.kcw\nOutput Folder: "
+                       + Folder("b_good") + u"\nSucceeded\n\n"
                        + Summary(u"2 save files: 1 generated, 1 failed, 0 not started."));
     EXPECT_EQ(job->GetProgress(), 100);
     EXPECT_EQ(job->Failures(), 1);
@@ -170,13 +180,16 @@ TEST_F(Batch, ARefusedConfigurationWritesNothingIsNotBuiltAndTheRunGoesOn)
     auto job = Job(Builder("exit 0"));
     const std::u16string log = Run(*job);
     const std::u16string refused = u"Nothing was generated, because the configuration has these problems:\n";
-    EXPECT_EQ(log.substr(0, log.find(u"Building Project:")),
-              u"Generating Project: a_toolchain.kcw\nOutput Folder: " + Folder("a_toolchain") + u"\n" + refused +
-                  u"ProjectData/toolchain = 7: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\nFailed\n\n"
-                  u"Generating Project: b_tilt.kcw\nOutput Folder: " + Folder("b_tilt") + u"\n" + refused +
-                  u"PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
-                  u"descriptor with such a range.\nFailed\n\n"
-                  u"Generating Project: c_good.kcw\nOutput Folder: " + Folder("c_good") + u"\nSucceeded\n\n");
+    EXPECT_EQ(
+        log.substr(0, log.find(u"Building Project:")),
+        u"Generating Project: a_toolchain.kcw\nOutput Folder: " + Folder("a_toolchain") + u"\n" + refused
+            + u"ProjectData/toolchain = 7: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC).\nFailed\n\n"
+              u"Generating Project: b_tilt.kcw\nOutput Folder: "
+            + Folder("b_tilt") + u"\n" + refused
+            + u"PenData/xTiltMin = 200: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
+              u"descriptor with such a range.\nFailed\n\n"
+              u"Generating Project: c_good.kcw\nOutput Folder: "
+            + Folder("c_good") + u"\nSucceeded\n\n");
     EXPECT_TRUE(std::filesystem::is_empty(out / "a_toolchain"));
     EXPECT_TRUE(std::filesystem::is_empty(out / "b_tilt"));
     EXPECT_EQ(job->Failures(), 2);
@@ -241,17 +254,25 @@ TEST_F(Batch, NamesThatAreNotUtf8AreGeneratedBuiltAndNamedInTheLog)
     auto job = Job(Builder("test -f \"$1\" && echo \"$1\" >> \"$1.built\""));
     job->outputFolder = out.path().native() + "/o\xFE/";
     const std::u16string o = out.folder() + u"o\uFFFD/";
-    EXPECT_EQ(Run(*job),
-              u"Generating Project: CAF\uFFFD.KCW\nOutput Folder: " + o + u"CAF\uFFFD/\nSucceeded\n\n"
-              u"Building Project: " + o + u"CAF\uFFFD/\nWorkspace: " + o
-              + u"CAF\uFFFD/KR761x_SDCC.wsp\nSucceeded\n\n"
-              u"Generating Project: caf\u00E9.kcw\nOutput Folder: " + o + u"caf\u00E9/\nSucceeded\n\n"
-              u"Building Project: " + o + u"caf\u00E9/\nWorkspace: " + o
-              + u"caf\u00E9/KR761x_SDCC.wsp\nSucceeded\n\n"
-              u"Generating Project: caf\uFFFD.kcw\nOutput Folder: " + o + u"caf\uFFFD/\n"
+    EXPECT_EQ(
+        Run(*job),
+        u"Generating Project: CAF\uFFFD.KCW\nOutput Folder: " + o
+            + u"CAF\uFFFD/\nSucceeded\n\n"
+              u"Building Project: "
+            + o + u"CAF\uFFFD/\nWorkspace: " + o
+            + u"CAF\uFFFD/KR761x_SDCC.wsp\nSucceeded\n\n"
+              u"Generating Project: caf\u00E9.kcw\nOutput Folder: "
+            + o
+            + u"caf\u00E9/\nSucceeded\n\n"
+              u"Building Project: "
+            + o + u"caf\u00E9/\nWorkspace: " + o
+            + u"caf\u00E9/KR761x_SDCC.wsp\nSucceeded\n\n"
+              u"Generating Project: caf\uFFFD.kcw\nOutput Folder: "
+            + o
+            + u"caf\uFFFD/\n"
               u"Error: The project folder is that of CAF\uFFFD.KCW, whose name differs from this one only in case\n"
               u"Failed\n\n"
-              + Summary(u"3 save files: 2 generated, 2 built, 1 failed, 0 not started."));
+            + Summary(u"3 save files: 2 generated, 2 built, 1 failed, 0 not started."));
     const std::filesystem::path o8 = out / "o\xFE";
     EXPECT_EQ(test::ReadBytes(o8 / "CAF\xE9/KR761x_SDCC.wsp.built"), (o8 / "CAF\xE9/KR761x_SDCC.wsp").native() + "\n");
     EXPECT_EQ(test::ReadBytes(o8 / "caf\xC3\xA9/KR761x_SDCC.wsp.built"),
@@ -276,8 +297,8 @@ TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
     platform::FileFailure why;
     ASSERT_EQ(other.Lock(out.path().string(), 0ms, why), platform::CFolderLock::Result::Locked);
     auto job = Job();
-    EXPECT_EQ(Run(*job), u"Error: The output folder is in use by another batch or generation: " + out.folder()
-                             + u"\n\n" + Summary(u"1 save files: 0 generated, 0 failed, 1 not started."));
+    EXPECT_EQ(Run(*job), u"Error: The output folder is in use by another batch or generation: " + out.folder() + u"\n\n"
+                             + Summary(u"1 save files: 0 generated, 0 failed, 1 not started."));
     EXPECT_EQ(job->Failures(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(out.path()));
 }
@@ -303,7 +324,8 @@ TEST_F(Batch, AWorkerThatCannotStartEndsTheRunFailedWithTheSystemsReason)
 TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
 {
     Save("p.kcw", {});
-    const std::u16string head = u"Building Project: " + Folder("p") + u"\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\n";
+    const std::u16string head =
+        u"Building Project: " + Folder("p") + u"\nWorkspace: " + Folder("p") + u"KR761x_Keil.wsp\n";
     std::u16string log;
     ASSERT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", Folder("p")));
 
@@ -315,7 +337,8 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
     } rows[] = {
         {"printf '%s' \"$1\" > '" + args.string() + "'", u"Succeeded\n\n"},
         // Output and error in the order written, CR LF line ends, a last line without end ended.
-        {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'", u"compiling \u00e4\nwarning: w\ntwo\nthree\nSucceeded\n\n"},
+        {"echo 'compiling \xc3\xa4'; echo 'warning: w' >&2; printf 'two\\r\\nthree'",
+         u"compiling \u00e4\nwarning: w\ntwo\nthree\nSucceeded\n\n"},
         // A CR inside a line is the builder's text and stays; only the line
         // end goes.
         {"printf 'step 1\\rstep 2\\r\\r\\n'", u"step 1\rstep 2\r\nSucceeded\n\n"},
@@ -350,11 +373,17 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
         std::u16string log;
     } rows[] = {
         {"within the head", 100, 100, {"a\nb", "c\n", "end"}, u"a\nbc\nend\n"},
-        {"tail from a line start", 4, 6, {"12\n4", "56\n78\n9abc\ndef\ngh"},
+        {"tail from a line start",
+         4,
+         6,
+         {"12\n4", "56\n78\n9abc\ndef\ngh"},
          u"12\n[12 bytes of builder output left out]\ndef\ngh\n"},
         {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\nkl\n"},
         {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\nhij\n"},
-        {"a line too long", 1u << 20, 16, {longLine + "\n"},
+        {"a line too long",
+         1u << 20,
+         16,
+         {longLine + "\n"},
          std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\n" + u"xxxxxxxxxxx\n"},
     };
     for (const auto& row : rows) {
@@ -394,7 +423,8 @@ TEST_F(Batch, ProgressCountsFilesDoneWithTruncatingDivision)
     job->buildProjects = true;
     std::vector<int> seen;
     const auto gate = tools / "gate";
-    job->builderPath = Builder("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; rm '" + gate.string() + "'");
+    job->builderPath =
+        Builder("while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; rm '" + gate.string() + "'");
     BatchRunner runner(job);
     for (int file = 0; file < 3; ++file) {
         seen.push_back(job->GetProgress());
@@ -416,7 +446,8 @@ TEST_F(Batch, CancelLetsTheRunningBuildFinishAndStartsNoFurtherFile)
     Save("b.kcw", {});
     const auto started = tools / "started";
     const auto gate = tools / "gate";
-    auto job = Job(Builder("touch '" + started.string() + "'; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done"));
+    auto job =
+        Job(Builder("touch '" + started.string() + "'; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done"));
     BatchRunner runner(job);
     for (int i = 0; i < 2000 && !std::filesystem::exists(started); ++i)
         std::this_thread::sleep_for(5ms);
@@ -445,13 +476,15 @@ TEST_F(Batch, StopNowEndsTheRunningBuilderWhoseLinesShowAsItRuns)
         text += job->log->Take();
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_EQ(text, u"Generating Project: a.kcw\nOutput Folder: " + Folder("a") + u"\nSucceeded\n\n"
-                    u"Building Project: " + Folder("a") + u"\nWorkspace: " + Folder("a") + u"KR761x_Keil.wsp\nstarted\n");
+    EXPECT_EQ(text, u"Generating Project: a.kcw\nOutput Folder: " + Folder("a")
+                        + u"\nSucceeded\n\n"
+                          u"Building Project: "
+                        + Folder("a") + u"\nWorkspace: " + Folder("a") + u"KR761x_Keil.wsp\nstarted\n");
     job->StopNow();
     ASSERT_TRUE(runner.WaitForEnd(20s));
     EXPECT_FALSE(runner.AllFilesProcessed());
     EXPECT_EQ(job->log->Take(), u"Build stopped on request\nFailed\n\n"
-                                + Summary(u"2 save files: 1 generated, 0 built, 1 failed, 1 not started."));
+                                    + Summary(u"2 save files: 1 generated, 0 built, 1 failed, 1 not started."));
     EXPECT_EQ(job->Failures(), 1);
 }
 
@@ -472,7 +505,8 @@ TEST_F(Batch, CuttingOffEndsAHangingBuilder)
         text += log->Take();
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_NE(text.find(u"Build stopped on request\nFailed\n\n"), std::u16string::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(u"Build stopped on request\nFailed\n\n"), std::u16string::npos)
+        << std::string(text.begin(), text.end());
     EXPECT_EQ(text.find(u"b.kcw"), std::u16string::npos);
 }
 
@@ -505,9 +539,11 @@ TEST_P(BatchSideBySide, LogsExactlyAsOneAtATime)
     // prints lines of its own.
     const auto gate = tools / "gate";
     const std::u16string builder = Builder("case \"$1\" in\n"
-                                           "*a_slow*) echo waiting; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done;;\n"
-                                           "*d_fails*) echo 'error: d' >&2; exit 3;;\n"
-                                           "esac\necho \"built $1\"; touch \"$1.built\"");
+                                           "*a_slow*) echo waiting; while [ ! -e '"
+                                           + gate.string()
+                                           + "' ]; do sleep 0.01; done;;\n"
+                                             "*d_fails*) echo 'error: d' >&2; exit 3;;\n"
+                                             "esac\necho \"built $1\"; touch \"$1.built\"");
     test::WriteBytes(gate, "");
     const std::u16string oneAtATime = RunWith(1, builder);
     EXPECT_NE(oneAtATime.find(u"error: d\nError: Build failed with exit status 3\nFailed"), std::u16string::npos);
@@ -560,8 +596,9 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
         auto job = Job(builder);
         job->jobs = 3;
         BatchRunner runner(job);
-        for (int i = 0; i < 4000 && !(std::filesystem::exists(out / "a/KR761x_Keil.wsp.started")
-                                      && std::filesystem::exists(out / "b/KR761x_Keil.wsp.started"));
+        for (int i = 0; i < 4000
+                        && !(std::filesystem::exists(out / "a/KR761x_Keil.wsp.started")
+                             && std::filesystem::exists(out / "b/KR761x_Keil.wsp.started"));
              ++i)
             std::this_thread::sleep_for(5ms);
         if (now) {
@@ -586,10 +623,11 @@ TEST_F(Batch, StopSideBySideLeavesStartedProjectsWholeOrFailed)
         }
         EXPECT_FALSE(std::filesystem::exists(out / "d"));
         const bool c = std::filesystem::exists(out / "c");
-        EXPECT_TRUE(log.ends_with(Summary((c ? (now ? u"4 save files: 3 generated, 0 built, 3 failed, 1 not started."
-                                                    : u"4 save files: 3 generated, 3 built, 0 failed, 1 not started.")
-                                             : (now ? u"4 save files: 2 generated, 0 built, 2 failed, 2 not started."
-                                                    : u"4 save files: 2 generated, 2 built, 0 failed, 2 not started.")))))
+        EXPECT_TRUE(
+            log.ends_with(Summary((c ? (now ? u"4 save files: 3 generated, 0 built, 3 failed, 1 not started."
+                                            : u"4 save files: 3 generated, 3 built, 0 failed, 1 not started.")
+                                     : (now ? u"4 save files: 2 generated, 0 built, 2 failed, 2 not started."
+                                            : u"4 save files: 2 generated, 2 built, 0 failed, 2 not started.")))))
             << std::string(log.begin(), log.end());
     }
 }
@@ -615,35 +653,41 @@ TEST_F(Batch, EveryMessageOfTheCoreBreaksLinesWithLFOnly)
         const char* name;
         std::function<std::u16string()> message;
     } rows[] = {
-        {"load a missing file", [&] {
+        {"load a missing file",
+         [&] {
              ConfigurationSettings s;
              std::u16string error;
              LoadSettings(in.folder() + u"missing.kcw", s, error);
              return error;
          }},
-        {"load a broken file", [&] {
+        {"load a broken file",
+         [&] {
              ConfigurationSettings s;
              std::u16string error;
              LoadSettings(in.folder() + u"broken.kcw", s, error);
              return error;
          }},
-        {"save into no folder", [&] {
+        {"save into no folder",
+         [&] {
              std::u16string error;
              SaveSettings(in.folder() + u"missing/s.kcw", {}, error);
              return error;
          }},
-        {"generate a refused configuration", [&] {
+        {"generate a refused configuration",
+         [&] {
              std::u16string error;
              GenerateProject(refused, error);
              return error;
          }},
-        {"generate below a file", [&] {
+        {"generate below a file",
+         [&] {
              std::u16string error;
              GenerateProject(intoAFile, error);
              return error;
          }},
         {"the refusal text", [&] { return GenerationRefusalText(CheckSettings(refused)); }},
-        {"batch paths", [&] {
+        {"batch paths",
+         [&] {
              BatchJob job(std::make_shared<PendingLog>());
              job.inputFolder = in.folder() + u"missing/";
              std::u16string error;
@@ -651,29 +695,34 @@ TEST_F(Batch, EveryMessageOfTheCoreBreaksLinesWithLFOnly)
              return error;
          }},
         {"a batch of a broken and a good file", [&] { return Run(*Job()); }},
-        {"a build that fails after CR LF lines", [&] {
+        {"a build that fails after CR LF lines",
+         [&] {
              std::u16string log;
              BuildOne(log, crlfBuilder, Folder("good"));
              return log;
          }},
-        {"a build without a workspace", [&] {
+        {"a build without a workspace",
+         [&] {
              std::u16string log;
              BuildOne(log, crlfBuilder, tools.folder());
              return log;
          }},
-        {"a batch that cannot start", [&] {
+        {"a batch that cannot start",
+         [&] {
              auto job = Job();
              BatchRunner runner(job, [](std::function<void()>) -> std::thread {
                  throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
              });
              return job->log->Take();
          }},
-        {"firmware build of a Keil project", [&] {
+        {"firmware build of a Keil project",
+         [&] {
              firmware::BuildResult result;
              firmware::BuildSdccProject((tools / "keil").u16string(), result);
              return result.errorText;
          }},
-        {"firmware build of nothing", [&] {
+        {"firmware build of nothing",
+         [&] {
              firmware::BuildResult result;
              firmware::BuildSdccProject((tools / "none").u16string(), result);
              return result.errorText;

@@ -16,10 +16,10 @@ namespace {
 // folder.
 struct Where {
     const char* name;
-    const char* program;              // the running program's folder
+    const char* program;  // the running program's folder
     std::vector<std::string> files;
-    std::vector<std::string> path;    // search path folders; "" an empty entry
-    std::string expected;             // empty: none found
+    std::vector<std::string> path;  // search path folders; "" an empty entry
+    std::string expected;  // empty: none found
 };
 
 class DefaultBuilder : public ::testing::TestWithParam<Where> {
@@ -54,14 +54,22 @@ TEST_P(DefaultBuilder, IsTheFirstRunnableOneWhereItIsLookedFor)
 INSTANTIATE_TEST_SUITE_P(
     Places, DefaultBuilder,
     ::testing::Values(
-        Where {"installed", "bin", {"bin/kr761x-build", "p1/kr761x-build"}, {"p1"}, "bin/kr761x-build"},
-        Where {"buildTree", "build/ui", {"build/cli/kr761x-build", "p1/kr761x-build"}, {"p1"}, "build/cli/kr761x-build"},
-        Where {"onPath", "build/ui", {"p2/kr761x-build"}, {"p1", "p2"}, "p2/kr761x-build"},
-        Where {"firstOnPath", "bin", {"p1/kr761x-build", "p2/kr761x-build"}, {"", "p1", "", "p2", ""}, "p1/kr761x-build"},
-        Where {"notRunnable", "build/ui", {"build/cli/kr761x-build-x", "p1/kr761x-build-x", "p2/kr761x-build"},
-               {"p1", "p2"}, "p2/kr761x-build"},
-        Where {"folders", "build/ui", {"build/ui/kr761x-build/", "build/cli/kr761x-build/", "p1/kr761x-build/"}, {"p1"}, ""},
-        Where {"none", "bin", {"bin/"}, {"p1"}, ""}),
+        Where{"installed", "bin", {"bin/kr761x-build", "p1/kr761x-build"}, {"p1"}, "bin/kr761x-build"},
+        Where{"buildTree", "build/ui", {"build/cli/kr761x-build", "p1/kr761x-build"}, {"p1"}, "build/cli/kr761x-build"},
+        Where{"onPath", "build/ui", {"p2/kr761x-build"}, {"p1", "p2"}, "p2/kr761x-build"},
+        Where{
+            "firstOnPath", "bin", {"p1/kr761x-build", "p2/kr761x-build"}, {"", "p1", "", "p2", ""}, "p1/kr761x-build"},
+        Where{"notRunnable",
+              "build/ui",
+              {"build/cli/kr761x-build-x", "p1/kr761x-build-x", "p2/kr761x-build"},
+              {"p1", "p2"},
+              "p2/kr761x-build"},
+        Where{"folders",
+              "build/ui",
+              {"build/ui/kr761x-build/", "build/cli/kr761x-build/", "p1/kr761x-build/"},
+              {"p1"},
+              ""},
+        Where{"none", "bin", {"bin/"}, {"p1"}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgramSearch, OnlyABareNameIsSearchedFor)

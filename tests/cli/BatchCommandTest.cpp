@@ -60,10 +60,15 @@ TEST_F(BatchCli, PrintsTheLogWithTheBuildersOutputAndPlainLineEnds)
     const Outcome r = Run({in.path().string(), out.path().string(), "--build", "builder.sh"});
     ::setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(r.code, kExitSuccess) << r.err;
-    EXPECT_EQ(r.out, "Generating Project: panel.kcw\nOutput Folder: " + Project("panel") + "\nSucceeded\n\n"
-                     "Building Project: " + Project("panel") + "\nWorkspace: " + Project("panel") + "KR761x_Keil.wsp\n"
-                     "building " + Project("panel") + "KR761x_Keil.wsp\nnote\nstep 1\rstep 2\r\nSucceeded\n\n"
-                     "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
+    EXPECT_EQ(r.out, "Generating Project: panel.kcw\nOutput Folder: " + Project("panel")
+                         + "\nSucceeded\n\n"
+                           "Building Project: "
+                         + Project("panel") + "\nWorkspace: " + Project("panel")
+                         + "KR761x_Keil.wsp\n"
+                           "building "
+                         + Project("panel")
+                         + "KR761x_Keil.wsp\nnote\nstep 1\rstep 2\r\nSucceeded\n\n"
+                           "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -86,10 +91,12 @@ TEST_F(BatchCli, PathsThatAreNotUtf8AreTakenAsGiven)
 
     EXPECT_EQ(r.code, kExitSuccess) << r.out << r.err;
     const std::string project = (out / "\xEF\xBF\xBD/caf\xEF\xBF\xBD/").native();
-    EXPECT_EQ(r.out, "Generating Project: caf\xEF\xBF\xBD.kcw\nOutput Folder: " + project + "\nSucceeded\n\n"
-                     "Building Project: " + project + "\nWorkspace: " + project
-                     + "KR761x_Keil.wsp\nbuilt\nSucceeded\n\n"
-                     "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
+    EXPECT_EQ(r.out, "Generating Project: caf\xEF\xBF\xBD.kcw\nOutput Folder: " + project
+                         + "\nSucceeded\n\n"
+                           "Building Project: "
+                         + project + "\nWorkspace: " + project
+                         + "KR761x_Keil.wsp\nbuilt\nSucceeded\n\n"
+                           "Summary: 1 save files: 1 generated, 1 built, 0 failed, 0 not started.\n");
     EXPECT_TRUE(fs::exists(output / "caf\xE9/KR761x_Keil.wsp"));
 }
 
@@ -117,7 +124,8 @@ TEST_F(BatchCli, RefusesPathsThatDoNotExistNamingTheFirst)
         std::string reason;  // the line below the message
     } rows[] = {
         {{(in / "missing").string(), out.path().string()}, "Input folder: " + (in / "missing").string() + "/" + noSuch},
-        {{in.path().string(), (out / "missing").string()}, "Output folder: " + (out / "missing").string() + "/" + noSuch},
+        {{in.path().string(), (out / "missing").string()},
+         "Output folder: " + (out / "missing").string() + "/" + noSuch},
         {{in.path().string(), out.path().string(), "--build", (tools / "missing").string()},
          "Builder: " + (tools / "missing").string() + noSuch},
         {{in.path().string(), out.path().string(), "--build", tools.path().string()},
@@ -136,10 +144,14 @@ TEST_F(BatchCli, RefusesPathsThatDoNotExistNamingTheFirst)
 TEST_F(BatchCli, UsageErrors)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {in.path().string()}, {in.path().string(), out.path().string(), "extra"},
-             {in.path().string(), out.path().string(), "--build"}, {"--fast", in.path().string(), out.path().string()},
+             {},
+             {in.path().string()},
+             {in.path().string(), out.path().string(), "extra"},
+             {in.path().string(), out.path().string(), "--build"},
+             {"--fast", in.path().string(), out.path().string()},
              {in.path().string(), out.path().string(), "--build", "a", "--build", "b"},
-             {in.path().string(), out.path().string(), "--jobs"}, {in.path().string(), out.path().string(), "-j", "0"},
+             {in.path().string(), out.path().string(), "--jobs"},
+             {in.path().string(), out.path().string(), "-j", "0"},
              {in.path().string(), out.path().string(), "--jobs", "2x"},
              {in.path().string(), out.path().string(), "-j", "1", "--jobs", "1"}}) {
         const Outcome r = Run(args);
@@ -154,8 +166,8 @@ TEST_F(BatchCli, OneInterruptStopsAfterTheBuildTwoEndTheBuildAtOnce)
     Save("b.kcw");
     const auto started = tools / "started";
     const auto gate = tools / "gate";
-    const std::string builder = Builder("echo started; touch '" + started.string() + "'; while [ ! -e '"
-                                        + gate.string() + "' ]; do sleep 0.01; done; echo finished");
+    const std::string builder = Builder("echo started; touch '" + started.string() + "'; while [ ! -e '" + gate.string()
+                                        + "' ]; do sleep 0.01; done; echo finished");
     const std::string head = "Workspace: " + Project("a") + "KR761x_Keil.wsp\nstarted\n";
     const std::string stopping = "Stopping after the current build; press Ctrl+C again to stop it now.\n";
     const std::string stopped = "Stopped on request before every save file was processed.\n";
@@ -174,8 +186,10 @@ TEST_F(BatchCli, OneInterruptStopsAfterTheBuildTwoEndTheBuildAtOnce)
         };
         const Outcome r = Run({in.path().string(), out.path().string(), "--build", builder, "--jobs", "1"});
         EXPECT_EQ(r.code, kExitFailure);
-        EXPECT_NE(r.out.find(head + (presses == 1 ? "finished\nSucceeded\n\n" : "Build stopped on request\nFailed\n\n")),
-                  std::string::npos) << r.out;
+        EXPECT_NE(
+            r.out.find(head + (presses == 1 ? "finished\nSucceeded\n\n" : "Build stopped on request\nFailed\n\n")),
+            std::string::npos)
+            << r.out;
         EXPECT_EQ(r.out.find("b.kcw"), std::string::npos);
         EXPECT_EQ(r.err, stopping + stopped);
     }

@@ -22,26 +22,61 @@ struct Refusal {
     const char* name;
     int toolchain;
     int chip;
-    const char* target;   // appended to the project folder
-    const char* path;     // PATH while the command runs
+    const char* target;  // appended to the project folder
+    const char* path;  // PATH while the command runs
     int code;
-    std::string err;      // each "@" stands for the project folder
+    std::string err;  // each "@" stands for the project folder
 };
 
 const Refusal kRefusals[] = {
-    {.name = "Keil", .toolchain = 0, .chip = 1, .target = "", .path = nullptr, .code = 1,
+    {.name = "Keil",
+     .toolchain = 0,
+     .chip = 1,
+     .target = "",
+     .path = nullptr,
+     .code = 1,
      .err = "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n"},
-    {.name = "Raisonance", .toolchain = 1, .chip = 1, .target = "/KR761x_Raisonance.wsp", .path = nullptr, .code = 1,
+    {.name = "Raisonance",
+     .toolchain = 1,
+     .chip = 1,
+     .target = "/KR761x_Raisonance.wsp",
+     .path = nullptr,
+     .code = 1,
      .err = "KR761x_Raisonance.wsp is a Raisonance workspace: only SDCC projects can be built on Linux.\n"},
-    {.name = "Kr7610", .toolchain = 2, .chip = 0, .target = "", .path = nullptr, .code = 1,
+    {.name = "Kr7610",
+     .toolchain = 2,
+     .chip = 0,
+     .target = "",
+     .path = nullptr,
+     .code = 1,
      .err = "KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known.\n"},
-    {.name = "NoSdcc", .toolchain = 2, .chip = 1, .target = "/KR761x_SDCC.wsp", .path = "/nonexistent", .code = 1,
+    {.name = "NoSdcc",
+     .toolchain = 2,
+     .chip = 1,
+     .target = "/KR761x_SDCC.wsp",
+     .path = "/nonexistent",
+     .code = 1,
      .err = "sdcc was not found on PATH: install SDCC (the Debian package sdcc) to build SDCC projects.\n"},
-    {.name = "NoWorkspace", .toolchain = 2, .chip = 1, .target = "/sub", .path = nullptr, .code = 1,
+    {.name = "NoWorkspace",
+     .toolchain = 2,
+     .chip = 1,
+     .target = "/sub",
+     .path = nullptr,
+     .code = 1,
      .err = "There is no workspace (.wsp) in @/sub: name the workspace to build.\n"},
-    {.name = "Missing", .toolchain = 2, .chip = 1, .target = "/none.wsp", .path = nullptr, .code = 1,
+    {.name = "Missing",
+     .toolchain = 2,
+     .chip = 1,
+     .target = "/none.wsp",
+     .path = nullptr,
+     .code = 1,
      .err = "There is no project folder or workspace @/none.wsp.\n@/none.wsp: No such file or directory\n"},
-    {.name = "TwoArguments", .toolchain = 2, .chip = 1, .target = "\n", .path = nullptr, .code = 2,
+    {.name = "TwoArguments",
+     .toolchain = 2,
+     .chip = 1,
+     .target = "\n",
+     .path = nullptr,
+     .code = 2,
      .err = "usage: kr761x-gen build [--min-stack BYTES] PROJECT\n"},
 };
 

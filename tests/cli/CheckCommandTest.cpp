@@ -68,10 +68,12 @@ TEST_F(Check, EveryProblemOfEveryFileOnALineOfItsOwn)
     const Outcome result = RunCli({"check", a, good, missing, b});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.out, a + ": PenData/yTiltMin = 300: The Y tilt minimum is above the Y tilt maximum, 299; hosts "
-                              "refuse a report descriptor with such a range.\n" +
-                              b + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 to 500.\n" +
-                              b + ": TouchData/numTouchPoints = 9: The number of touch points must be from 0 to 5.\n");
+    EXPECT_EQ(result.out,
+              a
+                  + ": PenData/yTiltMin = 300: The Y tilt minimum is above the Y tilt maximum, 299; hosts "
+                    "refuse a report descriptor with such a range.\n"
+                  + b + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 to 500.\n"
+                  + b + ": TouchData/numTouchPoints = 9: The number of touch points must be from 0 to 5.\n");
     EXPECT_THAT(result.err, HasSubstr("Failed to load settings from:\n" + missing + "\n"));
 }
 
@@ -97,8 +99,9 @@ TEST_F(Check, NamesThatAreNotUtf8AreReadAndNamed)
     const Outcome result = RunCli({"check", latin1, clean, missing});
 
     EXPECT_EQ(result.code, kExitFailure);
-    EXPECT_EQ(result.out, latin1 + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 "
-                                   "to 500.\n");
+    EXPECT_EQ(result.out, latin1
+                              + ": DeviceData/maxPower = 600: The maximum power in mA must be an even number from 0 "
+                                "to 500.\n");
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + shownMissing
                               + "\n\nThe file does not exist, or the file format is invalid.\n" + shownMissing
                               + ": No such file or directory\n");
@@ -106,7 +109,8 @@ TEST_F(Check, NamesThatAreNotUtf8AreReadAndNamed)
 
 TEST(CheckCommandLine, UsageAndHelp)
 {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"check"}, {"check", ""}, {"check", "a.kcw", "--all"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check"}, {"check", ""}, {"check", "a.kcw", "--all"}}) {
         const Outcome result = RunCli(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");

@@ -99,8 +99,8 @@ TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
     Outcome result = RunCli({"describe", missing});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Failed to load settings from:\n" + missing +
-                              "\n\nThe file does not exist, or the file format is invalid.\n" + missing
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + missing
+                              + "\n\nThe file does not exist, or the file format is invalid.\n" + missing
                               + ": No such file or directory\n");
 
     ConfigurationSettings settings;
@@ -129,9 +129,12 @@ TEST_F(Describe, ASaveFileNamedByAnyBytesIsRead)
 
 TEST(DescribeCommandLine, UsageAndHelp)
 {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"describe"}, {"describe", ""}, {"describe", "a.kcw", "out"}, {"describe", "--layout"},
-          {"describe", "--wide", "a.kcw"}, {"describe", "--layout", "a.kcw", "--layout"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"describe"},
+                                                 {"describe", ""},
+                                                 {"describe", "a.kcw", "out"},
+                                                 {"describe", "--layout"},
+                                                 {"describe", "--wide", "a.kcw"},
+                                                 {"describe", "--layout", "a.kcw", "--layout"}}) {
         const Outcome result = RunCli(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");

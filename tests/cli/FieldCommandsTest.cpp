@@ -16,8 +16,8 @@ namespace kr::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
 using test::Outcome;
+using ::testing::HasSubstr;
 
 class FieldCommands : public ::testing::Test {
 protected:
@@ -36,19 +36,28 @@ protected:
         EXPECT_TRUE(LoadSettings(fs::path(path).u16string(), settings, error)) << path;
         return settings;
     }
-    static Outcome Show(const std::vector<std::string>& args) { return test::RunWith(std::make_unique<CShowCommand>(), args); }
-    static Outcome Set(const std::vector<std::string>& args) { return test::RunWith(std::make_unique<CSetCommand>(), args); }
-    static Outcome Diff(const std::vector<std::string>& args) { return test::RunWith(std::make_unique<CDiffCommand>(), args); }
+    static Outcome Show(const std::vector<std::string>& args)
+    {
+        return test::RunWith(std::make_unique<CShowCommand>(), args);
+    }
+    static Outcome Set(const std::vector<std::string>& args)
+    {
+        return test::RunWith(std::make_unique<CSetCommand>(), args);
+    }
+    static Outcome Diff(const std::vector<std::string>& args)
+    {
+        return test::RunWith(std::make_unique<CDiffCommand>(), args);
+    }
 };
 
 TEST_F(FieldCommands, ShowPrintsEveryFieldAsThePagesShowIt)
 {
     const Outcome shown = Show({"show", Save("a.kcw", {})});
     EXPECT_EQ(shown.code, kExitSuccess);
-    for (const char* line : {"ProjectData/toolchain = Keil\n", "DeviceData/vid = 0x1F3A\n",
-                             "DeviceData/product = KR761x Touch Device\n", "ScreenData/width_px = 1024\n",
-                             "CommunicationData/smbusAddress = 0x00\n", "PenData/bPen = off\n",
-                             "GpioData/modes/pin15 = input, open-drain\n"})
+    for (const char* line :
+         {"ProjectData/toolchain = Keil\n", "DeviceData/vid = 0x1F3A\n", "DeviceData/product = KR761x Touch Device\n",
+          "ScreenData/width_px = 1024\n", "CommunicationData/smbusAddress = 0x00\n", "PenData/bPen = off\n",
+          "GpioData/modes/pin15 = input, open-drain\n"})
         EXPECT_THAT(shown.out, HasSubstr(line));
     EXPECT_TRUE(shown.out.starts_with("ProjectData/toolchain = Keil\nProjectData/projectPath = \n"));
     EXPECT_TRUE(shown.out.ends_with("GpioData/values/pin15 = high\n"));

@@ -49,9 +49,9 @@ TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
 {
     ConfigurationSettings settings;
     settings.project.toolchain = 2;
-    settings.project.projectPath = u"/elsewhere/";   // ignored: OUTDIR wins
+    settings.project.projectPath = u"/elsewhere/";  // ignored: OUTDIR wins
     settings.pen.bYTilt = 1;
-    settings.pen.yTiltMin = 500;   // the pen is off: no range of it is generated
+    settings.pen.yTiltMin = 500;  // the pen is off: no range of it is generated
     Save(settings);
 
     const Outcome result = RunCli({"generate", saveFile, outDir});
@@ -59,19 +59,19 @@ TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(FilesIn(outDir), (std::vector<std::string>{
-        "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
-        "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_Startup.c", "KR761x_USB_Descriptor.c", "Makefile",
-        "compiler_defs.h"}));
+    EXPECT_EQ(FilesIn(outDir),
+              (std::vector<std::string>{"KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
+                                        "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_SDCC.wsp",
+                                        "KR761x_Startup.c", "KR761x_USB_Descriptor.c", "Makefile", "compiler_defs.h"}));
     // The project path is OUTDIR with one separator added.
-    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp")
-                  .find("WorkSpaceName=" + outDir + "/KR761x_SDCC.wsp\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp").find("WorkSpaceName=" + outDir + "/KR761x_SDCC.wsp\r\n"),
+        std::string::npos);
 }
 
 TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
 {
-    Save(ConfigurationSettings{});   // Keil
+    Save(ConfigurationSettings{});  // Keil
     fs::create_directory(outDir);
     test::WriteBytes(fs::path(outDir) / "KR761x_Main.c", "stale");
     test::WriteBytes(fs::path(outDir) / "notes.txt", "mine");
@@ -82,9 +82,9 @@ TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Main.c"), "stale");
     EXPECT_EQ(test::ReadBytes(fs::path(outDir) / "notes.txt"), "mine");
     EXPECT_TRUE(fs::exists(fs::path(outDir) / "STARTUP.A51"));
-    EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Keil.wsp")
-                  .find("WorkSpaceName=" + outDir + "/KR761x_Keil.wsp\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        test::ReadBytes(fs::path(outDir) / "KR761x_Keil.wsp").find("WorkSpaceName=" + outDir + "/KR761x_Keil.wsp\r\n"),
+        std::string::npos);
 }
 
 TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
@@ -172,8 +172,8 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
     Outcome result = RunCli({"generate", notFound, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Failed to load settings from:\n" + notFound +
-                              "\n\nThe file does not exist, or the file format is invalid.\n" + notFound
+    EXPECT_EQ(result.err, "Failed to load settings from:\n" + notFound
+                              + "\n\nThe file does not exist, or the file format is invalid.\n" + notFound
                               + ": No such file or directory\n");
 
     test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings>");
@@ -229,8 +229,8 @@ struct BytePaths {
     const char* name;
     std::string saveName;
     std::string outName;
-    std::string shownOut;   // the output folder's name in what the command prints
-    std::string inFile;     // the same in the files' text (Windows-1252)
+    std::string shownOut;  // the output folder's name in what the command prints
+    std::string inFile;  // the same in the files' text (Windows-1252)
     std::string shownSave;  // the save file's name in what the command prints
 };
 
@@ -278,12 +278,11 @@ TEST_P(GenerateBytePaths, AreTakenAsTheyAre)
 
 INSTANTIATE_TEST_SUITE_P(
     Names, GenerateBytePaths,
-    ::testing::Values(BytePaths {"latin1SaveFile", "caf\xE9.kcw", "out", "out", "out", "caf\xEF\xBF\xBD.kcw"},
-                      BytePaths {"latin1Folder", "panel.kcw", "caf\xE9", "caf\xEF\xBF\xBD", "caf?", "panel.kcw"},
-                      BytePaths {"both", "\xFF\xFE.kcw", "o\xE9\x80", "o\xEF\xBF\xBD", "o?",
-                                 "\xEF\xBF\xBD\xEF\xBF\xBD.kcw"},
-                      BytePaths {"utf8", "caf\xC3\xA9.kcw", "caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9",
-                                 "caf\xC3\xA9.kcw"}),
+    ::testing::Values(BytePaths{"latin1SaveFile", "caf\xE9.kcw", "out", "out", "out", "caf\xEF\xBF\xBD.kcw"},
+                      BytePaths{"latin1Folder", "panel.kcw", "caf\xE9", "caf\xEF\xBF\xBD", "caf?", "panel.kcw"},
+                      BytePaths{"both", "\xFF\xFE.kcw", "o\xE9\x80", "o\xEF\xBF\xBD", "o?",
+                                "\xEF\xBF\xBD\xEF\xBF\xBD.kcw"},
+                      BytePaths{"utf8", "caf\xC3\xA9.kcw", "caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9", "caf\xC3\xA9.kcw"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Generate, AFolderThatCannotBeCreatedFails)

@@ -102,9 +102,9 @@ TEST(Program, ABuilderPrintingMuchRunsInBoundedMemory)
                               "*/a/*) yes 'a line of builder output' | head -c 67108864 ;;\n"
                               "*) head -c 67108864 /dev/zero | tr '\\0' x ;;\nesac\n");
     fs::permissions(builder, fs::perms::owner_all);
-    const test::ProgramResult result = test::RunProgram(
-        {"/bin/sh", "-c", "ulimit -v 262144 && exec \"$0\" batch \"$1\" \"$2\" --build \"$3\"", KR_GEN_PROGRAM,
-         (dir / "in").string(), (dir / "out").string(), builder.string()});
+    const test::ProgramResult result =
+        test::RunProgram({"/bin/sh", "-c", "ulimit -v 262144 && exec \"$0\" batch \"$1\" \"$2\" --build \"$3\"",
+                          KR_GEN_PROGRAM, (dir / "in").string(), (dir / "out").string(), builder.string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_LT(result.out.size(), 5u << 20);
     const std::string leftOut = " bytes of builder output left out]\n";
@@ -142,16 +142,19 @@ TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
     ConfigurationSettings settings;
     settings.project.projectPath = dir.folder();
     std::u16string error;
-    ASSERT_TRUE(GenerateProject(settings, error));   // a Keil project
+    ASSERT_TRUE(GenerateProject(settings, error));  // a Keil project
 
     const std::string workspace = (dir / "KR761x_Keil.wsp").string();
     test::ProgramResult result = test::RunProgram({KR_BUILD_PROGRAM, workspace});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "KR761x_Keil.wsp is a Keil workspace: only SDCC projects can be built on Linux.\n");
 
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {workspace, workspace}, {"-x"}, {"--min-stack", "257", workspace},
-          {"--min-stack", "-1", workspace}, {workspace, "--min-stack"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {workspace, workspace},
+                                                 {"-x"},
+                                                 {"--min-stack", "257", workspace},
+                                                 {"--min-stack", "-1", workspace},
+                                                 {workspace, "--min-stack"}}) {
         std::vector<std::string> command = {KR_BUILD_PROGRAM};
         command.insert(command.end(), args.begin(), args.end());
         result = test::RunProgram(command);
@@ -169,9 +172,9 @@ TEST(Program, BuilderTakesOneWorkspaceAndSaysWhyItRefusesOne)
 struct Call {
     const char* name;
     const char* program;
-    std::vector<std::string> words;   // after the program's name
+    std::vector<std::string> words;  // after the program's name
     int code;
-    std::string usage;                // the command's usage line
+    std::string usage;  // the command's usage line
 };
 
 const std::string kGenerate = "usage: kr761x-gen generate [--check] SAVEFILE OUTDIR";

@@ -16,7 +16,7 @@ namespace {
 
 struct Refusal {
     const char* name;
-    std::vector<std::string> args;   // "@" stands for the generated project
+    std::vector<std::string> args;  // "@" stands for the generated project
     int code;
     const char* err;
 };
@@ -31,7 +31,9 @@ const Refusal kRefusals[] = {
     {"UnknownFormat", {"--format", "xml", "@"}, kExitUsage, kUsage},
     {"ModeTwice", {"--mode", "pen", "--mode", "pen", "@"}, kExitUsage, kUsage},
     {"TwoProjects", {"@", "@"}, kExitUsage, kUsage},
-    {"NotBuilt", {"--no-vectors", "@"}, kExitFailure,
+    {"NotBuilt",
+     {"--no-vectors", "@"},
+     kExitFailure,
      "The project has no readable KR761x_Image.ihx (@/KR761x_Image.ihx): build it first with kr761x-gen build.\n"},
 };
 

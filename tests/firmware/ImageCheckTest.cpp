@@ -25,9 +25,11 @@ struct Image {
 Image GoodImage()
 {
     Image image;
-    const std::pair<std::uint32_t, std::vector<std::uint8_t>> runs[] = {
-        {0x2600, {0x02, 0x29, 0x60}}, {0x2960, {0x75, 0x81, 0x52, 0x22}},
-        {0x2683, {0x12, 0x01, 0x00, 0x02}}, {0xF9EE, {0x80, 0x05}}, {0xF9FF, {0xFF}}};
+    const std::pair<std::uint32_t, std::vector<std::uint8_t>> runs[] = {{0x2600, {0x02, 0x29, 0x60}},
+                                                                        {0x2960, {0x75, 0x81, 0x52, 0x22}},
+                                                                        {0x2683, {0x12, 0x01, 0x00, 0x02}},
+                                                                        {0xF9EE, {0x80, 0x05}},
+                                                                        {0xF9FF, {0xFF}}};
     for (const auto& [address, bytes] : runs)
         for (std::uint32_t i = 0; i < bytes.size(); ++i)
             image.hex.bytes[address + i] = bytes[i];
@@ -46,17 +48,33 @@ const std::string kMoved = "No jump at the application start 0x2600: the linker 
 const Case kCases[] = {
     {"Good", [](Image&) {}, {}},
     {"AjmpAndSjmpAreJumps", [](Image& i) { i.hex.bytes[0x2600] = 0xE1; }, {}},
-    {"DoubleWrite", [](Image& i) { i.hex.writtenTwice = {0x2961, 0x2962, 0x2970}; },
+    {"DoubleWrite",
+     [](Image& i) {
+         i.hex.writtenTwice = {0x2961, 0x2962, 0x2970};
+     },
      {"Written twice: 0x2961-0x2962, 0x2970."}},
     {"VectorsMoved", [](Image& i) { i.hex.bytes.erase(0x2600); }, {kMoved}},
     {"RetiAtStart", [](Image& i) { i.hex.bytes[0x2600] = 0x32; }, {kMoved}},
-    {"PastFFFF", [](Image& i) { i.hex.bytes[0x10000] = 1; i.hex.bytes[0x10001] = 2; },
+    {"PastFFFF",
+     [](Image& i) {
+         i.hex.bytes[0x10000] = 1;
+         i.hex.bytes[0x10001] = 2;
+     },
      {"Outside the application's flash 0x2600-0xF9FF: 0x010000-0x010001."}},
-    {"BelowStartAndAboveFlash", [](Image& i) { i.hex.bytes[0x0000] = 2; i.hex.bytes[0xFA00] = 0; },
+    {"BelowStartAndAboveFlash",
+     [](Image& i) {
+         i.hex.bytes[0x0000] = 2;
+         i.hex.bytes[0xFA00] = 0;
+     },
      {"Outside the application's flash 0x2600-0xF9FF: 0x0000, 0xFA00."}},
-    {"LinkerOverlap", [](Image& i) { i.linker = "\n?ASlink-Warning-Memory Overlap in area CSEG  \r\nok\n"; },
+    {"LinkerOverlap",
+     [](Image& i) { i.linker = "\n?ASlink-Warning-Memory Overlap in area CSEG  \r\nok\n"; },
      {"The linker reported: ?ASlink-Warning-Memory Overlap in area CSEG"}},
-    {"SeveralAtOnce", [](Image& i) { i.hex.bytes.erase(0x2600); i.hex.bytes[0xFA00] = 0; },
+    {"SeveralAtOnce",
+     [](Image& i) {
+         i.hex.bytes.erase(0x2600);
+         i.hex.bytes[0xFA00] = 0;
+     },
      {kMoved, "Outside the application's flash 0x2600-0xF9FF: 0xFA00."}},
 };
 

@@ -18,17 +18,17 @@ TEST(IntelHex, ReadsBytesAndAddressesWrittenTwice)
 {
     const std::string text = ":032600000229604C\r\n"
                              "\r\n"
-                             ":02260100AABB72\n"          // rewrites 0x2601-0x2602
-                             ":020000040001F9\n"          // extended linear address 0x10000
+                             ":02260100AABB72\n"  // rewrites 0x2601-0x2602
+                             ":020000040001F9\n"  // extended linear address 0x10000
                              ":01000000CC33\n"
                              ":00000001FF\n"
-                             ":01000000DD22\n";           // after the end: not read
+                             ":01000000DD22\n";  // after the end: not read
     HexImage image;
     std::u16string error = u"stale";
     ASSERT_TRUE(ReadIntelHex(text, image, error)) << platform::ToUtf8(error);
     EXPECT_TRUE(error.empty());
-    EXPECT_THAT(image.bytes, ElementsAre(Pair(0x2600u, 0x02), Pair(0x2601u, 0xAA), Pair(0x2602u, 0xBB),
-                                         Pair(0x10000u, 0xCC)));
+    EXPECT_THAT(image.bytes,
+                ElementsAre(Pair(0x2600u, 0x02), Pair(0x2601u, 0xAA), Pair(0x2602u, 0xBB), Pair(0x10000u, 0xCC)));
     EXPECT_THAT(image.writtenTwice, ElementsAre(0x2601u, 0x2602u));
 }
 

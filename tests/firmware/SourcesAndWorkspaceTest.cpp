@@ -29,7 +29,7 @@ TEST(LinkOutputs, AreasSymbolsAndBytesAsTheLinkPlacedThem)
                                "A CABS2 size 3 flags 28 addr 2955\nS _a Def002955\nS G$a$0_0$0 Def002955\n"
                                "A CABS3 size 2 flags 28 addr 3000\nS _t Def003000\n"
                                "T 00 29 55\nR 00 00 00 03\nT 00 29 55 01 02 03\nR 00 00 00 03\n"
-                               "T 00 30 00 00 00\nR 00 00 00 04 02 03 00 05\n";   // relocated: not taken
+                               "T 00 30 00 00 00\nR 00 00 00 04 02 03 00 05\n";  // relocated: not taken
     ObjectModule module;
     std::u16string error;
     ASSERT_TRUE(ReadObjectModule(object, module, error)) << platform::ToUtf8(error);
@@ -62,10 +62,10 @@ TEST(LinkOutputs, AreasSymbolsAndBytesAsTheLinkPlacedThem)
                                 "L:G$main$0_0$0:29FE\nL:FUser$sd$0_0$0:4A\nL:LUser.f$l$1_0$4:4F\n";
     std::vector<std::string> read;
     for (const DebugSymbol& s : ReadDebugSymbols(records))
-        read.push_back(s.module + "." + s.name + " " + std::to_string(int(s.space)) + " " + std::to_string(s.address) +
-                       "+" + std::to_string(s.size));
-    EXPECT_THAT(read, ::testing::UnorderedElementsAre("KR761x_Main.Comm_Tx_Buffer 4 128+128",
-                                                      "KR761x_Main.Flag 3 18+1", "User.sd 2 74+4", "User.l 1 79+3"));
+        read.push_back(s.module + "." + s.name + " " + std::to_string(int(s.space)) + " " + std::to_string(s.address)
+                       + "+" + std::to_string(s.size));
+    EXPECT_THAT(read, ::testing::UnorderedElementsAre("KR761x_Main.Comm_Tx_Buffer 4 128+128", "KR761x_Main.Flag 3 18+1",
+                                                      "User.sd 2 74+4", "User.l 1 79+3"));
 }
 
 TEST(Workspace, SettingsAndTheFlagsABuildUses)
@@ -88,7 +88,7 @@ TEST(SizeSummary, CodeFromTheImageAndRamFromTheLinkersSummary)
     for (std::uint32_t a = 0x2600; a < 0x2610; ++a)
         image.bytes[a] = 0;
     image.bytes[0xF9FF] = 0xFF;
-    image.bytes[0x10000] = 0;   // outside the flash: not counted
+    image.bytes[0x10000] = 0;  // outside the flash: not counted
     const std::string mem = "Stack starts at: 0x53 (sp set to 0x52) with 173 bytes available.\n"
                             "   PAGED EXT. RAM   0x0200   0x0202       3      256   \n"
                             "   EXTERNAL RAM     0x0203   0x020a       8    65536   \n";

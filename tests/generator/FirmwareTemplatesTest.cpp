@@ -44,15 +44,24 @@ std::map<std::string, std::string> Defines(const std::string& source, const std:
 TEST(ApiHeader, EntryPointsAreTheChipsAddressesWithBothSpellingsOfX)
 {
     const std::map<std::string, std::string> kr7611 = {
-        {"KR761X_SMBUS_MASTER_INIT", "07A8"},     {"KR761X_UART_INIT", "09CB"},
-        {"KR761X_SPI_MASTER_INIT", "0B34"},       {"KR761X_USB_SUSPEND", "1789"},
-        {"KR761X_SPI_MASTER_TRANSFER", "1991"},   {"KR761X_USB_INIT", "1A07"},
-        {"KR761X_SYSTEM_INIT", "1BB1"},           {"KR761x_REMOTE_WAKEUP", "1C13"},
-        {"KR761X_SMBUS_MASTER_TRANSFER", "1C72"}, {"KR761X_SMBUS_POLL", "1F57"},
-        {"KR761X_UART_WRITE", "1FF3"},            {"KR761X_UART_DEQUEUE", "2023"},
-        {"KR761X_START_COUNTER", "2248"},         {"KR761X_SPI_POLL", "22EC"},
-        {"KR761X_GPIO_INIT", "239D"},             {"KR761X_UART_POLL", "23B3"},
-        {"KR761X_STOP_COUNTER", "23F9"},          {"KR761x_USB_SUSPEND_REMOTE_WAKEUP", "2413"},
+        {"KR761X_SMBUS_MASTER_INIT", "07A8"},
+        {"KR761X_UART_INIT", "09CB"},
+        {"KR761X_SPI_MASTER_INIT", "0B34"},
+        {"KR761X_USB_SUSPEND", "1789"},
+        {"KR761X_SPI_MASTER_TRANSFER", "1991"},
+        {"KR761X_USB_INIT", "1A07"},
+        {"KR761X_SYSTEM_INIT", "1BB1"},
+        {"KR761x_REMOTE_WAKEUP", "1C13"},
+        {"KR761X_SMBUS_MASTER_TRANSFER", "1C72"},
+        {"KR761X_SMBUS_POLL", "1F57"},
+        {"KR761X_UART_WRITE", "1FF3"},
+        {"KR761X_UART_DEQUEUE", "2023"},
+        {"KR761X_START_COUNTER", "2248"},
+        {"KR761X_SPI_POLL", "22EC"},
+        {"KR761X_GPIO_INIT", "239D"},
+        {"KR761X_UART_POLL", "23B3"},
+        {"KR761X_STOP_COUNTER", "23F9"},
+        {"KR761x_USB_SUSPEND_REMOTE_WAKEUP", "2413"},
     };
     std::map<std::string, std::string> kr7610;
     for (const auto& [name, address] : kr7611)
@@ -60,7 +69,8 @@ TEST(ApiHeader, EntryPointsAreTheChipsAddressesWithBothSpellingsOfX)
 
     const auto entries = [](int chip) {
         std::map<std::string, std::string> found;
-        for (const auto& [name, value] : Defines(Generated(kSdcc, chip, "KR761x_API.h"), R"(CODE_ENTRY \(0x[0-9A-F]{4}\))"))
+        for (const auto& [name, value] :
+             Defines(Generated(kSdcc, chip, "KR761x_API.h"), R"(CODE_ENTRY \(0x[0-9A-F]{4}\))"))
             found[name] = value.substr(14, 4);
         return found;
     };
@@ -76,28 +86,60 @@ TEST(ApiHeader, DefinesEveryStatusCodeParameterPinAndRegister)
               std::string::npos);
 
     const std::map<std::string, std::string> constants = {
-        {"FUNC_SUCCESS", "0x00"}, {"FUNC_BUSY", "0x01"}, {"FUNC_OUT_OF_RANGE", "0x02"},
-        {"FUNC_SPI_IDLE", "0x10"}, {"FUNC_SPI_MODE_FAULT", "0x11"}, {"FUNC_SPI_NSS_BUSY", "0x12"},
-        {"FUNC_SMBUS_IDLE", "0x20"}, {"FUNC_SMBUS_SCL_TO", "0x21"}, {"FUNC_SMBUS_NO_ACK", "0x22"},
-        {"FUNC_SMBUS_ARB_LOST", "0x23"}, {"FUNC_UART_IDLE", "0x30"}, {"FUNC_UART_NO_DATA", "0x31"},
-        {"FUNC_REMOTE_WAKE_DISABLE", "0x40"}, {"FUNC_NO_SUPPORT", "0xFF"},
-        {"BUSPOW", "0x00"}, {"SELFPOW_VREGOFF", "0x01"}, {"SELFPOW_VREGON", "0x02"},
-        {"OSC_48", "0x00"}, {"OSC_24", "0x01"},
-        {"ENUM_MOUSE_MODE", "0x00"}, {"ENUM_SINGLE_POINT_MODE", "0x01"},
-        {"NO_PARITY", "0x00"}, {"ODD_PARITY", "0x01"}, {"EVEN_PARITY", "0x02"}, {"MARK_PARITY", "0x03"},
+        {"FUNC_SUCCESS", "0x00"},
+        {"FUNC_BUSY", "0x01"},
+        {"FUNC_OUT_OF_RANGE", "0x02"},
+        {"FUNC_SPI_IDLE", "0x10"},
+        {"FUNC_SPI_MODE_FAULT", "0x11"},
+        {"FUNC_SPI_NSS_BUSY", "0x12"},
+        {"FUNC_SMBUS_IDLE", "0x20"},
+        {"FUNC_SMBUS_SCL_TO", "0x21"},
+        {"FUNC_SMBUS_NO_ACK", "0x22"},
+        {"FUNC_SMBUS_ARB_LOST", "0x23"},
+        {"FUNC_UART_IDLE", "0x30"},
+        {"FUNC_UART_NO_DATA", "0x31"},
+        {"FUNC_REMOTE_WAKE_DISABLE", "0x40"},
+        {"FUNC_NO_SUPPORT", "0xFF"},
+        {"BUSPOW", "0x00"},
+        {"SELFPOW_VREGOFF", "0x01"},
+        {"SELFPOW_VREGON", "0x02"},
+        {"OSC_48", "0x00"},
+        {"OSC_24", "0x01"},
+        {"ENUM_MOUSE_MODE", "0x00"},
+        {"ENUM_SINGLE_POINT_MODE", "0x01"},
+        {"NO_PARITY", "0x00"},
+        {"ODD_PARITY", "0x01"},
+        {"EVEN_PARITY", "0x02"},
+        {"MARK_PARITY", "0x03"},
         {"SPACE_PARITY", "0x04"},
-        {"FIVE_DATA_BITS", "0x00"}, {"SIX_DATA_BITS", "0x01"}, {"SEVEN_DATA_BITS", "0x02"}, {"EIGHT_DATA_BITS", "0x03"},
-        {"ONE_STOP_BIT", "0x00"}, {"TWO_STOP_BITS", "0x01"},
-        {"PH1_POLLO", "0x00"}, {"PH1_POLHI", "0x01"}, {"PH2_POLLO", "0x02"}, {"PH2_POLHI", "0x03"},
-        {"SPI_WRITE", "0x00"}, {"SPI_READ", "0x01"}, {"SPI_WRITEREAD", "0x02"},
-        {"SMBUS_FUNC_WRITE", "0x00"}, {"SMBUS_FUNC_READ", "0x01"},
-        {"GPIO_LO_ADDR", "0x90"}, {"GPIO_HI_ADDR", "0xA0"},
+        {"FIVE_DATA_BITS", "0x00"},
+        {"SIX_DATA_BITS", "0x01"},
+        {"SEVEN_DATA_BITS", "0x02"},
+        {"EIGHT_DATA_BITS", "0x03"},
+        {"ONE_STOP_BIT", "0x00"},
+        {"TWO_STOP_BITS", "0x01"},
+        {"PH1_POLLO", "0x00"},
+        {"PH1_POLHI", "0x01"},
+        {"PH2_POLLO", "0x02"},
+        {"PH2_POLHI", "0x03"},
+        {"SPI_WRITE", "0x00"},
+        {"SPI_READ", "0x01"},
+        {"SPI_WRITEREAD", "0x02"},
+        {"SMBUS_FUNC_WRITE", "0x00"},
+        {"SMBUS_FUNC_READ", "0x01"},
+        {"GPIO_LO_ADDR", "0x90"},
+        {"GPIO_HI_ADDR", "0xA0"},
     };
     EXPECT_EQ(Defines(header, "0x[0-9A-F]{2}"), constants);
 
-    std::map<std::string, std::string> registers = {{"GPIO_LO", "GPIO_LO_ADDR"}, {"GPIO_HI", "GPIO_HI_ADDR"},
-                                                    {"SP", "0x81"},  {"DPL", "0x82"}, {"DPH", "0x83"},
-                                                    {"PSW", "0xD0"}, {"ACC", "0xE0"}, {"B", "0xF0"}};
+    std::map<std::string, std::string> registers = {{"GPIO_LO", "GPIO_LO_ADDR"},
+                                                    {"GPIO_HI", "GPIO_HI_ADDR"},
+                                                    {"SP", "0x81"},
+                                                    {"DPL", "0x82"},
+                                                    {"DPH", "0x83"},
+                                                    {"PSW", "0xD0"},
+                                                    {"ACC", "0xE0"},
+                                                    {"B", "0xF0"}};
     for (int pin = 0; pin < 16; ++pin)
         registers["GPIO" + std::to_string(pin)] =
             (pin < 8 ? "GPIO_LO_ADDR " : "GPIO_HI_ADDR ") + std::to_string(pin % 8);
@@ -113,7 +155,8 @@ std::vector<std::pair<std::string, std::string>> Sections(const std::string& wor
 {
     std::vector<std::pair<std::string, std::string>> sections;
     const std::regex section(R"(\[([^\]\r\n]+)\]\r\n([^\r\n]*)\r\n)");
-    for (auto it = std::sregex_iterator(workspace.begin(), workspace.end(), section); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(workspace.begin(), workspace.end(), section); it != std::sregex_iterator();
+         ++it)
         sections.emplace_back((*it)[1], (*it)[2]);
     return sections;
 }
@@ -186,7 +229,8 @@ TEST(Workspaces, HoldTheToolSettingsFilesAndChipAddressesOfTheirToolchain)
             EXPECT_EQ(Setting(sections, "WorkSpaceName"), "WorkSpaceName=" + dir.path().string() + "/" + e.file);
             EXPECT_EQ(Setting(sections, "LinkFlag"), chip == kKR7611 ? e.linkFlagKR7611 : e.linkFlagKR7610);
             // Keil moves the KR7611's interrupt vectors to the application start.
-            const std::string compFlag = e.compFlag + (e.toolchain == kKeil && chip == kKR7611 ? " INTVECTOR(0x2600)" : "");
+            const std::string compFlag =
+                e.compFlag + (e.toolchain == kKeil && chip == kKR7611 ? " INTVECTOR(0x2600)" : "");
             for (const std::string& line : {e.assembler, e.assFlag, e.compiler, compFlag, e.linker, e.ext,
                                             std::string("OutputFile=KR761x_Image")})
                 EXPECT_EQ(Setting(sections, line.substr(0, line.find('='))), line);
@@ -221,7 +265,8 @@ TEST(StartupRoutines, EachToolchainHasItsOwnAndStartsAtTheChipsCodeOrigin)
             std::smatch match;
             ASSERT_TRUE(std::regex_search(startup, match, origin)) << startup;
             EXPECT_EQ(match[1], chip == kKR7611 ? "02600H" : "01A00H");
-            EXPECT_EQ(std::distance(std::sregex_iterator(startup.begin(), startup.end(), origin), std::sregex_iterator()), 1);
+            EXPECT_EQ(
+                std::distance(std::sregex_iterator(startup.begin(), startup.end(), origin), std::sregex_iterator()), 1);
         }
     }
     const std::string keil = Generated(kKeil, kKR7611, "STARTUP.A51");

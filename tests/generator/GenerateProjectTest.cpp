@@ -30,14 +30,15 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder)
 
 // The files of each toolchain in the order they are written.
 const std::map<int, std::vector<std::string>> kFileSets = {
-    {0, {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
-         "KR761x_Configuration.h", "KR761x_Keil.wsp", "KR761x_Main.c", "KR761x_USB_Descriptor.c", "STARTUP.A51"}},
-    {1, {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
-         "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_Raisonance.wsp", "KR761x_USB_Descriptor.c",
-         "STARTUP.A51"}},
-    {2, {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
-         "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c",
-         "KR761x_Startup.c", "Makefile"}},
+    {0,
+     {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
+      "KR761x_Keil.wsp", "KR761x_Main.c", "KR761x_USB_Descriptor.c", "STARTUP.A51"}},
+    {1,
+     {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
+      "KR761x_Main.c", "KR761x_Raisonance.wsp", "KR761x_USB_Descriptor.c", "STARTUP.A51"}},
+    {2,
+     {"compiler_defs.h", "KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c", "KR761x_Configuration.h",
+      "KR761x_Main.c", "KR761x_SDCC.wsp", "KR761x_USB_Descriptor.c", "KR761x_Startup.c", "Makefile"}},
 };
 
 class Generate : public ::testing::Test {
@@ -93,7 +94,8 @@ TEST_F(Generate, ARunWaitsForTheFolderAnotherRunHolds)
 {
     auto other = std::make_unique<platform::CFolderLock>();
     platform::FileFailure why;
-    ASSERT_EQ(other->Lock(dir.path().string(), std::chrono::milliseconds(0), why), platform::CFolderLock::Result::Locked);
+    ASSERT_EQ(other->Lock(dir.path().string(), std::chrono::milliseconds(0), why),
+              platform::CFolderLock::Result::Locked);
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         other.reset();
@@ -187,15 +189,25 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
     struct Case {
         const char* name;
         std::function<void(ConfigurationSettings&)> spoil;
-        std::u16string lines;   // after the first line of the error text
+        std::u16string lines;  // after the first line of the error text
     };
     const Case cases[] = {
         {"no such toolchain", [](auto& s) { s.project.toolchain = 3; },
          u"ProjectData/toolchain = 3: The toolchain must be 0 (Keil), 1 (Raisonance) or 2 (SDCC)."},
-        {"tilt range hosts refuse", [](auto& s) { s.pen.bPen = s.pen.bXTilt = 1; s.pen.xTiltMin = 101; },
+        {"tilt range hosts refuse",
+         [](auto& s) {
+             s.pen.bPen = s.pen.bXTilt = 1;
+             s.pen.xTiltMin = 101;
+         },
          u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
          u"descriptor with such a range."},
-        {"several", [](auto& s) { s.device.powerMode = 2; s.pen.bPen = s.pen.bYTilt = 1; s.pen.yTiltMin = 0; s.gpio.values[3] = 7; },
+        {"several",
+         [](auto& s) {
+             s.device.powerMode = 2;
+             s.pen.bPen = s.pen.bYTilt = 1;
+             s.pen.yTiltMin = 0;
+             s.gpio.values[3] = 7;
+         },
          u"DeviceData/powerMode = 2: The power mode must be 0 (bus powered) or 1 (self powered).\n"
          u"PenData/yTiltMin = 0: The Y tilt minimum must be from 1 to 65535.\n"
          u"GpioData/values/pin3 = 7: The start-up level of GPIO.3 must be 0 (low) or 1 (high)."},

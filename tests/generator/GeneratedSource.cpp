@@ -15,7 +15,8 @@ std::map<std::string, long> ReadDefines(const std::string& source)
         std::istringstream words(line);
         std::string directive, name, value, rest;
         words >> directive >> name >> value >> rest;
-        if (directive != "#define" || value.empty() || !std::isdigit(static_cast<unsigned char>(value[0])) || !rest.empty())
+        if (directive != "#define" || value.empty() || !std::isdigit(static_cast<unsigned char>(value[0]))
+            || !rest.empty())
             continue;
         std::size_t used = 0;
         const long number = std::stol(value, &used, 0);

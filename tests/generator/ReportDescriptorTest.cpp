@@ -64,8 +64,9 @@ TEST(DescribeReportDescriptor, ListsTheBytesOfTheGeneratedFileWithTheHeaderNames
     s.project.projectPath = dir.folder();
     std::u16string error;
     ASSERT_TRUE(GenerateProject(s, error));
-    const std::vector<int> written = test::ArrayBytes(test::ReadBytes(dir / "KR761x_USB_Descriptor.c"), "HidReportDesc",
-                                                      test::ReadDefines(test::ReadBytes(dir / "KR761x_Configuration.h")));
+    const std::vector<int> written =
+        test::ArrayBytes(test::ReadBytes(dir / "KR761x_USB_Descriptor.c"), "HidReportDesc",
+                         test::ReadDefines(test::ReadBytes(dir / "KR761x_Configuration.h")));
     EXPECT_EQ(std::vector<int>(view.bytes.begin(), view.bytes.end()), written);
     EXPECT_EQ(view.declaredLength, static_cast<int>(written.size()));
     EXPECT_THAT(view.failures, IsEmpty());
@@ -96,8 +97,8 @@ TEST(DescribeReportDescriptor, TiltRangesAPageAcceptsButHostsRefuse)
     EXPECT_THAT(platform::ToUtf8(view.text), HasSubstr("Logical Minimum (200)"));
 
     EXPECT_EQ(platform::ToUtf8(HostRuleFailureText(view.failures)),
-              "Hosts refuse this report descriptor, so the device would not work as a HID device:\n- " +
-                  platform::ToUtf8(view.failures[0]) + ".\n- " + platform::ToUtf8(view.failures[1]) + ".\n");
+              "Hosts refuse this report descriptor, so the device would not work as a HID device:\n- "
+                  + platform::ToUtf8(view.failures[0]) + ".\n- " + platform::ToUtf8(view.failures[1]) + ".\n");
     EXPECT_THAT(HostRuleFailureText({}), IsEmpty());
 
     // Equal ends are a valid range.

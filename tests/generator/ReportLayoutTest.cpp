@@ -53,8 +53,8 @@ std::vector<std::string> Members(const ReportLayout& layout)
 }
 
 struct Expected {
-    int id;                          // an input report
-    int bytes;                       // host, SIZE_ macro and structure alike
+    int id;  // an input report
+    int bytes;  // host, SIZE_ macro and structure alike
     std::vector<std::string> host;
     std::vector<std::string> members;
 };
@@ -62,13 +62,14 @@ struct Expected {
 struct Case {
     const char* name;
     std::function<void(ConfigurationSettings&)> apply;
-    std::vector<Expected> inputs;    // every input report, no others
+    std::vector<Expected> inputs;  // every input report, no others
 };
 
 const std::vector<std::string> kTouchBasics = {"0:1:Tip Switch", "1:1:In Range"};
 
 const Case kCases[] = {
-    {"Default", [](ConfigurationSettings&) {},
+    {"Default",
+     [](ConfigurationSettings&) {},
      {{0x80, 5, {"0:1:Button 1", "1:7:Padding", "8:16:X", "24:16:Y"}, {"0:Controls", "1:X", "3:Y"}}}},
     {"TouchOnly",
      [](ConfigurationSettings& s) {
@@ -76,7 +77,9 @@ const Case kCases[] = {
          s.mouse.bMouse = 0;
          s.touch.numTouchPoints = 2;
      },
-     {{0x81, 6, {"0:1:Tip Switch", "1:1:In Range", "2:6:Padding", "8:8:Contact Identifier", "16:16:X", "32:16:Y"},
+     {{0x81,
+       6,
+       {"0:1:Tip Switch", "1:1:In Range", "2:6:Padding", "8:8:Contact Identifier", "16:16:X", "32:16:Y"},
        {"0:Controls", "1:Contact_Identifier", "2:X", "4:Y"}}}},
     {"EverythingOn",
      [](ConfigurationSettings& s) {
@@ -85,17 +88,20 @@ const Case kCases[] = {
          s.pen.bPen = s.pen.bPressure = s.pen.bXTilt = s.pen.bYTilt = s.pen.bInverted = s.pen.bBarrelButton = 1;
          s.mouse.numButtons = 8;
      },
-     {{0x80, 5,
-       {"0:1:Button 1", "1:1:Button 2", "2:1:Button 3", "3:1:Button 4", "4:1:Button 5", "5:1:Button 6",
-        "6:1:Button 7", "7:1:Button 8", "8:16:X", "24:16:Y"},
+     {{0x80,
+       5,
+       {"0:1:Button 1", "1:1:Button 2", "2:1:Button 3", "3:1:Button 4", "4:1:Button 5", "5:1:Button 6", "6:1:Button 7",
+        "7:1:Button 8", "8:16:X", "24:16:Y"},
        {"0:Controls", "1:X", "3:Y"}},
-      {0x81, 12,
+      {0x81,
+       12,
        {"0:1:Tip Switch", "1:1:In Range", "2:1:Confidence", "3:5:Padding", "8:8:Contact Identifier", "16:16:X",
         "32:16:Y", "48:16:Width", "64:16:Height", "80:16:Tip Pressure"},
        {"0:Controls", "1:Contact_Identifier", "2:X", "4:Y", "6:Width", "8:Height", "10:Pressure"}},
-      {0x82, 12,
-       {"0:1:Tip Switch", "1:1:In Range", "2:1:Barrel Switch", "3:1:Invert", "4:4:Padding",
-        "8:8:Contact Identifier", "16:16:X", "32:16:Y", "48:16:Tip Pressure", "64:16:X Tilt", "80:16:Y Tilt"},
+      {0x82,
+       12,
+       {"0:1:Tip Switch", "1:1:In Range", "2:1:Barrel Switch", "3:1:Invert", "4:4:Padding", "8:8:Contact Identifier",
+        "16:16:X", "32:16:Y", "48:16:Tip Pressure", "64:16:X Tilt", "80:16:Y Tilt"},
        {"0:Controls", "1:Contact_Identifier", "2:X", "4:Y", "6:Pressure", "8:Tilt_X", "10:Tilt_Y"}}}},
 };
 
@@ -129,8 +135,14 @@ INSTANTIATE_TEST_SUITE_P(Configurations, LayoutOf, ::testing::ValuesIn(kCases),
 
 // What a host calls the field each structure member is filled for.
 const std::map<std::u16string, std::u16string> kHostNameOfMember = {
-    {u"Contact_Identifier", u"Contact Identifier"}, {u"X", u"X"}, {u"Y", u"Y"}, {u"Width", u"Width"},
-    {u"Height", u"Height"}, {u"Pressure", u"Tip Pressure"}, {u"Tilt_X", u"X Tilt"}, {u"Tilt_Y", u"Y Tilt"},
+    {u"Contact_Identifier", u"Contact Identifier"},
+    {u"X", u"X"},
+    {u"Y", u"Y"},
+    {u"Width", u"Width"},
+    {u"Height", u"Height"},
+    {u"Pressure", u"Tip Pressure"},
+    {u"Tilt_X", u"X Tilt"},
+    {u"Tilt_Y", u"Y Tilt"},
 };
 
 TEST(ReportLayout, EveryStructureFieldStandsWhereTheHostReadsItForEveryOption)
@@ -155,8 +167,9 @@ TEST(ReportLayout, EveryStructureFieldStandsWhereTheHostReadsItForEveryOption)
             for (const StructMember& member : layout.members) {
                 if (member.name == u"Controls")
                     continue;
-                const auto field = std::find_if(layout.fields.begin(), layout.fields.end(),
-                                                [&](const HidReportField& f) { return f.bitOffset == 8 * member.offset; });
+                const auto field =
+                    std::find_if(layout.fields.begin(), layout.fields.end(),
+                                 [&](const HidReportField& f) { return f.bitOffset == 8 * member.offset; });
                 ASSERT_NE(field, layout.fields.end()) << platform::ToUtf8(member.name);
                 EXPECT_EQ(field->name, kHostNameOfMember.at(member.name))
                     << platform::ToUtf8(layout.structName) << " options " << options;
@@ -185,9 +198,10 @@ TEST(ReportLayout, TextShowsEachReportsFieldsByBitOffset)
 
 TEST(ReadStructMembers, PlainMembersOfTheNamedTypedefOnly)
 {
-    const std::u16string source = u"typedef struct { U8 a; } Other;\r\n"
-                                  u"typedef struct\r\n{\r\n   U8 Controls; // bits\r\n   /* x */ UU16 X;\r\n   U32 Big;\r\n} Named;\r\n"
-                                  u"typedef struct { U8 a[2]; } Arrayed;\r\n";
+    const std::u16string source =
+        u"typedef struct { U8 a; } Other;\r\n"
+        u"typedef struct\r\n{\r\n   U8 Controls; // bits\r\n   /* x */ UU16 X;\r\n   U32 Big;\r\n} Named;\r\n"
+        u"typedef struct { U8 a[2]; } Arrayed;\r\n";
     EXPECT_EQ(ReadStructMembers(source, u"Named"),
               (std::vector<StructMember>{{u"U8", u"Controls", 0, 1}, {u"UU16", u"X", 1, 2}, {u"U32", u"Big", 3, 4}}));
     EXPECT_EQ(ReadStructMembers(source, u"Other")->size(), 1u);

@@ -20,7 +20,10 @@ SubstitutionMap Build(const ConfigurationSettings& settings)
     return BuildSubstitutionMap(settings, keys);
 }
 
-std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+std::string Narrow(const std::u16string& s)
+{
+    return std::string(s.begin(), s.end());
+}
 
 std::vector<std::u16string> KeyNames(const SubstitutionMap& keys)
 {
@@ -105,10 +108,14 @@ TEST(SubstitutionValues, SelectionOutsideItsListLeavesExactlyItsKeysUndefined)
 
 TEST(SubstitutionValues, WordsChosenByTwoFields)
 {
-    struct Case { std::int32_t a, b; const char16_t* reg; const char16_t* spi; };
+    struct Case {
+        std::int32_t a, b;
+        const char16_t* reg;
+        const char16_t* spi;
+    };
     // a: powerMode and spiPha; b: bEnableRegulator and spiPol.
     const Case cases[] = {
-        {0, 0, u"BUSPOW", u"PH1_POLLO"}, {0, 1, u"BUSPOW", u"PH1_POLHI"},
+        {0, 0, u"BUSPOW", u"PH1_POLLO"},          {0, 1, u"BUSPOW", u"PH1_POLHI"},
         {1, 0, u"SELFPOW_VREGOFF", u"PH2_POLLO"}, {1, 1, u"SELFPOW_VREGON", u"PH2_POLHI"},
         {1, 5, u"SELFPOW_VREGON", u"PH2_POLHI"},
     };
@@ -127,11 +134,13 @@ TEST(SubstitutionValues, PinMasksCoverOnlyThePinsOfTheChip)
     s.gpio.modes[8] = 2;
     s.gpio.modes[6] = 2;
     s.gpio.values[3] = 0;
-    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x01"},
-                          {u"X2_LATCH70", u"0xF7"}, {u"X2_LATCH158", u"0xFF"}});
+    ExpectKeys(
+        Build(s),
+        {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x01"}, {u"X2_LATCH70", u"0xF7"}, {u"X2_LATCH158", u"0xFF"}});
     s.device.deviceSel = 0;
-    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x00"},
-                          {u"X2_LATCH70", u"0x77"}, {u"X2_LATCH158", u"0x00"}});
+    ExpectKeys(
+        Build(s),
+        {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x00"}, {u"X2_LATCH70", u"0x77"}, {u"X2_LATCH158", u"0x00"}});
     s.device.deviceSel = 5;
     ExpectKeys(Build(s), {{u"X2_MODE70", u"0x00"}, {u"X2_LATCH70", u"0x00"}, {u"X2_LATCH158", u"0x00"}});
 }
@@ -142,12 +151,19 @@ TEST(SubstitutionValues, HidCountsAndLimits)
     s.pen.xTiltMin = 65535;
     s.mouse.numButtons = 8;
     ExpectKeys(Build(s), {
-        {u"D_TILT_X_MIN", u"65535"}, {u"X2_TILT_X_MIN_LSB", u"0xFF"}, {u"X2_TILT_X_MIN_MSB", u"0xFF"},
-        {u"D_PEN_CONTROL_COUNT", u"4"}, {u"X2_PEN_CONTROL_PAD", u"0x04"}, {u"D_NUM_TOUCH", u"5"},
-        {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"}, {u"X2_SIZE_PEN_DATA", u"0x0C"},
-        {u"D_MOUSE_PAD_BUTTONS", u"0"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
-        {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAC"}, {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
-    });
+                             {u"D_TILT_X_MIN", u"65535"},
+                             {u"X2_TILT_X_MIN_LSB", u"0xFF"},
+                             {u"X2_TILT_X_MIN_MSB", u"0xFF"},
+                             {u"D_PEN_CONTROL_COUNT", u"4"},
+                             {u"X2_PEN_CONTROL_PAD", u"0x04"},
+                             {u"D_NUM_TOUCH", u"5"},
+                             {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"},
+                             {u"X2_SIZE_PEN_DATA", u"0x0C"},
+                             {u"D_MOUSE_PAD_BUTTONS", u"0"},
+                             {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
+                             {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAC"},
+                             {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
+                         });
     s.mouse.numButtons = 0;
     ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"8"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x08"}});
     s.mouse.numButtons = 10;  // only from a save file; the decimal goes negative as written
@@ -162,8 +178,10 @@ TEST(SubstitutionValues, TouchPhysicalMaximaAreComputedWideAndNeverDivideByZero)
     s.screen.width_mm = 1;
     s.screen.height_mm = 0;
     // 65535 * 65535 = 4294836225 = 0xFFFE0001: bytes keep bits 0-15.
-    ExpectKeys(Build(s), {{u"D_TOUCH_WIDTH_PHYS_MAX", u"4294836225"}, {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0x01"},
-                          {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x00"}, {u"D_TOUCH_HEIGHT_PHYS_MAX", u"0"},
+    ExpectKeys(Build(s), {{u"D_TOUCH_WIDTH_PHYS_MAX", u"4294836225"},
+                          {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0x01"},
+                          {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x00"},
+                          {u"D_TOUCH_HEIGHT_PHYS_MAX", u"0"},
                           {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0x00"}});
     // Halves round up: 1 * 3 px over 2 mm is 1.5.
     EXPECT_EQ(TouchPhysicalMaximum(1, 3, 2), 2);

@@ -25,14 +25,41 @@ std::vector<std::u16string> Active(const SwitchSet& switches)
 
 TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
 {
-    const std::vector<std::u16string> all = {
-        u"BUS_POWER_NO_REMOTE_WAKE", u"BUS_POWER_YES_REMOTE_WAKE", u"KEIL", u"KR7610", u"KR7611",
-        u"MOUSE", u"MOUSE_BUTTON_1", u"MOUSE_BUTTON_2", u"MOUSE_BUTTON_3", u"MOUSE_BUTTON_4",
-        u"MOUSE_BUTTON_5", u"MOUSE_BUTTON_6", u"MOUSE_BUTTON_7", u"MOUSE_BUTTON_8", u"MULTIPEN",
-        u"PEN", u"PEN_BARREL", u"PEN_INVERT", u"PEN_PRESSURE", u"PEN_TILT", u"PEN_TILT_X", u"PEN_TILT_Y",
-        u"RAIS", u"SDCC", u"SELF_POWER_NO_REMOTE_WAKE", u"SELF_POWER_YES_REMOTE_WAKE", u"SMBUS", u"SPI",
-        u"TOUCH", u"TOUCH_CONFIDENCE", u"TOUCH_HEIGHT", u"TOUCH_NO_CONFIDENCE", u"TOUCH_PRESSURE",
-        u"TOUCH_WIDTH", u"UART"};
+    const std::vector<std::u16string> all = {u"BUS_POWER_NO_REMOTE_WAKE",
+                                             u"BUS_POWER_YES_REMOTE_WAKE",
+                                             u"KEIL",
+                                             u"KR7610",
+                                             u"KR7611",
+                                             u"MOUSE",
+                                             u"MOUSE_BUTTON_1",
+                                             u"MOUSE_BUTTON_2",
+                                             u"MOUSE_BUTTON_3",
+                                             u"MOUSE_BUTTON_4",
+                                             u"MOUSE_BUTTON_5",
+                                             u"MOUSE_BUTTON_6",
+                                             u"MOUSE_BUTTON_7",
+                                             u"MOUSE_BUTTON_8",
+                                             u"MULTIPEN",
+                                             u"PEN",
+                                             u"PEN_BARREL",
+                                             u"PEN_INVERT",
+                                             u"PEN_PRESSURE",
+                                             u"PEN_TILT",
+                                             u"PEN_TILT_X",
+                                             u"PEN_TILT_Y",
+                                             u"RAIS",
+                                             u"SDCC",
+                                             u"SELF_POWER_NO_REMOTE_WAKE",
+                                             u"SELF_POWER_YES_REMOTE_WAKE",
+                                             u"SMBUS",
+                                             u"SPI",
+                                             u"TOUCH",
+                                             u"TOUCH_CONFIDENCE",
+                                             u"TOUCH_HEIGHT",
+                                             u"TOUCH_NO_CONFIDENCE",
+                                             u"TOUCH_PRESSURE",
+                                             u"TOUCH_WIDTH",
+                                             u"UART"};
     ConfigurationSettings odd;
     odd.project.toolchain = 7;
     odd.device.deviceSel = -1;
@@ -49,7 +76,7 @@ TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
 TEST(Switches, DefaultConfiguration)
 {
     EXPECT_EQ(Active(Build({})), (std::vector<std::u16string>{u"BUS_POWER_NO_REMOTE_WAKE", u"KEIL", u"KR7611", u"MOUSE",
-                                                               u"MOUSE_BUTTON_1", u"SPI", u"TOUCH_NO_CONFIDENCE"}));
+                                                              u"MOUSE_BUTTON_1", u"SPI", u"TOUCH_NO_CONFIDENCE"}));
 }
 
 TEST(Switches, SelectionsActivateOneTagOrNoneOutsideTheirList)
@@ -75,8 +102,10 @@ TEST(Switches, SelectionsActivateOneTagOrNoneOutsideTheirList)
         {[](auto& s) { s.communication.protocol = -1; }, buses, u""},
         {[](auto& s) { s.device.powerMode = 1; }, power, u"SELF_POWER_NO_REMOTE_WAKE"},
         {[](auto& s) { s.device.bEnableRemoteWakeup = 1; }, power, u"BUS_POWER_YES_REMOTE_WAKE"},
-        {[](auto& s) { s.device.powerMode = 1, s.device.bEnableRemoteWakeup = 1; }, power, u"SELF_POWER_YES_REMOTE_WAKE"},
-        {[](auto& s) { s.device.powerMode = 1, s.device.bEnableRemoteWakeup = 9; }, power, u"SELF_POWER_YES_REMOTE_WAKE"},
+        {[](auto& s) { s.device.powerMode = 1, s.device.bEnableRemoteWakeup = 1; }, power,
+         u"SELF_POWER_YES_REMOTE_WAKE"},
+        {[](auto& s) { s.device.powerMode = 1, s.device.bEnableRemoteWakeup = 9; }, power,
+         u"SELF_POWER_YES_REMOTE_WAKE"},
         {[](auto& s) { s.device.powerMode = 2, s.device.bEnableRemoteWakeup = 1; }, power, u""},
     };
     for (const Case& c : cases) {

@@ -52,8 +52,10 @@ Generated Generate(ConfigurationSettings settings, const std::filesystem::path& 
     settings.project.projectPath = folder.u16string() + u"/";
     std::u16string error;
     EXPECT_TRUE(GenerateFiles(settings, kRows, error)) << platform::ToUtf8(error);
-    Generated g{Read(folder / "KR761x_Buffer_Struct.h"), Read(folder / "KR761x_Configuration.h"),
-                Read(folder / "KR761x_USB_Descriptor.c"), {}};
+    Generated g{Read(folder / "KR761x_Buffer_Struct.h"),
+                Read(folder / "KR761x_Configuration.h"),
+                Read(folder / "KR761x_USB_Descriptor.c"),
+                {}};
     g.defines = test::ReadDefines(g.configH);
     return g;
 }
@@ -72,7 +74,8 @@ public:
     ScratchDir()
     {
         const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
-            ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
         std::string pattern = (base / "kr761x-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
@@ -114,8 +117,8 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
     ScratchDir scratch;
     int combination = 0;
     for (int mouse = 0; mouse < 2; ++mouse)
-        for (int touch = 0; touch <= 16; ++touch)    // 0 off, else on with options touch - 1
-            for (int pen = 0; pen <= 32; ++pen) {    // 0 off, else on with options pen - 1
+        for (int touch = 0; touch <= 16; ++touch)  // 0 off, else on with options touch - 1
+            for (int pen = 0; pen <= 32; ++pen) {  // 0 off, else on with options pen - 1
                 ++combination;
                 s.mouse.bMouse = mouse;
                 // Values that change no structure vary along the way.
@@ -135,8 +138,8 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 // Tilt ranges above 32767, which a host must read unsigned.
                 s.pen.xTiltMax = static_cast<std::uint16_t>(100 + combination % 3 * 30000);
                 s.pen.yTiltMin = static_cast<std::uint16_t>(1 + combination % 5);
-                SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen " +
-                             std::to_string(pen));
+                SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen "
+                             + std::to_string(pen));
 
                 // Every run rewrites all three files, so one folder serves all.
                 const Generated g = Generate(s, scratch.path);
@@ -145,8 +148,8 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 const std::vector<int> expected = test::ExpectedReportDescriptor(s);
                 const auto differ = std::mismatch(report.begin(), report.end(), expected.begin(), expected.end());
                 ASSERT_TRUE(differ.first == report.end() && differ.second == expected.end())
-                    << "first difference at offset " << differ.first - report.begin() << " of " << report.size()
-                    << ", " << expected.size() << " expected";
+                    << "first difference at offset " << differ.first - report.begin() << " of " << report.size() << ", "
+                    << expected.size() << " expected";
                 ASSERT_EQ(static_cast<int>(report.size()), ReportDescriptorLength(s));
                 ASSERT_EQ(config.size(), 34u);
                 EXPECT_EQ(config[25] | config[26] << 8, static_cast<int>(report.size()));
@@ -161,8 +164,8 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 // And the verdict generation takes without describing agrees.
                 SwitchSet switches;
                 SubstitutionMap keys;
-                EXPECT_TRUE(ReportDescriptorPassesHostRules(BuildSwitchSet(s, switches),
-                                                            BuildSubstitutionMap(s, keys)));
+                EXPECT_TRUE(
+                    ReportDescriptorPassesHostRules(BuildSwitchSet(s, switches), BuildSubstitutionMap(s, keys)));
                 const HidDecoding& decoded = view.decoding;
 
                 // Each input report declares exactly the bytes of its
@@ -215,8 +218,8 @@ TEST(UsbDescriptors, ConfigurationDescriptorCarriesPowerAndReportLength)
         s.pen.bPen = 1;
         const int length = ReportDescriptorLength(s);
         EXPECT_THAT(Generate(s).Bytes("HidConfigDesc"),
-                    ElementsAreArray({0x09, 0x02, 0x22, 0x00, 0x01, 0x01, 0x00, c.attributes, c.maxPower / 2,
-                                      0x09, 0x04, 0x00, 0x00, 0x01, 0x03, 0x00, 0x00, 0x00,
+                    ElementsAreArray({0x09, 0x02, 0x22, 0x00, 0x01, 0x01, 0x00, c.attributes,  c.maxPower / 2,
+                                      0x09, 0x04, 0x00, 0x00, 0x01, 0x03, 0x00, 0x00,          0x00,
                                       0x09, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22, length & 0xFF, length >> 8,
                                       0x07, 0x05, 0x81, 0x03, 0x40, 0x00, 0x01}));
     }

@@ -33,8 +33,7 @@ std::string UserText(const std::string& name)
 }
 
 // The file with the text of every region replaced by make(name).
-template <class Make>
-std::string FillRegions(const std::string& bytes, Make make)
+template <class Make> std::string FillRegions(const std::string& bytes, Make make)
 {
     const auto regions = FindUserCodeRegions(bytes);
     EXPECT_TRUE(regions.has_value());
@@ -116,9 +115,8 @@ TEST_P(Regenerate, UserCodeSurvivesOtherSettingsAndTheRestIsAFreshGeneration)
             expected.replace(at, fresh.path().string().size(), dir.path().string());
         EXPECT_EQ(FillRegions(regenerated, blank), expected) << name;
     }
-    EXPECT_THAT(
-        RegionTexts(test::ReadBytes(fresh / "KR761x_Main.c")),
-        ::testing::Contains(::testing::Key("main loop")));
+    EXPECT_THAT(RegionTexts(test::ReadBytes(fresh / "KR761x_Main.c")),
+                ::testing::Contains(::testing::Key("main loop")));
 }
 
 TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
@@ -141,7 +139,8 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
         EXPECT_EQ(fs::last_write_time(entry.path()), old) << entry.path();
 
     // Regions the templates do not have, added by hand, twice over.
-    const std::string own = "//! BEGIN user code: my helpers\r\nvoid helper(void) {}\r\n//! END user code: my helpers\r\n";
+    const std::string own =
+        "//! BEGIN user code: my helpers\r\nvoid helper(void) {}\r\n//! END user code: my helpers\r\n";
     const std::string firstEdit = generated + own;
     test::WriteBytes(dir / "KR761x_Main.c", firstEdit);
     ASSERT_TRUE(Run(settings, dir));
@@ -159,8 +158,9 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
     EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c.previous"), firstEdit);
     EXPECT_EQ(test::ReadBytes(dir / "KR761x_Main.c.previous-2"), secondEdit);
     ASSERT_EQ(report.kept.size(), 1u);
-    EXPECT_EQ(KeptFileNotice(report.kept[0]), u"The previous KR761x_Main.c is kept as " + main
-                                                  + u".previous-2: the new file has no user code regions \"my helpers\", \"x\".");
+    EXPECT_EQ(KeptFileNotice(report.kept[0]),
+              u"The previous KR761x_Main.c is kept as " + main
+                  + u".previous-2: the new file has no user code regions \"my helpers\", \"x\".");
 
     // One region's END line deleted: that region alone is not carried, and
     // the old file is kept for it.

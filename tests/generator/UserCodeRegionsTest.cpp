@@ -12,8 +12,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::string B(std::string_view name) { return "//! BEGIN user code: " + std::string(name) + "\r\n"; }
-std::string E(std::string_view name) { return "//! END user code: " + std::string(name) + "\r\n"; }
+std::string B(std::string_view name)
+{
+    return "//! BEGIN user code: " + std::string(name) + "\r\n";
+}
+std::string E(std::string_view name)
+{
+    return "//! END user code: " + std::string(name) + "\r\n";
+}
 
 // Every byte value but the line end, spread over lines, and a CR alone.
 std::string EveryByte()
@@ -31,7 +37,7 @@ std::string EveryByte()
 struct PairingCase {
     const char* label;
     std::string bytes;
-    std::vector<std::string> names;   // the intact regions
+    std::vector<std::string> names;  // the intact regions
     std::vector<std::string> broken;  // regions whose markers do not pair up
 };
 
@@ -93,12 +99,18 @@ TEST(CarryUserCode, ExistingFilesThatCannotBeCarriedWhole)
     const Row rows[] = {
         {"noMarkers", "int main;\r\n", generated, {}, {}},
         {"empty", "", generated, {}, {}},
-        {"regionsTheNewFileLacks", B("x") + "mine\r\n" + E("x") + B("a") + "kept\r\n" + E("a") + B("y") + E("y"),
-         "new\r\n" + B("a") + "kept\r\n" + E("a"), {"x", "y"}, {}},
+        {"regionsTheNewFileLacks",
+         B("x") + "mine\r\n" + E("x") + B("a") + "kept\r\n" + E("a") + B("y") + E("y"),
+         "new\r\n" + B("a") + "kept\r\n" + E("a"),
+         {"x", "y"},
+         {}},
         {"leftOpen", B("a") + "mine\r\n", generated, {}, {"a"}},
         // The END line of x is gone: a is carried all the same.
-        {"oneBrokenAmongIntact", B("x") + "lost\r\n" + B("a") + "kept\r\n" + E("a"),
-         "new\r\n" + B("a") + "kept\r\n" + E("a"), {}, {"x"}},
+        {"oneBrokenAmongIntact",
+         B("x") + "lost\r\n" + B("a") + "kept\r\n" + E("a"),
+         "new\r\n" + B("a") + "kept\r\n" + E("a"),
+         {},
+         {"x"}},
     };
     for (const Row& row : rows) {
         const UserCodeCarry carry = CarryUserCode(row.existing, generated);

@@ -72,7 +72,8 @@ TEST(NumericEntry, DisplayFormats)
     EXPECT_EQ(FormatEntry(NumberKind::DecimalWord, 0), u"0");
 
     // What is shown reads back as the same value.
-    for (NumberKind kind : {NumberKind::DecimalWord, NumberKind::DecimalDWord, NumberKind::HexByte, NumberKind::HexWord}) {
+    for (NumberKind kind :
+         {NumberKind::DecimalWord, NumberKind::DecimalDWord, NumberKind::HexByte, NumberKind::HexWord}) {
         for (std::uint32_t v : {0u, 1u, 0x7Fu, LargestEntry(kind)})
             EXPECT_EQ(Value(kind, FormatEntry(kind, v)), v);
     }

@@ -28,13 +28,12 @@ struct Edge {
     std::vector<std::int64_t> bad;
 };
 
-template <class Field>
-Setter To(Field& (*field)(ConfigurationSettings&))
+template <class Field> Setter To(Field& (*field)(ConfigurationSettings&))
 {
     return [field](ConfigurationSettings& s, std::int64_t v) { field(s) = static_cast<Field>(v); };
 }
 
-#define FIELD(member) To(+[](ConfigurationSettings& s) -> auto& { return s.member; })
+#define FIELD(member) To(+[](ConfigurationSettings & s) -> auto& { return s.member; })
 
 const std::vector<Edge> kEdges = {
     {"ProjectData/toolchain", FIELD(project.toolchain), {0, 2}, {-1, 3}},
@@ -129,9 +128,9 @@ TEST(CheckSettings, UsbTextsUpToSixtyOneCharacters)
     s.device.product = u"";
     EXPECT_THAT(CheckSettings(s), IsEmpty());
     s.device.product = std::u16string(62, u'\u00E9');
-    EXPECT_THAT(CheckSettings(s), ElementsAre(SettingsProblem{
-                                      u"DeviceData/product", u'"' + s.device.product + u'"',
-                                      u"The product has 62 characters; it may have at most 61."}));
+    EXPECT_THAT(CheckSettings(s),
+                ElementsAre(SettingsProblem{u"DeviceData/product", u'"' + s.device.product + u'"',
+                                            u"The product has 62 characters; it may have at most 61."}));
 }
 
 TEST(CheckSettings, PinsBeyondTheChipAreNotChecked)
@@ -159,16 +158,22 @@ TEST(CheckSettings, ListsEveryProblemInSaveFileOrderWithPlainSentences)
     s.pen.yTiltMax = 299;
 
     EXPECT_THAT(CheckSettings(s),
-                ElementsAre(
-                    SettingsProblem{u"DeviceData/maxPower", u"600", u"The maximum power in mA must be an even number from 0 to 500."},
-                    SettingsProblem{u"DeviceData/powerMode", u"5", u"The power mode must be 0 (bus powered) or 1 (self powered)."},
-                    SettingsProblem{u"CommunicationData/smbusAddress", u"0F", u"The SMBus slave address must be an even number from 0x00 to 0xFE."},
-                    SettingsProblem{u"CommunicationData/uartDataBits", u"7", u"The UART data bits must be 0 (5), 1 (6), 2 (7) or 3 (8)."},
-                    SettingsProblem{u"TouchData/numTouchPoints", u"9", u"The number of touch points must be from 0 to 5."},
-                    SettingsProblem{u"PenData/xTiltMin", u"0", u"The X tilt minimum must be from 1 to 65535."},
-                    SettingsProblem{u"PenData/yTiltMin", u"300", u"The Y tilt minimum is above the Y tilt maximum, 299; "
-                                                                u"hosts refuse a report descriptor with such a range."}));
-    EXPECT_EQ(ProblemLine(CheckSettings(s)[1]), u"DeviceData/powerMode = 5: The power mode must be 0 (bus powered) or 1 (self powered).");
+                ElementsAre(SettingsProblem{u"DeviceData/maxPower", u"600",
+                                            u"The maximum power in mA must be an even number from 0 to 500."},
+                            SettingsProblem{u"DeviceData/powerMode", u"5",
+                                            u"The power mode must be 0 (bus powered) or 1 (self powered)."},
+                            SettingsProblem{u"CommunicationData/smbusAddress", u"0F",
+                                            u"The SMBus slave address must be an even number from 0x00 to 0xFE."},
+                            SettingsProblem{u"CommunicationData/uartDataBits", u"7",
+                                            u"The UART data bits must be 0 (5), 1 (6), 2 (7) or 3 (8)."},
+                            SettingsProblem{u"TouchData/numTouchPoints", u"9",
+                                            u"The number of touch points must be from 0 to 5."},
+                            SettingsProblem{u"PenData/xTiltMin", u"0", u"The X tilt minimum must be from 1 to 65535."},
+                            SettingsProblem{u"PenData/yTiltMin", u"300",
+                                            u"The Y tilt minimum is above the Y tilt maximum, 299; "
+                                            u"hosts refuse a report descriptor with such a range."}));
+    EXPECT_EQ(ProblemLine(CheckSettings(s)[1]),
+              u"DeviceData/powerMode = 5: The power mode must be 0 (bus powered) or 1 (self powered).");
     EXPECT_EQ(ProblemLine({u"", u"", u"Alone."}), u"Alone.");
 }
 

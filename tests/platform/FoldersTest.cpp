@@ -15,11 +15,11 @@ TEST(Folders, FindsPlainFilesByExtensionOnlyAtTheTopLevel)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "b.kcw", "");
-    test::WriteBytes(dir / "a.KCW", "");          // extensions compare without case
+    test::WriteBytes(dir / "a.KCW", "");  // extensions compare without case
     test::WriteBytes(dir / "c.kcw.bak", "");
     test::WriteBytes(dir / "d.kcwx", "");
     test::WriteBytes(dir / "kcw", "");
-    std::filesystem::create_directory(dir / "folder.kcw");   // a directory, whatever its name
+    std::filesystem::create_directory(dir / "folder.kcw");  // a directory, whatever its name
     std::filesystem::create_directory(dir / "sub");
     test::WriteBytes(dir / "sub/inner.kcw", "");
 
@@ -107,7 +107,13 @@ const PathTextRow kPathTexts[] = {
     {"fourBytes", "\xF0\x9F\x98\x80", u"\U0001F600", u"\U0001F600"},
     {"latin1", "/out/caf\xE9/", u"/out/caf\uFFFD/", u"/out/caf\xDCE9/"},
     {"truncatedAtEnd", "a\xC3", u"a\uFFFD", u"a\xDCC3"},
-    {"strayContinuations", "a\x80\xBF" "b", u"a\uFFFD\uFFFD" "b", u"a\xDC80\xDCBF" "b"},
+    {"strayContinuations",
+     "a\x80\xBF"
+     "b",
+     u"a\uFFFD\uFFFD"
+     "b",
+     u"a\xDC80\xDCBF"
+     "b"},
     {"encodedSurrogate", "\xED\xA0\x80", u"\uFFFD", u"\xDCED\xDCA0\xDC80"},
     {"overlong", "\xC0\xAF", u"\uFFFD", u"\xDCC0\xDCAF"},
     // A character whose low surrogate lies among the carried bytes, then a

@@ -24,7 +24,8 @@ TEST(Process, PassesOneArgumentAndReportsTheExitStatus)
 {
     test::TempDir dir;
     const auto record = dir / "arg.txt";
-    const std::string program = Script(dir, "record.sh", "printf '%s|%s' \"$1\" \"$#\" > '" + record.string() + "'; exit 3");
+    const std::string program =
+        Script(dir, "record.sh", "printf '%s|%s' \"$1\" \"$#\" > '" + record.string() + "'; exit 3");
     const ProcessResult r = RunAndWait(program, "/path with blanks/\"quoted\".wsp");
     EXPECT_TRUE(r.started);
     EXPECT_TRUE(r.waited);
@@ -36,8 +37,9 @@ TEST(Process, PassesOneArgumentAndReportsTheExitStatus)
     std::string output;
     const std::string lister = Script(dir, "list.sh", "printf '%s|%s|%s|%s' \"$(pwd -P)\" \"$#\" \"$1\" \"$2\"");
     std::filesystem::create_directory(dir / "work");
-    EXPECT_TRUE(RunProgram({lister, "a b", ""}, (dir / "work").string(), nullptr,
-                           [&](std::string_view text) { output += text; }).exited);
+    EXPECT_TRUE(RunProgram({lister, "a b", ""}, (dir / "work").string(), nullptr, [&](std::string_view text) {
+                    output += text;
+                }).exited);
     EXPECT_EQ(output, std::filesystem::canonical(dir / "work").string() + "|2|a b|");
 }
 

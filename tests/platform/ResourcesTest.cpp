@@ -22,7 +22,7 @@ TEST(Resources, AreFoundByTypeAndNumberWithTheirBytesAsStored)
 TEST(Resources, MissingOrEmptyResourcesAreFailures)
 {
     EXPECT_FALSE(FindResource("TEMPLATE", 1).has_value());
-    EXPECT_FALSE(FindResource("XML", 9001).has_value());   // right number, wrong type
+    EXPECT_FALSE(FindResource("XML", 9001).has_value());  // right number, wrong type
     EXPECT_FALSE(FindResource("TEMPLATE", 9002).has_value());  // size 0
     EXPECT_FALSE(LoadTemplate(9002).has_value());
 }

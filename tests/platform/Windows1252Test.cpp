@@ -42,10 +42,14 @@ TEST(Utf, ConvertsBothWaysWithoutLoss)
 
 TEST(Utf, InvalidInputBecomesReplacementCharacters)
 {
-    EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(FromUtf8("a\xC3"), u"a\uFFFD");                 // truncated sequence
-    EXPECT_EQ(FromUtf8("\xC0\xAF" "x"), u"\uFFFDx");           // overlong form
-    EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD");            // encoded surrogate
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(FromUtf8("a\xC3"), u"a\uFFFD");  // truncated sequence
+    EXPECT_EQ(FromUtf8("\xC0\xAF"
+                       "x"),
+              u"\uFFFDx");  // overlong form
+    EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
     EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
 }
 

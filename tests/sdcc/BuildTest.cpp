@@ -31,8 +31,8 @@ std::string ExtraCode()
     for (int f = 0; f < 40; ++f) {
         code += "void Extra" + std::to_string(f) + " (void)\r\n{\r\n";
         for (int k = 0; k < 16; ++k)
-            code += "   KR761x_Param" + std::to_string(k % 7 + 1) + " = KR761x_Param" + std::to_string((k + 3) % 7 + 1) +
-                    " + " + std::to_string(f * 16 + k) + ";\r\n";
+            code += "   KR761x_Param" + std::to_string(k % 7 + 1) + " = KR761x_Param" + std::to_string((k + 3) % 7 + 1)
+                    + " + " + std::to_string(f * 16 + k) + ";\r\n";
         code += "}\r\n";
     }
     return code;
@@ -50,8 +50,8 @@ void EverythingOn(ConfigurationSettings& s)
 struct BuildCase {
     std::string name;
     std::function<void(ConfigurationSettings&)> apply;
-    std::string beforeMain;   // C text added to the main program
-    std::string problem;      // empty when the build succeeds
+    std::string beforeMain;  // C text added to the main program
+    std::string problem;  // empty when the build succeeds
 };
 
 const BuildCase kCases[] = {
@@ -69,7 +69,8 @@ const BuildCase kCases[] = {
      "#define PLACE(a) __at (a)\r\n#define TABLE_AT 0x3100\r\n__code PLACE (TABLE_AT) U8 Table[2] = {1, 2};\r\n", ""},
     {"UserVariablesOfEveryKind", [](ConfigurationSettings&) {},
      "__data U8 Counter = 5;\r\n__idata U8 Samples[8];\r\n__bit Busy;\r\n__xdata U8 Log[32] = {1};\r\n"
-     "__xdata __at (0x0300) U8 Frame[16];\r\n", ""},
+     "__xdata __at (0x0300) U8 Frame[16];\r\n",
+     ""},
     {"BracesInTheUsbStrings",
      [](ConfigurationSettings& s) {
          s.device.manufacturer = u"Acme {Labs} }";
@@ -111,7 +112,8 @@ const BuildCase kCases[] = {
      "Only 3 bytes of internal RAM are left for the stack; at least 32 are needed."},
     {"FlashFull", [](ConfigurationSettings&) {}, "__code U8 Big[54000] = {1};\r\n",
      "Linking KR761x_Image.ihx failed.\n?ASlink-Error-Insufficient ROM/EPROM/FLASH memory."},
-    {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n", "Compiling KR761x_Main.c failed.\nKR761x_Main.c:"},
+    {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n",
+     "Compiling KR761x_Main.c failed.\nKR761x_Main.c:"},
 };
 
 class Build : public ::testing::TestWithParam<BuildCase> {};
@@ -124,7 +126,7 @@ TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
     test::GenerateSdccProject(settings, dir);
     test::AddToMainProgram(dir, GetParam().beforeMain);
     const fs::path image = dir / "KR761x_Image.ihx";
-    test::WriteBytes(image, ":00000001FF\n");   // an earlier build's image
+    test::WriteBytes(image, ":00000001FF\n");  // an earlier build's image
 
     firmware::BuildResult result;
     const bool built = firmware::BuildSdccProject(dir.folder(), result);
@@ -141,10 +143,11 @@ TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
 
     std::size_t writes = 0;
     const auto bytes = test::HexBytes(test::ReadBytes(image), &writes);
-    EXPECT_EQ(writes, bytes.size());      // no address written twice
-    EXPECT_EQ(bytes.at(0x2600), 0x02u);   // LJMP to the start-up
+    EXPECT_EQ(writes, bytes.size());  // no address written twice
+    EXPECT_EQ(bytes.at(0x2600), 0x02u);  // LJMP to the start-up
     const std::u16string descriptors = platform::DecodeWindows1252(test::ReadBytes(dir / "KR761x_USB_Descriptor.c"));
-    const auto defines = ReadNumericDefines(platform::DecodeWindows1252(test::ReadBytes(dir / "KR761x_Configuration.h")));
+    const auto defines =
+        ReadNumericDefines(platform::DecodeWindows1252(test::ReadBytes(dir / "KR761x_Configuration.h")));
     unsigned inWindow = 0;
     const std::pair<const char16_t*, unsigned> arrays[] = {
         {u"HidDeviceDesc", 0x2683}, {u"HidConfigDesc", 0x2695}, {u"StringDesc", 0x26B7}, {u"HidReportDesc", 0x27B3}};
@@ -152,12 +155,14 @@ TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
         std::vector<std::uint8_t> expected;
         std::u16string error;
         ASSERT_TRUE(ReadByteArray(descriptors, name, defines, expected, error)) << platform::ToUtf8(error);
-        EXPECT_EQ(test::BytesAt(bytes, address, expected.size()), std::vector<unsigned>(expected.begin(), expected.end()))
+        EXPECT_EQ(test::BytesAt(bytes, address, expected.size()),
+                  std::vector<unsigned>(expected.begin(), expected.end()))
             << platform::ToUtf8(name);
         inWindow += expected.size();
     }
-    EXPECT_EQ(std::count_if(bytes.begin(), bytes.end(), [](const auto& b) { return b.first >= 0x2683 && b.first <= 0x295F; }),
-              inWindow);
+    EXPECT_EQ(
+        std::count_if(bytes.begin(), bytes.end(), [](const auto& b) { return b.first >= 0x2683 && b.first <= 0x295F; }),
+        inWindow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kr7611, Build, ::testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
@@ -174,7 +179,8 @@ TEST(UserCode, EveryRegionFilledBuildsAfterTheProjectIsGeneratedAgain)
         {"system init error", "      while (1);\r\n"},
         {"start-up", "   i = 0;\r\n   memset (USB_Position_Buffer, 0, 8);\r\n"},
         {"main loop", "      i++;\r\n"},
-        {"mouse report", "            USB_Position_Buffer[1] = i;\r\n            KR761x_USB_Mouse_Send_Pending = 1;\r\n"},
+        {"mouse report",
+         "            USB_Position_Buffer[1] = i;\r\n            KR761x_USB_Mouse_Send_Pending = 1;\r\n"},
         {"before suspend", "         GPIO_LO = 0xFF;\r\n"},
     };
     test::TempDir dir;
@@ -196,7 +202,8 @@ TEST(UserCode, EveryRegionFilledBuildsAfterTheProjectIsGeneratedAgain)
     EXPECT_NE(main.find("KR761x_UART_Init"), std::string::npos);
 
     firmware::BuildResult result;
-    EXPECT_TRUE(firmware::BuildSdccProject(dir.folder(), result)) << result.toolOutput << platform::ToUtf8(result.errorText);
+    EXPECT_TRUE(firmware::BuildSdccProject(dir.folder(), result))
+        << result.toolOutput << platform::ToUtf8(result.errorText);
 }
 
 TEST(Makefile, MakeBuildsTheSameImageChecksItRefusesOverlapsAndCleans)
@@ -254,7 +261,8 @@ TEST(Makefile, MakeBuildsTheSameImageChecksItRefusesOverlapsAndCleans)
     make = test::RunProgram({"make", "-C", kr7610.path().string()});
     EXPECT_NE(make.exitCode, 0);
     EXPECT_NE(make.err.find("KR7610 projects cannot be built: the memory layout of KR7610 user firmware is not known."),
-              std::string::npos) << make.err;
+              std::string::npos)
+        << make.err;
     EXPECT_FALSE(fs::exists(kr7610 / "KR761x_Image.ihx"));
 }
 

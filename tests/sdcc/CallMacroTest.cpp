@@ -41,7 +41,7 @@ std::string PreprocessedMain(ConfigurationSettings settings, int toolchain)
 // One call into the system firmware: the parameters stored, then the address.
 struct Call {
     unsigned address;
-    std::vector<std::string> parameters;   // Param1 first
+    std::vector<std::string> parameters;  // Param1 first
     bool operator==(const Call&) const = default;
 };
 
@@ -56,7 +56,8 @@ std::ostream& operator<<(std::ostream& out, const Call& call)
 std::vector<Call> CallsOfMain(const std::string& text)
 {
     const std::string body = text.substr(text.find("void main (void)"));
-    const std::regex step(R"(KR761x_Param(\d) = (.*?);|\(\(void \((?:code )?\*\) \(void\)\) \((0x[0-9A-F]{4})\)\) \(\);)");
+    const std::regex step(
+        R"(KR761x_Param(\d) = (.*?);|\(\(void \((?:code )?\*\) \(void\)\) \((0x[0-9A-F]{4})\)\) \(\);)");
     std::vector<Call> calls;
     Call pending{};
     for (auto it = std::sregex_iterator(body.begin(), body.end(), step); it != std::sregex_iterator(); ++it) {
@@ -91,13 +92,13 @@ std::vector<std::string> Then(std::vector<std::string> first, std::initializer_l
 TEST(CallMacros, StoreTheConfiguredArgumentsLowByteFirstAndCallTheChipsEntryPoints)
 {
     ConfigurationSettings uart;
-    uart.device.powerMode = 1;           // SELFPOW_VREGON 0x02
-    uart.device.oscillator = 1;          // OSC_48 0x00
-    uart.device.defaultInputMode = 1;    // ENUM_SINGLE_POINT_MODE 0x01
+    uart.device.powerMode = 1;  // SELFPOW_VREGON 0x02
+    uart.device.oscillator = 1;  // OSC_48 0x00
+    uart.device.defaultInputMode = 1;  // ENUM_SINGLE_POINT_MODE 0x01
     uart.communication.protocol = 2;
     uart.communication.uartBaudRate = 500000;
     uart.communication.uartDataBits = 1;  // SIX_DATA_BITS 0x01
-    uart.communication.uartParity = 2;    // EVEN_PARITY 0x02
+    uart.communication.uartParity = 2;  // EVEN_PARITY 0x02
     uart.communication.uartStopBits = 1;  // TWO_STOP_BITS 0x01
     uart.gpio.modes[0] = uart.gpio.modes[9] = 2;
     uart.gpio.values[3] = 0;
@@ -106,17 +107,18 @@ TEST(CallMacros, StoreTheConfiguredArgumentsLowByteFirstAndCallTheChipsEntryPoin
         SCOPED_TRACE(toolchain);
         const std::string text = PreprocessedMain(uart, toolchain);
         EXPECT_NE(text.find("UART_baud.U32 = 500000;"), std::string::npos);
-        EXPECT_EQ(CallsOfMain(text), (std::vector<Call>{
-                                         {0x1BB1, {"(0x02)", "(0x00)"}},
-                                         {0x239D, {"(0x01)", "(0x02)", "(0xF7)", "(0xFF)"}},
-                                         {0x09CB, Then(BytesOf("UART_baud", toolchain), {"(0x01)", "(0x02)", "(0x01)"})},
-                                         {0x1A07, {"(0x01)"}},
-                                         {0x1789, {}},
-                                     }));
+        EXPECT_EQ(CallsOfMain(text),
+                  (std::vector<Call>{
+                      {0x1BB1, {"(0x02)", "(0x00)"}},
+                      {0x239D, {"(0x01)", "(0x02)", "(0xF7)", "(0xFF)"}},
+                      {0x09CB, Then(BytesOf("UART_baud", toolchain), {"(0x01)", "(0x02)", "(0x01)"})},
+                      {0x1A07, {"(0x01)"}},
+                      {0x1789, {}},
+                  }));
     }
 
     ConfigurationSettings spi;
-    spi.device.deviceSel = 0;   // KR7610: every entry point at 0x0000
+    spi.device.deviceSel = 0;  // KR7610: every entry point at 0x0000
     spi.communication.spiPha = 1;
     spi.communication.spiPol = 1;
     ConfigurationSettings smbus;
@@ -154,7 +156,8 @@ std::map<std::string, unsigned> FlagBits(const std::string& text, int toolchain)
         }
         return bits;
     }
-    const std::regex bit(toolchain == kSdcc ? R"(__bit __at \(0x([0-9A-F]{2})\) (\w+);)" : R"(at 0x([0-9A-F]{2}) bit (\w+);)");
+    const std::regex bit(toolchain == kSdcc ? R"(__bit __at \(0x([0-9A-F]{2})\) (\w+);)"
+                                            : R"(at 0x([0-9A-F]{2}) bit (\w+);)");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), bit); it != std::sregex_iterator(); ++it)
         bits[(*it)[2]] = std::stoul((*it)[1].str(), nullptr, 16);
     return bits;
@@ -163,10 +166,10 @@ std::map<std::string, unsigned> FlagBits(const std::string& text, int toolchain)
 // name -> "space address" of the shared variables.
 std::map<std::string, std::string> SharedVariables(const std::string& text, int toolchain)
 {
-    const std::regex declaration(
-        toolchain == kKeil         ? R"(U8 (xdata|pdata) (\w+)(?:\[\d+\])? _at_ (0x[0-9A-F]{4});)"
-        : toolchain == kRaisonance ? R"(at (0x[0-9A-F]{4}) (xdata|pdata) U8 (\w+)(?:\[\d+\])?;)"
-                                   : R"(__(xdata|pdata) __at \((0x[0-9A-F]{4})\) U8 (\w+)(?:\[\d+\])?;)");
+    const std::regex declaration(toolchain == kKeil ? R"(U8 (xdata|pdata) (\w+)(?:\[\d+\])? _at_ (0x[0-9A-F]{4});)"
+                                 : toolchain == kRaisonance
+                                     ? R"(at (0x[0-9A-F]{4}) (xdata|pdata) U8 (\w+)(?:\[\d+\])?;)"
+                                     : R"(__(xdata|pdata) __at \((0x[0-9A-F]{4})\) U8 (\w+)(?:\[\d+\])?;)");
     std::map<std::string, std::string> variables;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
@@ -183,19 +186,27 @@ std::map<std::string, std::string> SharedVariables(const std::string& text, int 
 TEST(SharedWithTheSystemFirmware, EveryToolchainPlacesTheSameVariablesAndFlags)
 {
     const std::map<std::string, unsigned> flags = {
-        {"KR761x_USB_Touch_Send_Pending", 0x00}, {"KR761x_USB_Mouse_Send_Pending", 0x01},
-        {"KR761x_USB_Pen_Send_Pending", 0x02},   {"KR761x_UART_RX_Data_Ready", 0x03},
-        {"KR761x_USB_Enter_Suspend", 0x04},      {"KR761x_Reserved1", 0x05},
-        {"KR761x_Reserved2", 0x06},              {"KR761x_Reserved3", 0x07},
-        {"KR761x_Mouse_Mode", 0x08},             {"KR761x_SingleTouch_Mode", 0x09},
-        {"KR761x_MultiTouch_Mode", 0x0A},        {"KR761x_SinglePen_Mode", 0x0B},
-        {"KR761x_MultiPen_Mode", 0x0C},          {"KR761x_USB_Control_Write", 0x10},
-        {"KR761x_USB_Control_Read", 0x11},       {"KR761x_USB_Control_Data_Ready", 0x12},
+        {"KR761x_USB_Touch_Send_Pending", 0x00},
+        {"KR761x_USB_Mouse_Send_Pending", 0x01},
+        {"KR761x_USB_Pen_Send_Pending", 0x02},
+        {"KR761x_UART_RX_Data_Ready", 0x03},
+        {"KR761x_USB_Enter_Suspend", 0x04},
+        {"KR761x_Reserved1", 0x05},
+        {"KR761x_Reserved2", 0x06},
+        {"KR761x_Reserved3", 0x07},
+        {"KR761x_Mouse_Mode", 0x08},
+        {"KR761x_SingleTouch_Mode", 0x09},
+        {"KR761x_MultiTouch_Mode", 0x0A},
+        {"KR761x_SinglePen_Mode", 0x0B},
+        {"KR761x_MultiPen_Mode", 0x0C},
+        {"KR761x_USB_Control_Write", 0x10},
+        {"KR761x_USB_Control_Read", 0x11},
+        {"KR761x_USB_Control_Data_Ready", 0x12},
     };
     std::map<std::string, std::string> variables = {
-        {"KR761x_Status", "xdata 0x01F0"},       {"KR761x_Counter", "xdata 0x01F8"},
+        {"KR761x_Status", "xdata 0x01F0"},         {"KR761x_Counter", "xdata 0x01F8"},
         {"KR761x_Counter_Status", "xdata 0x01F9"}, {"Comm_Rx_Buffer", "xdata 0x0000"},
-        {"Comm_Tx_Buffer", "xdata 0x0080"},      {"USB_Position_Buffer", "xdata 0x0100"},
+        {"Comm_Tx_Buffer", "xdata 0x0080"},        {"USB_Position_Buffer", "xdata 0x0100"},
         {"USB_Control_Buffer", "xdata 0x0140"},
     };
     for (int i = 1; i <= 7; ++i)
@@ -221,11 +232,10 @@ TEST(ByteOrder, SdccStoresTheLeastSignificantByteAtTheIndexNamedB0)
     settings.project.projectPath = dir.folder();
     std::u16string error;
     ASSERT_TRUE(GenerateProject(settings, error));
-    test::WriteBytes(dir / "probe.c",
-                     "#include \"compiler_defs.h\"\n"
-                     "__code UU32 probe = { 0x44332211 };\n"
-                     "__code U8 index32[4] = { b0, b1, b2, b3 };\n"
-                     "__code U8 index16[2] = { LSB, MSB };\n");
+    test::WriteBytes(dir / "probe.c", "#include \"compiler_defs.h\"\n"
+                                      "__code UU32 probe = { 0x44332211 };\n"
+                                      "__code U8 index32[4] = { b0, b1, b2, b3 };\n"
+                                      "__code U8 index16[2] = { LSB, MSB };\n");
     const test::ProgramResult result = test::RunProgram(
         {KR_SDCC_PROGRAM, "-mmcs51", "-c", (dir / "probe.c").string(), "-o", dir.path().string() + "/"});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
@@ -259,8 +269,8 @@ TEST(ByteOrder, ReportValuesAreStoredLowByteFirstUnderEveryCompilersDefinitions)
     for (int toolchain : {kKeil, kRaisonance, kSdcc}) {
         SCOPED_TRACE(toolchain);
         const std::string program = (dir / ("store" + std::to_string(toolchain))).string();
-        const test::ProgramResult build = test::RunProgram({KR_HOST_PREPROCESSOR, "-x", "c", PredefinedMacro(toolchain),
-                                                            (dir / "store.c").string(), "-o", program});
+        const test::ProgramResult build = test::RunProgram(
+            {KR_HOST_PREPROCESSOR, "-x", "c", PredefinedMacro(toolchain), (dir / "store.c").string(), "-o", program});
         ASSERT_EQ(build.exitCode, 0) << build.out << build.err;
         EXPECT_EQ(test::RunProgram({program}).out, "34 12 CD AB");
     }

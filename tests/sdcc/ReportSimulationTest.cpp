@@ -43,11 +43,10 @@ const Region kRegions[] = {
      "              r->Controls = 0x01; r->Contact_Identifier = 4;\r\n"
      "              STORE_REPORT_U16 (r->X, 0xFFFF); STORE_REPORT_U16 (r->Y, 7);\r\n"
      "              KR761x_USB_Touch_Send_Pending = 1; }\r\n"},
-    {"single pen report",
-     "            { Pen_Report __xdata *r = (Pen_Report __xdata *) USB_Position_Buffer;\r\n"
-     "              r->Controls = 0x03; r->Contact_Identifier = 0;\r\n"
-     "              STORE_REPORT_U16 (r->X, 10 * Step); STORE_REPORT_U16 (r->Y, 20);\r\n"
-     "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
+    {"single pen report", "            { Pen_Report __xdata *r = (Pen_Report __xdata *) USB_Position_Buffer;\r\n"
+                          "              r->Controls = 0x03; r->Contact_Identifier = 0;\r\n"
+                          "              STORE_REPORT_U16 (r->X, 10 * Step); STORE_REPORT_U16 (r->Y, 20);\r\n"
+                          "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
     // Never sends.
     {"multi-pen report", "            for (;;) Step++;\r\n"},
 };
@@ -77,7 +76,8 @@ protected:
     }
     static void TearDownTestSuite() { delete dir_; }
 
-    static firmware::SimulationRun Run(InputMode mode, int reports, bool succeeds = true, std::u16string* error = nullptr)
+    static firmware::SimulationRun Run(InputMode mode, int reports, bool succeeds = true,
+                                       std::u16string* error = nullptr)
     {
         firmware::SimulationRun run;
         std::u16string errorText;
@@ -98,7 +98,8 @@ std::string Values(const firmware::SimulatedReport& report)
 {
     std::string text;
     for (const HidFieldValue& v : report.values)
-        text += (text.empty() ? "" : " ") + platform::ToUtf8(v.name) + "=" + std::to_string(v.value) + (v.outOfRange ? "!" : "");
+        text += (text.empty() ? "" : " ") + platform::ToUtf8(v.name) + "=" + std::to_string(v.value)
+                + (v.outOfRange ? "!" : "");
     return text;
 }
 
@@ -112,11 +113,16 @@ const Case kCases[] = {
     {"Mouse", InputMode::Mouse, {"Button 1=1 X=100 Y=200", "Button 1=1 X=101 Y=200"}},
     {"TouchFlagSetFirstFiveContacts",
      InputMode::Touch,
-     {"Tip Switch=1 In Range=1 Contact Identifier=0 X=123 Y=456", "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457",
-      "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458", "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459",
+     {"Tip Switch=1 In Range=1 Contact Identifier=0 X=123 Y=456",
+      "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457",
+      "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458",
+      "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459",
       "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460"}},
     {"MultiTouchXOutOfRange", InputMode::MultiTouch, {"Tip Switch=1 In Range=0 Contact Identifier=4 X=65535! Y=7"}},
-    {"Pen", InputMode::Pen, {"Tip Switch=1 In Range=1 Contact Identifier=0 X=0 Y=20", "Tip Switch=1 In Range=1 Contact Identifier=0 X=10 Y=20"}},
+    {"Pen",
+     InputMode::Pen,
+     {"Tip Switch=1 In Range=1 Contact Identifier=0 X=0 Y=20",
+      "Tip Switch=1 In Range=1 Contact Identifier=0 X=10 Y=20"}},
 };
 
 class ReportSimulationCase : public ReportSimulation, public ::testing::WithParamInterface<Case> {};
@@ -143,7 +149,8 @@ TEST_F(ReportSimulation, ARunawayLoopEndsAtTheBudgetNamingItsLine)
     const std::size_t loop = main.find("for (;;) Step++;");
     ASSERT_NE(loop, std::string::npos);
     const long line = std::count(main.begin(), main.begin() + static_cast<long>(loop), '\n') + 1;
-    EXPECT_NE(platform::ToUtf8(error).find("No report after 20000 instructions: the program is at 0x"), std::string::npos)
+    EXPECT_NE(platform::ToUtf8(error).find("No report after 20000 instructions: the program is at 0x"),
+              std::string::npos)
         << platform::ToUtf8(error);
     EXPECT_NE(platform::ToUtf8(error).find(", in KR761x_Main.c line " + std::to_string(line) + "."), std::string::npos)
         << platform::ToUtf8(error);
@@ -174,7 +181,8 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         ASSERT_TRUE(cli::ParseArguments(command.Parameters(), form.args, parsed));
         EXPECT_EQ(command.Run(parsed, out, err), 0) << err.str();
         std::string text = out.str();
-        const std::size_t number = text.find_first_of("0123456789", text.find(form.args[1] == "mouse" ? "#1 " : "\n1,") + 3);
+        const std::size_t number =
+            text.find_first_of("0123456789", text.find(form.args[1] == "mouse" ? "#1 " : "\n1,") + 3);
         text.replace(number, text.find_first_not_of("0123456789", number) - number, "INSTR");
         EXPECT_EQ(text, form.out);
     }

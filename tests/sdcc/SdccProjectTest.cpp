@@ -146,17 +146,18 @@ TEST(SdccReportMacro, StoresEveryReportFieldWithoutErrorOrWarning)
 {
     test::TempDir dir;
     ConfigurationSettings settings;
-    kConfigurations[2].apply(settings);   // the pen with everything, the mouse
+    kConfigurations[2].apply(settings);  // the pen with everything, the mouse
     settings.touch.numTouchPoints = 1;
     settings.touch.bWidth = 1;
     test::GenerateSdccProject(settings, dir);
-    test::WriteBytes(dir / "fill.c",
-                     "#include \"compiler_defs.h\"\n#include \"KR761x_Buffer_Struct.h\"\n"
-                     "Pen_Report MEM_XDATA pen;\nTouch_Point_Report MEM_XDATA touch;\nMouse_Report MEM_XDATA mouse;\n"
-                     "void fill (U16 x)\n{\n   STORE_REPORT_U16 (pen.Pressure, x);\n   STORE_REPORT_U16 (pen.Tilt_Y, 0x1234);\n"
-                     "   STORE_REPORT_U16 (touch.Width, x + 1);\n   STORE_REPORT_U16 (mouse.Y, x);\n}\n");
-    const test::ProgramResult result =
-        test::RunProgram({KR_SDCC_PROGRAM, "-mmcs51", "-c", (dir / "fill.c").string(), "-o", dir.path().string() + "/"});
+    test::WriteBytes(
+        dir / "fill.c",
+        "#include \"compiler_defs.h\"\n#include \"KR761x_Buffer_Struct.h\"\n"
+        "Pen_Report MEM_XDATA pen;\nTouch_Point_Report MEM_XDATA touch;\nMouse_Report MEM_XDATA mouse;\n"
+        "void fill (U16 x)\n{\n   STORE_REPORT_U16 (pen.Pressure, x);\n   STORE_REPORT_U16 (pen.Tilt_Y, 0x1234);\n"
+        "   STORE_REPORT_U16 (touch.Width, x + 1);\n   STORE_REPORT_U16 (mouse.Y, x);\n}\n");
+    const test::ProgramResult result = test::RunProgram(
+        {KR_SDCC_PROGRAM, "-mmcs51", "-c", (dir / "fill.c").string(), "-o", dir.path().string() + "/"});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(result.out + result.err, "");
 }

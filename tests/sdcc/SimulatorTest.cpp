@@ -33,23 +33,24 @@ namespace fs = std::filesystem;
 constexpr unsigned kEntries[] = {0x07A8, 0x09CB, 0x0B34, 0x1789, 0x1991, 0x1A07, 0x1BB1, 0x1C13, 0x1C72,
                                  0x1F57, 0x1FF3, 0x2023, 0x2248, 0x22EC, 0x239D, 0x23B3, 0x23F9, 0x2413};
 constexpr unsigned kSystemInit = 0x1BB1, kGpioInit = 0x239D, kUsbInit = 0x1A07;
-constexpr unsigned kParams = 0x01F1;   // KR761x_Param1 to KR761x_Param7
+constexpr unsigned kParams = 0x01F1;  // KR761x_Param1 to KR761x_Param7
 
 // Variables of every kind the start-up handles, in a file of the project's
 // own, and what the user code of the tests below calls.
-constexpr const char* kExtra = "#include \"compiler_defs.h\"\r\n"
-                               "__xdata unsigned char Extra_Cleared[5];\r\n"
-                               "__xdata unsigned char Extra_Initial[3] = {0x11, 0x22, 0x33};\r\n"
-                               "__idata unsigned char Extra_Indirect[2];\r\n"
-                               "__data unsigned char Extra_Data = 0x44;\r\n"
-                               "__xdata U8 Extra_Initial32[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,"
-                               " 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};\r\n"
-                               "volatile __data U8 Ticks;\r\n"
-                               "void Tick (void) __interrupt (1) { Ticks++; }\r\n"
-                               "__data U8 Samples;\r\n"
-                               "__xdata UU16 Sampled;\r\n"
-                               "U16 NextSample (void) { return ++Samples == 1 ? 0x1234 : 0x5678; }\r\n"
-                               "void Probe (void) { }\r\n";
+constexpr const char* kExtra =
+    "#include \"compiler_defs.h\"\r\n"
+    "__xdata unsigned char Extra_Cleared[5];\r\n"
+    "__xdata unsigned char Extra_Initial[3] = {0x11, 0x22, 0x33};\r\n"
+    "__idata unsigned char Extra_Indirect[2];\r\n"
+    "__data unsigned char Extra_Data = 0x44;\r\n"
+    "__xdata U8 Extra_Initial32[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,"
+    " 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};\r\n"
+    "volatile __data U8 Ticks;\r\n"
+    "void Tick (void) __interrupt (1) { Ticks++; }\r\n"
+    "__data U8 Samples;\r\n"
+    "__xdata UU16 Sampled;\r\n"
+    "U16 NextSample (void) { return ++Samples == 1 ? 0x1234 : 0x5678; }\r\n"
+    "void Probe (void) { }\r\n";
 
 // What main's user code does before it calls Probe.
 constexpr const char* kDeclarations = "extern __xdata UU16 Sampled;\r\nU16 NextSample (void);\r\nvoid Probe (void);\r\n"
@@ -58,8 +59,14 @@ constexpr const char* kStartUpCode = "   Comm_Rx_Buffer[1] = 0x5A;\r\n   Comm_Tx
                                      "   STORE_REPORT_U16 (Sampled, NextSample ());\r\n   Probe ();\r\n";
 
 // What the system firmware keeps in internal RAM before the user firmware starts.
-unsigned Preset(unsigned address) { return (0x5A + 7 * address) & 0xFF; }
-bool SystemOwned(unsigned address) { return address < 0x28 || (address >= 0x30 && address < 0x4A); }
+unsigned Preset(unsigned address)
+{
+    return (0x5A + 7 * address) & 0xFF;
+}
+bool SystemOwned(unsigned address)
+{
+    return address < 0x28 || (address >= 0x30 && address < 0x4A);
+}
 
 struct Memory {
     std::map<unsigned, unsigned> iram, xram, sfr;
@@ -153,9 +160,12 @@ std::vector<Call> ExpectedCalls(const ConfigurationSettings& settings, const fs:
     BuildSubstitutionMap(settings, keys);
     const auto words = ReadNumericDefines(platform::DecodeWindows1252(test::ReadBytes(project / "KR761x_API.h")));
     auto word = [&](const char16_t* key) { return static_cast<unsigned>(words.at(keys.at(key))); };
-    auto byte = [&](const char16_t* key) { return static_cast<unsigned>(std::stoul(platform::ToUtf8(keys.at(key)), nullptr, 16)); };
+    auto byte = [&](const char16_t* key) {
+        return static_cast<unsigned>(std::stoul(platform::ToUtf8(keys.at(key)), nullptr, 16));
+    };
     auto le32 = [](long v) {
-        return std::vector<unsigned>{unsigned(v & 0xFF), unsigned(v >> 8 & 0xFF), unsigned(v >> 16 & 0xFF), unsigned(v >> 24 & 0xFF)};
+        return std::vector<unsigned>{unsigned(v & 0xFF), unsigned(v >> 8 & 0xFF), unsigned(v >> 16 & 0xFF),
+                                     unsigned(v >> 24 & 0xFF)};
     };
     const CommunicationData& bus = settings.communication;
     Call busCall;
@@ -221,8 +231,8 @@ void BuildWithExtra(const ConfigurationSettings& settings, const test::TempDir& 
 std::vector<Stop> Simulate(const test::TempDir& dir, const std::string& script)
 {
     test::WriteBytes(dir / "run.s51", script);
-    const test::ProgramResult run = test::RunProgram(
-        {"timeout", "60", KR_S51_PROGRAM, "-t", "8052", "-b", "-C", (dir / "run.s51").string()});
+    const test::ProgramResult run =
+        test::RunProgram({"timeout", "60", KR_S51_PROGRAM, "-t", "8052", "-b", "-C", (dir / "run.s51").string()});
     std::vector<Stop> stops = ReadStops(run.out + run.err);
     if (stops.empty())
         ADD_FAILURE() << run.out << run.err;
@@ -296,7 +306,7 @@ TEST(SimulatedStartUp, AnInterruptDueAnywhereWaitsAndTheInitialValuesArriveWhole
     for (unsigned cycles : {5u, 15u, 30u, 60u, 90u, 120u, 200u, 300u, 450u, 700u, 1000u, 1400u, 1800u}) {
         SCOPED_TRACE("timer overflow after " + std::to_string(cycles) + " cycles");
         const unsigned count = 0x10000 - cycles;
-        std::ostringstream setup;   // timer 0 in mode 1, running, its interrupt and EA enabled
+        std::ostringstream setup;  // timer 0 in mode 1, running, its interrupt and EA enabled
         setup << std::hex << "set mem sfr 0x89 0x01\nset mem sfr 0x8c 0x" << (count >> 8) << "\nset mem sfr 0x8a 0x"
               << (count & 0xFF) << "\nset mem sfr 0x88 0x10\nset mem sfr 0xa8 0x82\n";
         const std::vector<Stop> stops = Simulate(dir, Script(dir / "KR761x_Image.ihx", 1, setup.str()));

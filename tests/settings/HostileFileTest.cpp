@@ -73,14 +73,19 @@ TEST(HostileFile, IsRefusedWithTheLoadMessageAndLeavesTheRecordAlone)
         {"not XML", "Just some notes about the touch screen.\n"},
         {"truncated", valid.substr(0, valid.size() / 2)},
         {"binary", binary},
-        {"invalid UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Touch_Config_Wizard_Save>\xC3\x28\xFF</Touch_Config_Wizard_Save>"},
-        {"UTF-16 declared over 8-bit bytes", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + valid.substr(valid.find("<Touch"))},
+        {"invalid UTF-8",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Touch_Config_Wizard_Save>\xC3\x28\xFF</Touch_Config_Wizard_Save>"},
+        {"UTF-16 declared over 8-bit bytes",
+         "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + valid.substr(valid.find("<Touch"))},
         {"deeply nested", deep},
         {"huge", huge},
         {"billion laughs", BillionLaughs()},
-        {"external entity", WithEntity("<!DOCTYPE Touch_Config_Wizard_Save [<!ENTITY xxe SYSTEM \"" + secretUrl + "\">]>", "&xxe;")},
-        {"parameter entity", WithEntity("<!DOCTYPE Touch_Config_Wizard_Save [<!ENTITY % p SYSTEM \"" + secretUrl + "\"> %p;]>", "x")},
-        {"external DTD", WithEntity("<!DOCTYPE Touch_Config_Wizard_Save SYSTEM \"" + (dir / "secret.dtd").string() + "\">", "&xxe;")},
+        {"external entity",
+         WithEntity("<!DOCTYPE Touch_Config_Wizard_Save [<!ENTITY xxe SYSTEM \"" + secretUrl + "\">]>", "&xxe;")},
+        {"parameter entity",
+         WithEntity("<!DOCTYPE Touch_Config_Wizard_Save [<!ENTITY % p SYSTEM \"" + secretUrl + "\"> %p;]>", "x")},
+        {"external DTD",
+         WithEntity("<!DOCTYPE Touch_Config_Wizard_Save SYSTEM \"" + (dir / "secret.dtd").string() + "\">", "&xxe;")},
         {"internal entity", WithEntity("<!DOCTYPE Touch_Config_Wizard_Save [<!ENTITY name \"Name\">]>", "&name;")},
         {"undeclared entity", WithEntity("", "&xxe;")},
     };
@@ -96,9 +101,10 @@ TEST(HostileFile, IsRefusedWithTheLoadMessageAndLeavesTheRecordAlone)
         std::u16string error;
         EXPECT_FALSE(LoadSettings(path.u16string(), settings, error));
         // Only a file refused before parsing has a reason of the system's.
-        EXPECT_EQ(error, u"Failed to load settings from:\n" + path.u16string()
-                             + u"\n\nThe file does not exist, or the file format is invalid."
-                             + (file.name == std::string("huge") ? u"\n" + path.u16string() + u": File too large" : u""));
+        EXPECT_EQ(error,
+                  u"Failed to load settings from:\n" + path.u16string()
+                      + u"\n\nThe file does not exist, or the file format is invalid."
+                      + (file.name == std::string("huge") ? u"\n" + path.u16string() + u": File too large" : u""));
         EXPECT_TRUE(settings == untouched);
     }
 

@@ -54,8 +54,9 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
     const auto u16 = [&] { return static_cast<std::uint16_t>(random()); };
     const auto u32 = [&] { return static_cast<std::uint32_t>(random()); };
     const auto text = [&] {
-        static const std::u16string pieces[] = {u"\"", u"&", u"<", u">", u"&amp;", u"]]>", u" ", u"\t",
-                                                u"\r\n", u"\u00E9", u"\u4E2D", u"\U0001F600", u"C:\\x\\", u"/tmp/"};
+        static const std::u16string pieces[] = {u"\"",     u"&",          u"<",       u">",    u"&amp;",
+                                                u"]]>",    u" ",          u"\t",      u"\r\n", u"\u00E9",
+                                                u"\u4E2D", u"\U0001F600", u"C:\\x\\", u"/tmp/"};
         std::u16string out;
         const auto count = random() % 8;
         for (unsigned i = 0; i < count; ++i)
@@ -66,8 +67,8 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
     ConfigurationSettings s;
     s.project = {anyInt(), text()};
     s.device = {anyInt(), anyInt(), anyInt(), anyInt(), u16(), u16(), u16(), anyInt(), anyInt(), u16(), text(), text()};
-    s.communication = {anyInt(), u32(), anyInt(), anyInt(), u32(), static_cast<std::uint8_t>(random()),
-                       u32(), anyInt(), anyInt(), anyInt()};
+    s.communication = {anyInt(), u32(),    anyInt(), anyInt(), u32(), static_cast<std::uint8_t>(random()),
+                       u32(),    anyInt(), anyInt(), anyInt()};
     s.screen = {u16(), u16(), u16(), u16()};
     s.touch = {anyInt(), anyInt(), anyInt(), u16(), anyInt(), u16(), anyInt(), u16()};
     s.pen = {anyInt(), anyInt(), u16(), anyInt(), u16(), u16(), anyInt(), u16(), u16(), anyInt(), anyInt()};
@@ -228,7 +229,8 @@ TEST(SaveFile, ElementsAreFoundWhereverTheyStand)
     text = Replaced(text, "<Settings>", "<Settings/><Unknown><x>1</x></Unknown>");
     text = Replaced(text, "</Settings>", "");
     // An earlier duplicate wins over the original.
-    text = Replaced(text, "<SAVE_FILE_VERSION>", "<MouseData><numButtons>4</numButtons></MouseData><SAVE_FILE_VERSION>");
+    text =
+        Replaced(text, "<SAVE_FILE_VERSION>", "<MouseData><numButtons>4</numButtons></MouseData><SAVE_FILE_VERSION>");
     // A group moved inside another still matches its paths.
     text = Replaced(text, "<ScreenData>", "<Wrapper><ScreenData>");
     text = Replaced(text, "</ScreenData>", "</ScreenData></Wrapper>");
@@ -276,15 +278,17 @@ TEST(SaveFile, FilesFromOtherToolsLoad)
     const std::string text = SavedText(saved);
     const std::string withoutDeclaration = text.substr(text.find('<', 1));
     const std::string compact = std::regex_replace(withoutDeclaration, std::regex(">\\s+<"), "><");
-    const std::string crlfTabs = std::regex_replace(std::regex_replace(text, std::regex("\n"), "\r\n"),
-                                                    std::regex("  "), "\t");
+    const std::string crlfTabs =
+        std::regex_replace(std::regex_replace(text, std::regex("\n"), "\r\n"), std::regex("  "), "\t");
 
     // The same record as ISO-8859-1; the Japanese text cannot be, so it goes.
     ConfigurationSettings latin = saved;
     latin.device.manufacturer = u"M\u00FCller & S\u00F6hne";
-    const std::string latinText = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" +
-        Replaced(Replaced(withoutDeclaration, "M\xC3\xBCller &amp; S\xC3\xB6hne \xE6\x97\xA5\xE6\x9C\xAC", "M\xFCller &amp; S\xF6hne"),
-                 "/home/\xC3\xA5sa/", "/home/\xE5sa/");
+    const std::string latinText =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+        + Replaced(Replaced(withoutDeclaration, "M\xC3\xBCller &amp; S\xC3\xB6hne \xE6\x97\xA5\xE6\x9C\xAC",
+                            "M\xFCller &amp; S\xF6hne"),
+                   "/home/\xC3\xA5sa/", "/home/\xE5sa/");
 
     const struct {
         const char* name;

@@ -111,8 +111,8 @@ TEST(SerialXml, ReadingOperationsConvertLoosely)
 TEST(SerialXml, StringsLoseOneLeadingThenOneTrailingQuote)
 {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"\"abc\"", u"abc"},   {u"\"\"", u""},           {u"\"", u""},
-        {u"\"a\"b\"", u"a\"b"}, {u"\"abc", u"abc"},        {u"abc\"", u"abc"},
+        {u"\"abc\"", u"abc"},     {u"\"\"", u""},         {u"\"", u""},
+        {u"\"a\"b\"", u"a\"b"},   {u"\"abc", u"abc"},     {u"abc\"", u"abc"},
         {u" \"abc\"", u" \"abc"}, {u"\"\"\"\"", u"\"\""}, {u"\" x \"", u" x "},
     };
     for (const auto& [text, expected] : cases) {

@@ -18,7 +18,7 @@ extern char** environ;
 namespace kr::test {
 
 struct ProgramResult {
-    int exitCode = -1;   // -1 when it could not be started or did not exit normally
+    int exitCode = -1;  // -1 when it could not be started or did not exit normally
     std::string out;
     std::string err;
 };

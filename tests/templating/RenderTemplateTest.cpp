@@ -21,7 +21,10 @@ const std::u16string O = u"\u00AB";  // « tag open
 const std::u16string C = u"\u00BB";  // » tag close
 const std::u16string E = u"\u00B6";  // ¶ block end
 
-std::u16string Block(const std::u16string& tag, const std::u16string& body) { return O + tag + C + body + E; }
+std::u16string Block(const std::u16string& tag, const std::u16string& body)
+{
+    return O + tag + C + body + E;
+}
 
 // A rendered file is written as the generator writes its files: in one piece,
 // the old file untouched unless the new one is complete.
@@ -115,8 +118,9 @@ TEST_F(Expand, BlockOpeningAtTheStartOfAnotherBody)
 TEST_F(Expand, PlacementTextKeepsOnlyTheActiveToolchainAndChip)
 {
     switches = {{u"SDCC", 1}, {u"KEIL", 0}, {u"KR7610", 0}, {u"KR7611", 1}};
-    const std::u16string tmpl = Block(u"SDCC", u"__code __at (0x" + Block(u"KR7610", u"1A") + Block(u"KR7611", u"2683") + u")")
-                                + Block(u"KEIL", u"code") + u" U8 d[];";
+    const std::u16string tmpl =
+        Block(u"SDCC", u"__code __at (0x" + Block(u"KR7610", u"1A") + Block(u"KR7611", u"2683") + u")")
+        + Block(u"KEIL", u"code") + u" U8 d[];";
     EXPECT_EQ(Run(tmpl), "__code __at (0x2683) U8 d[];");
     switches = {{u"SDCC", 1}, {u"KEIL", 0}, {u"KR7610", 1}, {u"KR7611", 0}};
     EXPECT_EQ(Run(tmpl), "__code __at (0x1A) U8 d[];");
@@ -194,7 +198,8 @@ TEST_F(Expand, ErrorsSayWhereAndWhat)
         {u"a\nb" + E, P::UnopenedBlockEnd, u"t:2:2: block end \u00B6 with no block open"},
         {Block(u"A", u"x") + E, P::UnopenedBlockEnd, u"t:1:6: block end \u00B6 with no block open"},
         {u"\n\n  " + K + u"NOPE" + K + Block(u"MISS", u""), P::UndefinedKey, u"t:3:3: undefined key \u00A6NOPE\u00A6"},
-        {Block(u"OFF", Block(u"MISS", u"x")) + K + u"NOPE" + K, P::UndefinedTag, u"t:1:6: undefined tag \u00ABMISS\u00BB"},
+        {Block(u"OFF", Block(u"MISS", u"x")) + K + u"NOPE" + K, P::UndefinedTag,
+         u"t:1:6: undefined tag \u00ABMISS\u00BB"},
     };
     for (const Row& row : rows) {
         const test::RenderedText rendered = Render(row.tmpl);
@@ -228,7 +233,8 @@ TEST_F(Expand, AFailedExpansionLeavesAnExistingFileUntouched)
 
 TEST_F(Expand, LoneTagCloseIsOrdinaryText)
 {
-    EXPECT_EQ(Run(u"a" + C + u"b"), "a\xBB" "b");
+    EXPECT_EQ(Run(u"a" + C + u"b"), "a\xBB"
+                                    "b");
 }
 
 TEST_F(Expand, EmptyTemplateWritesAnEmptyFile)

@@ -71,7 +71,10 @@ protected:
     {
         qobject_cast<QAbstractButton*>(FindControl(scope ? scope : dialog.get(), id))->click();
     }
-    bool WaitForLog(const QString& part) { return QTest::qWaitFor([&] { return Log().contains(part); }, 20000); }
+    bool WaitForLog(const QString& part)
+    {
+        return QTest::qWaitFor([&] { return Log().contains(part); }, 20000);
+    }
 
     void Prepare(const std::string& builder = {})
     {
@@ -147,16 +150,16 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
     Click(kStart);
     // Each step reaches the view whole, line ends as single breaks.
     const QString a = "Generating Project: a.kcw\nOutput Folder: " + Q(out / "a") + "/\nSucceeded\n\n";
-    const QString broken = "Generating Project: broken.kcw\nOutput Folder: " + Q(out / "broken") +
-                           "/\nFailed to load settings from:\n" + Q(in / "broken.kcw");
+    const QString broken = "Generating Project: broken.kcw\nOutput Folder: " + Q(out / "broken")
+                           + "/\nFailed to load settings from:\n" + Q(in / "broken.kcw");
     ASSERT_TRUE(WaitForLog(a) && WaitForLog(broken) && WaitForLog("b.kcw")) << Log().toStdString();
     EXPECT_TRUE(std::filesystem::exists(out / "b" / "KR761x_Main.c"));
     EXPECT_FALSE(std::filesystem::exists(out / "broken"));  // it did not load
 
     const QString first = Log();
     Click(kStart);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Log().count(broken) == 2 && Log().count(a) == 2 && Log().count("b.kcw") == 2; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Log().count(broken) == 2 && Log().count(a) == 2 && Log().count("b.kcw") == 2; }));
     EXPECT_TRUE(Log().startsWith(first));
     Click(kClear);
     EXPECT_EQ(Log(), "");
@@ -179,8 +182,8 @@ TEST_F(BatchDlgTest, PathsThatAreNotUtf8SurviveTheBoxesAndAreGenerated)
     EXPECT_EQ(QStringToPath(Text(kOutputFolder)), output.native() + "/");
     Click(kStart);
     const QString project = Q(out.path()) + ToQString(u"/\uFFFD/caf\uFFFD/");
-    ASSERT_TRUE(WaitForLog(ToQString(u"Generating Project: caf\uFFFD.kcw\nOutput Folder: ") + project
-                           + "\nSucceeded\n\n"))
+    ASSERT_TRUE(
+        WaitForLog(ToQString(u"Generating Project: caf\uFFFD.kcw\nOutput Folder: ") + project + "\nSucceeded\n\n"))
         << Log().toStdString();
     EXPECT_TRUE(std::filesystem::exists(output / "caf\xE9" / "KR761x_Main.c"));
 }
@@ -188,8 +191,9 @@ TEST_F(BatchDlgTest, PathsThatAreNotUtf8SurviveTheBoxesAndAreGenerated)
 TEST_F(BatchDlgTest, ClearAndCancelDuringARunWhichEndsAfterTheCurrentBuilds)
 {
     const auto gate = tools / "gate";
-    Prepare("touch \"$1.started\"; while [ ! -e '" + gate.string() + "' ]; do sleep 0.01; done; "
-            "printf 'step 1\\rstep 2\\r\\n'; echo built");
+    Prepare("touch \"$1.started\"; while [ ! -e '" + gate.string()
+            + "' ]; do sleep 0.01; done; "
+              "printf 'step 1\\rstep 2\\r\\n'; echo built");
     std::u16string error;
     ASSERT_TRUE(SaveSettings((in / "c.kcw").u16string(), {}, error));
     dialog->SetJobs(2);

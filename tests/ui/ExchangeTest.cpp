@@ -133,8 +133,8 @@ TEST_F(ExchangeTest, ARefusalStopsTheCommitAndSelectsTheRefusedBox)
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Please enter an integer between 1 and 65535.");
     EXPECT_EQ(page.data.text, u"new");  // exchanged before the refused box
-    EXPECT_EQ(page.data.word, 10);      // refused: keeps its value
-    EXPECT_EQ(page.data.power, 100);    // after it: not read
+    EXPECT_EQ(page.data.word, 10);  // refused: keeps its value
+    EXPECT_EQ(page.data.power, 100);  // after it: not read
     QLineEdit* refused = page.Edit(TestPage::kWord);
     EXPECT_EQ(QApplication::focusWidget(), refused);
     EXPECT_EQ(refused->text(), "0");
@@ -159,7 +159,7 @@ TEST_F(ExchangeTest, LimitsStopTypingButNotALongerLoadedText)
     QTest::keyClicks(text, "x");
     EXPECT_EQ(text->text(), "0123456789");  // cannot grow
     QTest::keyClick(text, Qt::Key_Backspace);
-    EXPECT_EQ(text->text(), "012345678");   // can shrink
+    EXPECT_EQ(text->text(), "012345678");  // can shrink
     EXPECT_FALSE(page.ExchangeData(Direction::Commit));
     EXPECT_EQ(ui.messages.back().text, "Please enter no more than 8 characters.");
     EXPECT_EQ(page.data.text, u"0123456789");

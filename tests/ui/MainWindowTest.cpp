@@ -112,8 +112,9 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenuTabsAndProjectBox)
         menus << menu->text();
     EXPECT_EQ(menus, QStringList({"&File", "&Project", "&Help"}));
     const std::pair<int, const char*> items[] = {
-        {kFileOpen, "&Open..."}, {kFileSave, "&Save"}, {kFileSaveAs, "Save &As..."}, {kExit, "E&xit"},
-        {kGenerate, "&Generate"}, {kBatchGenerate, "Batch Generate..."}, {kAbout, "&About"}};
+        {kFileOpen, "&Open..."}, {kFileSave, "&Save"},     {kFileSaveAs, "Save &As..."},
+        {kExit, "E&xit"},        {kGenerate, "&Generate"}, {kBatchGenerate, "Batch Generate..."},
+        {kAbout, "&About"}};
     for (const auto& [id, text] : items) {
         QAction* action = FindAction(window.get(), id);
         ASSERT_NE(action, nullptr) << id;
@@ -335,8 +336,8 @@ TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
-    EXPECT_EQ(ui.messages[0].text,
-              "Failed to save settings to:\n" + target + "\n" + Q(dir / "no-such-folder") + ": No such file or directory");
+    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target + "\n" + Q(dir / "no-such-folder")
+                                       + ": No such file or directory");
     EXPECT_EQ(window->CurrentFile(), Q(dir / "first.kcw"));
     EXPECT_EQ(Title(), kBaseTitle + " - first.kcw*");  // the change is still unsaved
 }
@@ -491,7 +492,7 @@ TEST_F(MainWindowTest, ExitCloseAndOpenAskAboutUnsavedChangesOnly)
         How how;
         bool change;
         std::optional<SaveChoice> answer;  // none: no question expected
-        bool goesOn;                       // the window closed, or the open dialog came
+        bool goesOn;  // the window closed, or the open dialog came
         bool saved;
     };
     const Row rows[] = {

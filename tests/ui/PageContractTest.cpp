@@ -53,8 +53,9 @@ void ReadingOrder(const QWidget* parent, QList<const QWidget*>& out)
     for (const QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child->isVisibleTo(parent) && !child->isWindow())
             children << child;
-    std::sort(children.begin(), children.end(),
-              [](const QWidget* a, const QWidget* b) { return a->geometry().center().y() < b->geometry().center().y(); });
+    std::sort(children.begin(), children.end(), [](const QWidget* a, const QWidget* b) {
+        return a->geometry().center().y() < b->geometry().center().y();
+    });
     for (qsizetype row = 0; row < children.size();) {
         qsizetype end = row + 1;
         while (end < children.size() && children[end]->geometry().center().y() <= children[row]->geometry().bottom())
@@ -176,8 +177,8 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfARepo
     using namespace pen_id;
     struct Row {
         int min, max;
-        QString minText, maxText, message;   // message empty: accepted
-        int off = 0;                         // a check box switched off first
+        QString minText, maxText, message;  // message empty: accepted
+        int off = 0;  // a check box switched off first
     };
     const Row rows[] = {
         {kTiltXMin, kTiltXMax, "101", "100", "Please enter a minimum no greater than the maximum (100)."},
@@ -201,10 +202,11 @@ TEST_F(PageContractTest, ATiltMinimumAboveItsMaximumIsRefusedAtTheMinimumOfARepo
             Click(page, row.off);
         Edit(page, row.min)->setText(row.minText);
         Edit(page, row.max)->setText(row.maxText);
-        EXPECT_EQ(page->ExchangeData(Direction::Commit), row.message.isEmpty()) << row.minText.toStdString() << " " << row.off;
+        EXPECT_EQ(page->ExchangeData(Direction::Commit), row.message.isEmpty())
+            << row.minText.toStdString() << " " << row.off;
         if (!row.message.isEmpty()) {
             EXPECT_EQ(TakeMessage(), row.message);
-            if (row.maxText != "0" && !row.off) {   // the minimum is the box to change
+            if (row.maxText != "0" && !row.off) {  // the minimum is the box to change
                 EXPECT_EQ(Edit(page, row.min)->selectedText(), row.minText);
             }
         }
@@ -252,7 +254,6 @@ TEST_F(PageContractTest, SaveStopsAtTheFirstRefusingPageWithItInFront)
     EXPECT_EQ(refused->selectedText(), "50");
     EXPECT_EQ(window->ScreenPage()->data.width_mm, 102);  // later pages are not committed
     EXPECT_TRUE(ui.saveRequests.empty());
-
 }
 
 TEST_F(PageContractTest, OpenAsksFirstAndShowsARefusalOnlyWhenTheUserSaves)
@@ -268,7 +269,7 @@ TEST_F(PageContractTest, OpenAsksFirstAndShowsARefusalOnlyWhenTheUserSaves)
 
     struct Row {
         SaveChoice answer;
-        QString message;   // the refusal, shown only for Save
+        QString message;  // the refusal, shown only for Save
         bool opens;
     };
     const Row rows[] = {

@@ -20,7 +20,10 @@ protected:
     void ChooseInputMode(int mode) { Choose(window->DevicePage(), device_id::kInputMode, mode); }
 
     // A GPIO pin's mode buttons or level buttons.
-    static QList<int> Modes(int pin) { return {gpio_id::Input(pin), gpio_id::OutputOpenDrain(pin), gpio_id::OutputPushPull(pin)}; }
+    static QList<int> Modes(int pin)
+    {
+        return {gpio_id::Input(pin), gpio_id::OutputOpenDrain(pin), gpio_id::OutputPushPull(pin)};
+    }
     static QList<int> Levels(int pin) { return {gpio_id::Low(pin), gpio_id::High(pin)}; }
 
     // Per pin, the position of its checked button among buttons(pin).
@@ -47,11 +50,11 @@ TEST_F(PageRulesTest, OnlyTheChosenLinkCanBeEdited)
 {
     using namespace communication_id;
     CPage* page = window->CommunicationPage();
-    const QList<int> spi = {kSpiClockLabel, kSpiClock, kSpiClockRange, kPhaseLabel, kPhaseFirstEdge,
+    const QList<int> spi = {kSpiClockLabel,   kSpiClock,      kSpiClockRange,   kPhaseLabel,      kPhaseFirstEdge,
                             kPhaseSecondEdge, kPolarityLabel, kPolarityIdleLow, kPolarityIdleHigh};
     const QList<int> smbus = {kSmbusClockLabel, kSmbusClock, kSmbusClockRange, kAddressLabel, kAddress, kAddressHex};
     const QList<int> uart = {kBaudRateLabel, kBaudRate, kBaudRateRange, kDataBitsLabel, kDataBits,
-                             kParityLabel, kParity, kStopBitsLabel, kStopBits};
+                             kParityLabel,   kParity,   kStopBitsLabel, kStopBits};
     const QList<int> all = spi + smbus + uart;
 
     EXPECT_EQ(EnabledOf(page, all), spi);
@@ -69,8 +72,9 @@ TEST_F(PageRulesTest, SinglePointTouchForcesATouchPoint)
     using namespace touch_id;
     CPage* page = window->TouchPage();
     const QList<int> values = {kPressureMax, kWidthMax, kHeightMax};
-    const QList<int> all = QList<int>{kConfidence, kPressure, kPressureMaxLabel, kWidth, kWidthMaxLabel, kWidthUnit,
-                                      kHeight, kHeightMaxLabel, kHeightUnit} + values;
+    const QList<int> all = QList<int>{kConfidence, kPressure, kPressureMaxLabel, kWidth,     kWidthMaxLabel,
+                                      kWidthUnit,  kHeight,   kHeightMaxLabel,   kHeightUnit}
+                           + values;
 
     EXPECT_EQ(EnabledOf(page, all), QList<int>{});  // Mouse mode, no touch point
     EXPECT_FALSE(Shown(page, kNote));
@@ -132,7 +136,8 @@ TEST_F(PageRulesTest, PenValuesFollowTheirCheckBoxes)
     using namespace pen_id;
     CPage* page = window->PenPage();
     const QList<int> values = {kPressureMax, kTiltXMin, kTiltXMax, kTiltYMin, kTiltYMax};
-    const QList<int> others = {kPressure, kTiltX, kTiltXMinLabel, kTiltXMinUnit, kTiltYMaxLabel, kInverted, kBarrelButton};
+    const QList<int> others = {kPressure,      kTiltX,    kTiltXMinLabel, kTiltXMinUnit,
+                               kTiltYMaxLabel, kInverted, kBarrelButton};
 
     EXPECT_EQ(EnabledOf(page, values + others), QList<int>{});
     Click(page, kPen);

@@ -172,8 +172,8 @@ TEST_F(PagesAgreeWithRules, AtEachRelation)
         const FieldRow& maximum = Field(relation.maximum);
         const std::int64_t top = NumberIn(maximum, base);
         const std::int64_t bottom = NumberIn(minimum, base);
-        for (const Edge& edge : {Edge{&minimum, top}, Edge{&minimum, top + 1}, Edge{&maximum, bottom - 1},
-                                 Edge{&maximum, bottom}})
+        for (const Edge& edge :
+             {Edge{&minimum, top}, Edge{&minimum, top + 1}, Edge{&maximum, bottom - 1}, Edge{&maximum, bottom}})
             ExpectAgreement({edge});
     }
     EXPECT_TRUE(ui.messages.empty());

@@ -117,7 +117,7 @@ TEST_F(ReportDescriptorView, DrawsEveryReportBesideTheFirmwaresStructures)
     // Taller than a title and a grid row per report, and not a blank page.
     EXPECT_GT(height, 4 * static_cast<int>(view.layouts.size()));
     ASSERT_FALSE(picture.isNull());
-    bool paddingDrawn = false;   // the grey of the controls byte's filler bits
+    bool paddingDrawn = false;  // the grey of the controls byte's filler bits
     for (int y = 0; y < picture.height() && !paddingDrawn; ++y)
         for (int x = 0; x < picture.width() && !paddingDrawn; ++x)
             paddingDrawn = picture.pixel(x, y) == qRgb(0xE6, 0xE6, 0xE6);

@@ -96,8 +96,8 @@ TEST_F(TabHostTest, CommitStopsAtTheFirstRefusingPageAndBringsItForward)
     EXPECT_EQ(host->currentIndex(), 1);
     EXPECT_TRUE(second->isVisible());
     EXPECT_FALSE(first->isVisible());
-    EXPECT_EQ(first->data.word, 20);        // before: committed
-    EXPECT_EQ(third->data.text, u"abc");    // after: untouched
+    EXPECT_EQ(first->data.word, 20);  // before: committed
+    EXPECT_EQ(third->data.text, u"abc");  // after: untouched
     QLineEdit* refused = second->Edit(TestPage::kRate);
     EXPECT_EQ(QApplication::focusWidget(), refused);
     EXPECT_EQ(refused->selectedText(), "50");

@@ -21,18 +21,28 @@ struct TestFields {
     std::int32_t check = 1;
     std::int32_t radio = 0;
     std::u16string text = u"abc";
-    std::uint16_t word = 10;            // range 1-65535
-    std::uint16_t power = 100;          // even 0-500
-    std::uint8_t address = 0x0A;        // two hex digits, even 0x00-0xFE
-    std::uint32_t rate = 115200;        // range 9600-500000
-    std::uint16_t id = 0xC4;            // four hex digits
+    std::uint16_t word = 10;  // range 1-65535
+    std::uint16_t power = 100;  // even 0-500
+    std::uint8_t address = 0x0A;  // two hex digits, even 0x00-0xFE
+    std::uint32_t rate = 115200;  // range 9600-500000
+    std::uint16_t id = 0xC4;  // four hex digits
     bool operator==(const TestFields&) const = default;
 };
 
 class TestPage : public CPage {
 public:
     enum Id : int {
-        kList = 2001, kCheck, kRadio0, kRadio1, kRadio2, kText, kWord, kPower, kAddress, kRate, kId,
+        kList = 2001,
+        kCheck,
+        kRadio0,
+        kRadio1,
+        kRadio2,
+        kText,
+        kWord,
+        kPower,
+        kAddress,
+        kRate,
+        kId,
     };
     static constexpr int kTextLimit = 8;
 
@@ -61,11 +71,7 @@ public:
     void RefreshControls() override { ++refreshCount; }
 
     QLineEdit* Edit(int id) const { return Find<QLineEdit>(id); }
-    template <class Widget>
-    Widget* Find(int id) const
-    {
-        return qobject_cast<Widget*>(Control(id));
-    }
+    template <class Widget> Widget* Find(int id) const { return qobject_cast<Widget*>(Control(id)); }
 
 protected:
     void DoExchange(ExchangeContext& ctx) override
@@ -91,8 +97,7 @@ protected:
     void ResetGroup() override { data = TestFields{}; }
 
 private:
-    template <class W>
-    static W* Numbered(W* widget, int id)
+    template <class W> static W* Numbered(W* widget, int id)
     {
         SetControlId(widget, id);
         return widget;

@@ -20,11 +20,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setAlignment(Qt::AlignTop);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(new QLabel(tr("KR761x Configuration Wizard Version %1").arg(QString::fromLatin1(platform::kProgramVersion)), this));
-    text->addWidget(new QLabel(tr("Generates 8051 firmware projects for KR7610 and KR7611 USB touch controllers."), this));
+    text->addWidget(new QLabel(
+        tr("KR761x Configuration Wizard Version %1").arg(QString::fromLatin1(platform::kProgramVersion)), this));
+    text->addWidget(
+        new QLabel(tr("Generates 8051 firmware projects for KR7610 and KR7611 USB touch controllers."), this));
     text->addWidget(new QLabel(tr("Keil, Raisonance and SDCC projects from one saved configuration."), this));
     text->addSpacing(8);
-    text->addWidget(new QLabel(tr("Released under the %1 licence.").arg(QString::fromLatin1(platform::kProgramLicence)), this));
+    text->addWidget(
+        new QLabel(tr("Released under the %1 licence.").arg(QString::fromLatin1(platform::kProgramLicence)), this));
     text->addWidget(new QLabel(tr("What the wizard generates belongs to whoever generates it."), this));
 
     auto* top = new QHBoxLayout;

@@ -86,8 +86,7 @@ void WaitForWorker(BatchRunner& runner, std::chrono::milliseconds limit)
 }  // namespace
 
 CProgressDlg::CProgressDlg(std::shared_ptr<BatchJob> job, QString titlePrefix, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      job_(std::move(job)),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), job_(std::move(job)),
       titlePrefix_(std::move(titlePrefix))
 {
     MarkExchangeScope(this);
@@ -176,10 +175,10 @@ void CProgressDlg::reject()
     cancel_->setEnabled(false);
     // Every file already started is finished, one or several side by side.
     const bool several = job_->jobs > 1;
-    stopping_->setText(job_->buildProjects
-                           ? (several ? tr("Stopping after the current builds...") : tr("Stopping after the current build..."))
-                           : (several ? tr("Stopping after the current projects...")
-                                      : tr("Stopping after the current project...")));
+    stopping_->setText(
+        job_->buildProjects
+            ? (several ? tr("Stopping after the current builds...") : tr("Stopping after the current build..."))
+            : (several ? tr("Stopping after the current projects...") : tr("Stopping after the current project...")));
     stopping_->show();
     stopNow_->setVisible(job_->buildProjects);
 }

@@ -18,8 +18,8 @@ namespace kr {
 namespace descriptor_view_id {
 inline constexpr int kFailures = 1301;
 inline constexpr int kListing = 1302;
-inline constexpr int kLayout = 1303;     // the drawing of the reports
-inline constexpr int kPages = 1304;      // the tabs holding the listing and the drawing
+inline constexpr int kLayout = 1303;  // the drawing of the reports
+inline constexpr int kPages = 1304;  // the tabs holding the listing and the drawing
 }  // namespace descriptor_view_id
 
 class CReportDescriptorDlg : public QDialog {

@@ -145,7 +145,7 @@ void CReportLayoutView::paintEvent(QPaintEvent*)
             for (std::size_t i = 0; i < layout.fields.size(); ++i) {
                 const HidReportField& field = layout.fields[i];
                 const std::int64_t from = std::max(field.bitOffset, first);
-                const std::int64_t to = std::min(field.bitOffset + field.bits, first + 8);   // exclusive
+                const std::int64_t to = std::min(field.bitOffset + field.bits, first + 8);  // exclusive
                 if (from >= to)
                     continue;
                 const int low = static_cast<int>(from - first);

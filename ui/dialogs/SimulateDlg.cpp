@@ -111,7 +111,8 @@ void CSimulateDlg::OnRun()
             auto* item = new QTableWidgetItem(QString::number(value.value));
             // A value outside its logical range is marked, with the range.
             if (value.outOfRange) {
-                item->setText(item->text() + tr(" (outside %1..%2)").arg(value.logicalMinimum).arg(value.logicalMaximum));
+                item->setText(item->text()
+                              + tr(" (outside %1..%2)").arg(value.logicalMinimum).arg(value.logicalMaximum));
                 item->setForeground(Qt::red);
             }
             reports_->setItem(row, i + 3, item);

@@ -22,9 +22,9 @@ namespace simulate_id {
 inline constexpr int kMode = 1401;
 inline constexpr int kCount = 1402;
 inline constexpr int kRun = 1403;
-inline constexpr int kReports = 1404;    // the table of reports
-inline constexpr int kAssumed = 1405;    // what the run takes for granted
-inline constexpr int kLayout = 1406;     // the drawing of the simulated report
+inline constexpr int kReports = 1404;  // the table of reports
+inline constexpr int kAssumed = 1405;  // what the run takes for granted
+inline constexpr int kLayout = 1406;  // the drawing of the simulated report
 }  // namespace simulate_id
 
 class CSimulateDlg : public QDialog {

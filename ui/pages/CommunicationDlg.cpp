@@ -73,8 +73,8 @@ CCommunicationDlg::CCommunicationDlg(QWidget* parent, CommunicationData* record)
 
     set = &smbusSet_;
     grid->addWidget(smbus_, row++, 0, 1, 4);
-    smbusClock_ = numberRow(tr("Clock Speed:"), kSmbusClockLabel, kSmbusClock, tr("(10,000 - 400,000 Hz)"),
-                            kSmbusClockRange);
+    smbusClock_ =
+        numberRow(tr("Clock Speed:"), kSmbusClockLabel, kSmbusClock, tr("(10,000 - 400,000 Hz)"), kSmbusClockRange);
     address_ = numberRow(tr("Slave Address:"), kAddressLabel, kAddress, tr("(Hex)"), kAddressHex);
     gap();
 

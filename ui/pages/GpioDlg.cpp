@@ -73,7 +73,7 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent, GpioData* record)
     grid_->setVerticalSpacing(0);
 
     // The frames first, so that the buttons lie over them.
-    auto frame = [&](int id, int lastRow, const int (&pads)[2]) {
+    auto frame = [&](int id, int lastRow, const int(&pads)[2]) {
         auto* f = WithId(new QFrame(this), id);
         f->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         grid_->addWidget(f, 0, pads[0], lastRow + 1, pads[1] - pads[0] + 1);
@@ -104,7 +104,8 @@ CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent, GpioData* record)
         const int ids[] = {Input(pin), OutputOpenDrain(pin), OutputPushPull(pin), Low(pin), High(pin)};
         for (int column = 0; column < 5; ++column) {
             buttons[column] = MakeRadio(this, QString(), ids[column]);
-            buttons[column]->setAccessibleName(tr("GPIO.%1 %2").arg(pin).arg(QString(headings[column]).replace('\n', ' ')));
+            buttons[column]->setAccessibleName(
+                tr("GPIO.%1 %2").arg(pin).arg(QString(headings[column]).replace('\n', ' ')));
             grid_->addWidget(buttons[column], row, ColumnOf(column), Qt::AlignCenter);
         }
         MakeRadioGroup(this, {buttons[0], buttons[1], buttons[2]});

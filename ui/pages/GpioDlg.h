@@ -19,12 +19,30 @@ class CDeviceDlg;
 
 namespace gpio_id {
 // Pin i's buttons: three for its mode, then two for its level.
-constexpr int Input(int pin) { return 1093 + 5 * pin; }
-constexpr int OutputOpenDrain(int pin) { return 1094 + 5 * pin; }
-constexpr int OutputPushPull(int pin) { return 1095 + 5 * pin; }
-constexpr int Low(int pin) { return 1096 + 5 * pin; }
-constexpr int High(int pin) { return 1097 + 5 * pin; }
-constexpr int RowLabel(int pin) { return 1178 + pin; }
+constexpr int Input(int pin)
+{
+    return 1093 + 5 * pin;
+}
+constexpr int OutputOpenDrain(int pin)
+{
+    return 1094 + 5 * pin;
+}
+constexpr int OutputPushPull(int pin)
+{
+    return 1095 + 5 * pin;
+}
+constexpr int Low(int pin)
+{
+    return 1096 + 5 * pin;
+}
+constexpr int High(int pin)
+{
+    return 1097 + 5 * pin;
+}
+constexpr int RowLabel(int pin)
+{
+    return 1178 + pin;
+}
 
 // Frames around the mode and the level columns, and the "All" buttons under
 // the five columns, of the short (7-pin) and the tall (16-pin) layout.
@@ -33,7 +51,7 @@ inline constexpr int kShortLevelFrame = 1197;
 inline constexpr int kShortAll = 1198;  // to 1202, one per column
 inline constexpr int kTallModeFrame = 1194;
 inline constexpr int kTallLevelFrame = 1195;
-inline constexpr int kTallAll = 1173;   // to 1177
+inline constexpr int kTallAll = 1173;  // to 1177
 }  // namespace gpio_id
 
 class CGpioDlg : public CGroupPage<GpioData> {

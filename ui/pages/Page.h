@@ -81,8 +81,7 @@ private:
 // controls and commits its controls into a group. data is the group the page
 // is bound to: the main window's record, or the page's own group when it
 // stands alone.
-template <class Group>
-class CGroupPage : public CPage {
+template <class Group> class CGroupPage : public CPage {
 public:
     // record: the group this page shows and commits; nullptr binds the page
     // to a group of its own.

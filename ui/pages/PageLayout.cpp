@@ -121,8 +121,8 @@ QSpacerItem* MakeGap(const QWidget* widget, Qt::Orientation orientation)
 int ButtonCaptionIndent(const QWidget* widget)
 {
     const QStyle* style = widget->style();
-    return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
-           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
+    return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget)
+           + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
 }
 
 void AlignFirstColumns(std::initializer_list<QGridLayout*> grids)

@@ -34,8 +34,8 @@ CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent, TouchData* recor
     list->addWidget(MakeLabel(this, tr("Number of Touch Points:")));
     list->addWidget(points_);
     list->addSpacing(list->spacing() * 3);
-    note_ = MakeNote(this, tr("*Requires at least one touch point for\n  Single-Point Touch Default Input Mode"),
-                     kNote);
+    note_ =
+        MakeNote(this, tr("*Requires at least one touch point for\n  Single-Point Touch Default Input Mode"), kNote);
     list->addWidget(note_);
     list->addStretch(1);
     grid->addLayout(list, 0, 0, 1, 5);
