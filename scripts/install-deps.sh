@@ -17,6 +17,10 @@ PACKAGES=(
   strace
   # fuzzing: the compiler, libFuzzer and sanitizer runtimes, the symbolizer
   clang libclang-rt-14-dev llvm
+  # the layout check of every C++ source
+  clang-format
+  # builds reuse what an earlier build of the same sources compiled
+  ccache
 )
 
 missing=()
