@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "settings/SerialXml.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <optional>
@@ -377,7 +378,41 @@ void* CSerialXml::EvaluatePath(const std::string& expression)
     return result;
 }
 
-const std::unordered_map<std::string, void*>& CSerialXml::FirstElementsByPath(std::size_t steps)
+namespace {
+
+// FNV-1a over the names of a path's steps, each followed by '/': the same
+// value whether the names come from a path's text or from elements.
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+std::uint64_t HashStep(std::uint64_t hash, std::string_view name)
+{
+    for (const char c : name)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return (hash ^ '/') * 1099511628211ull;
+}
+
+std::string_view NameOf(const xmlNode* node)
+{
+    return reinterpret_cast<const char*>(node->name);
+}
+
+// Whether node is what the plain path (its steps after "//") names: its own
+// name and those of its ancestors, none of them in a namespace.
+bool NodeMatchesSteps(const xmlNode* node, std::string_view steps)
+{
+    while (!steps.empty()) {
+        const std::size_t slash = steps.rfind('/');
+        const std::string_view name = slash == std::string_view::npos ? steps : steps.substr(slash + 1);
+        if (!node || node->type != XML_ELEMENT_NODE || node->ns || NameOf(node) != name)
+            return false;
+        steps = slash == std::string_view::npos ? std::string_view() : steps.substr(0, slash);
+        node = node->parent;
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::unordered_map<std::uint64_t, void*>& CSerialXml::FirstElementsByPath(std::size_t steps)
 {
     if (firstByPath_.size() < steps + 1)
         firstByPath_.resize(steps + 1);
@@ -388,8 +423,7 @@ const std::unordered_map<std::string, void*>& CSerialXml::FirstElementsByPath(st
     // One walk in document order (preorder). Each element is reachable as
     // //A/.../Z through the names of its last `steps` ancestors-or-self, as
     // long as none of them is in a namespace (an unprefixed name test needs
-    // none); the first element per path is kept, as the path's first node.
-    std::string key;
+    // none); the first element per path's hash is kept.
     auto visit = [&](auto& self, const xmlNode* parent, std::vector<const xmlNode*>& chain) -> void {
         for (const xmlNode* node = parent->children; node; node = node->next) {
             if (node->type != XML_ELEMENT_NODE)
@@ -401,10 +435,10 @@ const std::unordered_map<std::string, void*>& CSerialXml::FirstElementsByPath(st
             }
             chain.push_back(node);
             if (chain.size() >= steps) {
-                key.assign("/");
+                std::uint64_t hash = kHashStart;
                 for (std::size_t i = chain.size() - steps; i < chain.size(); ++i)
-                    key.append("/").append(reinterpret_cast<const char*>(chain[i]->name));
-                index.first.try_emplace(key, const_cast<xmlNode*>(node));
+                    hash = HashStep(hash, NameOf(chain[i]));
+                index.first.try_emplace(hash, const_cast<xmlNode*>(node));
             }
             self(self, node, chain);
             chain.pop_back();
@@ -426,9 +460,21 @@ XmlNode CSerialXml::SelectNode(const std::u16string& path)
 {
     const std::string expression = platform::ToUtf8(path);
     if (const std::size_t steps = PlainPathSteps(expression); steps >= 1) {
+        const std::string_view names = std::string_view(expression).substr(2);
+        std::uint64_t hash = kHashStart;
+        for (std::size_t begin = 0; begin <= names.size();) {
+            const std::size_t end = std::min(names.find('/', begin), names.size());
+            hash = HashStep(hash, names.substr(begin, end - begin));
+            begin = end + 1;
+        }
         const auto& first = FirstElementsByPath(steps);
-        const auto found = first.find(expression);
-        return found == first.end() ? XmlNode() : XmlNode(found->second);
+        const auto found = first.find(hash);
+        if (found == first.end())
+            return {};
+        // Two paths of the same hash: the first element kept may be the
+        // other path's, so only then is the path evaluated in full.
+        if (NodeMatchesSteps(static_cast<const xmlNode*>(found->second), names))
+            return XmlNode(found->second);
     }
     // Only the library's evaluation can raise errors of its own.
     xml::QuietErrors quiet;

@@ -108,7 +108,7 @@ public:
 private:
     std::u16string ReadText(const std::u16string& path);
     void* EvaluatePath(const std::string& expression);
-    const std::unordered_map<std::string, void*>& FirstElementsByPath(std::size_t steps);
+    const std::unordered_map<std::uint64_t, void*>& FirstElementsByPath(std::size_t steps);
     void ForgetChildren();
     void ReleaseDocument();
 
@@ -118,12 +118,12 @@ private:
     // function tables, which costs far more than the lookup itself.
     void* pathContext_ = nullptr;
     // For paths //A/.../Z of plain names, by their number of steps: the first
-    // element, in document order, each such path selects; built by one walk
-    // of the document on the first lookup and kept until it changes. A
+    // element, in document order, of each hash of such a path; built by one
+    // walk of the document on the first lookup and kept until it changes. A
     // reader of a hundred fields so walks the document once, not per field.
     struct Index {
         bool built = false;
-        std::unordered_map<std::string, void*> first;
+        std::unordered_map<std::uint64_t, void*> first;
     };
     std::vector<Index> firstByPath_;
     // Every element created here; those still unattached when the document
