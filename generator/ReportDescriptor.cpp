@@ -142,6 +142,26 @@ bool DescribeReportDescriptor(const ConfigurationSettings& settings, ReportDescr
     return true;
 }
 
+namespace {
+
+// Hosts' verdict on a report descriptor depends on its bytes alone, and the
+// projects of a batch share a handful of descriptors: each thread keeps its
+// latest verdicts, a bounded number of them.
+bool PassesHostRulesRemembered(const std::vector<std::uint8_t>& bytes)
+{
+    constexpr std::size_t kKept = 64;
+    thread_local std::map<std::vector<std::uint8_t>, bool> verdicts;
+    if (const auto found = verdicts.find(bytes); found != verdicts.end())
+        return found->second;
+    if (verdicts.size() >= kKept)
+        verdicts.clear();
+    const bool passes = HidDescriptorPassesHostRules(bytes);
+    verdicts.emplace(bytes, passes);
+    return passes;
+}
+
+}  // namespace
+
 bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const SubstitutionMap& keys)
 {
     // Reused from project to project by the thread, so a batch allocates
@@ -169,7 +189,7 @@ bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const Substituti
     return ReadByteArray(source, u"HidReportDesc", defines, bytes, readError)
            && ReadByteArray(source, u"HidConfigDesc", defines, configuration, readError)
            && configuration.size() >= kDeclaredLengthOffset + 2 && LengthsAgree(configuration, bytes.size())
-           && HidDescriptorPassesHostRules(bytes);
+           && PassesHostRulesRemembered(bytes);
 }
 
 std::u16string HostRuleFailureText(const std::vector<std::u16string>& failures)
