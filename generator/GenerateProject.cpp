@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "generator/GenerateProject.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "generator/GenerationCheck.h"
@@ -45,12 +46,32 @@ ExpandResult MarkWriteFailed(GenerationFailure& stopped)
     return stopped.error.code;
 }
 
+// The folder a run has locked, and what was in it once locked.
+struct LockedFolder {
+    std::string path;  // ending with '/'
+    std::vector<std::string> names;  // sorted
+    bool listed = false;  // names holds every entry
+
+    // Absent when the file at target was not in the folder: no other run
+    // can have put it there since, so it need not be looked for again.
+    platform::TargetState StateOf(const std::string& target) const
+    {
+        if (!listed || !target.starts_with(path))
+            return platform::TargetState::Unknown;
+        const std::string_view name = std::string_view(target).substr(path.size());
+        if (name.find('/') != std::string_view::npos || std::binary_search(names.begin(), names.end(), name))
+            return platform::TargetState::Unknown;
+        return platform::TargetState::Absent;
+    }
+};
+
 // Locks the folder the files go into: the project path up to its last
 // separator, as the file names are appended to it. Then removes what a
-// killed run left there. On failure the run fails where its first file
-// would have been written.
+// killed run left there and notes what is left. On failure the run fails
+// where its first file would have been written.
 bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
-                       platform::CFolderLock& lock, GenerationFailure& stopped, std::u16string& errorText)
+                       platform::CFolderLock& lock, LockedFolder& into, GenerationFailure& stopped,
+                       std::u16string& errorText)
 {
     const std::string path = platform::PathFromText(settings.project.projectPath).native();
     const std::size_t slash = path.find_last_of('/');
@@ -58,7 +79,8 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
     platform::FileFailure why;
     const auto locked = lock.Lock(folder, kFolderLockWait, why);
     if (locked == platform::CFolderLock::Result::Locked) {
-        platform::RemoveStaleTemporaryFiles(folder);
+        into.path = folder;
+        into.listed = platform::RemoveStaleTemporaryFiles(folder, &into.names) && folder.ends_with('/');
         return true;
     }
     for (const TemplateRow& row : rows) {
@@ -131,7 +153,8 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     // One run at a time in a folder; the lock is held until every file is
     // in place.
     platform::CFolderLock lock;
-    if (writing && !LockProjectFolder(settings, rows, lock, stopped, errorText))
+    LockedFolder locked;
+    if (writing && !LockProjectFolder(settings, rows, lock, locked, stopped, errorText))
         return false;
 
     // The values converted to the output's code page once for the run.
@@ -164,7 +187,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         // own code in the file already there is carried over.
         platform::FileFailure why;
         if (result == ExpandResult::Ok) {
-            bool done = PlanGeneratedFile(outputPath, buffers.bytes, plan, why);
+            bool done = PlanGeneratedFile(outputPath, buffers.bytes, plan, why, locked.StateOf(outputPath.native()));
             if (done && writing) {
                 done = StageGeneratedFile(outputPath, plan, keptCopies, files, written, why);
             } else if (done && plan.change != FileChange::None) {

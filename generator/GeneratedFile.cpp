@@ -33,9 +33,15 @@ std::filesystem::path KeptFileName(const std::filesystem::path& path)
 }
 
 bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
-                       platform::FileFailure& failure)
+                       platform::FileFailure& failure, platform::TargetState known)
 {
     plan = {};
+    if (known == platform::TargetState::Absent) {
+        plan.change = FileChange::Create;
+        plan.target = known;
+        plan.bytes = bytes;
+        return true;
+    }
     const std::string& target = path.native();
     std::string existing;
     const platform::ExistingFile found = platform::ReadExistingFile(target, existing, &failure.reason);

@@ -50,9 +50,10 @@ struct GeneratedFilePlan {
 };
 
 // Reads the file at path and decides what generating bytes there does. False,
-// with failure filled, when an existing file cannot be read.
+// with failure filled, when an existing file cannot be read. known Absent,
+// when the caller has just seen nothing there, spares the look.
 bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
-                       platform::FileFailure& failure);
+                       platform::FileFailure& failure, platform::TargetState known = platform::TargetState::Unknown);
 
 // Writes what plan says aside: the kept copy of the existing file into
 // keptCopies, the new content into files. Nothing is in place until they are

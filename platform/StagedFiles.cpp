@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/StagedFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -200,15 +201,24 @@ bool CStagedFiles::Commit(FileFailure& failure)
     return ok;
 }
 
-void RemoveStaleTemporaryFiles(const std::string& folder)
+bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names)
 {
+    if (names)
+        names->clear();
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
-        return;
+        return false;
     const int dirFd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryName(entry->d_name))
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry)
+            break;
+        if (!IsTemporaryName(entry->d_name)) {
+            if (names)
+                names->emplace_back(entry->d_name);
             continue;
+        }
         const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         if (fd < 0)
             continue;
@@ -219,7 +229,11 @@ void RemoveStaleTemporaryFiles(const std::string& folder)
             ::unlinkat(dirFd, entry->d_name, 0);
         ::close(fd);
     }
+    const bool listed = errno == 0;
     ::closedir(dir);
+    if (names)
+        std::sort(names->begin(), names->end());
+    return listed;
 }
 
 }  // namespace kr::platform

@@ -82,6 +82,8 @@ private:
 // Removes the temporary files of ours in folder (ending with '/') that no
 // writer holds any more: those a killed run left behind. The caller holds
 // the folder's lock (CFolderLock), so no writer guarded by it is running.
-void RemoveStaleTemporaryFiles(const std::string& folder);
+// names, when given, receives the names of the other entries, sorted; true
+// when the whole folder could be listed.
+bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names = nullptr);
 
 }  // namespace kr::platform

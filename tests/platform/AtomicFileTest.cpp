@@ -36,12 +36,17 @@ TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
     FileFailure why;
     ASSERT_TRUE(staged.Stage((dir / "a.c").string(), "new", Durability::InOnePiece, why));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.c"));
-    RemoveStaleTemporaryFiles(dir.path().string() + "/");
+    test::WriteBytes(dir / "b.c", "there");
+    std::vector<std::string> names;
+    EXPECT_TRUE(RemoveStaleTemporaryFiles(dir.path().string() + "/", &names));
     EXPECT_FALSE(std::filesystem::exists(dir / ".kr761x-AbC123"));
-    EXPECT_EQ(EntriesIn(dir.path()), 2u);  // ".kr761x-other" and the live one
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);  // ".kr761x-other", "b.c" and the live one
+    // What is left but our own temporary files, sorted.
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", ".kr761x-other", "b.c"}));
+    EXPECT_FALSE(RemoveStaleTemporaryFiles(dir.path().string() + "/missing/", &names));
     ASSERT_TRUE(staged.Commit(why));
     EXPECT_EQ(test::ReadBytes(dir / "a.c"), "new");
-    EXPECT_EQ(EntriesIn(dir.path()), 2u);
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);
 }
 
 TEST(AtomicFile, NewFilesGetTheUsualPermissionsAndReplacedFilesKeepTheirs)
