@@ -13,9 +13,26 @@ cd "$(dirname "$0")/.."
 "./scripts/install-deps.sh"
 
 jobs=$(nproc)
+
+# With ccache, a build reuses what an earlier build of the same sources
+# compiled. Paths count relative to this tree and the working folder is not
+# hashed, so a fresh clone of the same commit hits what another one cached.
+configure=(-G Ninja)
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+  configure+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+# How long each stage took, for whoever keeps the run short.
+stage_start=$SECONDS
+stage_done() {
+  echo "-- $1 took $((SECONDS - stage_start)) s"
+  stage_start=$SECONDS
+}
+
 run_suite() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" "${configure[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
 }
@@ -23,7 +40,7 @@ run_suite() {
 # The batch runs its files on several threads: its tests, with the worker
 # and the builders they start, under ThreadSanitizer.
 tsan_batch() {
-  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_TSAN=ON >/dev/null
+  cmake -S . -B build-tsan "${configure[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_TSAN=ON >/dev/null
   cmake --build build-tsan -j "$jobs" --target test_batch
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/test_batch
 }
@@ -34,7 +51,7 @@ tsan_batch() {
 fuzz_briefly() {
   local seconds=${KR_FUZZ_SECONDS:-60}
   local dir=build-fuzz/fuzz
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_FUZZ=ON \
+  cmake -S . -B build-fuzz "${configure[@]}" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_FUZZ=ON \
     -DKR_BUILD_TESTS=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs" --target kr761x-fuzz
   mkdir -p "$dir/artifacts"
@@ -67,12 +84,16 @@ if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Tests built with AddressSanitizer and UndefinedBehaviorSanitizer =="
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON
+  stage_done "The sanitizer suite"
 fi
 echo "== Tests =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+stage_done "The suite"
 if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Batch tests built with ThreadSanitizer =="
   tsan_batch
+  stage_done "The ThreadSanitizer batch tests"
   echo "== Fuzzing (clang, AddressSanitizer, UndefinedBehaviorSanitizer) =="
   fuzz_briefly
+  stage_done "Fuzzing"
 fi
