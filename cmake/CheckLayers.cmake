@@ -18,11 +18,11 @@ set(KR_LAYERS
   settings 2
   templating 2
   hid 2
-  generator 4
-  firmware 5
-  batch 6
-  cli 7
-  ui 7)
+  generator 3
+  firmware 3
+  batch 4
+  cli 5
+  ui 5)
 # Folders that make up the core and so must stay free of Qt.
 set(KR_CORE_FOLDERS platform model settings templating hid generator firmware batch)
 

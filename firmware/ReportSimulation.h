@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "generator/ReportLayout.h"
+#include "hid/ReportLayout.h"
 #include "hid/ReportValues.h"
 
 namespace kr::firmware {

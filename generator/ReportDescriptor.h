@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/ReportLayout.h"
+#include "hid/ReportLayout.h"
 #include "hid/HidDecoder.h"
 #include "model/ConfigurationSettings.h"
 #include "templating/GenerationTables.h"

@@ -4,7 +4,7 @@
 // structures against their descriptors for every option, and the reading of
 // a structure from C text.
 
-#include "generator/ReportLayout.h"
+#include "hid/ReportLayout.h"
 
 #include <functional>
 

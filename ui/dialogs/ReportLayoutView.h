@@ -10,7 +10,7 @@
 
 #include <QWidget>
 
-#include "generator/ReportLayout.h"
+#include "hid/ReportLayout.h"
 
 namespace kr {
 

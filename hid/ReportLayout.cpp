@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "generator/ReportLayout.h"
+#include "hid/ReportLayout.h"
 
 #include <algorithm>
 #include <set>
