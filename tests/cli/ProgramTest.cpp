@@ -9,6 +9,7 @@
 #include "settings/SaveFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "tests/TestPaths.h"
 
 namespace kr {
 namespace {

@@ -11,6 +11,7 @@
 #include "generator/GenerateProject.h"
 #include "platform/Utf.h"
 #include "support/TempDir.h"
+#include "tests/TestPaths.h"
 
 namespace kr {
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
+#include "tests/TestPaths.h"
 
 namespace kr::platform {
 namespace {

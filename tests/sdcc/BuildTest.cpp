@@ -18,6 +18,7 @@
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"
+#include "tests/TestPaths.h"
 
 namespace kr {
 namespace {

@@ -13,6 +13,7 @@
 #include "platform/Utf.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "tests/SdccTools.h"
 
 namespace kr {
 namespace {

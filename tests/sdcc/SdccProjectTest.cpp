@@ -11,6 +11,7 @@
 #include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "tests/SdccTools.h"
 
 namespace kr {
 namespace {

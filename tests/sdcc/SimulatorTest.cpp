@@ -23,6 +23,7 @@
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"
+#include "tests/SdccTools.h"
 
 namespace kr {
 namespace {

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include "tests/TestPaths.h"
+
 namespace kr::test {
 
 inline std::filesystem::path DefaultSaveFile()
