@@ -172,16 +172,13 @@ bool ReportDescriptorPassesHostRules(const SwitchSet& switches, const Substituti
 
     // The three templates DescribeReportDescriptor expands, in its order;
     // the structures are only bound, since their text is not needed here.
-    const PreparedTemplate* prepared = BindTemplate(kConfigurationHeader, switches, keys, binding);
-    if (!prepared)
-        return false;
-    header.clear();
-    Render(prepared->tree, binding, header);
-    if (!(prepared = BindTemplate(kUsbDescriptorSource, switches, keys, binding)))
-        return false;
-    source.clear();
-    Render(prepared->tree, binding, source);
-    if (!BindTemplate(kBufferStructHeader, switches, keys, binding))
+    auto render = [&](int resource, std::u16string& text) {
+        const PreparedTemplate* prepared = FindPreparedTemplate(resource);
+        TemplateError error;
+        return prepared && RenderTemplate(*prepared, switches, keys, binding, text, error) == ExpandResult::Ok;
+    };
+    if (!render(kConfigurationHeader, header) || !render(kUsbDescriptorSource, source)
+        || !BindTemplate(kBufferStructHeader, switches, keys, binding))
         return false;
 
     const std::map<std::u16string, long> defines = ReadNumericDefines(header);
