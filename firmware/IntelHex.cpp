@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "firmware/TextLines.h"
 #include "platform/NumberText.h"
 
 namespace kr::firmware {
@@ -50,32 +51,28 @@ bool ReadIntelHex(std::string_view text, HexImage& image, std::u16string& errorT
     std::size_t lineNumber = 0;
     std::vector<std::uint8_t> record;
 
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
+    // The walk stops at the end-of-file record or at the first fault, which
+    // fail states in errorText.
+    bool failed = false;
+    auto fail = [&](std::u16string message) {
+        errorText = std::move(message);
+        failed = true;
+        return false;
+    };
+    ForEachLine(text, [&](std::string_view line) {
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
         if (line.empty())
-            continue;
+            return true;
 
         const std::u16string where = u"line " + FormatDecimal(lineNumber);
         if (line[0] != ':' || !RecordBytes(line.substr(1), record) || record.size() < 5
-            || record.size() != 5u + record[0]) {
-            errorText = u"Not an Intel HEX record: " + where;
-            return false;
-        }
+            || record.size() != 5u + record[0])
+            return fail(u"Not an Intel HEX record: " + where);
         std::uint8_t sum = 0;
         for (std::uint8_t b : record)
             sum = static_cast<std::uint8_t>(sum + b);
-        if (sum != 0) {
-            errorText = u"Wrong checksum: " + where;
-            return false;
-        }
+        if (sum != 0)
+            return fail(u"Wrong checksum: " + where);
 
         const std::uint32_t count = record[0];
         const std::uint32_t offset = (static_cast<std::uint32_t>(record[1]) << 8) | record[2];
@@ -88,24 +85,22 @@ bool ReadIntelHex(std::string_view text, HexImage& image, std::u16string& errorT
                     twice.insert(address);
                 }
             }
-            break;
-        case 0x01:
-            image.writtenTwice.assign(twice.begin(), twice.end());
             return true;
+        case 0x01:
+            return false;  // the end-of-file record: what follows is not read
         case 0x02:
         case 0x04:
-            if (count != 2) {
-                errorText = u"Not an Intel HEX record: " + where;
-                return false;
-            }
+            if (count != 2)
+                return fail(u"Not an Intel HEX record: " + where);
             base = (static_cast<std::uint32_t>(record[4]) << 8) | record[5];
             base <<= record[3] == 0x02 ? 4 : 16;
-            break;
+            return true;
         default:
-            errorText = u"Unknown Intel HEX record type: " + where;
-            return false;
+            return fail(u"Unknown Intel HEX record type: " + where);
         }
-    }
+    });
+    if (failed)
+        return false;
     image.writtenTwice.assign(twice.begin(), twice.end());
     return true;
 }

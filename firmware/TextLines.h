@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <string_view>
+#include <type_traits>
 
 namespace kr::firmware {
 
 // Calls each(line) for every line of text, without its line end ("\n" or
-// "\r\n"); a last line without a line end counts too.
+// "\r\n"); a last line without a line end counts too. An each that returns
+// bool stops the walk by returning false.
 template <typename Each> void ForEachLine(std::string_view text, Each each)
 {
     std::size_t start = 0;
@@ -20,7 +22,12 @@ template <typename Each> void ForEachLine(std::string_view text, Each each)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         start = end + 1;
-        each(line);
+        if constexpr (std::is_same_v<decltype(each(line)), bool>) {
+            if (!each(line))
+                return;
+        } else {
+            each(line);
+        }
     }
 }
 

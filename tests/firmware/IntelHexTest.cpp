@@ -45,6 +45,8 @@ TEST(IntelHex, RefusesMalformedRecordsNamingTheLine)
     const std::pair<std::string, std::string> cases[] = {
         {":032600000229604D\n", "Wrong checksum: line 1"},
         {":00000001FF\n", ""},
+        {":00000001FF\r\nnot read after the end-of-file record\n", ""},
+        {"\r\n:032600000229604D\r\n", "Wrong checksum: line 2"},
         {"\n032600000229604C\n", "Not an Intel HEX record: line 2"},
         {":0326000002296\n", "Not an Intel HEX record: line 1"},
         {":042600000229604C\n", "Not an Intel HEX record: line 1"},
