@@ -44,10 +44,10 @@ void Build(const test::TempDir& dir, const std::string& extra)
 
 // Runs the image from 0x2600 with the commands of setup and the breakpoints,
 // runs times up to a breakpoint, or one instruction at a time with go
-// "step"; the program counter of each stop and IE at the last.
+// "step"; the program counter at each stop and IE as dumped after it.
 struct SimulatedRun {
     std::vector<unsigned> stops;
-    unsigned ie = 0x100;
+    std::vector<unsigned> ie;
 };
 
 SimulatedRun Simulate(const test::TempDir& dir, const std::string& setup, const std::vector<unsigned>& breakpoints,
@@ -58,8 +58,8 @@ SimulatedRun Simulate(const test::TempDir& dir, const std::string& setup, const 
     for (unsigned b : breakpoints)
         s << "break 0x" << b << "\n";
     for (std::size_t i = 0; i < runs; ++i)
-        s << go << "\n";
-    s << "dump sfr 0xa8 0xa8\nquit\n";
+        s << go << "\ndump sfr 0xa8 0xa8\n";
+    s << "quit\n";
     test::WriteBytes(dir / "run.s51", s.str());
     const test::ProgramResult run =
         test::RunProgram({"timeout", "60", KR_S51_PROGRAM, "-t", "8052", "-b", "-C", (dir / "run.s51").string()});
@@ -70,8 +70,9 @@ SimulatedRun Simulate(const test::TempDir& dir, const std::string& setup, const 
     while (std::getline(out, line)) {
         if (std::regex_search(line, m, std::regex(R"(Stop at 0x([0-9a-f]+):)")))
             result.stops.push_back(std::stoul(m[1], nullptr, 16));
-        else if (std::regex_search(line, m, std::regex(R"(^0xa8 IE:\s+0b[01]+ 0x([0-9a-f]{2}))")))
-            result.ie = std::stoul(m[1], nullptr, 16);
+        else if (result.ie.size() < result.stops.size()
+                 && std::regex_search(line, m, std::regex(R"(^0xa8 IE:\s+0b[01]+ 0x([0-9a-f]{2}))")))
+            result.ie.push_back(std::stoul(m[1], nullptr, 16));
     }
     if (result.stops.empty())
         ADD_FAILURE() << run.out << run.err;
@@ -87,6 +88,9 @@ const Path kPaths[] = {
     {"LibraryStartUp", ""},
     {"ExternalStartUpReturnsZero", "unsigned char _sdcc_external_startup (void) { return 0; }\r\n"},
     {"ExternalStartUpReturnsNonZero", "unsigned char _sdcc_external_startup (void) { return 1; }\r\n"},
+    // Interrupts turned on by the user's routine stay off until main.
+    {"ExternalStartUpTurnsInterruptsOn",
+     "__sbit __at (0xAF) Enable;\r\nunsigned char _sdcc_external_startup (void) { Enable = 1; return 0; }\r\n"},
 };
 
 class StartUpPath : public ::testing::TestWithParam<Path> {};
@@ -95,16 +99,24 @@ TEST_P(StartUpPath, InterruptsAfterStartupDoneAreAsAtEntryWhateverRamHolds)
 {
     test::TempDir dir;
     Build(dir, GetParam().extra);
-    // KR761x_Startup_Done's RET, after its two instructions.
+    // Interrupts are off when the clearing of internal RAM begins, on the
+    // paths that clear it, and as at entry at KR761x_Startup_Done's RET.
+    const unsigned clear = MapAddress(dir, "__mcs51_genRAMCLEAR");
     const unsigned done = MapAddress(dir, "_KR761x_Startup_Done") + 4;
+    const bool clears = GetParam().extra.find("return 1") == std::string::npos;
+    const std::vector<unsigned> stops = clears ? std::vector<unsigned>{clear, done} : std::vector<unsigned>{done};
     for (unsigned fill : {0x00u, 0xFFu})
         for (unsigned ie : {0x00u, 0x80u}) {
             SCOPED_TRACE("RAM filled with " + std::to_string(fill) + ", IE " + std::to_string(ie) + " at entry");
             std::ostringstream setup;
             setup << std::hex << "fill iram 0x00 0xff 0x" << fill << "\nset mem sfr 0xa8 0x" << ie << "\n";
-            const SimulatedRun run = Simulate(dir, setup.str(), {done}, 1);
-            ASSERT_EQ(run.stops, std::vector<unsigned>{done});
-            EXPECT_EQ(run.ie, ie);
+            const SimulatedRun run = Simulate(dir, setup.str(), stops, stops.size());
+            ASSERT_EQ(run.stops, stops);
+            ASSERT_EQ(run.ie.size(), stops.size());
+            if (clears) {
+                EXPECT_EQ(run.ie.front() & 0x80, 0u);
+            }
+            EXPECT_EQ(run.ie.back(), ie);
         }
 }
 
