@@ -515,8 +515,15 @@ private:
                         share(o, a);
                         named = true;
                     }
-                if (!named && drawn != ' ' && drawn != 'A' && drawn != 'S' && drawn != 0)
-                    share({DrawnContent(drawn), MemorySpace::InternalRam, a, 1}, a);
+                if (!named && drawn != ' ' && drawn != 'A' && drawn != 'S' && drawn != 0) {
+                    // The whole run of bytes drawn alike.
+                    std::uint32_t first = a, end = a + 1;
+                    while (first > 0 && link_.internalRam.bytes[first - 1] == drawn)
+                        --first;
+                    while (end <= 0xFF && link_.internalRam.bytes[end] == drawn)
+                        ++end;
+                    share({DrawnContent(drawn), MemorySpace::InternalRam, first, end - first}, a);
+                }
             } else if (!named) {
                 for (const Placed& segment : segments_)
                     if (KindOf(segment.space) == kind && a >= segment.first && a <= segment.last())
