@@ -718,13 +718,17 @@ std::u16string InternalRamOverflow(std::string_view linkerOutput, const MemoryMa
     std::u16string ranges = Runs(owned, 2);
     if (const std::size_t comma = ranges.rfind(u", "); comma != std::u16string::npos)
         ranges.replace(comma, 2, u" and ");
+    // Direct data (DSEG, OSEG) cannot lie above 0x7F, where the registers are.
+    const bool direct = byArea.count("DSEG") || byArea.count("OSEG");
     const std::uint32_t directLast = 0x7F;
     return u"Internal RAM is full: the linker could not find room for " + what + u". The application owns only "
            + ranges + u" of internal RAM (" + FormatDecimal(static_cast<std::int64_t>(owned.size()))
-           + u" bytes, for its bits, its variables and the stack), and only "
-           + Range(memory.userDataStart, directLast, 2) + u" (" + FormatDecimal(directLast - memory.userDataStart + 1)
-           + u" bytes) of it for direct data (__data, and the parameters and locals of functions); declare large "
-             u"variables __xdata or __idata.";
+           + u" bytes, for its bits, its variables and the stack)"
+           + (direct ? u", and only " + Range(memory.userDataStart, directLast, 2) + u" ("
+                           + FormatDecimal(directLast - memory.userDataStart + 1)
+                           + u" bytes) of it for direct data (__data, and the parameters and locals of functions); "
+                             u"declare large variables __xdata or __idata."
+                     : std::u16string(u"; declare large variables __xdata."));
 }
 
 std::vector<std::u16string> CheckMemoryContract(const LinkFacts& link, const HexImage& image, const MemoryMap& memory,
