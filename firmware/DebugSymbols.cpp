@@ -103,7 +103,7 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
 std::vector<DebugFunction> ReadDebugFunctions(std::string_view text)
 {
     // F:G$name$0_0$0({2}DF,SV:S),C,0,0,<interrupt>,<number>,<bank>
-    const std::regex record(R"(^F:(G|F[^$]*|L[^$]*)\$([^$]+)\$[^(]*\(.*\),C,\d+,\d+,(\d+),(\d+),(\d+))");
+    const std::regex record(R"(^F:(G|F[^$]*|L[^$]*)\$([^$]+)\$[^(]*\(.*\),C,\d+,\d+,(\d{1,3}),(\d{1,3}),(\d{1,3})\b)");
     std::vector<DebugFunction> functions;
     std::string module;
     ForEachLine(text, [&](std::string_view view) {
