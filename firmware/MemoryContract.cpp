@@ -346,13 +346,12 @@ private:
             }
     }
 
-    // The relocatable areas, each as the linker placed what its modules put
-    // there: one after the other, or on top of each other for an overlay.
+    // The relocatable areas, each as far as the map says the linker placed
+    // it, with every module's part, library ones included.
     void Segments()
     {
         struct Segment {
             unsigned flags = 0;
-            std::uint32_t content = 0;
             std::set<std::string> modules;
         };
         std::map<std::string, Segment> segments;
@@ -361,8 +360,6 @@ private:
                 if (!(area.flags & kAreaAbsolute) && area.size > 0) {
                     Segment& segment = segments[area.name];
                     segment.flags |= area.flags;
-                    segment.content = (area.flags & kAreaOverlay) ? std::max(segment.content, area.size)
-                                                                  : segment.content + area.size;
                     segment.modules.insert(module.name);
                 }
         // Segments that library modules fill, the allocator's heap among them.
