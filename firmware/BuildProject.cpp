@@ -176,8 +176,9 @@ std::vector<std::string> WithDebugRecords(std::vector<std::string> flags)
 // records beside the linked image. False with the reason when one cannot be
 // read.
 bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& folder, const fs::path& linked,
-                   LinkFacts& facts, std::u16string& errorText)
+                   const std::string& memText, LinkFacts& facts, std::u16string& errorText)
 {
+    facts.internalRam = ReadInternalRamLayout(memText);
     for (const std::string& object : objects) {
         ObjectModule module;
         std::u16string reason;
@@ -199,10 +200,12 @@ bool ReadLinkFacts(const std::vector<std::string>& objects, const fs::path& fold
         errorText = u"The linker's map " + Shown(map.filename()) + u" cannot be read: " + reason + u".";
         return false;
     }
+    facts.mapSymbols = ReadMapSymbols(text);
     fs::path records = linked;
     if (!ReadBuildFile(records.replace_extension(".cdb"), u"The debug records", text, errorText))
         return false;
     facts.symbols = ReadDebugSymbols(text);
+    facts.functions = ReadDebugFunctions(text);
     return true;
 }
 
@@ -300,7 +303,7 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
     const std::string memText = ReadIfThere(linkPath / (output + ".mem"));
     LinkFacts facts;
     std::u16string factsError;
-    const bool factsRead = linkedOk && ReadLinkFacts(objects, folder, linked, facts, factsError);
+    const bool factsRead = linkedOk && ReadLinkFacts(objects, folder, linked, memText, facts, factsError);
     for (const char* ext : {".map", ".mem", ".cdb"}) {
         const fs::path from = linkPath / (output + ext);
         if (fs::exists(from, error))
@@ -308,6 +311,8 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
     }
     if (!linkedOk || !fs::exists(linked, error)) {
         result.errorText = Failed(u"Linking " + Shown(image.filename()), linkerOutput);
+        if (const std::u16string full = InternalRamOverflow(linkerOutput, kKR7611Memory); !full.empty())
+            result.errorText += u"\n" + full;
         return false;
     }
     if (!factsRead) {
@@ -339,7 +344,8 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
         return false;
     }
     result.imagePath = image;
-    result.summary = SizeSummary(hex, memText, kKR7611Memory, options.minimumStack);
+    result.summary = SizeSummary(hex, memText, kKR7611Memory, options.minimumStack,
+                                 {StackRoom(facts, kKR7611Memory), HighestExternalRam(facts)});
     return true;
 }
 

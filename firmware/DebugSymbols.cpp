@@ -100,4 +100,31 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
     return symbols;
 }
 
+std::vector<DebugFunction> ReadDebugFunctions(std::string_view text)
+{
+    // F:G$name$0_0$0({2}DF,SV:S),C,0,0,<interrupt>,<number>,<bank>
+    const std::regex record(R"(^F:(G|F[^$]*|L[^$]*)\$([^$]+)\$[^(]*\(.*\),C,\d+,\d+,(\d{1,3}),(\d{1,3}),(\d{1,3})\b)");
+    std::vector<DebugFunction> functions;
+    std::string module;
+    ForEachLine(text, [&](std::string_view view) {
+        const std::string line(view);
+        std::smatch m;
+        if (line.starts_with("M:")) {
+            module = line.substr(2);
+            while (!module.empty() && (module.back() == '\r' || module.back() == ' '))
+                module.pop_back();
+        } else if (std::regex_search(line, m, record)) {
+            const std::string scope = m[1].str();
+            DebugFunction f;
+            f.name = m[2].str();
+            f.module = scope[0] == 'G' ? module : scope.substr(1, scope.find('.') - 1);
+            f.interrupt = m[3].str() != "0";
+            f.number = static_cast<unsigned>(std::stoul(m[4].str()));
+            f.bank = static_cast<unsigned>(std::stoul(m[5].str()));
+            functions.push_back(f);
+        }
+    });
+    return functions;
+}
+
 }  // namespace kr::firmware

@@ -28,4 +28,18 @@ struct DebugSymbol {
 // are functions and the stack. Records that cannot be read are skipped.
 std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text);
 
+// A function of the records: whether it is an interrupt handler, of which
+// interrupt, and the register bank it uses (__using; 0 when it names none).
+struct DebugFunction {
+    std::string name;
+    std::string module;
+    bool interrupt = false;
+    unsigned number = 0;
+    unsigned bank = 0;
+};
+
+// The functions the records describe ("F:" records); those that cannot be
+// read are skipped.
+std::vector<DebugFunction> ReadDebugFunctions(std::string_view text);
+
 }  // namespace kr::firmware

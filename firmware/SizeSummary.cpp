@@ -29,7 +29,8 @@ std::u16string Figure(std::optional<long> value)
 
 }  // namespace
 
-std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory, long minimumStack)
+std::u16string SizeSummary(const HexImage& image, std::string_view memText, const MemoryMap& memory, long minimumStack,
+                           const LinkFigures& figures)
 {
     long code = 0;
     for (const auto& [address, byte] : image.bytes)
@@ -40,7 +41,9 @@ std::u16string SizeSummary(const HexImage& image, std::string_view memText, cons
     const std::regex stack(
         R"(Stack starts at: (0x[0-9a-fA-F]+) \(sp set to 0x[0-9a-fA-F]+\) with (\d+) bytes available)");
     const std::optional<long> stackStart = Match(memText, stack, 1);
-    const std::optional<long> stackBytes = Match(memText, stack, 2);
+    std::optional<long> stackBytes = Match(memText, stack, 2);
+    if (figures.stackRoom)
+        stackBytes = static_cast<long>(*figures.stackRoom);
     std::optional<long> variables;
     if (stackStart)
         variables = *stackStart - static_cast<long>(memory.userDataStart);
@@ -56,7 +59,11 @@ std::u16string SizeSummary(const HexImage& image, std::string_view memText, cons
            + FormatDecimal(flash) + u" (" + Address(memory.applicationStart) + u"-" + Address(memory.flashLast) + u")\n"
            + u"Internal RAM: " + Figure(variables) + u" bytes of variables, " + Figure(stackBytes)
            + u" bytes left for the stack (at least " + FormatDecimal(minimumStack) + u" needed)\n" + u"XRAM:         "
-           + Figure(external) + u" bytes of variables\n";
+           + Figure(external) + u" bytes of variables"
+           + (figures.highestExternalRam ? u"; the image uses XRAM 0x0000-" + Address(*figures.highestExternalRam)
+                                               + u" (the chip's XRAM size is not known, so it is not checked)"
+                                         : u"")
+           + u"\n";
 }
 
 }  // namespace kr::firmware

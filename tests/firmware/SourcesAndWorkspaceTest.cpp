@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "firmware/DebugSymbols.h"
 #include "firmware/LinkMap.h"
 #include "firmware/ObjectModule.h"
@@ -66,6 +68,43 @@ TEST(LinkOutputs, AreasSymbolsAndBytesAsTheLinkPlacedThem)
                        + "+" + std::to_string(s.size));
     EXPECT_THAT(read, ::testing::UnorderedElementsAre("KR761x_Main.Comm_Tx_Buffer 4 128+128", "KR761x_Main.Flag 3 18+1",
                                                       "User.sd 2 74+4", "User.l 1 79+3"));
+
+    // The globals the map lists under each area, library modules' among them.
+    const std::string listing =
+        "XSEG                                00000200    00000402 =        1026. bytes "
+        "(REL,CON,XDATA)\n\n      Value  Global     Global Defined In Module\n"
+        "      -----  --------------------------------   ------------------------\n"
+        "D:   00000202  ___sdcc_heap                       _heap\n"
+        "OSEG                                00000051    00000006 =           6. bytes (REL,OVR)\n"
+        "     00000051  _strcpy_PARM_2                     _strcpy\n";
+    std::vector<std::string> globals;
+    for (const MapSymbol& s : ReadMapSymbols(listing))
+        globals.push_back(s.area + " " + s.name + " " + std::to_string(s.value) + " " + s.module);
+    EXPECT_THAT(globals, ElementsAre("XSEG ___sdcc_heap 514 _heap", "OSEG _strcpy_PARM_2 81 _strcpy"));
+
+    // The functions, with their interrupt and register bank.
+    std::vector<std::string> functions;
+    for (const DebugFunction& f : ReadDebugFunctions("M:User\nF:G$Helper$0_0$0({2}DF,SV:S),C,0,0,0,0,1\n"
+                                                     "F:FUser$Timer$0_0$0({2}DF,SV:S),C,0,0,1,3,2\n"))
+        functions.push_back(f.module + "." + f.name + " " + std::to_string(f.interrupt) + " " + std::to_string(f.number)
+                            + " " + std::to_string(f.bank));
+    EXPECT_THAT(functions, ElementsAre("User.Helper 0 0 1", "User.Timer 1 3 2"));
+
+    // The internal RAM as the memory summary draws it: all sixteen rows, or nothing.
+    std::string drawing = "Internal RAM layout:\n      0 1 2 3 4 5 6 7 8 9 A B C D E F\n";
+    for (int row = 0; row < 16; ++row) {
+        char head[8];
+        std::snprintf(head, sizeof head, "0x%02x:", row * 16);
+        drawing += head;
+        for (int i = 0; i < 16; ++i)
+            drawing += std::string("|") + (row == 4 && i >= 10 ? 'a' : row >= 5 ? 'S' : row == 0 && i < 8 ? '0' : ' ');
+        drawing += "|\n";
+    }
+    const InternalRamLayout layout = ReadInternalRamLayout(drawing);
+    EXPECT_TRUE(layout.known);
+    EXPECT_EQ(std::string(layout.bytes.begin() + 0x48, layout.bytes.begin() + 0x52), "  aaaaaaSS");
+    EXPECT_EQ(layout.bytes[0x07], '0');
+    EXPECT_FALSE(ReadInternalRamLayout(drawing.substr(0, drawing.size() / 2)).known);
 }
 
 TEST(Workspace, SettingsAndTheFlagsABuildUses)
@@ -100,6 +139,12 @@ TEST(SizeSummary, CodeFromTheImageAndRamFromTheLinkersSummary)
               "Code:         17 bytes used, 54255 free of 54272 (0x2600-0xF9FF)\n"
               "Internal RAM: ? bytes of variables, ? bytes left for the stack (at least 40 needed)\n"
               "XRAM:         ? bytes of variables\n");
+    // The stack's room as the check judged it, and the XRAM the image uses.
+    EXPECT_EQ(platform::ToUtf8(SizeSummary(image, mem, kKR7611Memory, 32, {40, 0x0601})),
+              "Code:         17 bytes used, 54255 free of 54272 (0x2600-0xF9FF)\n"
+              "Internal RAM: 9 bytes of variables, 40 bytes left for the stack (at least 32 needed)\n"
+              "XRAM:         11 bytes of variables; the image uses XRAM 0x0000-0x0601 (the chip's XRAM size is not "
+              "known, so it is not checked)\n");
 }
 
 }  // namespace

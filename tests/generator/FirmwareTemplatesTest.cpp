@@ -7,6 +7,8 @@
 
 #include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 
 #include "generator/GenerateProject.h"
 #include "platform/Utf.h"
@@ -274,6 +276,61 @@ TEST(StartupRoutines, EachToolchainHasItsOwnAndStartsAtTheChipsCodeOrigin)
     EXPECT_NE(keil, raisonance);
     EXPECT_NE(keil.find("LJMP    ?C_START"), std::string::npos);
     EXPECT_NE(raisonance.find("LJMP    main"), std::string::npos);
+}
+
+// The start-up's instructions, without labels, comments and directives, in order.
+std::vector<std::string> Instructions(const std::string& startup)
+{
+    std::vector<std::string> out;
+    std::istringstream in(startup);
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find(';'));
+        if (line.find(':') != std::string::npos)
+            line = line.substr(line.find(':') + 1);
+        std::istringstream words(line);
+        std::string op, args;
+        words >> op >> args;
+        const std::set<std::string> directives = {"NAME", "RSEG", "CSEG", "DS", "DBIT", "EXTRN", "PUBLIC", "END"};
+        if (!op.empty() && !directives.count(op) && line.find(" EQU ") == std::string::npos
+            && line.find(" SEGMENT ") == std::string::npos)
+            out.push_back(args.empty() ? op : op + " " + args);
+    }
+    return out;
+}
+
+// Interrupts are off from the routine's first instruction, which keeps
+// whether they were on, through the clearing of RAM and the initialisation
+// after it; they come back only in KR761x_Startup_Done, which main calls first.
+TEST(StartupRoutines, InterruptsStayOffWhileRamIsClearedAndComeBackInMain)
+{
+    for (int toolchain : {kKeil, kRaisonance}) {
+        SCOPED_TRACE(toolchain);
+        const std::vector<std::string> code = Instructions(Generated(toolchain, kKR7611, "STARTUP.A51"));
+        auto at = [&](const std::string& instruction) {
+            return std::find(code.begin(), code.end(), instruction) - code.begin();
+        };
+        const auto save = at("JBC IE_EA,WERE_ON"), clear = at("MOV @R0,A"), keep = at("MOV INTERRUPTS_ON,C"),
+                   init = at(toolchain == kKeil ? "LJMP ?C_START" : "LJMP main"), restore = at("MOV IE_EA,C");
+        ASSERT_LT(restore, static_cast<long>(code.size()));
+        EXPECT_EQ(code[at("LJMP CLEAR_RAM") + 1], "JBC IE_EA,WERE_ON");
+        EXPECT_LT(save, clear);
+        EXPECT_LT(clear, keep);
+        EXPECT_LT(keep, init);
+        EXPECT_LT(init, restore);
+        EXPECT_EQ(code[restore - 1], "MOV C,INTERRUPTS_ON");
+        EXPECT_EQ(code[restore + 1], "RET");
+        for (const std::string& instruction : code)
+            EXPECT_TRUE(instruction.find("IE_EA") == std::string::npos || instruction == code[save]
+                        || instruction == code[restore])
+                << instruction;
+        const std::string main = Generated(toolchain, kKR7611, "KR761x_Main.c");
+        EXPECT_NE(main.find("void KR761x_Startup_Done (void);"), std::string::npos);
+        EXPECT_NE(main.find("{\r\n   UU32 SPI_clock;\r\n\r\n   //! BEGIN user code: local variables\r\n   //! END user "
+                            "code: local variables\r\n\r\n   // The start-up kept interrupts off until every variable "
+                            "was set up\r\n   KR761x_Startup_Done ();"),
+                  std::string::npos);
+    }
 }
 
 }  // namespace

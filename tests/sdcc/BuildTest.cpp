@@ -53,6 +53,7 @@ struct BuildCase {
     std::function<void(ConfigurationSettings&)> apply;
     std::string beforeMain;  // C text added to the main program
     std::string problem;  // empty when the build succeeds
+    std::string summary = {};  // a part of the size summary, when it builds
 };
 
 const BuildCase kCases[] = {
@@ -79,6 +80,17 @@ const BuildCase kCases[] = {
      },
      "", ""},
     {"StackRoomAtTheMinimum", [](ConfigurationSettings&) {}, "__idata U8 Huge[146];\r\n", ""},
+    // Placements beside what the linker placed, and code that leaves them room.
+    {"PlacementsInTheFreeBitBytesAndHighInTheStacksRoom", [](ConfigurationSettings&) {},
+     "__bit Busy;\r\n__data __at (0x29) U8 Flags;\r\n__bit __at (0x48) Flag0;\r\n__idata __at (0xF0) U8 Top[4];\r\n"
+     "__idata __at (0xFE) U8 Pair[2] = {1, 2};\r\n",
+     "", "162 bytes left for the stack"},
+    {"ReentrantCodeBanksAndTheLibrarysHeap", [](ConfigurationSettings&) {},
+     "#include <stdlib.h>\r\n#include <string.h>\r\n__xdata U8 Log[4];\r\n"
+     "U8 Sum (U8 n) __reentrant { U8 k = n; return n ? k + Sum (n - 1) : 0; }\r\n"
+     "void Use (void) { char *p = malloc (8); strcpy (p, \"x\"); Log[0] = Sum (3); free (p); }\r\n"
+     "__xdata __at (0x0700) U8 Frame[16];\r\n",
+     "", "the image uses XRAM 0x0000-0x070F"},
     // Each way of breaking the map.
     {"CodeInTheDescriptorWindow", [](ConfigurationSettings&) {}, "__code __at (0x2955) U8 Spare[3] = {1, 2, 3};\r\n",
      "Spare (KR761x_Main) at 0x2955-0x2957 lies in 0x2683-0x295F, which holds only the descriptor arrays."},
@@ -90,13 +102,32 @@ const BuildCase kCases[] = {
      "Two (KR761x_Main) at 0x48-0x49 lies in internal RAM the system firmware owns (0x30-0x49)."},
     {"IndirectDataInTheRegisterBanks", [](ConfigurationSettings&) {}, "__idata __at (0x10) U8 Mine;\r\n",
      "Mine (KR761x_Main) at 0x10 lies in internal RAM the system firmware owns (0x00-0x27)."},
-    {"IndirectDataInTheStack", [](ConfigurationSettings&) {}, "__idata __at (0xF0) U8 Mine[4];\r\n",
-     "Mine (KR761x_Main) at 0xF0-0xF3 lies in the stack (0x4E-0xFF)."},
-    {"InitialisedIndirectDataInTheStack", [](ConfigurationSettings&) {}, "__idata __at (0xFE) U8 Pair[2] = {1, 2};\r\n",
-     "Pair (KR761x_Main) at 0xFE-0xFF lies in the stack (0x4E-0xFF)."},
+    {"IndirectDataLowInTheStacksRoom", [](ConfigurationSettings&) {}, "__idata __at (0x60) U8 Mine[4];\r\n",
+     "Mine (KR761x_Main) at 0x60-0x63 lies in the stack's room (0x4E-0xFF) and leaves the stack only 18 bytes below "
+     "it; at least 32 are needed.\nInternal RAM still free: 0x29-0x2F, 0x6E-0xFF (the stack needs 0x4E-0x6D)."},
+    {"DataOverTheStartUpsFlagBit", [](ConfigurationSettings&) {}, "__data __at (0x28) U8 Alias;\r\n",
+     "Alias (KR761x_Main) at 0x28 overlaps KR761x_Startup_Interrupts (KR761x_Startup) at bit 0x40, which the linker "
+     "placed there: 0x28.\nInternal RAM still free: 0x29-0x2F"},
+    {"BitOverAUserBit", [](ConfigurationSettings&) {}, "__bit Mine;\r\n__bit __at (0x40) Alias;\r\n",
+     "Alias (KR761x_Main) at bit 0x40 overlaps Mine (KR761x_Main) at bit 0x40, which the linker placed there: bit "
+     "0x40."},
+    {"IndirectDataOverMainsVariable", [](ConfigurationSettings&) {}, "__idata __at (0x4C) U8 Alias;\r\n",
+     "Alias (KR761x_Main) at 0x4C overlaps SPI_clock (KR761x_Main) at 0x4A-0x4D, which the linker placed there: 0x4C."},
+    {"IndirectDataInsideALinkerArray", [](ConfigurationSettings&) {},
+     "__idata U8 Samples[16];\r\n__idata __at (0x52) U8 Inside[2];\r\n",
+     "Inside (KR761x_Main) at 0x52-0x53 overlaps Samples (KR761x_Main) at 0x4E-0x5D, which the linker placed there: "
+     "0x52-0x53."},
+    {"DataOverALibraryModulesVariables", [](ConfigurationSettings&) {},
+     "#include <string.h>\r\nvoid Copy (char *d, char *s) { strcpy (d, s); }\r\n__data __at (0x52) U8 Alias;\r\n",
+     "Alias (KR761x_Main) at 0x52 overlaps strcpy_PARM_2 (_strcpy) at 0x51-0x56, which the linker placed there: 0x52."},
     {"XdataOverTheLinkersVariables", [](ConfigurationSettings&) {},
      "__xdata U8 Log[8];\r\n__xdata __at (0x0204) U8 Mine;\r\n",
-     "Mine (KR761x_Main) at 0x0204 lies in the segment XSEG (0x0200-0x0207), where the linker placed other variables."},
+     "Mine (KR761x_Main) at 0x0204 overlaps Log (KR761x_Main) at 0x0200-0x0207, which the linker placed there: "
+     "0x0204."},
+    {"XdataInTheLibrarysHeap", [](ConfigurationSettings&) {},
+     "#include <stdlib.h>\r\n__xdata __at (0x0300) U8 Frame[16];\r\nvoid Use (void) { free (malloc (4)); }\r\n",
+     "Frame (KR761x_Main) at 0x0300-0x030F overlaps the library allocator's heap (_heap) at 0x0202-0x0601, which the "
+     "linker placed there: 0x0300-0x030F."},
     {"BitOfTheSystem", [](ConfigurationSettings&) {}, "__bit __at (0x30) Mine;\r\n",
      "Mine (KR761x_Main) at bit 0x30 lies in the bit addresses 0x00-0x3F that the system firmware owns."},
     {"XdataInsideThePositionBuffer", [](ConfigurationSettings&) {}, "__xdata __at (0x0105) U8 Mine;\r\n",
@@ -104,13 +135,22 @@ const BuildCase kCases[] = {
     {"XdataOverTheStatus", [](ConfigurationSettings&) {}, "__xdata __at (0x01F0) U8 Mine[2];\r\n",
      "Mine (KR761x_Main) at 0x01F0-0x01F1 lies in XRAM 0x0000-0x01FF"},
     {"RegisterBankOne", [](ConfigurationSettings&) {}, "void Timer (void) __interrupt (1) __using (1) { }\r\n",
-     "Register bank 1 (0x08-0x0F) is in use by KR761x_Main"},
+     "Register bank 1 (0x08-0x0F) is in use by the interrupt handler Timer (KR761x_Main) with __using (1): the banks"},
+    {"RegisterBankTwoOfAFunction", [](ConfigurationSettings&) {}, "void Helper (void) __using (2) { }\r\n",
+     "Register bank 2 (0x10-0x17) is in use by the function Helper (KR761x_Main) with __using (2): the banks"},
     {"PagedData", [](ConfigurationSettings&) {}, "__pdata U8 Paged;\r\n",
      "The segment PSEG (KR761x_Main) at 0x0200 holds paged external data, reached through P2, which is the GPIO_HI"},
     {"NoRoomForTheStack", [](ConfigurationSettings&) {}, "__idata U8 Huge[178];\r\n",
      "Only 0 bytes of internal RAM are left for the stack; at least 32 are needed."},
     {"TooLittleRoomForTheStack", [](ConfigurationSettings&) {}, "__idata U8 Huge[175];\r\n",
      "Only 3 bytes of internal RAM are left for the stack; at least 32 are needed."},
+    {"InternalRamFull", [](ConfigurationSettings&) {},
+     "#include <stdio.h>\r\n__data U8 Big[90];\r\nvoid Print (char *b) { sprintf (b, \"%d\", Big[1]); }\r\n",
+     "?ASlink-Error-Could not get 1 consecutive byte in internal RAM for area OSEG.\nInternal RAM is full: the linker "
+     "could not find room for 94 bytes for DSEG and 3, 2 and 1 bytes for OSEG. The application owns only 0x28-0x2F "
+     "and 0x4A-0xFF of internal RAM (190 bytes, for its bits, its variables and the stack), and only 0x4A-0x7F (54 "
+     "bytes) of it for direct data (__data, and the parameters and locals of functions); declare large variables "
+     "__xdata or __idata."},
     {"FlashFull", [](ConfigurationSettings&) {}, "__code U8 Big[54000] = {1};\r\n",
      "Linking KR761x_Image.ihx failed.\n?ASlink-Error-Insufficient ROM/EPROM/FLASH memory."},
     {"CompilerError", [](ConfigurationSettings&) {}, "U8 Broken = ;\r\n",
@@ -141,6 +181,8 @@ TEST_P(Build, ImageHoldsTheVectorsAndDescriptorsOrTheBuildFailsLeavingNoImage)
     }
     ASSERT_TRUE(built) << result.toolOutput << platform::ToUtf8(result.errorText);
     EXPECT_NE(platform::ToUtf8(result.summary).find(" bytes used, "), std::string::npos);
+    EXPECT_NE(platform::ToUtf8(result.summary).find(GetParam().summary), std::string::npos)
+        << platform::ToUtf8(result.summary);
 
     std::size_t writes = 0;
     const auto bytes = test::HexBytes(test::ReadBytes(image), &writes);
