@@ -150,14 +150,18 @@ Finding BackwardRange(const Ctx& c)
 }
 
 // X and Y of the judged collection with a length unit and physical and
-// logical ranges that have extent, read as the host does.
+// logical ranges that have extent, read as the host does. Relative axes (a
+// mouse's motion) have no resolution to give.
 Finding AxesWithoutResolution(const Ctx& c, bool linuxReading)
 {
+    constexpr std::uint32_t kRelativeFlag = 0x4;
     for (const std::uint32_t axis : {kX, kY}) {
         const auto items = Inputs(c, axis);
         if (items.empty())
             return Name(axis) + u" is missing";
         for (const HidMainNode* item : items) {
+            if (item->flags & kRelativeFlag)
+                continue;
             if (item->unit != kUnitCentimetre && item->unit != kUnitInch)
                 return Name(axis) + u" has the unit " + UnitName(item->unit);
             const std::int64_t lmax =

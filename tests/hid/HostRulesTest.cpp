@@ -173,6 +173,14 @@ const Row kRows[] = {
      Host::Linux,
      {"L-resolution"}},
 
+    {"LinuxRelativeMouseNeedsNoUnit",
+     Device(kTouch, kPen,
+            Changed(Changed(Changed(kMouse, {0x65, 0x11}, {0x65, 0x00}), {0x95, 0x01, 0x81, 0x02},
+                            {0x95, 0x01, 0x81, 0x06}),
+                    {0xD0, 0x07, 0x81, 0x02}, {0xD0, 0x07, 0x81, 0x06})),
+     Host::Linux,
+     {}},
+
     {"AndroidRefusesBackwardRange", Device(kTouch, kPen, kBackwardButtons), Host::Android, {"A-parser"}},
     {"AndroidTouchPadWithoutContactId", Device(kNoContactId), Host::Android, {"A-touch-screen"}},
     {"AndroidTouchWithoutTipSwitch", Device(kNoTipSwitch), Host::Android, {"A-touch-axes"}},
