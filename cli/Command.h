@@ -40,6 +40,7 @@ struct Parameter {
     std::string_view alias = {};  // another name of the option ("-j" for "--jobs")
     Occurs occurs = Occurs::Once;  // of a positional argument
     bool inUsage = true;  // false: an option only the command's help lists, to keep the usage short
+    bool repeats = false;  // an option that may be given more than once: "[--host NAME]..."
 };
 
 // A call's words as the command line read them against the declaration:
@@ -52,6 +53,8 @@ struct ParsedArguments {
     bool Has(std::string_view option) const;
     // The option's value; empty when it was not given.
     std::string Value(std::string_view option) const;
+    // Every value of an option that repeats, in the order given.
+    std::vector<std::string> Values(std::string_view option) const;
 };
 
 class CCommand {

@@ -114,6 +114,15 @@ std::string ParsedArguments::Value(std::string_view option) const
     return {};
 }
 
+std::vector<std::string> ParsedArguments::Values(std::string_view option) const
+{
+    std::vector<std::string> values;
+    for (const auto& [name, value] : options)
+        if (name == option)
+            values.push_back(value);
+    return values;
+}
+
 std::string UsageArguments(const std::vector<Parameter>& parameters)
 {
     std::string text;
@@ -124,7 +133,7 @@ std::string UsageArguments(const std::vector<Parameter>& parameters)
         if (IsOption(parameter)) {
             if (!parameter.value.empty())
                 word += " " + std::string(parameter.value);
-            word = "[" + word + "]";
+            word = "[" + word + "]" + (parameter.repeats ? "..." : "");
         } else if (parameter.occurs == Occurs::Optional) {
             word = "[" + word + "]";
         } else if (parameter.occurs == Occurs::Repeated) {
@@ -146,7 +155,7 @@ bool ParseArguments(const std::vector<Parameter>& parameters, const std::vector<
             optionsEnded = true;
         } else if (!optionsEnded && word.size() > 1 && word.starts_with("-")) {
             const Parameter* option = FindOption(parameters, word);
-            if (option == nullptr || parsed.Has(option->name))
+            if (option == nullptr || (parsed.Has(option->name) && !option->repeats))
                 return false;
             std::string value;
             if (!option->value.empty()) {

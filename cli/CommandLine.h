@@ -23,8 +23,9 @@ std::string UsageArguments(const std::vector<Parameter>& parameters);
 
 // Reads words against parameters. Options may stand anywhere before a word
 // "--", which ends them; a lone "-" is a positional argument. False, leaving
-// parsed unspecified, for an unknown option, an option given twice or without
-// its value, an empty word, or too few or too many positional arguments.
+// parsed unspecified, for an unknown option, an option given twice (unless it
+// repeats) or without its value, an empty word, or too few or too many
+// positional arguments.
 bool ParseArguments(const std::vector<Parameter>& parameters, const std::vector<std::string>& words,
                     ParsedArguments& parsed);
 

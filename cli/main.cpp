@@ -13,6 +13,7 @@
 #include "cli/DescribeCommand.h"
 #include "cli/DiffCommand.h"
 #include "cli/GenerateCommand.h"
+#include "cli/HostsCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/SimulateCommand.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CDescribeCommand>());
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CHostsCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSimulateCommand>());
     commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSetCommand>());

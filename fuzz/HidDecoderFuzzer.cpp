@@ -5,7 +5,9 @@
 // tag, data), give the input up to where an item would run past its end, and
 // such a tail is stated as a failure and marked in the listing; the listing
 // has a line per item; every report appears once, with a size that is never
-// negative; the verdict found without the listing is the full decoding's.
+// negative; the verdict found without the listing is the full decoding's;
+// the hosts' rules judge any descriptor, each verdict the heaviest weight of
+// the rules it lists.
 
 #include <map>
 #include <set>
@@ -14,6 +16,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "hid/HidDecoder.h"
+#include "hid/HostRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -53,6 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         KR_FUZZ_CHECK(report.bits >= 0);
         KR_FUZZ_CHECK(seen.insert({report.kind, report.reportId}).second);
         KR_FUZZ_CHECK(decoding.ReportBits(report.kind, report.reportId) == report.bits);
+    }
+
+    for (const kr::HostVerdict& verdict : kr::JudgeHosts(decoding)) {
+        auto heaviest = kr::HostVerdictKind::Ok;
+        for (const kr::BrokenHostRule& rule : verdict.rules)
+            if (rule.weight == kr::RuleWeight::Fails)
+                heaviest = kr::HostVerdictKind::Fails;
+            else if (rule.weight == kr::RuleWeight::Warning && heaviest == kr::HostVerdictKind::Ok)
+                heaviest = kr::HostVerdictKind::Warning;
+        KR_FUZZ_CHECK(verdict.verdict == heaviest);
     }
     return 0;
 }

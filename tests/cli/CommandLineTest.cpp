@@ -18,6 +18,7 @@ const std::vector<Parameter> kPair = {
 const std::vector<Parameter> kFiles = {
     {.name = "FILE", .description = "one or more", .occurs = Occurs::Repeated},
     {.name = "-o", .description = "an option after them", .value = "OUT"},
+    {.name = "--tag", .description = "an option given any number of times", .value = "T", .repeats = true},
 };
 
 struct Reading {
@@ -53,6 +54,8 @@ const Reading kReadings[] = {
     {"EmptyArgumentAfterDoubleDash", &kPair, {"--", ""}, false},
     {"Repeated", &kFiles, {"x", "y", "-o", "z", "w"}, true, {"x", "y", "w"}, {{"-o", "z"}}},
     {"RepeatedNone", &kFiles, {"-o", "z"}, false},
+    {"OptionThatRepeats", &kFiles, {"--tag", "a", "x", "--tag", "b"}, true, {"x"}, {{"--tag", "a"}, {"--tag", "b"}}},
+    {"OptionThatRepeatsWithoutValue", &kFiles, {"x", "--tag", "a", "--tag"}, false},
 };
 
 class ReadingWords : public ::testing::TestWithParam<Reading> {};

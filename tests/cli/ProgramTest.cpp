@@ -183,6 +183,7 @@ const std::string kBatch = "usage: kr761x-gen batch INDIR OUTDIR [--build BUILDE
 const std::string kDescribe = "usage: kr761x-gen describe [--layout] SAVEFILE";
 const std::string kBuild = "usage: kr761x-gen build [--min-stack BYTES] PROJECT";
 const std::string kCheck = "usage: kr761x-gen check SAVEFILE...";
+const std::string kHosts = "usage: kr761x-gen hosts [--host NAME]... [--format text|json] SAVEFILE...";
 const std::string kSimulate = "usage: kr761x-gen simulate [--mode MODE] [--reports N] [--format FORMAT] PROJECT";
 const std::string kShow = "usage: kr761x-gen show SAVEFILE";
 const std::string kSet = "usage: kr761x-gen set SAVEFILE PATH=VALUE... [-o OUT]";
@@ -216,6 +217,10 @@ const Call kCalls[] = {
     {"CheckMissingArgument", KR_GEN_PROGRAM, {"check"}, 2, kCheck},
     {"CheckEmptyArgument", KR_GEN_PROGRAM, {"check", ""}, 2, kCheck},
     {"CheckHelp", KR_GEN_PROGRAM, {"check", "--help"}, 0, kCheck},
+    {"HostsUnknownHost", KR_GEN_PROGRAM, {"hosts", "--host", "Linux", "--host", "linux", "a.kcw"}, 2, kHosts},
+    {"HostsUnknownFormat", KR_GEN_PROGRAM, {"hosts", "--format", "csv", "a.kcw"}, 2, kHosts},
+    {"HostsMissingArgument", KR_GEN_PROGRAM, {"hosts", "--host", "Linux"}, 2, kHosts},
+    {"HostsHelp", KR_GEN_PROGRAM, {"hosts", "--help"}, 0, kHosts},
     {"SimulateUnknownOption", KR_GEN_PROGRAM, {"simulate", "-x", "p"}, 2, kSimulate},
     {"SimulateMissingArgument", KR_GEN_PROGRAM, {"simulate", "--no-vectors"}, 2, kSimulate},
     {"SimulateExtraArgument", KR_GEN_PROGRAM, {"simulate", "p", "q"}, 2, kSimulate},

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "hid/HostRules.h"
 #include "ui/QtText.h"
 #include "ui/ScreenFit.h"
 #include "ui/dialogs/ReportLayoutView.h"
@@ -80,6 +81,15 @@ CReportDescriptorDlg::CReportDescriptorDlg(const ReportDescriptorView& view, QWi
     drawing->setObjectName(QString::number(descriptor_view_id::kLayout));
     scroll->setWidget(drawing);
     pages->addTab(scroll, tr("Report Layout"));
+
+    // The verdicts kr761x-gen hosts prints, rule sentences wrapped.
+    auto* hosts = new QPlainTextEdit(pages);
+    hosts->setObjectName(QString::number(descriptor_view_id::kHosts));
+    hosts->setReadOnly(true);
+    const std::vector<HostVerdict> verdicts = JudgeHosts(view.decoding);
+    hosts->setPlainText(verdicts.empty() ? tr("The descriptor has no mouse, touch screen or pen collection.")
+                                         : ToQString(HostVerdictText(verdicts)));
+    pages->addTab(hosts, tr("Hosts"));
     layout->addWidget(pages);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
