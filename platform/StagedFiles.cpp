@@ -116,12 +116,13 @@ bool IsTemporaryName(std::string_view name, std::string_view prefix = kTempPrefi
 
 // Flushes the entries of the folder open (for paths only) as folderFd to
 // the disk. A file system that cannot flush a folder's entries has nothing
-// more to flush.
+// more to flush; a folder this user may write in but not read cannot be
+// flushed by them, and is left to the system's own write-back.
 bool SyncFolder(int folderFd)
 {
     const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno == EACCES;
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
     const int err = errno;
     ::close(fd);
