@@ -346,7 +346,11 @@ bool RunBatch(BatchJob& job)
     platform::CFolderLock outputLock;
     platform::FileFailure why;
     const auto locked = outputLock.Lock(job.outputFolder.native(), std::chrono::milliseconds(0), why);
-    if (locked != platform::CFolderLock::Result::Locked) {
+    // Where the file system keeps no locks the batch says so once and goes
+    // on; its project folders, on the same file system, are not locked either.
+    if (locked == platform::CFolderLock::Result::NoLocks)
+        job.log->Append(platform::FromUtf8(platform::NoLocksNotice(why)) + u"\n\n");
+    if (locked != platform::CFolderLock::Result::Locked && locked != platform::CFolderLock::Result::NoLocks) {
         job.log->Append(locked == platform::CFolderLock::Result::InUse
                             ? u"Error: The output folder is in use by another batch or generation: "
                                   + platform::ShownPath(job.outputFolder) + u"\n\n"

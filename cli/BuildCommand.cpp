@@ -36,6 +36,8 @@ int CBuildCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
 
     firmware::BuildResult result;
     const bool built = firmware::BuildSdccProject(project, result, options);
+    if (!result.notice.empty())
+        err << ForTerminal(result.notice) << "\n";
     out << result.toolOutput;
     out.flush();
     if (!built) {

@@ -74,7 +74,10 @@ int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
         return report.written.empty() ? kExitSuccess : kExitFailure;
     }
     // Success stays silent unless an old file had to be kept beside its new
-    // version; the user needs to know where their code went.
+    // version, the user needs to know where their code went, or the folder
+    // could not be locked.
+    if (!report.lockNotice.empty())
+        err << ForTerminal(report.lockNotice) << "\n";
     for (const KeptFile& kept : report.kept)
         err << ForTerminal(KeptFileNotice(kept)) << "\n";
     return kExitSuccess;

@@ -2,11 +2,14 @@
 #include "cli/SetCommand.h"
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "cli/TerminalText.h"
 #include "model/FieldTable.h"
 #include "model/SettingsRules.h"
+#include "platform/AtomicFile.h"
+#include "platform/FolderLock.h"
 #include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
@@ -25,6 +28,38 @@ std::set<std::u16string> ProblemPaths(const ConfigurationSettings& settings)
     for (const SettingsProblem& problem : CheckSettings(settings))
         paths.insert(problem.path);
     return paths;
+}
+
+// How long set waits for a generation or batch to let go of the folder
+// before it saves without removing what killed runs left there.
+constexpr std::chrono::seconds kFolderLockWait{2};
+
+// Locks the folder the save file is written in and removes the temporary
+// files killed runs left there. False, with the reason on err, when the lock
+// fails for another reason than a file system that keeps none.
+bool CleanSaveFolder(const std::string& target, std::ostream& err)
+{
+    std::string file;
+    platform::FileFailure why;
+    if (!platform::FollowLinks(target, file, why))
+        return true;  // saving says why
+    const std::size_t slash = file.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string("./") : file.substr(0, slash + 1);
+    platform::CFolderLock lock;
+    switch (lock.Lock(folder, kFolderLockWait, why)) {
+    case platform::CFolderLock::Result::Locked:
+        platform::RemoveStaleTemporaryFiles(folder);
+        return true;
+    case platform::CFolderLock::Result::InUse:
+        return true;
+    case platform::CFolderLock::Result::NoLocks:
+        err << ForTerminal(platform::FromUtf8(platform::NoLocksNotice(why))) << "\n";
+        return true;
+    case platform::CFolderLock::Result::Failed:
+        break;
+    }
+    err << ForTerminal(platform::FromUtf8(why.Line())) << "\n";
+    return false;
 }
 
 }  // namespace
@@ -81,6 +116,8 @@ int CSetCommand::Run(const ParsedArguments& args, std::ostream&, std::ostream& e
         return kExitFailure;
 
     const std::string& target = output.empty() ? file : output;
+    if (!CleanSaveFolder(target, err))
+        return kExitFailure;
     if (!SaveSettings(target, settings, errorText)) {
         err << ForTerminal(errorText) << "\n";
         return kExitFailure;

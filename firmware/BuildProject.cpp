@@ -2,6 +2,7 @@
 #include "firmware/BuildProject.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -12,9 +13,11 @@
 #include "firmware/SizeSummary.h"
 #include "firmware/Workspace.h"
 #include "platform/CommandRun.h"
+#include "platform/FolderLock.h"
 #include "platform/Folders.h"
 #include "platform/PathText.h"
 #include "platform/SmallFile.h"
+#include "platform/StagedFiles.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/Utf.h"
 
@@ -24,6 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kMainProgram = "KR761x_Main.c";
+
+// How long a build waits for another run to let go of the project's folder.
+constexpr std::chrono::seconds kFolderLockWait{10};
 
 // The largest file a build reads whole: far above any image, map or object
 // file of a 64 KiB code space.
@@ -78,6 +84,10 @@ std::vector<fs::path> FilesWithExtension(const fs::path& folder, const char* ext
 // Finds the workspace of project; false with the reason in errorText.
 bool FindWorkspace(const fs::path& project, fs::path& workspace, std::u16string& errorText)
 {
+    if (project.empty()) {
+        errorText = u"No project folder or workspace is named.";
+        return false;
+    }
     if (platform::IsExistingFolder(project)) {
         const std::vector<fs::path> found = FilesWithExtension(project, "wsp");
         if (found.size() != 1) {
@@ -244,6 +254,28 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
     if (!ReadBuildFile(found.workspace, u"The workspace", workspace, result.errorText))
         return false;
 
+    // The folder stays locked for the whole build, so no generation
+    // rewrites the sources meanwhile and no other run takes this build's
+    // temporary folder for one a killed build left, which are removed here.
+    platform::CFolderLock lock;
+    platform::FileFailure why;
+    const std::string folderPath = folder.native().ends_with('/') ? folder.native() : folder.native() + '/';
+    switch (lock.Lock(folderPath, kFolderLockWait, why)) {
+    case platform::CFolderLock::Result::Locked:
+        platform::RemoveStaleTemporaryFiles(folderPath);
+        break;
+    case platform::CFolderLock::Result::NoLocks:
+        result.notice = platform::FromUtf8(platform::NoLocksNotice(why));
+        break;
+    case platform::CFolderLock::Result::InUse:
+        result.errorText = u"The folder " + Shown(folder)
+                           + u" is in use by another build, generation or batch; try again when it has finished.";
+        return false;
+    case platform::CFolderLock::Result::Failed:
+        result.errorText = u"The folder " + Shown(folder) + u" cannot be locked." + ReasonLine(why.path, why.reason);
+        return false;
+    }
+
     const std::optional<std::string> sdcc = platform::FindOnPath("sdcc");
     if (!sdcc) {
         result.errorText =
@@ -281,7 +313,7 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
         objects.push_back(source.stem().string() + ".rel");
     }
 
-    const platform::CTemporaryFolder linkFolder(folder.string(), ".kr761x-build-");
+    const platform::CTemporaryFolder linkFolder(folder.string(), std::string(platform::kWorkFolderPrefix));
     if (linkFolder.Path().empty()) {
         result.errorText = u"Cannot create a temporary folder in " + Shown(folder) + u"."
                            + ReasonLine(folder, linkFolder.Failure().reason);

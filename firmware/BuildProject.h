@@ -18,6 +18,7 @@ struct BuildResult {
     std::u16string errorText;  // why the build failed: one sentence, or the image's problems one a line
     std::u16string summary;  // on success, the memory the image uses (see SizeSummary)
     std::filesystem::path imagePath;  // on success, the Intel HEX image
+    std::u16string notice;  // set when the folder's file system keeps no locks: the line saying so
 };
 
 struct BuildOptions {

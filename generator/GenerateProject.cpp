@@ -71,7 +71,7 @@ struct LockedFolder {
 // where its first file would have been written.
 bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const TemplateRow> rows,
                        platform::CFolderLock& lock, LockedFolder& into, GenerationFailure& stopped,
-                       std::u16string& errorText)
+                       std::u16string& errorText, std::u16string& lockNotice)
 {
     const std::string path = platform::PathFromText(settings.project.projectPath).native();
     const std::size_t slash = path.find_last_of('/');
@@ -81,6 +81,13 @@ bool LockProjectFolder(const ConfigurationSettings& settings, std::span<const Te
     if (locked == platform::CFolderLock::Result::Locked) {
         into.path = folder;
         into.listed = platform::RemoveStaleTemporaryFiles(folder, &into.names) && folder.ends_with('/');
+        return true;
+    }
+    // Where the file system keeps no locks the run goes on without one; it
+    // then leaves the folder's temporary files alone, as it cannot know
+    // whether their writers still run.
+    if (locked == platform::CFolderLock::Result::NoLocks) {
+        lockNotice = platform::FromUtf8(platform::NoLocksNotice(why));
         return true;
     }
     for (const TemplateRow& row : rows) {
@@ -154,7 +161,7 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
     // in place.
     platform::CFolderLock lock;
     LockedFolder locked;
-    if (writing && !LockProjectFolder(settings, rows, lock, locked, stopped, errorText))
+    if (writing && !LockProjectFolder(settings, rows, lock, locked, stopped, errorText, written.lockNotice))
         return false;
 
     // The values converted to the output's code page once for the run.

@@ -49,7 +49,7 @@ enum class GenerationMode { Write, CheckOnly };
 
 // The reason line of a run that found its folder in use by another run.
 inline constexpr char16_t kMsgFolderInUse[] =
-    u"The folder is in use by another generation or batch; try again when it has finished.";
+    u"The folder is in use by another generation, build or batch; try again when it has finished.";
 
 // Why a run stopped, beyond its error text: the file it was making and the
 // template's own error (code Ok when the template could not be loaded).

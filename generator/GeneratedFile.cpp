@@ -90,7 +90,11 @@ bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePl
         if (!keptCopies.Stage(plan.kept.keptPath.native(), plan.existing, platform::Durability::FlushToDisk, failure))
             return false;
     }
-    if (!files.Stage(path.native(), plan.bytes, platform::Durability::InOnePiece, failure, plan.target))
+    // The file that holds the user's code reaches the disk before it
+    // replaces the one there: that code cannot be generated again.
+    const bool userCode = plan.bytes.find(kUserCodeBegin) != std::string::npos;
+    const auto durability = userCode ? platform::Durability::FlushToDisk : platform::Durability::InOnePiece;
+    if (!files.Stage(path.native(), plan.bytes, durability, failure, plan.target))
         return false;
     report.written.push_back(path);
     if (plan.change == FileChange::Create)

@@ -30,6 +30,9 @@ struct GenerationReport {
     std::vector<std::filesystem::path> created;  // those of them that did not exist before
     std::vector<std::filesystem::path> unchanged;  // files that already held their new content
     std::vector<KeptFile> kept;
+    // Set when the folder's file system keeps no locks: the line saying the
+    // files were written without one.
+    std::u16string lockNotice;
 };
 
 // The name the existing file at path is kept under: path + ".previous", or

@@ -15,6 +15,17 @@ CFolderLock::~CFolderLock()
         ::close(fd_);
 }
 
+std::string NoLocksNotice(const FileFailure& failure)
+{
+    return "Note: " + failure.path + " cannot be locked (" + failure.reason
+           + "); going on without one, so nothing keeps another run from writing there meanwhile.";
+}
+
+bool CFolderLock::MeansNoLocks(int err)
+{
+    return err == ENOLCK || err == EOPNOTSUPP;
+}
+
 CFolderLock::Result CFolderLock::Lock(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure)
 {
     if (fd_ >= 0)
@@ -30,10 +41,11 @@ CFolderLock::Result CFolderLock::Lock(const std::string& folder, std::chrono::mi
         if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
             return Result::Locked;
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            failure = {folder, SystemReason(errno)};
+            const int err = errno;
+            failure = {folder, SystemReason(err)};
             ::close(fd_);
             fd_ = -1;
-            return Result::Failed;
+            return MeansNoLocks(err) ? Result::NoLocks : Result::Failed;
         }
         if (std::chrono::steady_clock::now() >= deadline)
             break;

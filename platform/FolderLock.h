@@ -5,7 +5,9 @@
 // the whole batch), so that two runs never write one folder at once. The
 // lock belongs to the object, not to the process or the thread, so two
 // workers of one process exclude each other as two programs do. It is not
-// passed on to programs started meanwhile.
+// passed on to programs started meanwhile. Where the file system keeps no
+// locks (some network file systems), Lock says so, and the caller goes on
+// without one.
 
 #include <chrono>
 #include <string>
@@ -14,9 +16,15 @@
 
 namespace kr::platform {
 
+// The line saying that folder's file system keeps no locks and the work
+// goes on without one; failure is what Lock gave.
+std::string NoLocksNotice(const FileFailure& failure);
+
 class CFolderLock {
 public:
-    enum class Result { Locked, InUse, Failed };
+    // NoLocks: the folder's file system keeps no locks (ENOLCK, EOPNOTSUPP);
+    // nothing is held, and failure says so.
+    enum class Result { Locked, InUse, NoLocks, Failed };
 
     CFolderLock() = default;
     // Lets go of the lock.
@@ -25,9 +33,13 @@ public:
     CFolderLock& operator=(const CFolderLock&) = delete;
 
     // Locks folder (UTF-8), waiting at most wait while another holder has
-    // it: InUse when it still has it then; Failed, with failure filled, when
-    // the folder cannot be opened.
+    // it: InUse when it still has it then; NoLocks when its file system
+    // keeps none; Failed, with failure filled, when the folder cannot be
+    // opened or locking fails for any other reason.
     Result Lock(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure);
+
+    // Whether err says the file system keeps no locks.
+    static bool MeansNoLocks(int err);
 
 private:
     int fd_ = -1;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "platform/StagedFiles.h"
 
+#include "platform/FolderLock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <random>
 #include <string>
@@ -80,21 +83,51 @@ int CreateTemporary(int folderFd, std::string& name, TemporaryGuard guard)
         }
         if (guard == TemporaryGuard::FolderLock)
             return fd;
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        // Where the file system keeps no locks, no clean-up can lock the
+        // file either, so none takes it for a stale one.
+        if (locked != 0 && CFolderLock::MeansNoLocks(errno))
+            return fd;
+        if (locked != 0) {
+            const int err = errno;
+            ::unlinkat(folderFd, name.c_str(), 0);
+            ::close(fd);
+            errno = err;
+            return -1;
+        }
         struct stat st {};
-        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+        if (::fstat(fd, &st) == 0 && st.st_nlink > 0)
             return fd;
         ::close(fd);
     }
 }
 
-bool IsTemporaryName(std::string_view name)
+bool IsTemporaryName(std::string_view name, std::string_view prefix = kTempPrefix)
 {
-    if (name.size() != kTempPrefix.size() + kTempRandomChars || !name.starts_with(kTempPrefix))
+    if (name.size() != prefix.size() + kTempRandomChars || !name.starts_with(prefix))
         return false;
-    for (const char c : name.substr(kTempPrefix.size()))
+    for (const char c : name.substr(prefix.size()))
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
             return false;
     return true;
+}
+
+// Flushes the entries of the folder open (for paths only) as folderFd to
+// the disk. A file system that cannot flush a folder's entries has nothing
+// more to flush; a folder this user may write in but not read cannot be
+// flushed by them, and is left to the system's own write-back.
+bool SyncFolder(int folderFd)
+{
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return synced;
 }
 
 }  // namespace
@@ -177,7 +210,8 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
         ::close(fd);
         return Fail(failure, target, err);
     }
-    staged_.push_back({std::move(tempName), std::move(name), target, static_cast<std::size_t>(folder), fd});
+    staged_.push_back({std::move(tempName), std::move(name), target, static_cast<std::size_t>(folder), fd,
+                       durability == Durability::FlushToDisk});
     return true;
 }
 
@@ -185,6 +219,7 @@ bool CStagedFiles::Commit(FileFailure& failure)
 {
     std::size_t done = 0;
     bool ok = true;
+    std::vector<bool> toSync(folders_.size(), false);
     for (; done < staged_.size(); ++done) {
         const Staged& file = staged_[done];
         const int folderFd = folders_[file.folder].fd;
@@ -192,12 +227,19 @@ bool CStagedFiles::Commit(FileFailure& failure)
             ok = Fail(failure, file.target, errno);
             break;
         }
+        if (file.durable)
+            toSync[file.folder] = true;
         // Closed only once in place, so the file is never found unlocked
         // under its temporary name.
         ::close(file.fd);
     }
     staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(done));
     Discard();
+    // A file flushed to the disk is there after a power loss only once its
+    // folder's new entry is too.
+    for (std::size_t i = 0; i < folders_.size(); ++i)
+        if (toSync[i] && !SyncFolder(folders_[i].fd) && ok)
+            ok = Fail(failure, folders_[i].path, errno);
     return ok;
 }
 
@@ -214,6 +256,14 @@ bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::strin
         const dirent* entry = ::readdir(dir);
         if (!entry)
             break;
+        if (IsTemporaryName(entry->d_name, kWorkFolderPrefix)) {
+            // Never followed: a link of that name is not ours.
+            struct stat st {};
+            std::error_code ignored;
+            if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+                std::filesystem::remove_all(std::filesystem::path(folder) / entry->d_name, ignored);
+            continue;
+        }
         if (!IsTemporaryName(entry->d_name)) {
             if (names)
                 names->emplace_back(entry->d_name);

@@ -17,7 +17,8 @@
 namespace kr::platform {
 
 // Whether the new content is flushed to the disk before it replaces the
-// target. Save files are; generated files, which can always be generated
+// target, and the folder's entries after. Save files and the file holding
+// the user's code are; other generated files, which can always be generated
 // again, are replaced in one piece without waiting for the disk.
 enum class Durability { FlushToDisk, InOnePiece };
 
@@ -50,9 +51,10 @@ public:
     bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure,
                TargetState known = TargetState::Unknown);
 
-    // Renames every staged file over its target, in staging order. Stops at
-    // the first failure: the files before it are in place, the rest are
-    // removed again.
+    // Renames every staged file over its target, in staging order, then
+    // flushes the folders of the files flushed to the disk. Stops at the
+    // first failed rename: the files before it are in place, the rest are
+    // removed again. A failed flush of a folder fails too, its files in place.
     bool Commit(FileFailure& failure);
 
     bool Empty() const { return staged_.empty(); }
@@ -69,6 +71,7 @@ private:
         std::string target;  // the target's whole path, for messages
         std::size_t folder;  // index into folders_
         int fd;
+        bool durable;  // flushed to the disk, its folder too once it is in place
     };
     // The index of the folder at path in folders_, opened on first use; -1
     // with errno set when it cannot be opened.
@@ -79,9 +82,15 @@ private:
     std::vector<Staged> staged_;
 };
 
+// The start of the name of a folder a run of ours works in for a while
+// (CTemporaryFolder), followed by six letters or digits. The run holds its
+// parent folder's lock (CFolderLock) while it lives.
+inline constexpr std::string_view kWorkFolderPrefix = ".kr761x-build-";
+
 // Removes the temporary files of ours in folder (ending with '/') that no
-// writer holds any more: those a killed run left behind. The caller holds
-// the folder's lock (CFolderLock), so no writer guarded by it is running.
+// writer holds any more, and our work folders with all they hold: those a
+// killed run left behind. The caller holds the folder's lock (CFolderLock),
+// so no writer guarded by it is running.
 // names, when given, receives the names of the other entries, sorted; true
 // when the whole folder could be listed.
 bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names = nullptr);

@@ -26,6 +26,7 @@
 #include "ui/Exchange.h"
 #include "ui/FormWatcher.h"
 #include "ui/Interaction.h"
+#include "ui/PathBox.h"
 #include "ui/QtText.h"
 #include "ui/ScreenFit.h"
 #include "ui/WaitCursor.h"
@@ -139,6 +140,11 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     QAction* simulate = add(project, tr("Simulate..."), kSimulate, nullptr);
     connect(simulate, &QAction::triggered, this, [this] {
         // Runs what was last built in the project folder, not the form.
+        if (settings_.project.projectPath.empty()) {
+            ShowError(tr("Simulate"), tr("There is no project folder to simulate: choose one under Project Path, "
+                                         "then generate and build the project there."));
+            return;
+        }
         CSimulateDlg dialog(settings_.project.projectPath, this);
         Interaction().RunModal(dialog);
     });
@@ -158,8 +164,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
 QWidget* CKR761x_ConfigWizardDlg::BuildProjectBox()
 {
     auto* box = new QGroupBox(tr("Project Generation"));
-    projectPathEdit_ = WithId(new QLineEdit(box), kProjectPath);
-    projectPathEdit_->setReadOnly(true);
+    projectPathEdit_ = WithId(MakePathBox(box), kProjectPath);
     auto* browse = WithId(new QPushButton(tr("..."), box), kBrowse);
     browse->setMaximumWidth(40);
     auto* openFolder = WithId(new QPushButton(tr("Open Folder"), box), kOpenFolder);
@@ -423,10 +428,12 @@ bool CKR761x_ConfigWizardDlg::SaveAs()
 {
     if (!PrepareForm())
         return false;
+    // A window bound to a file proposes that file's name, to save it again
+    // or a copy beside it under a name changed from it.
+    const QString name =
+        currentFile_.isEmpty() ? QStringLiteral("KR761x_Configuration") : QFileInfo(currentFile_).fileName();
     QString path;
-    if (!Interaction().GetSaveFileName(
-            this, {SaveFileFilter(), QStringLiteral("kcw"), QStringLiteral("KR761x_Configuration"), FileDialogFolder()},
-            path))
+    if (!Interaction().GetSaveFileName(this, {SaveFileFilter(), QStringLiteral("kcw"), name, FileDialogFolder()}, path))
         return false;
     // The window is bound to the new file only once it holds the form.
     if (!SaveTo(path))
@@ -476,9 +483,9 @@ void CKR761x_ConfigWizardDlg::ReportGeneration(const GenerationReport& report)
     if (!report.unchanged.empty())
         status += tr(" (%1 unchanged)").arg(qsizetype(report.unchanged.size()));
     statusBar()->showMessage(status);
-    if (report.kept.empty())
+    if (report.kept.empty() && report.lockNotice.empty())
         return;
-    QString text;
+    QString text = ToQString(report.lockNotice);
     for (const KeptFile& kept : report.kept)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + ToQString(KeptFileNotice(kept));
     Interaction().ShowMessage(this, tr("Generate Project"), text, MessageIcon::Warning);
@@ -514,7 +521,7 @@ void CKR761x_ConfigWizardDlg::OnBrowse()
 void CKR761x_ConfigWizardDlg::OnOpenFolder()
 {
     if (ExchangeOwn(Direction::Commit) && !settings_.project.projectPath.empty())
-        Interaction().Explore(ToQString(settings_.project.projectPath));
+        ShowFolder(this, ToQString(settings_.project.projectPath));
 }
 
 void CKR761x_ConfigWizardDlg::OnExit()

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Interaction.h"
 
+#include <QCoreApplication>
+
 #include "ui/QtInteraction.h"
+#include "ui/QtText.h"
 
 namespace kr {
 namespace {
@@ -16,6 +19,18 @@ CInteraction& Interaction()
         return *installed;
     static CQtInteraction real;
     return real;
+}
+
+void ShowFolder(QWidget* owner, const QString& folder)
+{
+    if (Interaction().Explore(folder))
+        return;
+    Interaction().ShowMessage(owner, QCoreApplication::translate("kr::ShowFolder", "Open Folder"),
+                              QCoreApplication::translate("kr::ShowFolder",
+                                                          "The folder %1 cannot be shown: no file manager could "
+                                                          "be started to show it.")
+                                  .arg(ShownPathText(folder)),
+                              MessageIcon::Warning);
 }
 
 CInteraction* InstallInteraction(CInteraction* interaction)

@@ -53,12 +53,17 @@ public:
     // when the confirmed item is no folder of the file system.
     virtual int ChooseFolder(QWidget* owner, const QString& title, const QString& initialFolder, QString& folder) = 0;
 
-    // Shows the folder in the file manager; failures are not reported.
-    virtual void Explore(const QString& folder) = 0;
+    // Shows the folder in the file manager. False when none could be
+    // started to show it; the caller tells the user.
+    virtual bool Explore(const QString& folder) = 0;
 
     // Runs a dialog of the wizard's own modally and returns its result.
     virtual int RunModal(QDialog& dialog) = 0;
 };
+
+// Shows folder (path text) in the file manager, or tells the user in a
+// message from owner that no file manager could show it.
+void ShowFolder(QWidget* owner, const QString& folder);
 
 // The interaction in force: the installed one, else the real one.
 CInteraction& Interaction();

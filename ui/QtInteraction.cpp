@@ -91,9 +91,9 @@ int CQtInteraction::ChooseFolder(QWidget* owner, const QString& title, const QSt
     return kFolderOk;
 }
 
-void CQtInteraction::Explore(const QString& folder)
+bool CQtInteraction::Explore(const QString& folder)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 int CQtInteraction::RunModal(QDialog& dialog)

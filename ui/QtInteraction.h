@@ -14,7 +14,7 @@ public:
     bool GetOpenFileName(QWidget* owner, const FileDialogRequest& request, QString& path) override;
     bool GetSaveFileName(QWidget* owner, const FileDialogRequest& request, QString& path) override;
     int ChooseFolder(QWidget* owner, const QString& title, const QString& initialFolder, QString& folder) override;
-    void Explore(const QString& folder) override;
+    bool Explore(const QString& folder) override;
     int RunModal(QDialog& dialog) override;
 };
 

@@ -25,13 +25,19 @@ TEST(AtomicFile, CreatesAndReplacesFilesWithoutLeavingTemporaries)
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
-// Staged files are not in place before the commit; a temporary file of ours
-// that nobody holds (a killed run's) is removed, one being written is not.
+// Staged files are not in place before the commit; a temporary file or work
+// folder of ours that nobody holds (a killed run's) is removed, one being
+// written is not, and a link named like a work folder is not followed.
 TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
 {
     test::TempDir dir;
     test::WriteBytes(dir / ".kr761x-AbC123", "left by a killed run");
     test::WriteBytes(dir / ".kr761x-other", "not one of ours");
+    std::filesystem::create_directories(dir / ".kr761x-build-XyZ789/deep");
+    test::WriteBytes(dir / ".kr761x-build-XyZ789/deep/a.rel", "left by a killed build");
+    test::TempDir elsewhere;
+    test::WriteBytes(elsewhere / "kept", "not ours");
+    std::filesystem::create_directory_symlink(elsewhere.path(), dir / ".kr761x-build-Link00");
     CStagedFiles staged;
     FileFailure why;
     ASSERT_TRUE(staged.Stage((dir / "a.c").string(), "new", Durability::InOnePiece, why));
@@ -40,6 +46,9 @@ TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
     std::vector<std::string> names;
     EXPECT_TRUE(RemoveStaleTemporaryFiles(dir.path().string() + "/", &names));
     EXPECT_FALSE(std::filesystem::exists(dir / ".kr761x-AbC123"));
+    EXPECT_FALSE(std::filesystem::exists(dir / ".kr761x-build-XyZ789"));
+    EXPECT_EQ(test::ReadBytes(elsewhere / "kept"), "not ours");
+    std::filesystem::remove(dir / ".kr761x-build-Link00");
     EXPECT_EQ(EntriesIn(dir.path()), 3u);  // ".kr761x-other", "b.c" and the live one
     // What is left but our own temporary files, sorted.
     EXPECT_EQ(names, (std::vector<std::string>{".", "..", ".kr761x-other", "b.c"}));
@@ -91,6 +100,32 @@ TEST(AtomicFile, RefusesWhatAnInPlaceWriteWouldRefuse)
     EXPECT_FALSE(WriteFileAtomically(readOnly.string(), "lost"));
     EXPECT_EQ(test::ReadBytes(readOnly), "keep");
     EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
+// A link is followed to the file it leads to, which is replaced; a link that
+// leads nowhere writes nothing.
+TEST(AtomicFile, WritesTheFileALinkLeadsTo)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    test::WriteBytes(dir / "real/s.kcw", "old");
+    std::filesystem::create_symlink("real/s.kcw", dir / "s.kcw");
+    std::filesystem::create_symlink("s.kcw", dir / "twice.kcw");
+    std::filesystem::create_symlink("missing.kcw", dir / "dangling.kcw");
+    std::filesystem::create_symlink("loop.kcw", dir / "loop.kcw");
+    for (const char* link : {"s.kcw", "twice.kcw"}) {
+        ASSERT_TRUE(WriteFileAtomically((dir / link).string(), link));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / link));
+        EXPECT_EQ(test::ReadBytes(dir / "real/s.kcw"), link);
+    }
+    for (const char* link : {"dangling.kcw", "loop.kcw"}) {
+        FileFailure why;
+        EXPECT_FALSE(WriteFileAtomically((dir / link).string(), "x", Durability::InOnePiece, &why)) << link;
+        EXPECT_EQ(why.path, (dir / link).string());
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / link));
+    }
+    EXPECT_EQ(EntriesIn(dir.path()), 5u);
+    EXPECT_EQ(EntriesIn(dir / "real"), 1u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -39,6 +40,7 @@ class BatchDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        Remembered().clear();
         dialog = Open();
         dialog->show();
         // The progress dialog runs for real and closes by itself at the end of a run.
@@ -64,7 +66,9 @@ protected:
         return opened;
     }
 
-    QString Text(int id) const { return qobject_cast<QLineEdit*>(FindControl(dialog.get(), id))->text(); }
+    static QSettings Remembered() { return QSettings(QCoreApplication::applicationName(), QStringLiteral("batch")); }
+    QLineEdit* Box(int id) const { return qobject_cast<QLineEdit*>(FindControl(dialog.get(), id)); }
+    QString Text(int id) const { return Box(id)->text(); }
     QString Log() const { return qobject_cast<QPlainTextEdit*>(FindControl(dialog.get(), kLog))->toPlainText(); }
     // Also reaches the batch dialog under the modal progress dialog.
     void Click(int id, QWidget* scope = nullptr)
@@ -267,6 +271,26 @@ TEST_F(BatchDlgTest, OffersTheProjectsOwnBuilderAndShowsItsOutput)
     EXPECT_EQ(Text(kBuilderPath), Q(tools / "other"));
 }
 
+TEST_F(BatchDlgTest, RemembersItsFoldersAndBuilderAndShowsThemReadOnly)
+{
+    Prepare("exit 0");
+    ui.exploreWorks = false;
+    Click(kOpenOutput);
+    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{{"Open Folder",
+                                                       "The folder " + Q(out.path())
+                                                           + "/ cannot be shown: no file "
+                                                             "manager could be started to show it.",
+                                                       MessageIcon::Warning}}));
+    dialog = Open();
+    for (const auto& [id, path] : {std::pair{kInputFolder, Q(in.path()) + "/"},
+                                   {kOutputFolder, Q(out.path()) + "/"},
+                                   {kBuilderPath, Q(tools / "builder.sh")}}) {
+        EXPECT_EQ(Text(id), path);
+        EXPECT_TRUE(Box(id)->isReadOnly());
+        EXPECT_EQ(Box(id)->palette().color(QPalette::Base), Box(id)->palette().color(QPalette::Window));
+    }
+}
+
 TEST_F(BatchDlgTest, EnterClosesTheDialogWhateverHasTheFocus)
 {
     for (const int id : {kBrowseInput, kOpenOutput, kBrowseBuilder, kStart, kBuildProjects, kLog, kClear}) {
@@ -284,7 +308,7 @@ TEST_F(BatchDlgTest, EnterClosesTheDialogWhateverHasTheFocus)
     EXPECT_TRUE(ui.dialogsRun.empty());
 }
 
-TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogEachTime)
+TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogWithTheFoldersLastChosen)
 {
     CKR761x_ConfigWizardDlg window;
     QStringList inputs;
@@ -297,7 +321,7 @@ TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogEachTime)
     FindAction(&window, wizard_id::kBatchGenerate)->trigger();
     FindAction(&window, wizard_id::kBatchGenerate)->trigger();
     EXPECT_EQ(ui.dialogsRun, std::vector<QString>(2, "Batch Project Generator"));
-    EXPECT_EQ(inputs, QStringList({"", ""}));
+    EXPECT_EQ(inputs, QStringList({"", Q(in.path()) + "/"}));
 }
 
 }  // namespace

@@ -221,6 +221,7 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     ui.openAnswers = {std::nullopt};
     Trigger(kFileOpen);
     EXPECT_EQ(ui.saveRequests.back().folder, Q(dir.path()));
+    EXPECT_EQ(ui.saveRequests.back().initialName, "panel.kcw");
     EXPECT_EQ(ui.openRequests.back().folder, Q(dir / "sub"));
     ConfigurationSettings copy;
     std::u16string error;
@@ -452,16 +453,32 @@ TEST_F(MainWindowTest, BrowseKeepsTheOldPathUnlessAFolderIsChosen)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(MainWindowTest, OpenFolderShowsTheProjectFolderWhenThereIsOne)
+TEST_F(MainWindowTest, FolderCommandsNeedAProjectFolderAndSayWhenTheyFail)
 {
+    auto* box = qobject_cast<QLineEdit*>(FindControl(window.get(), kProjectPath));
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_EQ(box->palette().color(QPalette::Base), box->palette().color(QPalette::Window));
     Click(kOpenFolder);
     EXPECT_TRUE(ui.explored.empty());
+    Trigger(kSimulate);
+    EXPECT_TRUE(ui.dialogsRun.empty());
 
     ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
     Click(kBrowse);
     Click(kOpenFolder);
-    ASSERT_EQ(ui.explored.size(), 1u);
-    EXPECT_EQ(ui.explored[0], ToQString(dir.folder()));
+    ui.exploreWorks = false;
+    Click(kOpenFolder);
+    EXPECT_EQ(ui.explored, (std::vector<QString>(2, ToQString(dir.folder()))));
+    const QString noManager = "The folder " + ToQString(dir.folder())
+                              + " cannot be shown: no file manager could be "
+                                "started to show it.";
+    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
+                               {"Simulate",
+                                "There is no project folder to simulate: choose one under Project Path, then "
+                                "generate and build the project there.",
+                                MessageIcon::Warning},
+                               {"Open Folder", noManager, MessageIcon::Warning},
+                           }));
 }
 
 TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowOpenExitClosesIt)

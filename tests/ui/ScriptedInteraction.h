@@ -55,6 +55,8 @@ public:
     std::deque<SaveChoice> saveChangesAnswers;
     // Runs a dialog of the wizard's own instead of showing it.
     std::function<int(QDialog&)> runModal;
+    // Whether a file manager shows the folders explored.
+    bool exploreWorks = true;
 
     // What was asked and shown.
     std::vector<ShownMessage> messages;
@@ -115,7 +117,11 @@ public:
         return answer.result;
     }
 
-    void Explore(const QString& folder) override { explored.push_back(folder); }
+    bool Explore(const QString& folder) override
+    {
+        explored.push_back(folder);
+        return exploreWorks;
+    }
 
     int RunModal(QDialog& dialog) override
     {

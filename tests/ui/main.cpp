@@ -3,8 +3,11 @@
 // unless the environment names another; there its one screen is 1024 by 600,
 // the smallest the wizard is made for, so every window is tried at that size. Outside a test's own scripted
 // interaction, any modal question or message fails the test instead of
-// opening a real dialog that would wait for ever.
+// opening a real dialog that would wait for ever. Settings the dialogs
+// remember are kept in a temporary folder.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
@@ -31,7 +34,7 @@ public:
         Refuse("folder chooser");
         return kr::kFolderCancel;
     }
-    void Explore(const QString&) override { Refuse("explore"); }
+    bool Explore(const QString&) override { return Refuse("explore"); }
     int RunModal(QDialog&) override { return Refuse("modal dialog") ? 1 : 0; }
 
 private:
@@ -56,6 +59,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     }
     QApplication app(argc, argv);
+    // What the dialogs remember goes to a folder of the run, not the user's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     UnscriptedInteraction unscripted;
     kr::InstallInteraction(&unscripted);
     ::testing::InitGoogleTest(&argc, argv);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -24,6 +25,7 @@
 #include "ui/ControlId.h"
 #include "ui/Exchange.h"
 #include "ui/Interaction.h"
+#include "ui/PathBox.h"
 #include "ui/QtText.h"
 #include "ui/ScreenFit.h"
 #include "ui/dialogs/FolderDialog.h"
@@ -35,9 +37,14 @@ using namespace batch_id;
 
 QLineEdit* PathBox(QWidget* parent, int id)
 {
-    auto* box = WithId(new QLineEdit(parent), id);
-    box->setReadOnly(true);  // paths only ever come from the choosers
-    return box;
+    return WithId(MakePathBox(parent), id);  // paths only ever come from the choosers
+}
+
+// Where the dialog remembers its paths: the settings file "batch" of the
+// program, one key a path.
+QSettings Remembered()
+{
+    return QSettings(QCoreApplication::applicationName(), QStringLiteral("batch"));
 }
 
 }  // namespace
@@ -111,6 +118,11 @@ CBatchDlg::CBatchDlg(QWidget* parent)
     const char* searchPath = std::getenv("PATH");
     builderPath_ = ToU16(PathToQString(
         FindDefaultBuilder(QStringToPath(QCoreApplication::applicationDirPath()), searchPath ? searchPath : "")));
+    const QSettings remembered = Remembered();
+    inputFolder_ = ToU16(remembered.value(QStringLiteral("InputFolder")).toString());
+    outputFolder_ = ToU16(remembered.value(QStringLiteral("OutputFolder")).toString());
+    if (const QString builder = remembered.value(QStringLiteral("Builder")).toString(); !builder.isEmpty())
+        builderPath_ = ToU16(builder);
     Exchange(false);
 }
 
@@ -134,12 +146,13 @@ void CBatchDlg::BrowseFolder(std::u16string& field, const QString& title)
         return;
     field = ToU16(WithTrailingSeparator(chooser.SelectedFolder()));
     Exchange(false);
+    Remember();
 }
 
 void CBatchDlg::OpenFolder(const std::u16string& field)
 {
     if (Exchange(true) && !field.empty())
-        Interaction().Explore(ToQString(field));
+        ShowFolder(this, ToQString(field));
 }
 
 void CBatchDlg::OnBrowseBuilder()
@@ -152,6 +165,15 @@ void CBatchDlg::OnBrowseBuilder()
         return;
     builderPath_ = ToU16(QFileInfo(path).absoluteFilePath());
     Exchange(false);
+    Remember();
+}
+
+void CBatchDlg::Remember() const
+{
+    QSettings remembered = Remembered();
+    remembered.setValue(QStringLiteral("InputFolder"), ToQString(inputFolder_));
+    remembered.setValue(QStringLiteral("OutputFolder"), ToQString(outputFolder_));
+    remembered.setValue(QStringLiteral("Builder"), ToQString(builderPath_));
 }
 
 void CBatchDlg::OnStart()

@@ -4,8 +4,10 @@
 // optionally, the builder to run on every generated project. A run goes
 // through the progress dialog; the worker's text reaches the log view every
 // 100 ms, also while the progress dialog is up, and every run adds to the log
-// below the previous one. Nothing is kept between openings; the builder box
-// starts with the project's own kr761x-build when one is found.
+// below the previous one. The folders and the builder are remembered from
+// one opening to the next, in the user's settings of the program; the builder
+// box starts with the project's own kr761x-build when none is remembered and
+// one is found.
 
 #include <chrono>
 #include <memory>
@@ -73,6 +75,8 @@ private:
     void OnStart();
     void OnClear();
     void OnTimer();
+    // Notes the folders and the builder in the user's settings.
+    void Remember() const;
 
     std::u16string inputFolder_;
     std::u16string outputFolder_;
