@@ -32,5 +32,8 @@ int PenControlCount(const PenData& pen);
 // Byte count of the HID report descriptor the USB descriptor template writes
 // for the same configuration. Both must change together.
 int ReportDescriptorLength(const ConfigurationSettings& settings);
+// The bytes of that length that range items in the 4-byte form add: 2 for
+// each value above 32767 the descriptor holds.
+int FourByteItemBytes(const ConfigurationSettings& settings);
 
 }  // namespace kr
