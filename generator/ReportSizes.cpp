@@ -33,6 +33,9 @@ int TouchReportSize(const TouchData& touch)
         size += 2;
     if (touch.bPressure)
         size += 2;
+    // A 16-bit scan time and an 8-bit contact count.
+    if (touch.bContactCount)
+        size += 3;
     return size;
 }
 
@@ -89,6 +92,9 @@ int Length(const ConfigurationSettings& settings, bool fourByteItems)
         // Confidence bit and a 5-bit filler count instead of a 6-bit one.
         if (touch.bConfidence)
             length += 4;
+        // Scan time and contact count after the finger collection.
+        if (touch.bContactCount)
+            length += 35;
     }
 
     if (pen.bPen) {

@@ -147,6 +147,7 @@ std::vector<FieldRow> MakeTable()
     touch.Flag(u"bHeight", u"Touch point height", KR_AT(touch.bHeight));
     touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits,
                  KR_AT(touch.height));
+    touch.Flag(u"bContactCount", u"Touch contact count and scan time", KR_AT(touch.bContactCount)).since = 0x0101;
 
     GroupRows pen(rows, u"PenData");
     pen.Flag(u"bPen", u"Pen support", KR_AT(pen.bPen));

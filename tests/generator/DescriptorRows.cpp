@@ -71,6 +71,42 @@ std::vector<int> ExpectedReportDescriptor(const ConfigurationSettings& s)
             row({0x81, 0x02});
         }
         row({0xC0});
+        if (touch.bContactCount)  // scan time (16 bits, 100 us), then the contact count
+            row({0x55,
+                 0x0C,
+                 0x66,
+                 0x01,
+                 0x10,
+                 0x47,
+                 0xFF,
+                 0xFF,
+                 0x00,
+                 0x00,
+                 0x27,
+                 0xFF,
+                 0xFF,
+                 0x00,
+                 0x00,
+                 0x75,
+                 0x10,
+                 0x09,
+                 0x56,
+                 0x81,
+                 0x02,
+                 0x65,
+                 0x00,
+                 0x55,
+                 0x00,
+                 0x45,
+                 0x00,
+                 0x25,
+                 lo(touch.numTouchPoints),
+                 0x75,
+                 0x08,
+                 0x09,
+                 0x54,
+                 0x81,
+                 0x02});
         row({0x05, 0x0D, 0x85, 0x84, 0x95, 0x01, 0x75, 0x08, 0x09, 0x55, 0x25, lo(touch.numTouchPoints), 0xB1, 0x02});
         row({0xC0});
         row({0x09, 0x0E, 0xA1, 0x01, 0x85, 0x83, 0x09, 0x23, 0xA1, 0x02, 0x09, 0x52, 0x09,

@@ -129,6 +129,7 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 s.touch.bWidth = touch && (t & 2);
                 s.touch.bHeight = touch && (t & 4);
                 s.touch.bPressure = touch && (t & 8);
+                s.touch.bContactCount = touch && combination % 2;
                 s.pen.bPen = pen != 0;
                 s.pen.bBarrelButton = pen && (p & 1);
                 s.pen.bInverted = pen && (p & 2);
