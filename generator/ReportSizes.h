@@ -36,4 +36,11 @@ int ReportDescriptorLength(const ConfigurationSettings& settings);
 // each value above 32767 the descriptor holds.
 int FourByteItemBytes(const ConfigurationSettings& settings);
 
+// The system firmware reads the USB descriptors from a fixed window of code
+// memory, 0x2683 to 0x295F; the report descriptor comes last in it, from
+// 0x27B3, and must end inside it, before the code at 0x2960.
+inline constexpr int kReportDescriptorAddress = 0x27B3;
+inline constexpr int kDescriptorWindowLast = 0x295F;
+inline constexpr int kReportDescriptorRoom = kDescriptorWindowLast + 1 - kReportDescriptorAddress;  // 429
+
 }  // namespace kr
