@@ -32,5 +32,15 @@ int PenControlCount(const PenData& pen);
 // Byte count of the HID report descriptor the USB descriptor template writes
 // for the same configuration. Both must change together.
 int ReportDescriptorLength(const ConfigurationSettings& settings);
+// The bytes of that length that range items in the 4-byte form add: 2 for
+// each value above 32767 the descriptor holds.
+int FourByteItemBytes(const ConfigurationSettings& settings);
+
+// The system firmware reads the USB descriptors from a fixed window of code
+// memory, 0x2683 to 0x295F; the report descriptor comes last in it, from
+// 0x27B3, and must end inside it, before the code at 0x2960.
+inline constexpr int kReportDescriptorAddress = 0x27B3;
+inline constexpr int kDescriptorWindowLast = 0x295F;
+inline constexpr int kReportDescriptorRoom = kDescriptorWindowLast + 1 - kReportDescriptorAddress;  // 429
 
 }  // namespace kr

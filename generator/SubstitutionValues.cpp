@@ -13,6 +13,11 @@ namespace kr {
 using platform::FormatDecimal;
 namespace {
 
+// The 2-byte forms' prefix bytes of the range items the descriptor writes.
+constexpr std::uint8_t kLogicalMinimum = 0x16;
+constexpr std::uint8_t kLogicalMaximum = 0x26;
+constexpr std::uint8_t kPhysicalMaximum = 0x46;
+
 // Writes the key only when index picks an entry of words.
 void Choose(SubstitutionMap& keys, const char16_t* key, std::int32_t index,
             std::initializer_list<const char16_t*> words)
@@ -117,6 +122,14 @@ void ScreenKeys(const ScreenData& screen, SubstitutionMap& keys)
     ByteKeys(keys, u"X2_X_PHYS_MAX", screen.width_mm);
     ByteKeys(keys, u"X2_Y_LOG_MAX", screen.height_px);
     ByteKeys(keys, u"X2_Y_PHYS_MAX", screen.height_mm);
+    // The logical maxima through the configuration header's macros of the
+    // same bytes; the pen's X and Y declare the pixels as physical maxima too.
+    keys[u"HID_X_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, screen.width_px, u"X_RES_LSB", u"X_RES_MSB");
+    keys[u"HID_Y_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, screen.height_px, u"Y_RES_LSB", u"Y_RES_MSB");
+    keys[u"HID_X_PHYS_MAX_PX"] = FormatRangeItem(kPhysicalMaximum, screen.width_px, u"X_RES_LSB", u"X_RES_MSB");
+    keys[u"HID_Y_PHYS_MAX_PX"] = FormatRangeItem(kPhysicalMaximum, screen.height_px, u"Y_RES_LSB", u"Y_RES_MSB");
+    keys[u"HID_X_PHYS_MAX"] = FormatRangeItem(kPhysicalMaximum, screen.width_mm);
+    keys[u"HID_Y_PHYS_MAX"] = FormatRangeItem(kPhysicalMaximum, screen.height_mm);
 }
 
 void TouchKeys(const ConfigurationSettings& settings, SubstitutionMap& keys)
@@ -137,6 +150,11 @@ void TouchKeys(const ConfigurationSettings& settings, SubstitutionMap& keys)
     ByteKeys(keys, u"X2_TOUCH_HEIGHT_PHYS_MAX", h);
     keys[u"D_TOUCH_PRESSURE_LOG_MAX"] = FormatDecimal(touch.pressure);
     ByteKeys(keys, u"X2_TOUCH_PRESSURE_LOG_MAX", touch.pressure);
+    keys[u"HID_TOUCH_WIDTH_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, touch.width);
+    keys[u"HID_TOUCH_WIDTH_PHYS_MAX"] = FormatRangeItem(kPhysicalMaximum, w);
+    keys[u"HID_TOUCH_HEIGHT_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, touch.height);
+    keys[u"HID_TOUCH_HEIGHT_PHYS_MAX"] = FormatRangeItem(kPhysicalMaximum, h);
+    keys[u"HID_TOUCH_PRESSURE_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, touch.pressure);
     keys[u"X2_SIZE_SINGLE_TOUCH_DATA"] = FormatHexByte(TouchReportSize(touch));
 }
 
@@ -156,6 +174,11 @@ void PenKeys(const PenData& pen, SubstitutionMap& keys)
     ByteKeys(keys, u"X2_TILT_X_MAX", pen.xTiltMax);
     ByteKeys(keys, u"X2_TILT_Y_MIN", pen.yTiltMin);
     ByteKeys(keys, u"X2_TILT_Y_MAX", pen.yTiltMax);
+    keys[u"HID_PEN_PRESSURE_LOG_MAX"] = FormatRangeItem(kLogicalMaximum, pen.pressure);
+    keys[u"HID_TILT_X_MIN"] = FormatRangeItem(kLogicalMinimum, pen.xTiltMin);
+    keys[u"HID_TILT_X_MAX"] = FormatRangeItem(kLogicalMaximum, pen.xTiltMax);
+    keys[u"HID_TILT_Y_MIN"] = FormatRangeItem(kLogicalMinimum, pen.yTiltMin);
+    keys[u"HID_TILT_Y_MAX"] = FormatRangeItem(kLogicalMaximum, pen.yTiltMax);
     keys[u"D_PEN_CONTROL_COUNT"] = FormatDecimal(controls);
     keys[u"X2_PEN_CONTROL_COUNT"] = FormatHexByte(controls);
     keys[u"D_PEN_CONTROL_PAD"] = FormatDecimal(8 - controls);

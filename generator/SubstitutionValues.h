@@ -3,7 +3,9 @@
 // The substitution map of one generation run: the replacement text of every
 // key the templates may use. The key's prefix says how its text is made:
 // S_ a word or a text, X2_ a byte in hexadecimal, D_ a decimal number, UNI_
-// the body of a USB string descriptor.
+// the body of a USB string descriptor, HID_ a range item of the report
+// descriptor with its value, in the 2-byte form up to 32767 and the 4-byte
+// form above (FormatRangeItem).
 
 #include <array>
 #include <cstdint>

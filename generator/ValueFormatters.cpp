@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "generator/ValueFormatters.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/NumberText.h"
@@ -36,6 +37,23 @@ void AppendSlot(std::u16string& out, char16_t c)
 std::u16string FormatHexByte(std::int64_t value)
 {
     return platform::FormatHexLiteral(static_cast<std::uint32_t>(value & 0xFF), 2);
+}
+
+int RangeItemBytes(std::int64_t value)
+{
+    return value > kLargestTwoByteItemValue ? 5 : 3;
+}
+
+std::u16string FormatRangeItem(std::uint8_t prefix, std::int64_t value, const std::u16string& low,
+                               const std::u16string& high)
+{
+    const std::int64_t held = std::clamp<std::int64_t>(value, 0, 0x7FFFFFFF);
+    const bool wide = RangeItemBytes(held) == 5;
+    std::u16string text = FormatHexByte(wide ? prefix + 1 : prefix) + u", " + (low.empty() ? FormatHexByte(held) : low)
+                          + u", " + (high.empty() ? FormatHexByte(held >> 8) : high);
+    if (wide)
+        text += u", " + FormatHexByte(held >> 16) + u", " + FormatHexByte(held >> 24);
+    return text;
 }
 
 std::u16string FormatStringDescriptorBody(const std::u16string& text)

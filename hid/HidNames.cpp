@@ -50,6 +50,7 @@ constexpr Named kDigitizerUsages[] = {
     {0x53, u"Device Identifier"},
     {0x54, u"Contact Count"},
     {0x55, u"Contact Count Maximum"},
+    {0x56, u"Scan Time"},
 };
 
 template <std::size_t N> const char16_t* Find(const Named (&table)[N], std::uint32_t id)

@@ -74,6 +74,9 @@ struct TouchData {
     std::uint16_t width = 50;
     std::int32_t bHeight = 0;
     std::uint16_t height = 50;
+    // The touch report also carries the frame's scan time and contact count
+    // (hybrid reporting), as Windows needs of a touch screen.
+    std::int32_t bContactCount = 0;
 
     void Reset() { *this = TouchData{}; }
     bool operator==(const TouchData&) const = default;

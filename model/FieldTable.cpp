@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "model/FieldTable.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -17,38 +18,41 @@ using Access = std::function<FieldRef(ConfigurationSettings&)>;
 
 #define KR_AT(member) [](ConfigurationSettings& s) -> FieldRef { return &s.member; }
 
-// The rows of one group, in save-file order.
+// The rows of one group, in save-file order. Each adder returns the new row,
+// so that a field introduced after the first version says so where it is
+// added: `touch.Flag(...).since = 0x0101;`.
 class GroupRows {
 public:
     GroupRows(std::vector<FieldRow>& rows, std::u16string group) : rows_(rows), group_(std::move(group)) {}
 
-    void Flag(std::u16string name, std::u16string label, Access at)
+    FieldRow& Flag(std::u16string name, std::u16string label, Access at)
     {
-        Add(std::move(name), std::move(label), FieldKind::Flag, FieldRule::Listed, {0, 1}, {u"off", u"on"},
-            std::move(at));
+        return Add(std::move(name), std::move(label), FieldKind::Flag, FieldRule::Listed, {0, 1}, {u"off", u"on"},
+                   std::move(at));
     }
-    void Choice(std::u16string name, std::u16string label, std::vector<std::u16string> choices, Access at)
+    FieldRow& Choice(std::u16string name, std::u16string label, std::vector<std::u16string> choices, Access at)
     {
         const ValueRange range{0, static_cast<std::uint32_t>(choices.size() - 1)};
-        Add(std::move(name), std::move(label), FieldKind::Choice, FieldRule::Listed, range, std::move(choices),
-            std::move(at));
+        return Add(std::move(name), std::move(label), FieldKind::Choice, FieldRule::Listed, range, std::move(choices),
+                   std::move(at));
     }
-    void Count(std::u16string name, std::u16string label, std::uint32_t most, Access at)
+    FieldRow& Count(std::u16string name, std::u16string label, std::uint32_t most, Access at)
     {
         std::vector<std::u16string> counts;
         for (std::uint32_t n = 0; n <= most; ++n)
             counts.push_back(FormatDecimal(n));
-        Add(std::move(name), std::move(label), FieldKind::Count, FieldRule::Listed, {0, most}, std::move(counts),
-            std::move(at));
+        return Add(std::move(name), std::move(label), FieldKind::Count, FieldRule::Listed, {0, most}, std::move(counts),
+                   std::move(at));
     }
-    void Number(std::u16string name, std::u16string label, FieldKind kind, FieldRule rule, ValueRange range, Access at)
+    FieldRow& Number(std::u16string name, std::u16string label, FieldKind kind, FieldRule rule, ValueRange range,
+                     Access at)
     {
-        Add(std::move(name), std::move(label), kind, rule, range, {}, std::move(at));
+        return Add(std::move(name), std::move(label), kind, rule, range, {}, std::move(at));
     }
-    void Text(std::u16string name, std::u16string label, FieldRule rule, Access at)
+    FieldRow& Text(std::u16string name, std::u16string label, FieldRule rule, Access at)
     {
         const ValueRange range{0, rule == FieldRule::MaxChars ? std::uint32_t{kMaxUsbTextChars} : 0};
-        Add(std::move(name), std::move(label), FieldKind::Text, rule, range, {}, std::move(at));
+        return Add(std::move(name), std::move(label), FieldKind::Text, rule, range, {}, std::move(at));
     }
     // One row per pin of a GPIO array.
     void Pins(std::u16string list, const std::u16string& label, std::vector<std::u16string> choices,
@@ -66,12 +70,13 @@ public:
 private:
     static std::u16string PinName(int pin) { return u"pin" + FormatDecimal(pin); }
 
-    void Add(std::u16string name, std::u16string label, FieldKind kind, FieldRule rule, ValueRange range,
-             std::vector<std::u16string> choices, Access at)
+    FieldRow& Add(std::u16string name, std::u16string label, FieldKind kind, FieldRule rule, ValueRange range,
+                  std::vector<std::u16string> choices, Access at)
     {
         std::u16string path = group_ + u"/" + (list_.empty() ? u"" : list_ + u"/") + name;
         rows_.push_back({group_, list_, std::move(name), std::move(path), std::move(label), kind, rule, range,
                          std::move(choices), -1, std::move(at)});
+        return rows_.back();
     }
 
     std::vector<FieldRow>& rows_;
@@ -142,6 +147,7 @@ std::vector<FieldRow> MakeTable()
     touch.Flag(u"bHeight", u"Touch point height", KR_AT(touch.bHeight));
     touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits,
                  KR_AT(touch.height));
+    touch.Flag(u"bContactCount", u"Touch contact count and scan time", KR_AT(touch.bContactCount)).since = 0x0101;
 
     GroupRows pen(rows, u"PenData");
     pen.Flag(u"bPen", u"Pen support", KR_AT(pen.bPen));
@@ -226,10 +232,28 @@ NumberKind EntryKindOf(FieldKind kind)
     }
 }
 
-const std::vector<FieldRow>& FieldTable()
+const FieldRows& FieldTable()
 {
-    static const std::vector<FieldRow> table = MakeTable();
+    static const FieldRows table = MakeTable();
     return table;
+}
+
+std::uint16_t NewestSaveFileVersion(const FieldRows& table)
+{
+    std::uint16_t newest = kFirstSaveFileVersion;
+    for (const FieldRow& row : table)
+        newest = std::max(newest, row.since);
+    return newest;
+}
+
+std::uint16_t VersionHolding(const ConfigurationSettings& settings, const FieldRows& table)
+{
+    static const ConfigurationSettings defaults;
+    std::uint16_t version = kFirstSaveFileVersion;
+    for (const FieldRow& row : table)
+        if (row.since > version && !SameValue(row, settings, defaults))
+            version = row.since;
+    return version;
 }
 
 const std::vector<FieldRelation>& FieldRelations()
@@ -265,6 +289,21 @@ const std::vector<std::u16string>& ChoiceLabels(std::u16string_view path)
 FieldRef FieldIn(const FieldRow& row, ConfigurationSettings& settings)
 {
     return row.at(settings);
+}
+
+bool SameValue(const FieldRow& row, const ConfigurationSettings& a, const ConfigurationSettings& b)
+{
+    return row.kind == FieldKind::Text ? TextIn(row, a) == TextIn(row, b) : NumberIn(row, a) == NumberIn(row, b);
+}
+
+void CopyValue(const FieldRow& row, const ConfigurationSettings& from, ConfigurationSettings& to)
+{
+    std::visit(
+        [&](auto* field) {
+            using Field = std::remove_pointer_t<decltype(field)>;
+            *field = *std::get<Field*>(FieldIn(row, const_cast<ConfigurationSettings&>(from)));
+        },
+        FieldIn(row, to));
 }
 
 std::int64_t NumberIn(const FieldRow& row, const ConfigurationSettings& settings)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The one table of the record's fields. Each row says where the field stands
-// in a save file, what the rules call it, how its value is written and read,
-// the rule a value must keep and, for a list or radio field, the label of
-// each stored value. Saving and loading, the rules of a valid record, the
+// in a save file, the save-file version that introduced it, what the rules
+// call it, how its value is written and read, the rule a value must keep and,
+// for a list or radio field, the label of each stored value. Saving and loading, the rules of a valid record, the
 // pages' checks, the command line's show/set/diff and the generator's choice
 // texts all read these rows; a field's default is the record's construction
 // default.
@@ -35,6 +35,10 @@ inline constexpr ValueRange kSmbusAddressLimits{0x00, 0xFE};  // even
 inline constexpr ValueRange kUartBaudRateLimits{9600, 500000};  // bits per second
 inline constexpr ValueRange kHidValueLimits{1, 65535};  // every screen, touch and pen value
 inline constexpr int kMaxUsbTextChars = 61;  // manufacturer and product
+
+// The save-file version of the first fields: every version below it counts
+// as this one, and a record that uses no later field is written as it.
+inline constexpr std::uint16_t kFirstSaveFileVersion = 0x0100;
 
 // How a field is stored, written to a save file and shown.
 enum class FieldKind {
@@ -72,7 +76,13 @@ struct FieldRow {
     std::vector<std::u16string> choices;  // Choice, Count: the label of each stored value
     int pin;  // a GPIO pin's number, -1 for every other field
     std::function<FieldRef(ConfigurationSettings&)> at;
+    // The save-file version that introduced the field: a file of an older
+    // version may lack it (it then keeps its default), one of this version
+    // or later must hold it.
+    std::uint16_t since = kFirstSaveFileVersion;
 };
+
+using FieldRows = std::vector<FieldRow>;
 
 // A minimum that must not be above its maximum while every flag of `when`
 // is on: hosts refuse a report descriptor with such a range. The refusal is
@@ -89,7 +99,7 @@ struct FieldRelation {
 NumberKind EntryKindOf(FieldKind kind);
 
 // Every field in save-file order.
-const std::vector<FieldRow>& FieldTable();
+const FieldRows& FieldTable();
 const std::vector<FieldRelation>& FieldRelations();
 
 // The row of a path, nullptr when no field has it.
@@ -99,7 +109,19 @@ const FieldRow& Field(std::u16string_view path);
 // A choice field's labels (the list a page offers, the generator's words).
 const std::vector<std::u16string>& ChoiceLabels(std::u16string_view path);
 
+// The newest save-file version a table's rows know: the newest a program
+// built on it reads.
+std::uint16_t NewestSaveFileVersion(const FieldRows& table = FieldTable());
+// The oldest version that holds the record: the newest among the fields whose
+// value differs from the record's construction default, kFirstSaveFileVersion
+// when none does.
+std::uint16_t VersionHolding(const ConfigurationSettings& settings, const FieldRows& table = FieldTable());
+
 FieldRef FieldIn(const FieldRow& row, ConfigurationSettings& settings);
+// Whether the field holds the same value in both records.
+bool SameValue(const FieldRow& row, const ConfigurationSettings& a, const ConfigurationSettings& b);
+// Sets the field to its value in `from`.
+void CopyValue(const FieldRow& row, const ConfigurationSettings& from, ConfigurationSettings& to);
 // A numeric field's value (flags and choices included); 0 for text.
 std::int64_t NumberIn(const FieldRow& row, const ConfigurationSettings& settings);
 // A text field's value; empty for a number.

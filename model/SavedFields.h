@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Walks every field of the record in the order the save file holds them, as
-// the field table lists them, with its element name and the value kind it is
-// written and read as. Saving and loading both walk the table, so they
-// cannot drift apart.
+// Walks the fields of the record a save file of a given version holds (those
+// introduced up to it, by default every field) in the order the file holds
+// them, as the field table lists them, with its element name and the value
+// kind it is written as.
 //
-// The visitor receives BeginGroup(name) before the fields of each group,
+// The visitor receives BeginGroup(name) before the fields of each group that
+// has any,
 // BeginList(name) before the pins of a GPIO array (inside the current group),
 // and one call per field: Int, DecimalWord, DecimalDWord, HexByte, HexWord or
 // String, with the element name and the field.
@@ -20,12 +21,15 @@
 namespace kr {
 
 // Record is ConfigurationSettings or const ConfigurationSettings.
-template <class Record, class Visitor> void ForEachSavedField(Record& s, Visitor& v)
+template <class Record, class Visitor>
+void ForEachSavedField(Record& s, Visitor& v, const FieldRows& table = FieldTable(), std::uint16_t upTo = 0xFFFF)
 {
     constexpr bool kReading = !std::is_const_v<Record>;
     std::u16string group;
     std::u16string list;
-    for (const FieldRow& row : FieldTable()) {
+    for (const FieldRow& row : table) {
+        if (row.since > upTo)
+            continue;
         if (row.group != group) {
             group = row.group;
             list.clear();

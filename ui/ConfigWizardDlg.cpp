@@ -19,6 +19,7 @@
 #include "generator/GenerateProject.h"
 #include "generator/ReportDescriptor.h"
 #include "platform/Folders.h"
+#include "platform/NumberText.h"
 #include "settings/SaveFile.h"
 #include "ui/AppArt.h"
 #include "ui/ControlId.h"
@@ -279,10 +280,12 @@ void CKR761x_ConfigWizardDlg::OpenSaveFile(const QString& path)
     // version, say) with the form's values.
     ConfigurationSettings loaded;
     std::u16string error;
-    if (!LoadSettings(QStringToPath(path), loaded, error)) {
+    std::uint16_t version = kFirstSaveFileVersion;
+    if (!LoadSettings(QStringToPath(path), loaded, error, &version, *fields_)) {
         ShowError(tr("File Load Error"), ToQString(error));
         return;
     }
+    fileVersion_ = version;
     currentFile_ = path;
     UpdateTitle(path);
     ApplySettings(loaded);
@@ -447,10 +450,17 @@ bool CKR761x_ConfigWizardDlg::SaveTo(const QString& path)
 {
     std::u16string error;
     const ConfigurationSettings settings = CollectSettings();
-    if (!SaveSettings(QStringToPath(path), settings, error)) {
+    if (!SaveSettings(QStringToPath(path), settings, error, *fields_)) {
         ShowError(tr("File Save Error"), ToQString(error));
         return false;
     }
+    const std::uint16_t written = VersionHolding(settings, *fields_);
+    if (written > fileVersion_)
+        statusBar()->showMessage(tr("Saved as file version %1: older versions of this program cannot open it.")
+                                     .arg(ToQString(platform::FormatHexLiteral(written, 4))));
+    else
+        statusBar()->clearMessage();
+    fileVersion_ = written;
     unchanged_ = settings;
     ShowModified();
     return true;

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "model/ConfigurationSettings.h"
+#include "model/FieldTable.h"
 #include "ui/Exchange.h"
 
 class QComboBox;
@@ -94,6 +95,11 @@ public:
 
     // The save file the window is bound to; empty when none.
     const QString& CurrentFile() const { return currentFile_; }
+
+    // The field table files are saved and loaded by: the program's own,
+    // unless a test gives one whose fields came in later versions. The table
+    // must outlive the window.
+    void UseFieldTable(const FieldRows& table) { fields_ = &table; }
     const ProjectData& Project() const { return settings_.project; }
 
     CDlgTabCtrl* Tabs() const { return tabs_; }
@@ -149,6 +155,10 @@ private:
     // What the form held when last opened, saved or started; empty when a
     // value of it would have been refused.
     std::optional<ConfigurationSettings> unchanged_;
+    const FieldRows* fields_ = &FieldTable();
+    // The save-file version of what the window last opened or saved: a save
+    // that writes a later one says so, as older programs cannot open it.
+    std::uint16_t fileVersion_ = kFirstSaveFileVersion;
 
     CDlgTabCtrl* tabs_ = nullptr;
     QLineEdit* projectPathEdit_ = nullptr;

@@ -42,10 +42,15 @@ TEST_F(Check, CleanFilesPassSilently)
     everything.touch.numTouchPoints = 5;
     everything.pen.bPen = everything.pen.bXTilt = everything.pen.bYTilt = 1;
     everything.pen.xTiltMin = everything.pen.xTiltMax = 65535;
+    // Every option on: 428 bytes, one short of the descriptor window's room.
+    ConfigurationSettings full;
+    full.touch = {.numTouchPoints = 5, .bConfidence = 1, .bPressure = 1, .bWidth = 1, .bHeight = 1};
+    full.pen = {.bPen = 1, .bPressure = 1, .bXTilt = 1, .bYTilt = 1, .bInverted = 1, .bBarrelButton = 1};
     ConfigurationSettings penOff;  // its tilt ranges reach no report descriptor
     penOff.pen.bXTilt = 1;
     penOff.pen.xTiltMin = 200;
-    const Outcome result = RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything), Save("c.kcw", penOff)});
+    const Outcome result =
+        RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything), Save("c.kcw", penOff), Save("d.kcw", full)});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");

@@ -72,6 +72,8 @@ TEST_F(FieldCommands, SetWritesVariantsThatDiffNames)
                              "ProjectData/toolchain=SDCC"});
     ASSERT_EQ(set.code, kExitSuccess) << set.err;
     EXPECT_EQ(Load(variant).device.pid, 0x7C50);
+    // Nothing of a later version is set: the file stays one every reader reads.
+    EXPECT_THAT(test::ReadBytes(variant), HasSubstr("<SAVE_FILE_VERSION>0100<"));
     EXPECT_EQ(Load(base), ConfigurationSettings{});
 
     const Outcome diff = Diff({"diff", base, variant});

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "DescriptorRows.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <tuple>
 
 namespace kr::test {
 
@@ -10,7 +12,14 @@ std::vector<int> ExpectedReportDescriptor(const ConfigurationSettings& s)
     std::vector<int> bytes;
     auto row = [&](std::initializer_list<int> items) { bytes.insert(bytes.end(), items); };
     auto lo = [](long value) { return static_cast<int>(value & 0xFF); };
-    auto hi = [](long value) { return static_cast<int>(value >> 8 & 0xFF); };
+    // A range item: hosts read its data as signed, so a value above 32767
+    // takes the 4-byte form (prefix + 1).
+    auto range = [&](int prefix, long value) {
+        if (value <= 32767)
+            return row({prefix, lo(value), lo(value >> 8)});
+        value = std::min(value, 0x7FFFFFFFL);
+        row({prefix + 1, lo(value), lo(value >> 8), lo(value >> 16), lo(value >> 24)});
+    };
     const ScreenData& screen = s.screen;
     const TouchData& touch = s.touch;
     const PenData& pen = s.pen;
@@ -33,22 +42,71 @@ std::vector<int> ExpectedReportDescriptor(const ConfigurationSettings& s)
         row({0x81, 0x03});
         row({0x75, 0x08, 0x09, 0x51, 0x26, 0xFF, 0x00, 0x95, 0x01, 0x81, 0x02});  // identifiers 0 to 255
         row({0x05, 0x01, 0x65, 0x11, 0x55, 0x0F, 0x35, 0x00});
-        row({0x46, lo(screen.width_mm), hi(screen.width_mm), 0x26, lo(screen.width_px), hi(screen.width_px), 0x75, 0x10,
-             0x09, 0x30, 0x81, 0x02});
-        row({0x46, lo(screen.height_mm), hi(screen.height_mm), 0x26, lo(screen.height_px), hi(screen.height_px), 0x09,
-             0x31, 0x81, 0x02});
+        range(0x46, screen.width_mm);
+        range(0x26, screen.width_px);
+        row({0x75, 0x10, 0x09, 0x30, 0x81, 0x02});
+        range(0x46, screen.height_mm);
+        range(0x26, screen.height_px);
+        row({0x09, 0x31, 0x81, 0x02});
         row({0x05, 0x0D});  // width, height and pressure are digitizer usages
         // Touch extents in physical units: pixels times pixels per millimetre.
         auto physical = [](long extent, long pixels, long mm) { return mm ? (extent * pixels + mm / 2) / mm : 0; };
         const long w = physical(touch.width, screen.width_px, screen.width_mm);
         const long h = physical(touch.height, screen.height_px, screen.height_mm);
-        if (touch.bWidth)
-            row({0x09, 0x48, 0x46, lo(w), hi(w), 0x26, lo(touch.width), hi(touch.width), 0x81, 0x02});
-        if (touch.bHeight)
-            row({0x09, 0x49, 0x46, lo(h), hi(h), 0x26, lo(touch.height), hi(touch.height), 0x81, 0x02});
-        if (touch.bPressure)
-            row({0x09, 0x30, 0x65, 0x00, 0x45, 0x00, 0x26, lo(touch.pressure), hi(touch.pressure), 0x81, 0x02});
+        if (touch.bWidth) {
+            row({0x09, 0x48});
+            range(0x46, w);
+            range(0x26, touch.width);
+            row({0x81, 0x02});
+        }
+        if (touch.bHeight) {
+            row({0x09, 0x49});
+            range(0x46, h);
+            range(0x26, touch.height);
+            row({0x81, 0x02});
+        }
+        if (touch.bPressure) {
+            row({0x09, 0x30, 0x65, 0x00, 0x45, 0x00});
+            range(0x26, touch.pressure);
+            row({0x81, 0x02});
+        }
         row({0xC0});
+        if (touch.bContactCount)  // scan time (16 bits, 100 us), then the contact count
+            row({0x55,
+                 0x0C,
+                 0x66,
+                 0x01,
+                 0x10,
+                 0x47,
+                 0xFF,
+                 0xFF,
+                 0x00,
+                 0x00,
+                 0x27,
+                 0xFF,
+                 0xFF,
+                 0x00,
+                 0x00,
+                 0x75,
+                 0x10,
+                 0x09,
+                 0x56,
+                 0x81,
+                 0x02,
+                 0x65,
+                 0x00,
+                 0x55,
+                 0x00,
+                 0x45,
+                 0x00,
+                 0x25,
+                 lo(touch.numTouchPoints),
+                 0x75,
+                 0x08,
+                 0x09,
+                 0x54,
+                 0x81,
+                 0x02});
         row({0x05, 0x0D, 0x85, 0x84, 0x95, 0x01, 0x75, 0x08, 0x09, 0x55, 0x25, lo(touch.numTouchPoints), 0xB1, 0x02});
         row({0xC0});
         row({0x09, 0x0E, 0xA1, 0x01, 0x85, 0x83, 0x09, 0x23, 0xA1, 0x02, 0x09, 0x52, 0x09,
@@ -65,39 +123,28 @@ std::vector<int> ExpectedReportDescriptor(const ConfigurationSettings& s)
         const int controls = 2 + (pen.bBarrelButton ? 1 : 0) + (pen.bInverted ? 1 : 0);
         row({0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, controls, 0x81, 0x02, 0x95, 8 - controls, 0x81, 0x03});
         row({0x75, 0x08, 0x95, 0x01, 0x09, 0x51, 0x81, 0x02});  // contact identifier
-        row({0x05, 0x01, 0x75, 0x10, 0x95, 0x01, 0xA4, 0x55, 0x0D, 0x65, 0x33});
-        row({0x09,
-             0x30,
-             0x35,
-             0x00,
-             0x26,
-             lo(screen.width_px),
-             hi(screen.width_px),
-             0x46,
-             lo(screen.width_px),
-             hi(screen.width_px),
-             0x81,
-             0x02,
-             0x09,
-             0x31,
-             0x26,
-             lo(screen.height_px),
-             hi(screen.height_px),
-             0x46,
-             lo(screen.height_px),
-             hi(screen.height_px),
-             0x81,
-             0x02,
-             0xB4});
+        row({0x05, 0x01, 0x75, 0x10, 0x95, 0x01, 0xA4, 0x55, 0x0D, 0x65, 0x13});
+        row({0x09, 0x30, 0x35, 0x00});
+        range(0x26, screen.width_px);
+        range(0x46, screen.width_px);
+        row({0x81, 0x02, 0x09, 0x31});
+        range(0x26, screen.height_px);
+        range(0x46, screen.height_px);
+        row({0x81, 0x02, 0xB4});
         row({0x05, 0x0D, 0x65, 0x00});
-        if (pen.bPressure)
-            row({0x09, 0x30, 0x26, lo(pen.pressure), hi(pen.pressure), 0x81, 0x02});
-        if (pen.bXTilt)
-            row({0x09, 0x3D, 0x26, lo(pen.xTiltMax), hi(pen.xTiltMax), 0x16, lo(pen.xTiltMin), hi(pen.xTiltMin), 0x81,
-                 0x02});
-        if (pen.bYTilt)
-            row({0x09, 0x3E, 0x26, lo(pen.yTiltMax), hi(pen.yTiltMax), 0x16, lo(pen.yTiltMin), hi(pen.yTiltMin), 0x81,
-                 0x02});
+        if (pen.bPressure) {
+            row({0x09, 0x30});
+            range(0x26, pen.pressure);
+            row({0x81, 0x02});
+        }
+        for (const auto& [on, usage, min, max] : {std::tuple{pen.bXTilt, 0x3D, pen.xTiltMin, pen.xTiltMax},
+                                                  std::tuple{pen.bYTilt, 0x3E, pen.yTiltMin, pen.yTiltMax}})
+            if (on) {
+                row({0x09, usage});
+                range(0x26, max);
+                range(0x16, min);
+                row({0x81, 0x02});
+            }
         if (pen.bXTilt || pen.bYTilt)
             row({0x15, 0x00});
         row({0xC0});
@@ -111,30 +158,15 @@ std::vector<int> ExpectedReportDescriptor(const ConfigurationSettings& s)
         row({0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x85, 0x80});
         row({0x05, 0x09, 0x19, 0x01, 0x29, buttons, 0x15, 0x00, 0x25, 0x01, 0x95, buttons, 0x75, 0x01, 0x81, 0x02});
         row({0x95, 0x01, 0x75, lo(8 - buttons), 0x81, 0x01});
-        row({0x05,
-             0x01,
-             0x65,
-             0x11,
-             0x55,
-             0x0F,
-             0x09,
-             0x30,
-             0x26,
-             lo(screen.width_px),
-             hi(screen.width_px),
-             0x35,
-             0x00,
-             0x46,
-             lo(screen.width_mm),
-             hi(screen.width_mm),
-             0x75,
-             0x10,
-             0x95,
-             0x01,
-             0x81,
-             0x02});
-        row({0x09, 0x31, 0x26, lo(screen.height_px), hi(screen.height_px), 0x35, 0x00, 0x46, lo(screen.height_mm),
-             hi(screen.height_mm), 0x81, 0x02});
+        row({0x05, 0x01, 0x65, 0x11, 0x55, 0x0F, 0x09, 0x30});
+        range(0x26, screen.width_px);
+        row({0x35, 0x00});
+        range(0x46, screen.width_mm);
+        row({0x75, 0x10, 0x95, 0x01, 0x81, 0x02, 0x09, 0x31});
+        range(0x26, screen.height_px);
+        row({0x35, 0x00});
+        range(0x46, screen.height_mm);
+        row({0x81, 0x02});
         row({0xC0, 0xC0});
     }
     return bytes;

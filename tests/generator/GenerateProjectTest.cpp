@@ -201,6 +201,15 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
          },
          u"PenData/xTiltMin = 101: The X tilt minimum is above the X tilt maximum, 100; hosts refuse a report "
          u"descriptor with such a range."},
+        {"descriptors past their window",
+         [](auto& s) {
+             s.touch = {
+                 .numTouchPoints = 5, .bConfidence = 1, .bPressure = 1, .bWidth = 1, .bHeight = 1, .bContactCount = 1};
+             s.pen = {.bPen = 1, .bPressure = 1, .bXTilt = 1, .bYTilt = 1, .bInverted = 1, .bBarrelButton = 1};
+         },
+         u"The report descriptor needs 463 bytes, but the descriptor window 0x2683-0x295F has room for 429 after the "
+         u"other descriptors; the options that take the most room are Mouse support (70 bytes), Touch contact count "
+         u"and scan time (35 bytes) and Touch pressure (11 bytes)."},
         {"several",
          [](auto& s) {
              s.device.powerMode = 2;

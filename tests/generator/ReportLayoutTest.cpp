@@ -81,6 +81,17 @@ const Case kCases[] = {
        6,
        {"0:1:Tip Switch", "1:1:In Range", "2:6:Padding", "8:8:Contact Identifier", "16:16:X", "32:16:Y"},
        {"0:Controls", "1:Contact_Identifier", "2:X", "4:Y"}}}},
+    // Hybrid reporting: the frame's scan time and contact count follow the contact.
+    {"WindowsReadyTouch",
+     [](ConfigurationSettings& s) {
+         s.mouse.bMouse = 0;
+         s.touch = {.numTouchPoints = 5, .bContactCount = 1};
+     },
+     {{0x81,
+       9,
+       {"0:1:Tip Switch", "1:1:In Range", "2:6:Padding", "8:8:Contact Identifier", "16:16:X", "32:16:Y",
+        "48:16:Scan Time", "64:8:Contact Count"},
+       {"0:Controls", "1:Contact_Identifier", "2:X", "4:Y", "6:Scan_Time", "8:Contact_Count"}}}},
     {"EverythingOn",
      [](ConfigurationSettings& s) {
          s.touch.numTouchPoints = 5;
@@ -143,6 +154,8 @@ const std::map<std::u16string, std::u16string> kHostNameOfMember = {
     {u"Pressure", u"Tip Pressure"},
     {u"Tilt_X", u"X Tilt"},
     {u"Tilt_Y", u"Y Tilt"},
+    {u"Scan_Time", u"Scan Time"},
+    {u"Contact_Count", u"Contact Count"},
 };
 
 TEST(ReportLayout, EveryStructureFieldStandsWhereTheHostReadsItForEveryOption)
@@ -154,6 +167,7 @@ TEST(ReportLayout, EveryStructureFieldStandsWhereTheHostReadsItForEveryOption)
         s.touch.bWidth = (options >> 1) & 1;
         s.touch.bHeight = (options >> 2) & 1;
         s.touch.bPressure = (options >> 3) & 1;
+        s.touch.bContactCount = (options >> 4) & 1;
         s.pen.bPen = 1;
         s.pen.bPressure = options & 1;
         s.pen.bXTilt = (options >> 1) & 1;

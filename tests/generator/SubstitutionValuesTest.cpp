@@ -75,7 +75,7 @@ TEST(SubstitutionValues, DefaultConfiguration)
 TEST(SubstitutionValues, EveryKeyIsDefinedWhateverTheFunctionsAndBus)
 {
     const auto expected = KeyNames(Build({}));
-    EXPECT_EQ(expected.size(), 90u);
+    EXPECT_EQ(expected.size(), 106u);
     ConfigurationSettings s = EverythingOn();
     s.mouse.bMouse = 0;
     s.communication.protocol = 2;
@@ -154,6 +154,9 @@ TEST(SubstitutionValues, HidCountsAndLimits)
                              {u"D_TILT_X_MIN", u"65535"},
                              {u"X2_TILT_X_MIN_LSB", u"0xFF"},
                              {u"X2_TILT_X_MIN_MSB", u"0xFF"},
+                             {u"HID_TILT_X_MIN", u"0x17, 0xFF, 0xFF, 0x00, 0x00"},
+                             {u"HID_TILT_X_MAX", u"0x26, 0x64, 0x00"},
+                             {u"HID_X_LOG_MAX", u"0x26, X_RES_LSB, X_RES_MSB"},
                              {u"D_PEN_CONTROL_COUNT", u"4"},
                              {u"X2_PEN_CONTROL_PAD", u"0x04"},
                              {u"D_NUM_TOUCH", u"5"},
@@ -161,7 +164,7 @@ TEST(SubstitutionValues, HidCountsAndLimits)
                              {u"X2_SIZE_PEN_DATA", u"0x0C"},
                              {u"D_MOUSE_PAD_BUTTONS", u"0"},
                              {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
-                             {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAC"},
+                             {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAE"},  // 428 + 2 for the 4-byte tilt minimum
                              {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
                          });
     s.mouse.numButtons = 0;

@@ -55,6 +55,7 @@ TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
                                              u"SPI",
                                              u"TOUCH",
                                              u"TOUCH_CONFIDENCE",
+                                             u"TOUCH_CONTACT_COUNT",
                                              u"TOUCH_HEIGHT",
                                              u"TOUCH_NO_CONFIDENCE",
                                              u"TOUCH_PRESSURE",

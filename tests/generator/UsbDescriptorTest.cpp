@@ -129,15 +129,19 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 s.touch.bWidth = touch && (t & 2);
                 s.touch.bHeight = touch && (t & 4);
                 s.touch.bPressure = touch && (t & 8);
+                s.touch.bContactCount = touch && combination % 2;
                 s.pen.bPen = pen != 0;
                 s.pen.bBarrelButton = pen && (p & 1);
                 s.pen.bInverted = pen && (p & 2);
                 s.pen.bPressure = pen && (p & 4);
                 s.pen.bXTilt = pen && (p & 8);
                 s.pen.bYTilt = pen && (p & 16);
-                // Tilt ranges above 32767, which a host must read unsigned.
+                // Values above 32767, which take the 4-byte item form.
                 s.pen.xTiltMax = static_cast<std::uint16_t>(100 + combination % 3 * 30000);
                 s.pen.yTiltMin = static_cast<std::uint16_t>(1 + combination % 5);
+                s.screen.width_px = combination % 7 ? 1024 : 40000;
+                s.screen.height_mm = combination % 11 ? 77 : 50000;
+                s.touch.pressure = combination % 4 ? 100 : 65535;
                 SCOPED_TRACE("mouse " + std::to_string(mouse) + ", touch " + std::to_string(touch) + ", pen "
                              + std::to_string(pen));
 
@@ -161,6 +165,10 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 ASSERT_TRUE(DescribeReportDescriptor(s, view, error)) << platform::ToUtf8(error);
                 ASSERT_EQ(std::vector<int>(view.bytes.begin(), view.bytes.end()), report);
                 ASSERT_THAT(view.failures, IsEmpty());
+                // Hosts read range items as signed numbers: none may read negative.
+                for (const HidItem& item : view.decoding.items)
+                    if (item.type == HidItemType::Global && item.tag >= 1 && item.tag <= 4)
+                        ASSERT_GE(item.Signed(), 0) << "item at offset " << item.offset;
                 // And the verdict generation takes without describing agrees.
                 SwitchSet switches;
                 SubstitutionMap keys;
@@ -191,6 +199,34 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 EXPECT_EQ(structs.size(), static_cast<std::size_t>((mouse != 0) + (touch != 0) + (pen != 0)));
             }
     EXPECT_EQ(combination, 1122);
+}
+
+// Every configured range value at the edges of the signed 2-byte form: each
+// of the 22 items that carry one reads back as the value configured, in the
+// 2-byte form up to 32767 and in the 4-byte form above.
+TEST(ReportDescriptor, RangeValuesAtTheSignedTwoByteEdgesReadAsConfigured)
+{
+    for (const int value : {32767, 32768, 65535}) {
+        ConfigurationSettings s;
+        s.touch = {.numTouchPoints = 5, .bPressure = 1, .bWidth = 1, .bHeight = 1};
+        s.pen = {.bPen = 1, .bPressure = 1, .bXTilt = 1, .bYTilt = 1};
+        const auto v = static_cast<std::uint16_t>(value);
+        s.screen = {v, v, v, v};
+        s.touch.pressure = s.touch.width = s.touch.height = v;
+        s.pen.pressure = s.pen.xTiltMin = s.pen.xTiltMax = s.pen.yTiltMin = s.pen.yTiltMax = v;
+        ReportDescriptorView view;
+        std::u16string error;
+        ASSERT_TRUE(DescribeReportDescriptor(s, view, error)) << platform::ToUtf8(error);
+        EXPECT_THAT(view.failures, IsEmpty());
+        EXPECT_EQ(static_cast<int>(view.bytes.size()), ReportDescriptorLength(s));
+        int items = 0;
+        for (const HidItem& item : view.decoding.items)
+            if (item.type == HidItemType::Global && item.tag >= 1 && item.tag <= 4 && item.Signed() == value) {
+                ++items;
+                EXPECT_EQ(item.data.size(), value > 32767 ? 4u : 2u) << "item at offset " << item.offset;
+            }
+        EXPECT_EQ(items, 22) << value;
+    }
 }
 
 TEST(UsbDescriptors, DeviceDescriptorCarriesTheUsbIdentity)

@@ -3,7 +3,8 @@
 // sends known values and they come back decoded under the descriptor's
 // names; the whole block of user code runs before a report is taken, even
 // when it sets the flag first; a value outside its range is marked; five
-// touch points' identifiers are inside the Contact Identifier's range; a
+// touch points' identifiers are inside the Contact Identifier's range, and
+// frames of five contacts carry the count in their first report only; a
 // user loop that never sends ends at the budget, naming its C line.
 
 #include <gtest/gtest.h>
@@ -37,12 +38,15 @@ const Region kRegions[] = {
      "            { Touch_Point_Report __xdata *r = (Touch_Point_Report __xdata *) USB_Position_Buffer;\r\n"
      "              KR761x_USB_Touch_Send_Pending = 1;\r\n"
      "              r->Controls = 0x03; r->Contact_Identifier = Step % 5;\r\n"
-     "              STORE_REPORT_U16 (r->X, 123); STORE_REPORT_U16 (r->Y, 456 + Step); Step++; }\r\n"},
+     "              STORE_REPORT_U16 (r->X, 123); STORE_REPORT_U16 (r->Y, 456 + Step);\r\n"
+     "              STORE_REPORT_U16 (r->Scan_Time, Step); r->Contact_Count = 1; Step++; }\r\n"},
+    // Frames of five contacts, one a report: the first carries the count.
     {"multi-point touch report",
      "            { Touch_Point_Report __xdata *r = (Touch_Point_Report __xdata *) USB_Position_Buffer;\r\n"
-     "              r->Controls = 0x01; r->Contact_Identifier = 4;\r\n"
-     "              STORE_REPORT_U16 (r->X, 0xFFFF); STORE_REPORT_U16 (r->Y, 7);\r\n"
-     "              KR761x_USB_Touch_Send_Pending = 1; }\r\n"},
+     "              r->Controls = 0x01; r->Contact_Identifier = Step % 5;\r\n"
+     "              STORE_REPORT_U16 (r->X, Step ? 100 + Step : 0xFFFF); STORE_REPORT_U16 (r->Y, 7);\r\n"
+     "              STORE_REPORT_U16 (r->Scan_Time, Step / 5 * 167); r->Contact_Count = Step % 5 ? 0 : 5;\r\n"
+     "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
     {"single pen report", "            { Pen_Report __xdata *r = (Pen_Report __xdata *) USB_Position_Buffer;\r\n"
                           "              r->Controls = 0x03; r->Contact_Identifier = 0;\r\n"
                           "              STORE_REPORT_U16 (r->X, 10 * Step); STORE_REPORT_U16 (r->Y, 20);\r\n"
@@ -51,14 +55,15 @@ const Region kRegions[] = {
     {"multi-pen report", "            for (;;) Step++;\r\n"},
 };
 
-// One project for every case: mouse, five touch points and a pen.
+// One project for every case: mouse, five touch points with their count and
+// scan time, and a pen.
 class ReportSimulation : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         dir_ = new test::TempDir;
         ConfigurationSettings s;
-        s.touch.numTouchPoints = 5;
+        s.touch = {.numTouchPoints = 5, .bContactCount = 1};
         s.pen.bPen = 1;
         test::GenerateSdccProject(s, *dir_);
         std::string main = test::ReadBytes(*dir_ / "KR761x_Main.c");
@@ -113,12 +118,20 @@ const Case kCases[] = {
     {"Mouse", InputMode::Mouse, {"Button 1=1 X=100 Y=200", "Button 1=1 X=101 Y=200"}},
     {"TouchFlagSetFirstFiveContacts",
      InputMode::Touch,
-     {"Tip Switch=1 In Range=1 Contact Identifier=0 X=123 Y=456",
-      "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457",
-      "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458",
-      "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459",
-      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460"}},
-    {"MultiTouchXOutOfRange", InputMode::MultiTouch, {"Tip Switch=1 In Range=0 Contact Identifier=4 X=65535! Y=7"}},
+     {"Tip Switch=1 In Range=1 Contact Identifier=0 X=123 Y=456 Scan Time=0 Contact Count=1",
+      "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457 Scan Time=1 Contact Count=1",
+      "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458 Scan Time=2 Contact Count=1",
+      "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459 Scan Time=3 Contact Count=1",
+      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460 Scan Time=4 Contact Count=1"}},
+    {"MultiTouchFramesOfFiveXOutOfRange",
+     InputMode::MultiTouch,
+     {"Tip Switch=1 In Range=0 Contact Identifier=0 X=65535! Y=7 Scan Time=0 Contact Count=5",
+      "Tip Switch=1 In Range=0 Contact Identifier=1 X=101 Y=7 Scan Time=0 Contact Count=0",
+      "Tip Switch=1 In Range=0 Contact Identifier=2 X=102 Y=7 Scan Time=0 Contact Count=0",
+      "Tip Switch=1 In Range=0 Contact Identifier=3 X=103 Y=7 Scan Time=0 Contact Count=0",
+      "Tip Switch=1 In Range=0 Contact Identifier=4 X=104 Y=7 Scan Time=0 Contact Count=0",
+      "Tip Switch=1 In Range=0 Contact Identifier=0 X=105 Y=7 Scan Time=167 Contact Count=5",
+      "Tip Switch=1 In Range=0 Contact Identifier=1 X=106 Y=7 Scan Time=167 Contact Count=0"}},
     {"Pen",
      InputMode::Pen,
      {"Tip Switch=1 In Range=1 Contact Identifier=0 X=0 Y=20",
@@ -171,8 +184,9 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         {{"--mode", "mouse", "--reports", "1", "--no-vectors", project},
          assumed + "#1 INSTR instructions  80 01 64 00 C8 00  Button 1=1 X=100 Y=200\n"},
         {{"--mode", "multitouch", "--reports", "1", "--no-vectors", "--format", "csv", project},
-         "report,instructions,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",out of range\n"
-         "1,INSTR,81 01 04 FF FF 07 00,1,0,4,65535,7,\"X (0..1024)\"\n"},
+         "report,instructions,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",\"Scan Time\","
+         "\"Contact Count\",out of range\n"
+         "1,INSTR,81 01 00 FF FF 07 00 00 00 05,1,0,0,65535,7,0,5,\"X (0..1024)\"\n"},
     };
     for (const Form& form : forms) {
         std::ostringstream out, err;

@@ -26,7 +26,7 @@ struct Configuration {
 void AllTouchOptions(TouchData& touch)
 {
     touch.numTouchPoints = 5;
-    touch.bConfidence = touch.bPressure = touch.bWidth = touch.bHeight = 1;
+    touch.bConfidence = touch.bPressure = touch.bWidth = touch.bHeight = touch.bContactCount = 1;
 }
 
 void AllPenOptions(PenData& pen)

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <random>
 #include <regex>
 #include <sys/stat.h>
@@ -15,6 +17,7 @@
 
 #include "model/FieldTable.h"
 #include "platform/PathText.h"
+#include "platform/Utf.h"
 #include "support/DefaultSaveFile.h"
 #include "support/TempDir.h"
 
@@ -80,20 +83,37 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
     return s;
 }
 
+// A table whose later rows came in later versions, as a table gets them:
+// what is written and read back by version.
+FieldRows LaterTable()
+{
+    FieldRows table = FieldTable();
+    for (FieldRow& row : table) {
+        if (row.path == u"TouchData/bConfidence" || row.path == u"GpioData/values/pin3")
+            row.since = 0x0101;
+        if (row.path == u"MouseData/numButtons")
+            row.since = 0x0102;
+    }
+    return table;
+}
+
 TEST(SaveFile, RecordsLoadBackEqualInEveryField)
 {
     test::TempDir dir;
     std::mt19937 random(7610);
+    const FieldRows later = LaterTable();
     for (int i = 0; i < 50; ++i) {
         // A file's name is bytes, UTF-8 or not.
         const std::filesystem::path path = dir / (i % 2 ? "round trip.kcw" : "round trip \xE9.kcw");
         const ConfigurationSettings saved = RandomRecord(random);
+        // Whatever version a table writes, it reads back.
+        const FieldRows& table = i % 3 ? FieldTable() : later;
         std::u16string error = u"stale";
-        ASSERT_TRUE(SaveSettings(path, saved, error));
+        ASSERT_TRUE(SaveSettings(path, saved, error, table));
         EXPECT_EQ(error, u"");
 
         ConfigurationSettings loaded;
-        ASSERT_TRUE(LoadSettings(path, loaded, error)) << test::ReadBytes(path);
+        ASSERT_TRUE(LoadSettings(path, loaded, error, nullptr, table)) << test::ReadBytes(path);
         ASSERT_EQ(error, u"");
         ASSERT_TRUE(loaded == saved) << test::ReadBytes(path);
     }
@@ -137,8 +157,11 @@ TEST(SaveFile, TheDefaultRecordIsWrittenAsTheDefaultSaveFile)
             open.push_back(indent);
     }
     EXPECT_TRUE(open.empty());
-    // The root, Settings, the version, 8 groups, 2 GPIO arrays, every field.
-    EXPECT_EQ(elementLines, 2 + 1 + 8 + 2 + static_cast<int>(FieldTable().size()));
+    // The root, Settings, the version, 8 groups, 2 GPIO arrays, every field
+    // of the first version.
+    const auto firstFields = std::count_if(FieldTable().begin(), FieldTable().end(),
+                                           [](const FieldRow& row) { return row.since == kFirstSaveFileVersion; });
+    EXPECT_EQ(elementLines, 2 + 1 + 8 + 2 + static_cast<int>(firstFields));
 }
 
 TEST(SaveFile, VersionsUpTo0100AreAccepted)
@@ -146,20 +169,22 @@ TEST(SaveFile, VersionsUpTo0100AreAccepted)
     test::TempDir dir;
     const std::string text = SavedText(ConfigurationSettings{});
     const std::string version = "<SAVE_FILE_VERSION>0100</SAVE_FILE_VERSION>";
+    const std::u16string newest = u"; this program reads versions up to 0x0101.";
     const struct {
         std::string element;
-        bool accepted;
+        std::u16string refusal;  // the line after the message; empty when accepted
     } cases[] = {
-        {version, true},
-        {"<SAVE_FILE_VERSION>0000</SAVE_FILE_VERSION>", true},
-        {"<SAVE_FILE_VERSION></SAVE_FILE_VERSION>", true},
-        {"<SAVE_FILE_VERSION>100</SAVE_FILE_VERSION>", true},
-        {"<SAVE_FILE_VERSION>0x00ff</SAVE_FILE_VERSION>", true},
-        {"<SAVE_FILE_VERSION>0101</SAVE_FILE_VERSION>", false},
-        {"<SAVE_FILE_VERSION>0200</SAVE_FILE_VERSION>", false},
-        {"<SAVE_FILE_VERSION>FFFF</SAVE_FILE_VERSION>", false},
-        {"<SAVE_FILE_VERSION>-1</SAVE_FILE_VERSION>", false},
-        {"", false},
+        {version, u""},
+        {"<SAVE_FILE_VERSION>0000</SAVE_FILE_VERSION>", u""},
+        {"<SAVE_FILE_VERSION></SAVE_FILE_VERSION>", u""},
+        {"<SAVE_FILE_VERSION>100</SAVE_FILE_VERSION>", u""},
+        {"<SAVE_FILE_VERSION>0x00ff</SAVE_FILE_VERSION>", u""},
+        {"<SAVE_FILE_VERSION>0102</SAVE_FILE_VERSION>", u"The file is version 0x0102" + newest},
+        {"<SAVE_FILE_VERSION>0200</SAVE_FILE_VERSION>", u"The file is version 0x0200" + newest},
+        {"<SAVE_FILE_VERSION>FFFF</SAVE_FILE_VERSION>", u"The file is version 0xFFFF" + newest},
+        {"<SAVE_FILE_VERSION>10100</SAVE_FILE_VERSION>", u"The file is version 0x00010100" + newest},
+        {"<SAVE_FILE_VERSION>-1</SAVE_FILE_VERSION>", u"The file is version 0xFFFFFFFF" + newest},
+        {"", u"The file states no version" + newest},
     };
     const std::u16string path = (dir / "v.kcw").u16string();
     for (const auto& c : cases) {
@@ -168,9 +193,10 @@ TEST(SaveFile, VersionsUpTo0100AreAccepted)
         ConfigurationSettings settings;
         settings.mouse.numButtons = 5;
         std::u16string error;
-        EXPECT_EQ(LoadSettings(path, settings, error), c.accepted);
-        EXPECT_EQ(error, c.accepted ? u"" : u"Failed to load settings from:\n" + path + kUnsupported);
-        EXPECT_EQ(settings.mouse.numButtons, c.accepted ? 1 : 5);
+        const bool accepted = c.refusal.empty();
+        EXPECT_EQ(LoadSettings(path, settings, error), accepted);
+        EXPECT_EQ(error, accepted ? u"" : u"Failed to load settings from:\n" + path + kUnsupported + u"\n" + c.refusal);
+        EXPECT_EQ(settings.mouse.numButtons, accepted ? 1 : 5);
     }
 }
 
@@ -184,10 +210,11 @@ TEST(SaveFile, ANewerVersionIsReportedBeforeMissingFields)
     ConfigurationSettings settings;
     std::u16string error;
     EXPECT_FALSE(LoadSettings((dir / "v.kcw").u16string(), settings, error));
-    EXPECT_EQ(error, u"Failed to load settings from:\n" + (dir / "v.kcw").u16string() + kUnsupported);
+    EXPECT_EQ(error, u"Failed to load settings from:\n" + (dir / "v.kcw").u16string() + kUnsupported
+                         + u"\nThe file is version 0x0200; this program reads versions up to 0x0101.");
 }
 
-TEST(SaveFile, AMissingFieldStopsTheLoadAfterTheFieldsBeforeIt)
+TEST(SaveFile, AFileMissingFieldsIsRefusedNamingThemAndLeavesTheRecord)
 {
     test::TempDir dir;
     ConfigurationSettings inFile;
@@ -196,27 +223,160 @@ TEST(SaveFile, AMissingFieldStopsTheLoadAfterTheFieldsBeforeIt)
     const std::string text = SavedText(inFile);
     const std::u16string path = (dir / "m.kcw").u16string();
 
-    test::WriteBytes(dir / "m.kcw", Replaced(text, "<numButtons>1</numButtons>", ""));
-    ConfigurationSettings settings;
-    settings.mouse.numButtons = 7;
-    settings.gpio.modes[0] = 2;
-    std::u16string error;
-    EXPECT_FALSE(LoadSettings(path, settings, error));
-    EXPECT_EQ(error, u"Failed to load settings from:\n" + path + kIncomplete);
-    EXPECT_EQ(settings.device.product, u"From file");
-    EXPECT_EQ(settings.mouse.bMouse, 0);
-    EXPECT_EQ(settings.mouse.numButtons, 7);
-    EXPECT_EQ(settings.gpio.modes[0], 2);
-
     // A KR7610 has seven pins, but a file still needs all sixteen.
     std::string sevenPins = text;
     for (int pin = 7; pin < kPinCount; ++pin) {
         const std::string p = std::to_string(pin);
         sevenPins = Replaced(sevenPins, "<pin" + p + ">0</pin" + p + ">", "");
     }
-    test::WriteBytes(dir / "m.kcw", sevenPins);
-    EXPECT_FALSE(LoadSettings(path, settings, error));
-    EXPECT_EQ(error, u"Failed to load settings from:\n" + path + kIncomplete);
+    const struct {
+        std::string text;
+        std::u16string missing;
+    } cases[] = {
+        {Replaced(text, "<numButtons>1</numButtons>", ""), u"MouseData/numButtons."},
+        {Replaced(Replaced(text, "<vid>1F3A</vid>", ""), "<numButtons>1</numButtons>", ""),
+         u"DeviceData/vid, MouseData/numButtons."},
+        {sevenPins, u"GpioData/modes/pin7, GpioData/modes/pin8, GpioData/modes/pin9, GpioData/modes/pin10, "
+                    u"GpioData/modes/pin11 and 4 more."},
+    };
+    for (const auto& c : cases) {
+        test::WriteBytes(dir / "m.kcw", c.text);
+        ConfigurationSettings settings;
+        settings.mouse.numButtons = 7;
+        const ConfigurationSettings before = settings;
+        std::u16string error;
+        EXPECT_FALSE(LoadSettings(path, settings, error));
+        EXPECT_EQ(error, u"Failed to load settings from:\n" + path + kIncomplete + u"\nMissing fields: " + c.missing);
+        EXPECT_TRUE(settings == before);
+    }
+}
+
+TEST(SaveFile, AFileIsWrittenInTheOldestVersionThatHoldsIt)
+{
+    const FieldRows table = LaterTable();
+    const struct {
+        const char* name;
+        void (*change)(ConfigurationSettings&);
+        std::uint16_t version;
+        std::vector<std::string> absent;  // elements of later fields the file lacks
+    } cases[] = {
+        {"defaults", [](ConfigurationSettings&) {}, 0x0100, {"<bConfidence>", "<numButtons>", "<pin3>1</pin3>"}},
+        {"an older field changed",
+         [](ConfigurationSettings& s) { s.touch.bPressure = 1; },
+         0x0100,
+         {"<bConfidence>", "<numButtons>"}},
+        {"a 0101 field changed", [](ConfigurationSettings& s) { s.gpio.values[3] = 0; }, 0x0101, {"<numButtons>"}},
+        {"a 0102 field changed", [](ConfigurationSettings& s) { s.mouse.numButtons = 3; }, 0x0102, {}},
+        {"both", [](ConfigurationSettings& s) { s.mouse.numButtons = 3, s.touch.bConfidence = 1; }, 0x0102, {}},
+    };
+    test::TempDir dir;
+    const auto path = dir / "w.kcw";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigurationSettings saved;
+        c.change(saved);
+        EXPECT_EQ(VersionHolding(saved, table), c.version);
+        std::u16string error;
+        ASSERT_TRUE(SaveSettings(path, saved, error, table));
+        const std::string text = test::ReadBytes(path);
+        char element[32];
+        std::snprintf(element, sizeof element, "<SAVE_FILE_VERSION>%04X<", c.version);
+        EXPECT_NE(text.find(element), std::string::npos);
+        for (const std::string& element : c.absent)
+            EXPECT_EQ(text.find(element), std::string::npos) << element;
+        ConfigurationSettings loaded;
+        loaded.touch.bConfidence = 1;
+        loaded.mouse.numButtons = 8;
+        std::uint16_t version = 0;
+        ASSERT_TRUE(LoadSettings(path, loaded, error, &version, table)) << platform::ToUtf8(error);
+        EXPECT_EQ(version, c.version);
+        EXPECT_TRUE(loaded == saved);
+        // A program that reads fewer versions refuses a later one.
+        if (c.version > NewestSaveFileVersion(FieldTable())) {
+            EXPECT_FALSE(LoadSettings(path, loaded, error));
+        }
+    }
+}
+
+// The first field of version 0x0101: on, it raises the file's version; off,
+// the file is a 0x0100 file without it, which loads with it off.
+TEST(SaveFile, TheTouchContactCountComesWithVersion0101)
+{
+    ConfigurationSettings on;
+    on.touch.bContactCount = 1;
+    const std::string onText = SavedText(on);
+    EXPECT_NE(onText.find("<SAVE_FILE_VERSION>0101<"), std::string::npos);
+    EXPECT_NE(onText.find("<bContactCount>1</bContactCount>"), std::string::npos);
+    const std::string offText = SavedText(ConfigurationSettings{});
+    EXPECT_EQ(offText.find("<bContactCount>"), std::string::npos);
+
+    test::TempDir dir;
+    const auto path = dir / "c.kcw";
+    const struct {
+        std::string file;
+        std::u16string refusal;  // the added line; empty when accepted
+        std::int32_t contactCount;
+    } cases[] = {
+        {onText, u"", 1},
+        {offText, u"", 0},
+        {Replaced(offText, "<SAVE_FILE_VERSION>0100", "<SAVE_FILE_VERSION>0101"),
+         u"Missing fields: TouchData/bContactCount.", 1},
+    };
+    for (const auto& c : cases) {
+        test::WriteBytes(path, c.file);
+        ConfigurationSettings loaded = on;
+        std::u16string error;
+        EXPECT_EQ(LoadSettings(path, loaded, error), c.refusal.empty());
+        EXPECT_TRUE(error.ends_with(c.refusal)) << platform::ToUtf8(error);
+        EXPECT_EQ(loaded.touch.bContactCount, c.contactCount);
+    }
+}
+
+TEST(SaveFile, FieldsOfLaterVersionsMayBeAbsentFromOlderFiles)
+{
+    const FieldRows table = LaterTable();
+    ConfigurationSettings inFile;
+    inFile.touch.bConfidence = 1;
+    inFile.mouse.numButtons = 3;
+    test::TempDir dir;
+    const auto path = dir / "r.kcw";
+    std::u16string error;
+    ASSERT_TRUE(SaveSettings(path, inFile, error, table));
+    const std::string text = test::ReadBytes(path);
+    const std::string noConfidence = Replaced(text, "<bConfidence>1</bConfidence>", "");
+    const std::string neither = Replaced(noConfidence, "<numButtons>3</numButtons>", "");
+    const auto as = [](std::string file, const char* version) {
+        return Replaced(file, "<SAVE_FILE_VERSION>0102", std::string("<SAVE_FILE_VERSION>") + version);
+    };
+    const struct {
+        const char* name;
+        std::string file;
+        std::u16string refusal;  // the added line; empty when accepted
+        std::int32_t confidence;
+        std::int32_t buttons;
+    } cases[] = {
+        {"0100 without either", as(neither, "0100"), u"", 0, 1},
+        {"0100 holding both", as(text, "0100"), u"", 1, 3},
+        {"0101 without numButtons", as(Replaced(text, "<numButtons>3</numButtons>", ""), "0101"), u"", 1, 1},
+        {"0101 without bConfidence", as(noConfidence, "0101"), u"Missing fields: TouchData/bConfidence.", 0, 0},
+        {"0102 without either", neither, u"Missing fields: TouchData/bConfidence, MouseData/numButtons.", 0, 0},
+        {"0103", as(text, "0103"), u"The file is version 0x0103; this program reads versions up to 0x0102.", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::WriteBytes(path, c.file);
+        ConfigurationSettings loaded;
+        loaded.touch.bConfidence = 1;
+        loaded.mouse.numButtons = 7;
+        const bool accepted = c.refusal.empty();
+        EXPECT_EQ(LoadSettings(path, loaded, error, nullptr, table), accepted);
+        if (accepted) {
+            EXPECT_EQ(loaded.touch.bConfidence, c.confidence);
+            EXPECT_EQ(loaded.mouse.numButtons, c.buttons);
+        } else {
+            EXPECT_TRUE(error.ends_with(u"\n" + c.refusal)) << platform::ToUtf8(error);
+        }
+    }
 }
 
 TEST(SaveFile, ElementsAreFoundWhereverTheyStand)

@@ -229,6 +229,42 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     EXPECT_EQ(copy, edited);
 }
 
+// Only a save that writes a later version than the file had says so.
+TEST_F(MainWindowTest, ASaveThatRaisesTheFileVersionSaysSo)
+{
+    static const FieldRows table = [] {
+        FieldRows rows = FieldTable();
+        for (FieldRow& row : rows)
+            if (row.path == u"TouchData/bConfidence")
+                row.since = 0x0101;
+        return rows;
+    }();
+    window->UseFieldTable(table);
+    // A first-version file holding the later field on, as a hand edit might.
+    ConfigurationSettings confident;
+    confident.touch.bConfidence = 1;
+    Save(dir / "old.kcw", confident);
+    ui.openAnswers = {Q(dir / "old.kcw"), Q(dir / "old.kcw")};
+    Trigger(kFileOpen);
+    const QString raised = "Saved as file version 0x0101: older versions of this program cannot open it.";
+    const struct {
+        const char* step;
+        int command;
+        QString status;
+    } steps[] = {
+        {"the save that raises it", kFileSave, raised},
+        {"a save in the same version", kFileSave, ""},
+        {"the raised file opened", kFileOpen, ""},
+        {"and saved", kFileSave, ""},
+    };
+    for (const auto& step : steps) {
+        Trigger(step.command);
+        EXPECT_EQ(window->statusBar()->currentMessage(), step.status) << step.step;
+    }
+    EXPECT_NE(ReadBytes(dir / "old.kcw").find("<SAVE_FILE_VERSION>0101<"), std::string::npos);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNothingAndIsNeverWrittenOver)
 {
     Save(dir / "good.kcw", Edited(dir.folder()));

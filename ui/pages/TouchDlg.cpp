@@ -65,6 +65,11 @@ CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent, TouchData* recor
     unit(4, kWidthUnit);
     maximum(5, tr("Touch Point Height:"), kHeight, height_, kHeightMaxLabel, kHeightMax, heightMax_);
     unit(5, kHeightUnit);
+    // Hybrid reporting with a contact count and a scan time, which Windows
+    // requires of a touch screen.
+    contactCount_ = MakeCheckBox(this, tr("Windows-ready report (contact count and scan time)"), kContactCount);
+    grid->addWidget(contactCount_, 6, 0, 1, 5);
+    touchSet_ << contactCount_;
     grid->setColumnStretch(4, 1);
     FinishPage(this, page);
 }
@@ -82,6 +87,7 @@ void CTouchDlg::ExchangeGroup(ExchangeContext& ctx, TouchData& group)
     ValidateField(ctx, u"TouchData/width", group.width);
     ExchangeDecimalWord(ctx, heightMax_, group.height);
     ValidateField(ctx, u"TouchData/height", group.height);
+    ExchangeCheckBox(ctx, contactCount_, group.bContactCount);
 }
 
 void CTouchDlg::RefreshControls()

@@ -30,6 +30,7 @@ inline constexpr int kHeightMaxLabel = 1092;
 inline constexpr int kHeightMax = 1030;
 inline constexpr int kHeightUnit = 1034;
 inline constexpr int kNote = 1210;
+inline constexpr int kContactCount = 1212;
 }  // namespace touch_id
 
 class CTouchDlg : public CGroupPage<TouchData> {
@@ -56,6 +57,7 @@ private:
     QCheckBox* pressure_ = nullptr;
     QCheckBox* width_ = nullptr;
     QCheckBox* height_ = nullptr;
+    QCheckBox* contactCount_ = nullptr;
     QLineEdit* pressureMax_ = nullptr;
     QLineEdit* widthMax_ = nullptr;
     QLineEdit* heightMax_ = nullptr;
