@@ -647,7 +647,7 @@ TEST_F(Batch, EveryMessageOfTheCoreBreaksLinesWithLFOnly)
     intoAFile.project.projectPath = (tools / "file").u16string() + u"/";
     const std::u16string crlfBuilder = Builder("printf 'one\\r\\ntwo\\r\\n'; exit 3");
     std::filesystem::create_directory(tools / "keil");
-    test::WriteBytes(tools / "keil/KR761x_Keil.wsp", "[Settings]\r\nCompiler=c:\\Keil\\C51.exe\r\n");
+    test::WriteBytes(tools / "keil/KR761x_Keil.wsp", "[WorkState_v1_1.Compiler]\r\nCompiler=c:\\Keil\\C51.exe\r\n");
 
     const struct {
         const char* name;
