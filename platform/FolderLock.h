@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/FileFailure.h"
+#include "platform/Folders.h"
 
 namespace kr::platform {
 
@@ -28,8 +29,12 @@ public:
     // it: InUse when it still has it then; Failed, with failure filled, when
     // the folder cannot be opened.
     Result Lock(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure);
+    // The same for a folder held open: the one it holds is locked, whatever
+    // its path leads to now.
+    Result Lock(const CFolder& folder, std::chrono::milliseconds wait, FileFailure& failure);
 
 private:
+    Result LockOpened(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure);
     int fd_ = -1;
 };
 

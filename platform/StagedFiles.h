@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/FileFailure.h"
+#include "platform/Folders.h"
 
 namespace kr::platform {
 
@@ -49,10 +50,15 @@ public:
     // failure nothing of this file is left and failure says why.
     bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure,
                TargetState known = TargetState::Unknown);
+    // The same for the file name in folder, written through the folder held
+    // open rather than by its path.
+    bool Stage(const CFolder& folder, const std::string& name, std::string_view bytes, Durability durability,
+               FileFailure& failure, TargetState known = TargetState::Unknown);
 
-    // Renames every staged file over its target, in staging order. Stops at
-    // the first failure: the files before it are in place, the rest are
-    // removed again.
+    // Puts every staged file in place of its target, in staging order. All
+    // or nothing: at the first failure the files already in place are put
+    // back as they were (a new file removed again, a replaced one restored)
+    // and the rest are removed, so the targets are left as they were before.
     bool Commit(FileFailure& failure);
 
     bool Empty() const { return staged_.empty(); }
@@ -62,17 +68,25 @@ private:
     struct Folder {
         std::string path;
         int fd;
+        int given;  // the descriptor of the CFolder it was taken from, or -1
     };
+    // What putting a file in place did, so a failed commit can undo it.
+    enum class Placed { NotYet, Created, Replaced, ReplacedForGood };
     struct Staged {
-        std::string tempName;  // in the folder
+        std::string tempName;  // in the folder; once Replaced, the old file's name
         std::string name;  // the target's name in the folder
         std::string target;  // the target's whole path, for messages
         std::size_t folder;  // index into folders_
         int fd;
+        Placed placed = Placed::NotYet;
     };
     // The index of the folder at path in folders_, opened on first use; -1
     // with errno set when it cannot be opened.
     int OpenFolder(const std::string& path);
+    int TakeFolder(const CFolder& folder);
+    bool StageIn(int folder, std::string name, const std::string& target, std::string_view bytes, Durability durability,
+                 FileFailure& failure, TargetState known);
+    bool PutInPlace(Staged& file);
     void Discard();
     TemporaryGuard guard_;
     std::vector<Folder> folders_;
@@ -85,5 +99,6 @@ private:
 // names, when given, receives the names of the other entries, sorted; true
 // when the whole folder could be listed.
 bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names = nullptr);
+bool RemoveStaleTemporaryFiles(const CFolder& folder, std::vector<std::string>* names = nullptr);
 
 }  // namespace kr::platform
