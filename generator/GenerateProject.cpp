@@ -238,8 +238,15 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
     }
 
+    // A folder moved away or replaced while the files were written aside
+    // takes none of them: they would land wherever it went. Moved in the
+    // instant the files are put in place, the run at least fails.
     platform::FileFailure why;
-    if (!files.Commit(why)) {
+    const auto moved = [&] {
+        why = {folderPath, "The folder was moved or replaced by another program while the project was generated"};
+        return false;
+    };
+    if (!(folder->IsInPlace() || moved()) || !files.Commit(why) || !(folder->IsInPlace() || moved())) {
         const std::u16string failed = platform::ShownPath(why.path);
         stopped.fileName = failed.substr(failed.find_last_of(u'/') + 1);
         MarkWriteFailed(stopped);

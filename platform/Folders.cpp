@@ -148,11 +148,15 @@ CFolder::~CFolder()
 {
     if (fd_ >= 0)
         ::close(fd_);
+    if (parentFd_ >= 0)
+        ::close(parentFd_);
 }
 
-CFolder::CFolder(CFolder&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_))
+CFolder::CFolder(CFolder&& other) noexcept
+    : fd_(other.fd_), path_(std::move(other.path_)), parentFd_(other.parentFd_), name_(std::move(other.name_))
 {
     other.fd_ = -1;
+    other.parentFd_ = -1;
 }
 
 CFolder& CFolder::operator=(CFolder&& other) noexcept
@@ -160,11 +164,26 @@ CFolder& CFolder::operator=(CFolder&& other) noexcept
     if (this != &other) {
         if (fd_ >= 0)
             ::close(fd_);
+        if (parentFd_ >= 0)
+            ::close(parentFd_);
         fd_ = other.fd_;
         path_ = std::move(other.path_);
+        parentFd_ = other.parentFd_;
+        name_ = std::move(other.name_);
         other.fd_ = -1;
+        other.parentFd_ = -1;
     }
     return *this;
+}
+
+bool CFolder::IsInPlace() const
+{
+    if (parentFd_ < 0)
+        return true;
+    struct stat here {};
+    struct stat there {};
+    return ::fstat(fd_, &here) == 0 && ::fstatat(parentFd_, name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0
+           && here.st_dev == there.st_dev && here.st_ino == there.st_ino;
 }
 
 bool CFolder::Open(const std::string& path, FileFailure& failure)
@@ -201,6 +220,8 @@ CFolder::Entered CFolder::Enter(const std::string& name, CFolder& folder, FileFa
     }
     folder.fd_ = fd;
     folder.path_ = path;
+    folder.parentFd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    folder.name_ = name;
     return created ? Entered::Created : Entered::Opened;
 }
 

@@ -86,6 +86,11 @@ public:
     // failure filled, when it cannot be created or opened.
     Entered Enter(const std::string& name, CFolder& folder, FileFailure& failure) const;
 
+    // True unless this folder was entered (Enter) and is no longer the one
+    // of its name in the folder it was entered from: moved away, or
+    // replaced by a link or anything else.
+    bool IsInPlace() const;
+
     bool IsOpen() const { return fd_ >= 0; }
     // The open folder as the system's calls take it (platform only).
     int Descriptor() const { return fd_; }
@@ -94,6 +99,8 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    int parentFd_ = -1;  // the folder it was entered from, when it was
+    std::string name_;  // its name there
 };
 // The system's reason why nothing can be found at path ("No such file or
 // directory", "Permission denied"); empty when something is there.
