@@ -238,6 +238,9 @@ bool WriteFiles(const ConfigurationSettings& settings, std::span<const TemplateR
         }
     }
 
+    if (!writing)
+        return true;
+
     // A folder moved away or replaced while the files were written aside
     // takes none of them: they would land wherever it went. Moved in the
     // instant the files are put in place, the run at least fails.
