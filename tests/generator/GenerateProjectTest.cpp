@@ -140,6 +140,26 @@ TEST_F(Generate, RefusedPlacesAndPathsWriteNothing)
     }
 }
 
+// A project folder entered inside the output folder and then moved away,
+// with a link put in its place, takes no file: neither through the link nor
+// into the folder where it went.
+TEST_F(Generate, AFolderSwappedForALinkTakesNoFile)
+{
+    platform::CFolder output;
+    platform::CFolder project;
+    platform::FileFailure why;
+    ASSERT_TRUE(output.Open(dir.path().string() + "/", why));
+    ASSERT_EQ(output.Enter("p", project, why), platform::CFolder::Entered::Created);
+    std::filesystem::rename(dir / "p", dir / "moved");
+    std::filesystem::create_directory_symlink(dir / "moved", dir / "p");
+    settings.project.projectPath = dir.folder() + u"p/";
+    EXPECT_FALSE(GenerateProject(settings, error, nullptr, nullptr, GenerationMode::Write, &project));
+    EXPECT_TRUE(error.ends_with(u"The folder was moved or replaced by another program while the project was "
+                                u"generated"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "moved"));
+    EXPECT_EQ(output.Enter("p", project, why), platform::CFolder::Entered::NotAFolder);
+}
+
 // A run waits while another holds the folder, and writes once it lets go.
 TEST_F(Generate, ARunWaitsForTheFolderAnotherRunHolds)
 {
