@@ -30,6 +30,11 @@ namespace {
 
 const std::u16string kFailed = u"Failed\n\n";
 const std::u16string kSucceeded = u"Succeeded\n\n";
+const std::u16string kMsgControlCharacterInName =
+    u"Error: The save file's name holds a control character, which no project folder's name may hold\n";
+const std::u16string kMsgControlCharacterInOutputFolder =
+    u"Error: The output folder's path holds a control character, which would break the lines of the generated "
+    u"files\n";
 
 // A step's lines, kept whole in the step log and passed on to the live log
 // as they are written.
@@ -91,6 +96,17 @@ bool GenerateOne(std::u16string& stepLog, const std::filesystem::path& savePath,
         RefuseOne(stepLog, savePath, projectFolder, kMsgNoProjectFolderName, live);
         return false;
     }
+    // A line break in a folder's name would end a line of the workspace and
+    // start one of the name's choosing.
+    const std::string outputFolder =
+        projectFolder.native().substr(0, static_cast<std::size_t>(folderName.data() - projectFolder.native().data()));
+    if (platform::HoldsControlCharacter(folderName) || platform::HoldsControlCharacter(outputFolder)) {
+        RefuseOne(stepLog, savePath, projectFolder,
+                  platform::HoldsControlCharacter(folderName) ? kMsgControlCharacterInName
+                                                              : kMsgControlCharacterInOutputFolder,
+                  live);
+        return false;
+    }
 
     StepWriter log(stepLog, live);
     log += u"Generating Project: " + SaveFileName(savePath) + u"\n" + u"Output Folder: "
@@ -105,16 +121,21 @@ bool GenerateOne(std::u16string& stepLog, const std::filesystem::path& savePath,
         return false;
     }
 
-    std::string reason;
-    const platform::CreateFolderResult created = platform::CreateFolder(projectFolder, &reason);
-    if (created == platform::CreateFolderResult::Failed) {
+    // The project folder is made and opened through the output folder, never
+    // through a link: a link of its name, there before or put there since it
+    // was made, may lead anywhere, and the project stays inside the output
+    // folder. Every file is then written through the folder opened here.
+    platform::CFolder output;
+    platform::CFolder project;
+    platform::FileFailure why;
+    const auto entered = output.Open(outputFolder, why) ? output.Enter(std::string(folderName), project, why)
+                                                        : platform::CFolder::Entered::Failed;
+    if (entered == platform::CFolder::Entered::Failed) {
         log += u"Error: Could not create directory\n" + platform::ShownPath(projectFolder) + u": "
-               + platform::FromUtf8(reason) + u"\n" + kFailed;
+               + platform::FromUtf8(why.reason) + u"\n" + kFailed;
         return false;
     }
-    // A link of that name may lead anywhere; the project stays inside the
-    // output folder.
-    if (created == platform::CreateFolderResult::AlreadyExists && !platform::IsFolderItself(projectFolder)) {
+    if (entered == platform::CFolder::Entered::NotAFolder) {
         log += u"Error: The project folder is not a folder of the output folder but a link or a file\n" + kFailed;
         return false;
     }
@@ -123,7 +144,7 @@ bool GenerateOne(std::u16string& stepLog, const std::filesystem::path& savePath,
     // folder's bytes are carried through the record's text unchanged.
     settings.project.projectPath = platform::PathAsText(projectFolder);
     GenerationReport report;
-    if (!GenerateProject(settings, errorText, &report)) {
+    if (!GenerateProject(settings, errorText, &report, nullptr, GenerationMode::Write, &project)) {
         log += errorText + u"\n" + kFailed;
         return false;
     }
@@ -148,10 +169,20 @@ bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
         return false;
     }
     log += u"Workspace: " + platform::ShownPath(workspaces.front()) + u"\n";
+    // The project stays inside the output folder for the build as well: a
+    // link put in the project folder's place since it was generated is not
+    // handed to the builder.
+    if (!platform::IsFolderItself(projectFolder)) {
+        log += u"Error: The project folder is not a folder of the output folder but a link or a file\n" + kFailed;
+        return false;
+    }
 
+    // The builder takes the workspace's whole path: one relative to the
+    // working folder could start with '-' and be read as an option.
     BuilderOutput output;
-    const platform::ProcessResult run = platform::RunAndWait(builderPath.native(), workspaces.front().native(), control,
-                                                             [&](std::string_view text) { log += output.Add(text); });
+    const platform::ProcessResult run =
+        platform::RunAndWait(builderPath.native(), platform::AbsolutePath(workspaces.front().native()), control,
+                             [&](std::string_view text) { log += output.Add(text); });
     log += output.Finish();
     if (!run.started) {
         log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\n" + kFailed;

@@ -22,6 +22,14 @@ int CGenerateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
     const std::filesystem::path saveFile = args.positionals[0];
     const std::filesystem::path folder = AsFolder(args.positionals[1]);
 
+    // Refused before anything is made: a line break in the folder's path
+    // would end a line of the workspace and start one of the path's choosing.
+    if (platform::HoldsControlCharacter(folder.native())) {
+        err << "Error: The output folder's path holds a control character, which would break the lines of the "
+               "generated files; choose a folder whose path has none.\n";
+        return kExitFailure;
+    }
+
     ConfigurationSettings settings;
     std::u16string errorText;
     if (!LoadSettings(saveFile, settings, errorText)) {

@@ -136,6 +136,13 @@ bool CheckBuildable(const std::string& workspace, const std::u16string& workspac
     return true;
 }
 
+// A file name of the project folder as a tool's argument: one starting with
+// '-' would be read as an option.
+std::string AsArgument(const std::string& name)
+{
+    return name.starts_with('-') ? "./" + name : name;
+}
+
 // Runs one tool in folder, adding the command and its output to the log.
 bool Run(const std::vector<std::string>& command, const fs::path& folder, std::string& log,
          std::string* output = nullptr)
@@ -304,13 +311,13 @@ bool BuildSdccProject(const fs::path& project, BuildResult& result, const BuildO
     for (const fs::path& source : sources) {
         std::vector<std::string> command = {*sdcc, "-mmcs51", "-c"};
         command.insert(command.end(), compileFlags.begin(), compileFlags.end());
-        command.push_back(source.filename().string());
+        command.push_back(AsArgument(source.filename().string()));
         std::string compilerOutput;
         if (!Run(command, folder, result.toolOutput, &compilerOutput)) {
             result.errorText = Failed(u"Compiling " + Shown(source.filename()), compilerOutput);
             return false;
         }
-        objects.push_back(source.stem().string() + ".rel");
+        objects.push_back(AsArgument(source.stem().string() + ".rel"));
     }
 
     const platform::CTemporaryFolder linkFolder(folder.string(), std::string(platform::kWorkFolderPrefix));

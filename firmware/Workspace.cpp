@@ -8,6 +8,8 @@ namespace kr::firmware {
 
 std::optional<std::string> WorkspaceSetting(std::string_view workspace, std::string_view name)
 {
+    const std::string section = "[WorkState_v1_1." + std::string(name) + "]";
+    bool inSection = false;
     std::size_t start = 0;
     while (start < workspace.size()) {
         std::size_t end = workspace.find('\n', start);
@@ -17,7 +19,9 @@ std::optional<std::string> WorkspaceSetting(std::string_view workspace, std::str
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (line.size() > name.size() && line.starts_with(name) && line[name.size()] == '=')
+        if (line.starts_with('['))
+            inSection = line == section;
+        else if (inSection && line.size() > name.size() && line.starts_with(name) && line[name.size()] == '=')
             return std::string(line.substr(name.size() + 1));
     }
     return std::nullopt;

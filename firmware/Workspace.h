@@ -10,7 +10,9 @@
 
 namespace kr::firmware {
 
-// The text after "Name=" of the first line that starts with it, or nothing.
+// The text after "Name=" of the first line that starts with it in the
+// setting's own section, "[WorkState_v1_1.Name]", or nothing: a line of
+// another section (one a name or a path could fill) is never taken for it.
 std::optional<std::string> WorkspaceSetting(std::string_view workspace, std::string_view name);
 
 // The words of a flag setting, without the flags that only shape how an IDE

@@ -11,6 +11,7 @@
 #include "generator/GeneratedFile.h"
 #include "model/Choices.h"
 #include "model/ConfigurationSettings.h"
+#include "platform/Folders.h"
 #include "templating/TemplateError.h"
 
 namespace kr {
@@ -51,6 +52,12 @@ enum class GenerationMode { Write, CheckOnly };
 inline constexpr char16_t kMsgFolderInUse[] =
     u"The folder is in use by another generation, build or batch; try again when it has finished.";
 
+// The reason line of a run whose project path holds a control character
+// (platform::HoldsControlCharacter): refused before anything is written.
+inline constexpr char16_t kMsgControlCharacterInPath[] =
+    u"The project folder's path holds a control character, which would break the lines of the generated "
+    u"files; choose a folder whose path has none.";
+
 // Why a run stopped, beyond its error text: the file it was making and the
 // template's own error (code Ok when the template could not be loaded).
 struct GenerationFailure {
@@ -67,7 +74,8 @@ struct GenerationFailure {
 // errorText set to "Error loading resource files." or "Error
 // generating:\n" and the output path, followed by a line with the path
 // at fault and the system's reason when there is one.
-// errorText is emptied first.
+// errorText is emptied first. A project path holding a control character
+// writes nothing (kMsgControlCharacterInPath).
 //
 // Every file is written aside first and put in place only when all are
 // written, so a failure before that leaves the folder as it was; a file
@@ -77,15 +85,24 @@ struct GenerationFailure {
 // removed. The user code regions of files already there are carried into
 // the new ones (GeneratedFile.h); report, when given, lists the files
 // written and the existing files kept beside them; failure, when given,
-// says which file failed and why.
+// says which file failed and why. When a file fails while the files are put
+// in place, those already in place are put back: the project is left as it
+// was.
+//
+// The folder is opened once and every file is read and written through it:
+// folder, when given, is the project folder already open (its path that of
+// the project path's folder); otherwise the project path's folder is opened,
+// following a link, as a folder the user names may be one. An existing file
+// that is a link, not a regular file or larger than kMaxExistingFileBytes
+// is refused, not read.
 bool GenerateProject(const ConfigurationSettings& settings, std::u16string& errorText,
                      GenerationReport* report = nullptr, GenerationFailure* failure = nullptr,
-                     GenerationMode mode = GenerationMode::Write);
+                     GenerationMode mode = GenerationMode::Write, const platform::CFolder* folder = nullptr);
 
 // The same for any table of templates, without the check of the
 // configuration: every value is taken as it is.
 bool GenerateFiles(const ConfigurationSettings& settings, std::span<const TemplateRow> rows, std::u16string& errorText,
                    GenerationReport* report = nullptr, GenerationFailure* failure = nullptr,
-                   GenerationMode mode = GenerationMode::Write);
+                   GenerationMode mode = GenerationMode::Write, const platform::CFolder* folder = nullptr);
 
 }  // namespace kr

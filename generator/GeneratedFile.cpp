@@ -20,50 +20,55 @@ std::string FileNameOf(const std::filesystem::path& path)
 
 }  // namespace
 
-std::filesystem::path KeptFileName(const std::filesystem::path& path)
+std::string KeptFileName(const platform::CFolder& folder, const std::string& name)
 {
-    const std::string base = path.native() + ".previous";
-    std::string name = base;
-    for (int n = 2; !platform::IsFreeName(name); ++n) {
+    const std::string base = name + ".previous";
+    std::string kept = base;
+    for (int n = 2; !platform::IsFreeName(folder, kept); ++n) {
         if (n > 9999)
             return {};
-        name = base + "-" + std::to_string(n);
+        kept = base + "-" + std::to_string(n);
     }
-    return name;
+    return kept;
 }
 
-bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
-                       platform::FileFailure& failure, platform::TargetState known)
+bool PlanGeneratedFile(const platform::CFolder* folder, const std::string& name, std::string_view bytes,
+                       GeneratedFilePlan& plan, platform::FileFailure& failure, platform::TargetState known)
 {
     plan = {};
-    if (known == platform::TargetState::Absent) {
+    if (known == platform::TargetState::Absent || !folder) {
         plan.change = FileChange::Create;
-        plan.target = known;
+        plan.target = platform::TargetState::Absent;
         plan.bytes = bytes;
         return true;
     }
-    const std::string& target = path.native();
+    const std::string target = folder->Path() + name;
     std::string existing;
-    const platform::ExistingFile found = platform::ReadExistingFile(target, existing, &failure.reason);
-    if (found == platform::ExistingFile::Failed) {
+    const platform::ExistingFile found =
+        platform::ReadExistingFile(*folder, name, kMaxExistingFileBytes, existing, &failure.reason);
+    switch (found) {
+    case platform::ExistingFile::Failed:
+    case platform::ExistingFile::NotAFile:  // neither read nor replaced
+    case platform::ExistingFile::TooLarge:
         failure.path = target;
         return false;
-    }
-    if (found == platform::ExistingFile::Absent || found == platform::ExistingFile::NotAFile) {
+    case platform::ExistingFile::Absent:
         plan.change = FileChange::Create;
-        plan.target =
-            found == platform::ExistingFile::Absent ? platform::TargetState::Absent : platform::TargetState::Unknown;
+        plan.target = platform::TargetState::Absent;
         plan.bytes = bytes;
         return true;
+    case platform::ExistingFile::Read:
+        break;
     }
 
     UserCodeCarry carry = CarryUserCode(existing, bytes);
     if (carry.KeepExisting()) {
-        plan.kept = {path, KeptFileName(path), {}, {}, carry.unpaired};
-        for (const std::string& name : carry.orphaned)
-            plan.kept.regions.push_back(platform::DecodeWindows1252(name));
-        for (const std::string& name : carry.broken)
-            plan.kept.broken.push_back(platform::DecodeWindows1252(name));
+        const std::string keptName = KeptFileName(*folder, name);
+        plan.kept = {target, keptName.empty() ? std::string() : folder->Path() + keptName, {}, {}, carry.unpaired};
+        for (const std::string& region : carry.orphaned)
+            plan.kept.regions.push_back(platform::DecodeWindows1252(region));
+        for (const std::string& region : carry.broken)
+            plan.kept.broken.push_back(platform::DecodeWindows1252(region));
         plan.existing = std::move(existing);
         plan.change = FileChange::Change;
     } else {
@@ -73,10 +78,11 @@ bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes
     return true;
 }
 
-bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePlan& plan,
+bool StageGeneratedFile(const platform::CFolder& folder, const std::string& name, const GeneratedFilePlan& plan,
                         platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report,
                         platform::FileFailure& failure)
 {
+    const std::filesystem::path path = folder.Path() + name;
     if (plan.change == FileChange::None) {
         report.unchanged.push_back(path);
         return true;
@@ -87,14 +93,16 @@ bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePl
             failure = {path.native() + ".previous", platform::SystemReason(EEXIST)};
             return false;
         }
-        if (!keptCopies.Stage(plan.kept.keptPath.native(), plan.existing, platform::Durability::FlushToDisk, failure))
+        const std::string& keptPath = plan.kept.keptPath.native();
+        if (!keptCopies.Stage(folder, keptPath.substr(keptPath.find_last_of('/') + 1), plan.existing,
+                              platform::Durability::FlushToDisk, failure))
             return false;
     }
     // The file that holds the user's code reaches the disk before it
     // replaces the one there: that code cannot be generated again.
     const bool userCode = plan.bytes.find(kUserCodeBegin) != std::string::npos;
     const auto durability = userCode ? platform::Durability::FlushToDisk : platform::Durability::InOnePiece;
-    if (!files.Stage(path.native(), plan.bytes, durability, failure, plan.target))
+    if (!files.Stage(folder, name, plan.bytes, durability, failure, plan.target))
         return false;
     report.written.push_back(path);
     if (plan.change == FileChange::Create)

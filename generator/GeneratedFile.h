@@ -6,6 +6,7 @@
 // beside it under a name of its own, so nothing the user wrote is lost. A
 // file whose content would not change is left as it is, its time included.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -35,9 +36,14 @@ struct GenerationReport {
     std::u16string lockNotice;
 };
 
-// The name the existing file at path is kept under: path + ".previous", or
-// with "-2", "-3", ... appended when that name is taken.
-std::filesystem::path KeptFileName(const std::filesystem::path& path);
+// The largest existing file a run reads to carry its user code over; a
+// larger one is refused, not read.
+inline constexpr std::size_t kMaxExistingFileBytes = std::size_t{16} << 20;
+
+// The name the existing file name in folder is kept under: name +
+// ".previous", or with "-2", "-3", ... appended when that name is taken;
+// empty when every one is.
+std::string KeptFileName(const platform::CFolder& folder, const std::string& name);
 
 // What generating bytes into path does to the file there.
 enum class FileChange { None, Create, Change };
@@ -52,16 +58,21 @@ struct GeneratedFilePlan {
     KeptFile kept;  // keptPath empty when the existing file is not kept
 };
 
-// Reads the file at path and decides what generating bytes there does. False,
-// with failure filled, when an existing file cannot be read. known Absent,
-// when the caller has just seen nothing there, spares the look.
-bool PlanGeneratedFile(const std::filesystem::path& path, std::string_view bytes, GeneratedFilePlan& plan,
-                       platform::FileFailure& failure, platform::TargetState known = platform::TargetState::Unknown);
+// Reads the file name in folder (no folder: there is none yet, so nothing is
+// there) and decides what generating bytes there does. False, with failure
+// filled, when an existing file cannot be read, or is refused unread: a link
+// (never followed), anything else but a regular file, or a file larger than
+// kMaxExistingFileBytes. known Absent, when the caller has just seen nothing
+// there, spares the look.
+bool PlanGeneratedFile(const platform::CFolder* folder, const std::string& name, std::string_view bytes,
+                       GeneratedFilePlan& plan, platform::FileFailure& failure,
+                       platform::TargetState known = platform::TargetState::Unknown);
 
-// Writes what plan says aside: the kept copy of the existing file into
-// keptCopies, the new content into files. Nothing is in place until they are
-// committed, kept copies first. Notes the file in report.
-bool StageGeneratedFile(const std::filesystem::path& path, const GeneratedFilePlan& plan,
+// Writes what plan says for the file name in folder aside: the kept copy of
+// the existing file into keptCopies, the new content into files (the two
+// may be one). Nothing is in place until they are committed. Notes the file
+// in report.
+bool StageGeneratedFile(const platform::CFolder& folder, const std::string& name, const GeneratedFilePlan& plan,
                         platform::CStagedFiles& keptCopies, platform::CStagedFiles& files, GenerationReport& report,
                         platform::FileFailure& failure);
 

@@ -47,8 +47,11 @@ void ProjectAndDeviceKeys(const ConfigurationSettings& settings, SubstitutionMap
 
     ChooseLabel(keys, u"S_COMPILER", settings.project.toolchain, u"ProjectData/toolchain");
     // The folder as a person reads it: bytes of its name that are not text
-    // show as U+FFFD, which the code page writes as '?'.
-    keys[u"S_PATH_GENERATE"] = platform::ShownPath(platform::PathFromText(settings.project.projectPath));
+    // show as U+FFFD, which the code page writes as '?'. It fills a line of
+    // the workspace, so no control character of it may end that line and
+    // start another (generation refuses such a path anyway).
+    keys[u"S_PATH_GENERATE"] =
+        CommentSafeText(platform::ShownPath(platform::PathFromText(settings.project.projectPath)));
     ChooseLabel(keys, u"S_TARGET_DEVICE", device.deviceSel, u"DeviceData/deviceSel");
     // The SDCC flags, shared by the workspace and the Makefile so that both
     // build the same image: those of the compiler and the linker alike, and

@@ -4,40 +4,80 @@
 #include "platform/FileFailure.h"
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace kr::platform {
 
-ExistingFile ReadExistingFile(const std::string& path, std::string& bytes, std::string* reason)
+ExistingFile ReadExistingFile(const CFolder& folder, const std::string& name, std::size_t maxBytes, std::string& bytes,
+                              std::string* reason)
 {
-    const auto failed = [&](int err) {
+    bytes.clear();
+    int err = 0;
+    // Not following a link, and not waiting on a named pipe or a device.
+    const int fd =
+        ::openat(folder.Descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return ExistingFile::Absent;
+        if (errno == ELOOP) {
+            if (reason)
+                *reason = "Is a symbolic link, which is not followed; it is left as it is";
+            return ExistingFile::NotAFile;
+        }
+        err = errno;
+    }
+    ExistingFile result = ExistingFile::Read;
+    struct stat info {};
+    if (fd < 0) {
+    } else if (::fstat(fd, &info) != 0) {
+        err = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        result = ExistingFile::NotAFile;
+        if (reason)
+            *reason = S_ISDIR(info.st_mode) ? SystemReason(EISDIR) : "Not a regular file; it is left as it is";
+    } else if (static_cast<std::size_t>(info.st_size) > maxBytes) {
+        result = ExistingFile::TooLarge;
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                err = errno;
+                break;
+            }
+            if (n == 0)
+                break;
+            // The size is checked again while reading: the file may grow.
+            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+                result = ExistingFile::TooLarge;
+                break;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    if (err != 0) {
         if (reason)
             *reason = SystemReason(err);
-        return ExistingFile::Failed;
-    };
+        result = ExistingFile::Failed;
+    }
+    if (result == ExistingFile::TooLarge && reason)
+        *reason = "Larger than " + std::to_string(maxBytes >> 20)
+                  + " MiB, more than a generated file ever holds; it is left as it is, unread";
+    if (result != ExistingFile::Read)
+        bytes.clear();
+    return result;
+}
+
+bool IsFreeName(const CFolder& folder, const std::string& name)
+{
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? ExistingFile::Absent : failed(errno);
-    if (!S_ISREG(info.st_mode))
-        return ExistingFile::NotAFile;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return failed(errno ? errno : EIO);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() ? failed(EIO) : ExistingFile::Read;
-}
-
-bool IsFreeName(const std::string& path)
-{
-    return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;
-}
-
-void RemoveFile(const std::string& path)
-{
-    ::unlink(path.c_str());
+    return ::fstatat(folder.Descriptor(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
 }
 
 }  // namespace kr::platform

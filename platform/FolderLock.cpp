@@ -31,6 +31,21 @@ CFolderLock::Result CFolderLock::Lock(const std::string& folder, std::chrono::mi
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return LockOpened(folder, wait, failure);
+}
+
+CFolderLock::Result CFolderLock::Lock(const CFolder& folder, std::chrono::milliseconds wait, FileFailure& failure)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    // A description of its own: the lock belongs to it, not to the folder's.
+    fd_ = ::openat(folder.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return LockOpened(folder.Path(), wait, failure);
+}
+
+CFolderLock::Result CFolderLock::LockOpened(const std::string& folder, std::chrono::milliseconds wait,
+                                            FileFailure& failure)
+{
     if (fd_ < 0) {
         failure = {folder, SystemReason(errno)};
         return Result::Failed;

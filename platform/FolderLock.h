@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/FileFailure.h"
+#include "platform/Folders.h"
 
 namespace kr::platform {
 
@@ -37,11 +38,15 @@ public:
     // keeps none; Failed, with failure filled, when the folder cannot be
     // opened or locking fails for any other reason.
     Result Lock(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure);
+    // The same for a folder held open: the one it holds is locked, whatever
+    // its path leads to now.
+    Result Lock(const CFolder& folder, std::chrono::milliseconds wait, FileFailure& failure);
 
     // Whether err says the file system keeps no locks.
     static bool MeansNoLocks(int err);
 
 private:
+    Result LockOpened(const std::string& folder, std::chrono::milliseconds wait, FileFailure& failure);
     int fd_ = -1;
 };
 

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/FileFailure.h"
 
@@ -120,6 +122,107 @@ bool IsFolderItself(const std::filesystem::path& path)
         name.pop_back();
     struct stat st {};
     return ::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.starts_with('/'))
+        return path;
+    std::string folder(256, '\0');
+    while (::getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE || folder.size() > (1u << 20))
+            return "./" + path;
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(folder.find('\0'));
+    // A working folder that is no longer reachable ("(unreachable)/...") is
+    // no path to give.
+    if (!folder.starts_with('/'))
+        return "./" + path;
+    if (!folder.ends_with('/'))
+        folder += '/';
+    return folder + (path.starts_with("./") ? path.substr(2) : path);
+}
+
+CFolder::~CFolder()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (parentFd_ >= 0)
+        ::close(parentFd_);
+}
+
+CFolder::CFolder(CFolder&& other) noexcept
+    : fd_(other.fd_), path_(std::move(other.path_)), parentFd_(other.parentFd_), name_(std::move(other.name_))
+{
+    other.fd_ = -1;
+    other.parentFd_ = -1;
+}
+
+CFolder& CFolder::operator=(CFolder&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (parentFd_ >= 0)
+            ::close(parentFd_);
+        fd_ = other.fd_;
+        path_ = std::move(other.path_);
+        parentFd_ = other.parentFd_;
+        name_ = std::move(other.name_);
+        other.fd_ = -1;
+        other.parentFd_ = -1;
+    }
+    return *this;
+}
+
+bool CFolder::IsInPlace() const
+{
+    if (parentFd_ < 0)
+        return true;
+    struct stat here {};
+    struct stat there {};
+    return ::fstat(fd_, &here) == 0 && ::fstatat(parentFd_, name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0
+           && here.st_dev == there.st_dev && here.st_ino == there.st_ino;
+}
+
+bool CFolder::Open(const std::string& path, FileFailure& failure)
+{
+    *this = CFolder();
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = {path, SystemReason(errno)};
+        return false;
+    }
+    fd_ = fd;
+    path_ = path;
+    return true;
+}
+
+CFolder::Entered CFolder::Enter(const std::string& name, CFolder& folder, FileFailure& failure) const
+{
+    folder = CFolder();
+    const std::string path = path_ + name + "/";
+    bool created = false;
+    if (::mkdirat(fd_, name.c_str(), 0777) == 0)
+        created = true;
+    else if (errno != EEXIST) {
+        failure = {path, SystemReason(errno)};
+        return Entered::Failed;
+    }
+    // Whatever is there now is opened only when it is a folder itself: a
+    // link put in its place since it was made is not followed.
+    const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        failure = {path, SystemReason(err)};
+        return err == ELOOP || err == ENOTDIR ? Entered::NotAFolder : Entered::Failed;
+    }
+    folder.fd_ = fd;
+    folder.path_ = path;
+    folder.parentFd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    folder.name_ = name;
+    return created ? Entered::Created : Entered::Opened;
 }
 
 bool IsExistingFolder(const std::filesystem::path& path)

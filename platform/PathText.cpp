@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/PathText.h"
 
+#include <algorithm>
+
 #include "platform/Utf.h"
 
 namespace kr::platform {
@@ -97,6 +99,14 @@ bool HoldsPathBytes(std::u16string_view text)
             return true;
     }
     return false;
+}
+
+bool HoldsControlCharacter(std::string_view path)
+{
+    return std::any_of(path.begin(), path.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
 }
 
 }  // namespace kr::platform

@@ -26,4 +26,9 @@ std::filesystem::path PathFromText(std::u16string_view text);
 // True when text carries bytes that are not UTF-8 (as PathAsText writes them).
 bool HoldsPathBytes(std::u16string_view text);
 
+// True when path holds a control character (a byte below 0x20, or 0x7F):
+// such a name would break the lines of a log or of a generated file, so no
+// project is generated into a folder whose path holds one.
+bool HoldsControlCharacter(std::string_view path);
+
 }  // namespace kr::platform

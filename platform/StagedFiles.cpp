@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
@@ -151,12 +152,25 @@ void CStagedFiles::Discard()
 int CStagedFiles::OpenFolder(const std::string& path)
 {
     for (std::size_t i = 0; i < folders_.size(); ++i)
-        if (folders_[i].path == path)
+        if (folders_[i].path == path && folders_[i].given < 0)
             return static_cast<int>(i);
     const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    folders_.push_back({path, fd});
+    folders_.push_back({path, fd, -1});
+    return static_cast<int>(folders_.size() - 1);
+}
+
+int CStagedFiles::TakeFolder(const CFolder& folder)
+{
+    for (std::size_t i = 0; i < folders_.size(); ++i)
+        if (folders_[i].given == folder.Descriptor() && folders_[i].path == folder.Path())
+            return static_cast<int>(i);
+    // A descriptor of our own, so the files staged outlive the CFolder.
+    const int fd = ::fcntl(folder.Descriptor(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    folders_.push_back({folder.Path(), fd, folder.Descriptor()});
     return static_cast<int>(folders_.size() - 1);
 }
 
@@ -172,11 +186,31 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
     const int folder = OpenFolder(folderPath);
     if (folder < 0)
         return Fail(failure, errno == ENOTDIR ? target : folderPath, errno);
+    return StageIn(folder, target.substr(target.find_last_of('/') + 1), target, bytes, durability, failure, known);
+}
+
+bool CStagedFiles::Stage(const CFolder& folder, const std::string& name, std::string_view bytes, Durability durability,
+                         FileFailure& failure, TargetState known)
+{
+    const std::string target = folder.Path() + name;
+    if (name.empty() || name.find('/') != std::string::npos)
+        return Fail(failure, target, EINVAL);
+    const int index = TakeFolder(folder);
+    if (index < 0)
+        return Fail(failure, folder.Path(), errno);
+    return StageIn(index, name, target, bytes, durability, failure, known);
+}
+
+bool CStagedFiles::StageIn(int folder, std::string name, const std::string& target, std::string_view bytes,
+                           Durability durability, FileFailure& failure, TargetState known)
+{
     const int folderFd = folders_[static_cast<std::size_t>(folder)].fd;
-    std::string name = target.substr(target.find_last_of('/') + 1);
+    const std::string& folderPath = folders_[static_cast<std::size_t>(folder)].path;
 
     struct stat existing {};
-    const bool exists = known != TargetState::Absent && ::fstatat(folderFd, name.c_str(), &existing, 0) == 0;
+    // A link in the target's place is not followed: it is not a regular file.
+    const bool exists =
+        known != TargetState::Absent && ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && known != TargetState::Absent && errno != ENOENT)
         return Fail(failure, target, errno);
     if (exists) {
@@ -215,20 +249,77 @@ bool CStagedFiles::Stage(const std::string& target, std::string_view bytes, Dura
     return true;
 }
 
+bool CStagedFiles::PutInPlace(Staged& file)
+{
+    const int folderFd = folders_[file.folder].fd;
+    const char* temp = file.tempName.c_str();
+    const char* name = file.name.c_str();
+    // Exchanged with the file there, the old file stays whole under the
+    // temporary name until the commit is done, ready to be put back.
+    if (::renameat2(folderFd, temp, folderFd, name, RENAME_EXCHANGE) == 0) {
+        file.placed = Placed::Replaced;
+        return true;
+    }
+    if (errno == ENOENT) {  // nothing there to keep
+        if (::renameat(folderFd, temp, folderFd, name) != 0)
+            return false;
+        file.placed = Placed::Created;
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    // A file system that cannot exchange two names: the old file is kept
+    // under a second name of ours (a link to it) while the new one replaces
+    // it; where it cannot have a second name either, it is replaced for good.
+    std::string kept;
+    bool linked = false;
+    for (;;) {
+        kept = std::string(kTempPrefix) + RandomCharacters();
+        linked = ::linkat(folderFd, name, folderFd, kept.c_str(), 0) == 0;
+        if (linked || errno != EEXIST)
+            break;
+    }
+    if (::renameat(folderFd, temp, folderFd, name) != 0) {
+        const int err = errno;
+        if (linked)
+            ::unlinkat(folderFd, kept.c_str(), 0);
+        errno = err;
+        return false;
+    }
+    if (linked) {
+        file.tempName = std::move(kept);
+        file.placed = Placed::Replaced;
+    } else {
+        file.placed = Placed::ReplacedForGood;
+    }
+    return true;
+}
+
 bool CStagedFiles::Commit(FileFailure& failure)
 {
     std::size_t done = 0;
     bool ok = true;
     std::vector<bool> toSync(folders_.size(), false);
     for (; done < staged_.size(); ++done) {
-        const Staged& file = staged_[done];
-        const int folderFd = folders_[file.folder].fd;
-        if (::renameat(folderFd, file.tempName.c_str(), folderFd, file.name.c_str()) != 0) {
-            ok = Fail(failure, file.target, errno);
+        errno = 0;
+        if (!PutInPlace(staged_[done])) {
+            ok = Fail(failure, staged_[done].target, errno);
             break;
         }
-        if (file.durable)
-            toSync[file.folder] = true;
+        if (staged_[done].durable)
+            toSync[staged_[done].folder] = true;
+    }
+    // Done: the old files go. Failed: the files already in place are put
+    // back, last first, so every target is as it was before the commit.
+    for (std::size_t i = done; i-- > 0;) {
+        Staged& file = staged_[i];
+        const int folderFd = folders_[file.folder].fd;
+        if (!ok && file.placed == Placed::Replaced)
+            ::renameat(folderFd, file.tempName.c_str(), folderFd, file.name.c_str());
+        else if (!ok && file.placed == Placed::Created)
+            ::unlinkat(folderFd, file.name.c_str(), 0);
+        else if (file.placed == Placed::Replaced)
+            ::unlinkat(folderFd, file.tempName.c_str(), 0);
         // Closed only once in place, so the file is never found unlocked
         // under its temporary name.
         ::close(file.fd);
@@ -243,11 +334,14 @@ bool CStagedFiles::Commit(FileFailure& failure)
     return ok;
 }
 
-bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names)
+namespace {
+
+// RemoveStaleTemporaryFiles in the folder dir lists, found at folderPath,
+// closed when done.
+bool RemoveStaleIn(DIR* dir, const std::filesystem::path& folderPath, std::vector<std::string>* names)
 {
     if (names)
         names->clear();
-    DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return false;
     const int dirFd = ::dirfd(dir);
@@ -261,7 +355,7 @@ bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::strin
             struct stat st {};
             std::error_code ignored;
             if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
-                std::filesystem::remove_all(std::filesystem::path(folder) / entry->d_name, ignored);
+                std::filesystem::remove_all(folderPath / entry->d_name, ignored);
             continue;
         }
         if (!IsTemporaryName(entry->d_name)) {
@@ -284,6 +378,23 @@ bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::strin
     if (names)
         std::sort(names->begin(), names->end());
     return listed;
+}
+
+}  // namespace
+
+bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names)
+{
+    return RemoveStaleIn(::opendir(folder.c_str()), folder, names);
+}
+
+bool RemoveStaleTemporaryFiles(const CFolder& folder, std::vector<std::string>* names)
+{
+    // A description of its own, so the listing's position is not shared.
+    const int fd = ::openat(folder.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (fd >= 0 && !dir)
+        ::close(fd);
+    return RemoveStaleIn(dir, folder.Path(), names);
 }
 
 }  // namespace kr::platform

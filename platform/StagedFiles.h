@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/FileFailure.h"
+#include "platform/Folders.h"
 
 namespace kr::platform {
 
@@ -50,11 +51,17 @@ public:
     // failure nothing of this file is left and failure says why.
     bool Stage(const std::string& target, std::string_view bytes, Durability durability, FileFailure& failure,
                TargetState known = TargetState::Unknown);
+    // The same for the file name in folder, written through the folder held
+    // open rather than by its path.
+    bool Stage(const CFolder& folder, const std::string& name, std::string_view bytes, Durability durability,
+               FileFailure& failure, TargetState known = TargetState::Unknown);
 
-    // Renames every staged file over its target, in staging order, then
-    // flushes the folders of the files flushed to the disk. Stops at the
-    // first failed rename: the files before it are in place, the rest are
-    // removed again. A failed flush of a folder fails too, its files in place.
+    // Puts every staged file in place of its target, in staging order. All
+    // or nothing: at the first failure the files already in place are put
+    // back as they were (a new file removed again, a replaced one restored)
+    // and the rest are removed, so the targets are left as they were before.
+    // Then flushes the folders of the files flushed to the disk; a failed
+    // flush of a folder fails too, its files in place.
     bool Commit(FileFailure& failure);
 
     bool Empty() const { return staged_.empty(); }
@@ -64,18 +71,26 @@ private:
     struct Folder {
         std::string path;
         int fd;
+        int given;  // the descriptor of the CFolder it was taken from, or -1
     };
+    // What putting a file in place did, so a failed commit can undo it.
+    enum class Placed { NotYet, Created, Replaced, ReplacedForGood };
     struct Staged {
-        std::string tempName;  // in the folder
+        std::string tempName;  // in the folder; once Replaced, the old file's name
         std::string name;  // the target's name in the folder
         std::string target;  // the target's whole path, for messages
         std::size_t folder;  // index into folders_
         int fd;
         bool durable;  // flushed to the disk, its folder too once it is in place
+        Placed placed = Placed::NotYet;
     };
     // The index of the folder at path in folders_, opened on first use; -1
     // with errno set when it cannot be opened.
     int OpenFolder(const std::string& path);
+    int TakeFolder(const CFolder& folder);
+    bool StageIn(int folder, std::string name, const std::string& target, std::string_view bytes, Durability durability,
+                 FileFailure& failure, TargetState known);
+    bool PutInPlace(Staged& file);
     void Discard();
     TemporaryGuard guard_;
     std::vector<Folder> folders_;
@@ -94,5 +109,6 @@ inline constexpr std::string_view kWorkFolderPrefix = ".kr761x-build-";
 // names, when given, receives the names of the other entries, sorted; true
 // when the whole folder could be listed.
 bool RemoveStaleTemporaryFiles(const std::string& folder, std::vector<std::string>* names = nullptr);
+bool RemoveStaleTemporaryFiles(const CFolder& folder, std::vector<std::string>* names = nullptr);
 
 }  // namespace kr::platform

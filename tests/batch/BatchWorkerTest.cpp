@@ -217,6 +217,37 @@ TEST_F(Batch, AFolderThatCannotBeCreatedFailsTheFile)
                            + u"missing/blocked/: No such file or directory\nFailed\n\n");
 }
 
+// A control character in a name or in the output folder's path could start
+// a workspace line of its own: refused before anything is made. A builder
+// gets the workspace's whole path, never one starting with '-'.
+TEST_F(Batch, ControlCharactersAreRefusedAndBuildersGetWholePaths)
+{
+    Save("p\r\nCompFlag=-DINJECTED.kcw", {});
+    const std::filesystem::path badOutput = out.path().string() + "/o\x7f";
+    std::filesystem::create_directory(badOutput);
+    std::u16string log = Run(*Job());
+    EXPECT_NE(log.find(u"\nError: The save file's name holds a control character, which no project folder's name may "
+                       u"hold\nFailed\n\n"),
+              std::u16string::npos);
+    std::filesystem::remove(in / "p\r\nCompFlag=-DINJECTED.kcw");
+    Save("p.kcw", {});
+    auto job = Job();
+    job->outputFolder = badOutput.u16string() + u"/";
+    EXPECT_NE(Run(*job).find(u"\nError: The output folder's path holds a control character"), std::u16string::npos);
+    // Only the bad output folder is there, and it is empty.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(badOutput));
+
+    const auto args = tools / "args.txt";
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(out.path());
+    std::filesystem::create_directory("-out");
+    EXPECT_TRUE(GenerateOne(log, in.folder() + u"p.kcw", u"-out/p/"));
+    EXPECT_TRUE(BuildOne(log, Builder("printf '%s' \"$1\" > '" + args.string() + "'"), u"-out/p/"));
+    std::filesystem::current_path(before);
+    EXPECT_EQ(test::ReadBytes(args), (out / "-out/p/KR761x_Keil.wsp").string());
+}
+
 TEST_F(Batch, NamesGivingNoFolderOfTheirOwnAreRefusedAndNothingLeavesTheOutputFolder)
 {
     for (const char* name : {"...kcw", "..kcw", ".kcw", "a.KCW", "a.kcw", "A.kcw"})
@@ -647,7 +678,7 @@ TEST_F(Batch, EveryMessageOfTheCoreBreaksLinesWithLFOnly)
     intoAFile.project.projectPath = (tools / "file").u16string() + u"/";
     const std::u16string crlfBuilder = Builder("printf 'one\\r\\ntwo\\r\\n'; exit 3");
     std::filesystem::create_directory(tools / "keil");
-    test::WriteBytes(tools / "keil/KR761x_Keil.wsp", "[Settings]\r\nCompiler=c:\\Keil\\C51.exe\r\n");
+    test::WriteBytes(tools / "keil/KR761x_Keil.wsp", "[WorkState_v1_1.Compiler]\r\nCompiler=c:\\Keil\\C51.exe\r\n");
 
     const struct {
         const char* name;

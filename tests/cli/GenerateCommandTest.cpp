@@ -305,6 +305,13 @@ TEST_F(Generate, AFolderThatCannotBeCreatedFails)
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err, "Error: Could not create directory\n" + dangling + "/: No such file or directory\n");
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
+
+    // A control character in the path is refused before the folder is made.
+    const std::string control = (dir / "o\r\nCompFlag=-DX").string();
+    result = RunCli({"generate", saveFile, control});
+    EXPECT_EQ(result.code, kExitFailure);
+    EXPECT_EQ(result.err.rfind("Error: The output folder's path holds a control character", 0), 0u) << result.err;
+    EXPECT_FALSE(fs::exists(control));
 }
 
 TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)

@@ -109,12 +109,16 @@ TEST(LinkOutputs, AreasSymbolsAndBytesAsTheLinkPlacedThem)
 
 TEST(Workspace, SettingsAndTheFlagsABuildUses)
 {
-    const std::string workspace = "[WorkState_v1_1.CompFlag]\r\nCompFlag=-c --debug --use-stdout -V\r\n"
+    // A line of another section is not the setting's, even before it.
+    const std::string workspace = "[WorkState_v1_1.WorkSpaceName]\r\nWorkSpaceName=p\r\nCompFlag=-DINJECTED\r\n"
+                                  "LinkFlag=-DINJECTED\r\n"
+                                  "[WorkState_v1_1.CompFlag]\r\nCompFlag=-c --debug --use-stdout -V\r\n"
                                   "[WorkState_v1_1.LinkFlag]\r\nLinkFlag=--debug  -V --code-loc 0x2600\t-Wl -bX=1\r\n"
                                   "[WorkState_v1_1.Empty]\r\nEmpty=\r\n";
     EXPECT_EQ(WorkspaceSetting(workspace, "CompFlag"), "-c --debug --use-stdout -V");
     EXPECT_EQ(WorkspaceSetting(workspace, "Empty"), "");
     EXPECT_EQ(WorkspaceSetting(workspace, "Comp"), std::nullopt);
+    EXPECT_EQ(WorkspaceSetting("CompFlag=-DINJECTED\r\n", "CompFlag"), std::nullopt);
     EXPECT_EQ(WorkspaceSetting(workspace, "WorkState_v1_1.CompFlag"), std::nullopt);
     EXPECT_THAT(BuildFlags(*WorkspaceSetting(workspace, "CompFlag")), ElementsAre("--debug"));
     EXPECT_THAT(BuildFlags(*WorkspaceSetting(workspace, "LinkFlag")),

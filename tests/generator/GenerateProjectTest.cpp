@@ -5,6 +5,7 @@
 #include "generator/GenerateProject.h"
 
 #include <functional>
+#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -87,6 +88,76 @@ TEST_F(Generate, AFailingFileLeavesTheFolderAsItWasAndSaysWhy)
             EXPECT_THAT(FilesIn(out.path()), ElementsAre(names[failing]));
         }
     }
+}
+
+// What is in a generated file's place and is no file of the user's own is
+// refused unread and left as it is, and so is a path no workspace line can
+// hold; nothing of the run is written.
+TEST_F(Generate, RefusedPlacesAndPathsWriteNothing)
+{
+    test::TempDir outside;
+    test::WriteBytes(outside / "code.c", "the user's code elsewhere");
+    const struct {
+        const char* name;
+        std::function<void(const std::filesystem::path& folder)> prepare;
+        std::u16string reason;
+    } rows[] = {
+        {"a link to a file",
+         [&](const std::filesystem::path& folder) {
+             std::filesystem::create_symlink(outside / "code.c", folder / "KR761x_Main.c");
+         },
+         u"Is a symbolic link, which is not followed; it is left as it is"},
+        {"a named pipe",
+         [](const std::filesystem::path& folder) { ASSERT_EQ(::mkfifo((folder / "KR761x_Main.c").c_str(), 0644), 0); },
+         u"Not a regular file; it is left as it is"},
+        {"a file larger than 16 MiB",
+         [](const std::filesystem::path& folder) {
+             test::WriteBytes(folder / "KR761x_Main.c", "");
+             std::filesystem::resize_file(folder / "KR761x_Main.c", kMaxExistingFileBytes + 1);
+         },
+         u"Larger than 16 MiB, more than a generated file ever holds; it is left as it is, unread"},
+    };
+    for (const auto& row : rows) {
+        test::TempDir out;
+        row.prepare(out.path());
+        const auto before = std::filesystem::symlink_status(out / "KR761x_Main.c").type();
+        settings.project.projectPath = out.folder();
+        EXPECT_FALSE(Run()) << row.name;
+        const std::u16string path = out.folder() + u"KR761x_Main.c";
+        EXPECT_EQ(error, u"Error generating:\n" + path + u"\n" + path + u": " + row.reason) << row.name;
+        EXPECT_THAT(FilesIn(out.path()), ElementsAre("KR761x_Main.c")) << row.name;
+        EXPECT_EQ(std::filesystem::symlink_status(out / "KR761x_Main.c").type(), before) << row.name;
+    }
+    EXPECT_EQ(test::ReadBytes(outside / "code.c"), "the user's code elsewhere");
+
+    for (const char* control : {"\r\nCompFlag=-DX", "\t", "\x7f"}) {
+        const std::filesystem::path folder = dir.path().string() + "/p" + control;
+        std::filesystem::create_directory(folder);
+        settings.project.projectPath = folder.u16string() + u"/";
+        EXPECT_FALSE(Run());
+        EXPECT_TRUE(error.ends_with(kMsgControlCharacterInPath));
+        EXPECT_TRUE(std::filesystem::is_empty(folder));
+    }
+}
+
+// A project folder entered inside the output folder and then moved away,
+// with a link put in its place, takes no file: neither through the link nor
+// into the folder where it went.
+TEST_F(Generate, AFolderSwappedForALinkTakesNoFile)
+{
+    platform::CFolder output;
+    platform::CFolder project;
+    platform::FileFailure why;
+    ASSERT_TRUE(output.Open(dir.path().string() + "/", why));
+    ASSERT_EQ(output.Enter("p", project, why), platform::CFolder::Entered::Created);
+    std::filesystem::rename(dir / "p", dir / "moved");
+    std::filesystem::create_directory_symlink(dir / "moved", dir / "p");
+    settings.project.projectPath = dir.folder() + u"p/";
+    EXPECT_FALSE(GenerateProject(settings, error, nullptr, nullptr, GenerationMode::Write, &project));
+    EXPECT_TRUE(error.ends_with(u"The folder was moved or replaced by another program while the project was "
+                                u"generated"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "moved"));
+    EXPECT_EQ(output.Enter("p", project, why), platform::CFolder::Entered::NotAFolder);
 }
 
 // A run waits while another holds the folder, and writes once it lets go.

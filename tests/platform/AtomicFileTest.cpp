@@ -58,6 +58,29 @@ TEST(AtomicFile, StagedFilesWaitForTheCommitAndOnlyStaleTemporariesAreRemoved)
     EXPECT_EQ(EntriesIn(dir.path()), 3u);
 }
 
+// A file failing while the files are put in place puts back those before
+// it: a replaced file has its old content again, a new one is gone, and no
+// temporary file is left.
+TEST(AtomicFile, AFailedCommitLeavesEveryTargetAsItWas)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "other");
+    test::WriteBytes(dir / "old.c", "old");
+    CStagedFiles staged;
+    FileFailure why;
+    ASSERT_TRUE(staged.Stage((dir / "old.c").string(), "new", Durability::InOnePiece, why));
+    ASSERT_TRUE(staged.Stage((dir / "fresh.c").string(), "new", Durability::InOnePiece, why));
+    ASSERT_TRUE(staged.Stage((dir / "other/last.c").string(), "new", Durability::InOnePiece, why));
+    // The last file's temporary is gone by the time it would go in place.
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "other"))
+        std::filesystem::remove(entry.path());
+    EXPECT_FALSE(staged.Commit(why));
+    EXPECT_EQ(why.Line(), (dir / "other/last.c").string() + ": No such file or directory");
+    EXPECT_EQ(test::ReadBytes(dir / "old.c"), "old");
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);  // "old.c" and "other"
+    EXPECT_EQ(EntriesIn(dir / "other"), 0u);
+}
+
 TEST(AtomicFile, NewFilesGetTheUsualPermissionsAndReplacedFilesKeepTheirs)
 {
     test::TempDir dir;
