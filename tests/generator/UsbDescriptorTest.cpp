@@ -166,9 +166,11 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                 ASSERT_EQ(std::vector<int>(view.bytes.begin(), view.bytes.end()), report);
                 ASSERT_THAT(view.failures, IsEmpty());
                 // Hosts read range items as signed numbers: none may read negative.
-                for (const HidItem& item : view.decoding.items)
-                    if (item.type == HidItemType::Global && item.tag >= 1 && item.tag <= 4)
+                for (const HidItem& item : view.decoding.items) {
+                    if (item.type == HidItemType::Global && item.tag >= 1 && item.tag <= 4) {
                         ASSERT_GE(item.Signed(), 0) << "item at offset " << item.offset;
+                    }
+                }
                 // And the verdict generation takes without describing agrees.
                 SwitchSet switches;
                 SubstitutionMap keys;
