@@ -41,10 +41,16 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("HID report descriptor: 125 bytes\n", 0), 0u) << result.out;
     EXPECT_EQ(result.err, "");
-    // Output that cannot be written is a failure.
-    result = test::RunProgram({"/bin/sh", "-c", "exec \"$0\" describe \"$1\" > /dev/full", KR_GEN_PROGRAM, saveFile});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
+    // Output that cannot be written is a failure; diff calls it trouble (2),
+    // never "the files differ" (1).
+    const std::string keil = (dir / "keil.kcw").string();
+    ASSERT_TRUE(SaveSettings(fs::path(keil).u16string(), ConfigurationSettings{}, error));
+    for (const auto& [call, code] : {std::pair{"describe \"$1\"", 1}, {"diff \"$1\" \"$2\"", 2}}) {
+        result = test::RunProgram(
+            {"/bin/sh", "-c", "exec \"$0\" " + std::string(call) + " > /dev/full", KR_GEN_PROGRAM, saveFile, keil});
+        EXPECT_EQ(result.exitCode, code) << call;
+        EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
+    }
     settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 101;
     ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
