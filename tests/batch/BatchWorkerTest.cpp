@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "batch/CheckBatchPaths.h"
+#include "batch/ProjectFolderName.h"
 #include "firmware/BuildProject.h"
 #include "generator/GenerateProject.h"
 #include "generator/GenerationCheck.h"
@@ -288,6 +289,30 @@ TEST_F(Batch, NamesThatAreNotUtf8AreGeneratedBuiltAndNamedInTheLog)
                              + u"caf\uFFFD/\nSucceeded\n\n"
                              + Summary(u"1 save files: 1 generated, 0 failed, 0 not started."));
     EXPECT_TRUE(std::filesystem::exists(out / "caf\xE9/STARTUP.A51"));
+}
+
+// Two names share a project folder when a file system that ignores case
+// would take them for one.
+TEST(ProjectFolderKeys, TwinsAreFoldedInFullAndBytesCompareAsBytes)
+{
+    const struct {
+        std::string a, b;
+        bool twins;
+    } rows[] = {
+        {"CAF\xC3\x89", "caf\xC3\xA9", true},  // CAFÉ, café
+        {"caf\xC3\xA9", "cafe\xCC\x81", true},  // é as one character or two
+        {"STRASSE",
+         "stra\xC3\x9F"
+         "e",
+         true},  // ß folds to ss
+        {"\xCE\xA3\xCE\x91\xCE\xA3", "\xCF\x83\xCE\xB1\xCF\x82", true},  // ΣΑΣ, σας
+        {"CAF\xC9", "caf\xC9", true},  // Latin-1: A to Z still fold
+        {"caf\xC9", "caf\xE9", false},  // but other bytes stay as they are
+        {"caf\xE9", "caf\xC3\xA9", false},
+        {"a1", "a2", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ProjectFolderKey(row.a) == ProjectFolderKey(row.b), row.twins) << row.a << " " << row.b;
 }
 
 TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
