@@ -386,11 +386,13 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
 }
 
-// However much a builder prints, the log gets its head as it comes and its
-// tail at the end, from a line start, after a line saying what was left out.
-TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
+// However much a builder prints, the log gets the lines that start in its
+// head as they come and, at the end, the last lines that fit in its tail,
+// after a line saying exactly how much was left out; the last line is kept
+// whole whatever its size, long lines are cut.
+TEST(BuilderOutputBounds, HeadAndTailPassInWholeLines)
 {
-    const std::string longLine(BuilderOutput::kMaxLineBytes + 10, 'x');
+    const std::u16string piece(BuilderOutput::kMaxLineBytes - 1, u'x');
     const struct {
         const char* name;
         std::size_t head, tail;
@@ -398,18 +400,23 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
         std::u16string log;
     } rows[] = {
         {"within the head", 100, 100, {"a\nb", "c\n", "end"}, u"a\nbc\nend\n"},
+        {"a line across the head's end", 7, 10, {"abcd\nab", "cd\nabcd\nabcd\n"}, u"abcd\nabcd\nabcd\nabcd\n"},
         {"tail from a line start",
          4,
          6,
          {"12\n4", "56\n78\n9abc\ndef\ngh"},
-         u"12\n[12 bytes of builder output left out]\ndef\ngh\n"},
-        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\nkl\n"},
-        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\nhij\n"},
-        {"a line too long",
-         1u << 20,
-         16,
-         {longLine + "\n"},
-         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\n" + u"xxxxxxxxxxx\n"},
+         u"12\n456\n[8 bytes of builder output left out]\ndef\ngh\n"},
+        {"a last line longer than the tail",
+         1,
+         10,
+         {"start\n", "old line\n", "\r10%", "\r20%", "\r30%\r\n"},
+         u"start\n[9 bytes of builder output left out]\n\r10%\r20%\r30%\n"},
+        {"the error line after a line too long",
+         1,
+         100000,
+         {std::string(200000, 'x'), "\nerror: boom\n"},
+         piece + u"\n[65535 bytes of builder output left out]\n" + piece + u"\n" + std::u16string(3395, u'x')
+             + u"\nerror: boom\n"},
     };
     for (const auto& row : rows) {
         BuilderOutput output(row.head, row.tail);
@@ -418,6 +425,36 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
             log += output.Add(piece);
         log += output.Finish();
         EXPECT_EQ(log, row.log) << row.name;
+    }
+
+    // At the bounds a batch uses, fed in the pieces a pipe gives.
+    std::string lines;
+    while (lines.size() + 100 < BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes)
+        lines += std::string(99, 'a' + lines.size() / 100 % 26) + "\n";
+    std::string progress;
+    for (int step = 0; step < 400000; ++step)
+        progress += "\r" + std::to_string(step);
+    const struct {
+        const char* name;
+        std::string output;
+        std::u16string ending;
+    } large[] = {
+        {"3 MB without a line end, then the error line", std::string(3000000, 'x') + "\nerror: boom\n",
+         u"xx\nerror: boom\n"},
+        {"8 MB in one line without end", std::string(8u << 20, 'x'), u"xxxx\n"},
+        {"progress written with CR", "start\n" + progress + "\r\ndone", u"\r399999\ndone\n"},
+        {"100-byte lines to just under head and tail", lines, std::u16string(lines.begin(), lines.end())},
+    };
+    for (const auto& row : large) {
+        BuilderOutput output;
+        std::u16string log;
+        for (std::size_t at = 0; at < row.output.size(); at += 65536)
+            log += output.Add(std::string_view(row.output).substr(at, 65536));
+        log += output.Finish();
+        EXPECT_TRUE(log.ends_with(row.ending)) << row.name;
+        EXPECT_LT(log.size(), BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes
+                                  + 2 * BuilderOutput::kMaxLineBytes)
+            << row.name;
     }
 }
 
