@@ -31,8 +31,8 @@ namespace {
 const std::u16string kFailed = u"Failed\n\n";
 const std::u16string kSucceeded = u"Succeeded\n\n";
 
-// A step's lines, kept whole in the step log and passed on to the live log
-// as they are written.
+// A step's lines, passed on to the live log as they are written, else kept
+// in the step log (so a builder's output is held once, not twice).
 class StepWriter {
 public:
     StepWriter(std::u16string& stepLog, LogSink* live) : stepLog_(stepLog), live_(live) { stepLog_.clear(); }
@@ -41,9 +41,10 @@ public:
     {
         if (text.empty())
             return *this;
-        stepLog_ += text;
         if (live_)
             live_->Append(text);
+        else
+            stepLog_ += text;
         return *this;
     }
 
@@ -229,7 +230,7 @@ public:
         if (index == head_)
             job_.log->Append(text);
         else
-            heldBack_[index].text += text;
+            heldBack_.try_emplace(index, job_.log->Spool()).first->second.text.Append(text);
     }
 
     // The file's block is complete; its counts join the run's.
@@ -245,7 +246,7 @@ public:
         ++finished_;
         job_.SetProgress(static_cast<int>(100u * finished_ / n_));
         if (index != head_) {
-            heldBack_[index].done = true;
+            heldBack_.try_emplace(index, job_.log->Spool()).first->second.done = true;
             return;
         }
         // Every complete block after it follows, then what the new earliest
@@ -254,7 +255,7 @@ public:
             const auto block = heldBack_.find(head_);
             if (block == heldBack_.end())
                 break;
-            job_.log->Append(block->second.text);
+            job_.log->Splice(block->second.text);
             const bool done = block->second.done;
             heldBack_.erase(block);
             if (!done)
@@ -270,8 +271,10 @@ public:
     unsigned Failed() const { return failed_; }
 
 private:
+    // A block held back, in the bounded memory of the log's spool.
     struct Block {
-        std::u16string text;
+        explicit Block(std::shared_ptr<CTextSpool> spool) : text(std::move(spool)) {}
+        SpooledText text;
         bool done = false;
     };
 

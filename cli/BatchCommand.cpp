@@ -84,7 +84,9 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
     int shownProgress = -1;
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
-        if (const std::u16string text = job->log->Take(); !text.empty())
+        // The log comes in pieces of bounded size; all of it once the run
+        // has ended.
+        for (std::u16string text; !(text = job->log->Take()).empty();)
             out << ForTerminal(text) << std::flush;
         if (showProgress_ && job->GetProgress() != shownProgress) {
             shownProgress = job->GetProgress();

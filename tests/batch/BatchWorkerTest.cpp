@@ -377,11 +377,14 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
     for (const auto& row : rows) {
         const std::u16string builder =
             row.builder.starts_with("/") ? (tools / row.builder.substr(1)).u16string() : Builder(row.builder);
-        PendingLog live;
-        const bool built = BuildOne(log, builder, Folder("p"), &live);
+        const bool built = BuildOne(log, builder, Folder("p"));
         EXPECT_EQ(built, row.tail.ends_with(u"Succeeded\n\n")) << row.builder;
         EXPECT_EQ(log, head + row.tail) << row.builder;
-        EXPECT_EQ(live.Take(), log) << row.builder;
+        // With a live log the lines go there instead.
+        PendingLog live;
+        EXPECT_EQ(BuildOne(log, builder, Folder("p"), &live), built);
+        EXPECT_EQ(log, u"");
+        EXPECT_EQ(live.Take(), head + row.tail) << row.builder;
     }
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
 }
