@@ -9,6 +9,7 @@
 #include "batch/CheckBatchPaths.h"
 #include "cli/TerminalText.h"
 #include "platform/Cores.h"
+#include "platform/EndSignals.h"
 #include "platform/Folders.h"
 #include "platform/ProgramSearch.h"
 
@@ -79,6 +80,9 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
         return kExitFailure;
     }
 
+    // Ended from outside (SIGTERM, SIGHUP, a closed pipe), the batch first
+    // ends every running builder, then the program ends by that signal.
+    platform::CEndSignals endSignals(platform::EndSignalsOf::CommandLine, [job] { job->StopNow(); });
     BatchRunner runner(job);
     int stopRequests = 0;
     int shownProgress = -1;
@@ -92,6 +96,7 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
             shownProgress = job->GetProgress();
             err << "\r" << shownProgress << "%" << std::flush;
         }
+        endSignals.Received();
         if (ended)
             break;
         const int requests = interrupts_ ? interrupts_() : 0;
