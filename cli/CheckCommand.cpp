@@ -20,7 +20,7 @@ int CCheckCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
             continue;
         }
         for (const SettingsProblem& problem : FindGenerationProblems(settings)) {
-            out << ForTerminal(platform::ShownPath(file) + u": " + ProblemLine(problem)) << "\n";
+            out << platform::EscapeControlBytes(file) << ": " << ForTerminal(ProblemLine(problem)) << "\n";
             clean = false;
         }
     }

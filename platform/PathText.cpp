@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/PathText.h"
 
+#include <algorithm>
+
 #include "platform/Utf.h"
 
 namespace kr::platform {
@@ -75,6 +77,24 @@ std::u16string EscapeControls(std::u16string_view text)
                     {u'\\', u'u', kDigits[c >> 12], kDigits[(c >> 8) & 0xF], kDigits[(c >> 4) & 0xF], kDigits[c & 0xF]};
             }
         }
+    }
+    return shown;
+}
+
+std::string EscapeControlBytes(std::string_view bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = std::max<std::size_t>(SequenceLength(bytes, i), 1);
+        const std::u16string character = FromUtf8(bytes.substr(i, length));
+        const std::u16string escaped =
+            length == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80 ? character : EscapeControls(character);
+        if (escaped == character)
+            shown.append(bytes.substr(i, length));
+        else
+            shown += ToUtf8(escaped);
+        i += length;
     }
     return shown;
 }

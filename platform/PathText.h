@@ -23,6 +23,9 @@ std::u16string ShownPath(const std::filesystem::path& path);
 // line and paragraph separators U+2028, U+2029) written as an escape: \t, \n,
 // \r, else \xHH or \uHHHH. What a log line or a message shows of a name.
 std::u16string EscapeControls(std::u16string_view text);
+// A name's bytes as given, with only its control characters escaped as
+// EscapeControls writes them: for lines that name a file by its own bytes.
+std::string EscapeControlBytes(std::string_view bytes);
 
 std::u16string PathAsText(const std::filesystem::path& path);
 // The path text names. Unpaired surrogates other than U+DC80..U+DCFF

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/PathText.h"
+#include "platform/Utf.h"
 #include "support/TempDir.h"
 
 namespace kr::platform {
@@ -133,6 +134,9 @@ TEST_P(PathText, IsShownWithReplacementsAndCarriedWithoutLoss)
     EXPECT_EQ(PathAsText(row.bytes), row.text);
     EXPECT_EQ(PathFromText(row.text).native(), row.bytes);
     EXPECT_EQ(HoldsPathBytes(row.text), row.shown.find(u'\uFFFD') != std::u16string::npos);
+    // Named by its own bytes, only the control characters are escaped.
+    const bool controls = std::string_view(row.name) == "controls";
+    EXPECT_EQ(EscapeControlBytes(row.bytes), controls ? ToUtf8(row.shown) : row.bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PathText, ::testing::ValuesIn(kPathTexts),
