@@ -12,6 +12,7 @@
 
 #include "batch/CheckBatchPaths.h"
 #include "batch/ProjectFolderName.h"
+#include "batch/SpooledText.h"
 #include "firmware/BuildProject.h"
 #include "generator/GenerateProject.h"
 #include "generator/GenerationCheck.h"
@@ -459,6 +460,29 @@ TEST(BuilderOutputBounds, HeadAndTailPassInWholeLines)
                                   + 2 * BuilderOutput::kMaxLineBytes)
             << row.name;
     }
+}
+
+// Held-back text beyond the spool's memory limit goes to its file and comes
+// back whole and in order, in pieces cut between characters.
+TEST(SpooledLogText, StaysWithinTheMemoryLimitAndComesBackInOrder)
+{
+    auto spool = std::make_shared<CTextSpool>(16);
+    SpooledText first(spool), second(spool), log(spool);
+    std::u16string expected, later;
+    for (int i = 0; i < 50; ++i) {
+        const std::u16string line = u"line " + std::u16string(i % 7, u'\u00e9') + u" \U0001F600\n";
+        (i % 2 ? second : first).Append(line);
+        (i % 2 ? later : expected) += line;
+        EXPECT_LE(spool->InMemory(), 16u);
+    }
+    EXPECT_GT(spool->Spooled(), 0u);
+    log.Splice(first);
+    log.Splice(second);
+    EXPECT_TRUE(first.Empty() && second.Empty());
+    std::u16string taken;
+    for (std::u16string piece; !(piece = log.Take(7)).empty();)
+        taken += piece;
+    EXPECT_EQ(taken, expected + later);
 }
 
 TEST_F(Batch, WorkspacesMustBeExactlyOne)
