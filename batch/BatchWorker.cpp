@@ -153,7 +153,7 @@ bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
     BuilderOutput output;
     const platform::ProcessResult run = platform::RunAndWait(builderPath.native(), workspaces.front().native(), control,
                                                              [&](std::string_view text) { log += output.Add(text); });
-    log += output.Finish();
+    output.Finish([&](const std::u16string& lines) { log += lines; });
     if (!run.started) {
         log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\n" + kFailed;
         return false;

@@ -126,6 +126,13 @@ std::u16string BuilderOutput::Add(std::string_view text)
 
 std::u16string BuilderOutput::Finish()
 {
+    std::u16string all;
+    Finish([&](const std::u16string& lines) { all += lines; });
+    return all;
+}
+
+void BuilderOutput::Finish(const std::function<void(const std::u16string&)>& emit)
+{
     std::u16string lines;
     if (!partial_.empty())
         Line(partial_, false, lines);
@@ -146,11 +153,16 @@ std::u16string BuilderOutput::Finish()
         }
         lines += LogLine(tail.substr(at, end - at), cut);
         at = end;
+        if (lines.size() >= kMaxLineBytes) {
+            emit(lines);
+            lines.clear();
+        }
     }
+    if (!lines.empty())
+        emit(lines);
     tail_.clear();
     cuts_.clear();
     leftOut_ = 0;
-    return lines;
 }
 
 }  // namespace kr

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,9 @@ public:
     // What is left: the line that says how much was left out, the kept end of
     // the output, and a last line without line end, ended.
     std::u16string Finish();
+    // The same, handed to emit in pieces of whole lines (about 64 KiB each),
+    // so the kept end is never held twice.
+    void Finish(const std::function<void(const std::u16string&)>& emit);
 
 private:
     void Split(std::string_view text, std::u16string& lines);

@@ -49,7 +49,7 @@ void SpooledText::Append(std::u16string_view text)
 {
     if (text.empty())
         return;
-    const std::string bytes = platform::ToUtf8(std::u16string(text));
+    const std::string bytes = platform::ToUtf8(text);
     CTextSpool& spool = *spool_;
     std::lock_guard<std::mutex> guard(spool.mutex_);
     if (spool.inMemory_ + bytes.size() > spool.memoryLimit_ && !spool.fileFailed_) {
@@ -67,7 +67,9 @@ void SpooledText::Append(std::u16string_view text)
         spool.fileFailed_ = true;
     }
     spool.inMemory_ += bytes.size();
-    if (!pieces_.empty() && !pieces_.back().spooled)
+    // Pieces of moderate size, so no large block of memory is moved or left
+    // behind when one is taken.
+    if (!pieces_.empty() && !pieces_.back().spooled && pieces_.back().memory.size() < kPieceBytes)
         pieces_.back().memory += bytes;
     else
         pieces_.push_back({.memory = bytes});
@@ -75,12 +77,8 @@ void SpooledText::Append(std::u16string_view text)
 
 void SpooledText::Splice(SpooledText& other)
 {
-    for (Piece& piece : other.pieces_) {
-        if (!piece.spooled && !pieces_.empty() && !pieces_.back().spooled)
-            pieces_.back().memory += piece.memory;
-        else
-            pieces_.push_back(std::move(piece));
-    }
+    for (Piece& piece : other.pieces_)
+        pieces_.push_back(std::move(piece));
     other.pieces_.clear();
 }
 
@@ -91,10 +89,20 @@ std::u16string SpooledText::Take(std::size_t maxBytes)
     while (!pieces_.empty() && bytes.size() < maxBytes) {
         Piece& piece = pieces_.front();
         if (!piece.spooled) {
-            bytes += piece.memory;
-            std::lock_guard<std::mutex> guard(spool_->mutex_);
-            spool_->inMemory_ -= piece.memory.size();
-            pieces_.pop_front();
+            std::size_t length = std::min(piece.memory.size(), maxBytes - bytes.size());
+            if (length < piece.memory.size()) {
+                length = WholeCharacters(std::string_view(piece.memory).substr(0, length));
+                if (length == 0)
+                    break;
+            }
+            bytes.append(piece.memory, 0, length);
+            piece.memory.erase(0, length);
+            {
+                std::lock_guard<std::mutex> guard(spool_->mutex_);
+                spool_->inMemory_ -= length;
+            }
+            if (piece.memory.empty())
+                pieces_.pop_front();
             continue;
         }
         const std::size_t start = bytes.size();

@@ -57,6 +57,7 @@ public:
     bool Empty() const { return pieces_.empty(); }
 
 private:
+    static constexpr std::size_t kPieceBytes = 64u << 10;
     struct Piece {
         std::string memory;  // the text, when in memory
         std::uint64_t offset = 0;  // else where in the spool's file
