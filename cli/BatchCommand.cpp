@@ -96,7 +96,6 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
             shownProgress = job->GetProgress();
             err << "\r" << shownProgress << "%" << std::flush;
         }
-        endSignals.Received();
         if (ended)
             break;
         const int requests = interrupts_ ? interrupts_() : 0;

@@ -2,68 +2,84 @@
 #include "platform/EndSignals.h"
 
 #include <cerrno>
-#include <ctime>
-#include <pthread.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace kr::platform {
 namespace {
 
-bool Ignored(int signal)
+// Shared with the handler, which may run on any thread: a lock-free number
+// and a pipe that wakes the watcher.
+std::atomic<int> received{0};
+int wake[2] = {-1, -1};
+
+void OnEndSignal(int signal)
 {
-    struct sigaction current {};
-    return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+    const int saved = errno;
+    int none = 0;
+    received.compare_exchange_strong(none, signal);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wake[1], &byte, 1);
+    errno = saved;
 }
 
 }  // namespace
 
 CEndSignals::CEndSignals(EndSignalsOf program, std::function<void()> onSignal) : onSignal_(std::move(onSignal))
 {
-    sigemptyset(&watched_);
+    received.store(0);
+    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;  // no way to wake a watcher: the signals keep their handling
     for (const int signal : {SIGTERM, SIGHUP, program == EndSignalsOf::CommandLine ? SIGPIPE : SIGINT}) {
-        if (!Ignored(signal))
-            sigaddset(&watched_, signal);
+        struct sigaction handler {};
+        handler.sa_handler = OnEndSignal;
+        handler.sa_flags = SA_RESTART;
+        sigemptyset(&handler.sa_mask);
+        Handled entry{signal, {}};
+        if (::sigaction(signal, nullptr, &entry.previous) != 0 || entry.previous.sa_handler == SIG_IGN)
+            continue;
+        if (::sigaction(signal, &handler, nullptr) == 0)
+            handled_.push_back(entry);
     }
-    // Blocked here and so in every thread started from now on: the signals
-    // wait for the watcher's sigtimedwait.
-    ::pthread_sigmask(SIG_BLOCK, &watched_, &previousMask_);
     watcher_ = std::thread([this] {
-        const timespec slice{0, 100'000'000};
+        bool told = false;
         while (!stop_.load(std::memory_order_acquire)) {
-            const int signal = ::sigtimedwait(&watched_, nullptr, &slice);
-            if (signal > 0)
-                Take(signal);
+            pollfd ready{wake[0], POLLIN, 0};
+            ::poll(&ready, 1, 100);
+            char bytes[16];
+            while (::read(wake[0], bytes, sizeof bytes) > 0) {
+            }
+            if (!told && received.load() != 0) {
+                told = true;
+                if (onSignal_)
+                    onSignal_();
+            }
         }
     });
 }
 
 CEndSignals::~CEndSignals()
 {
-    stop_.store(true, std::memory_order_release);
-    watcher_.join();
-    // A signal taken from the queue is raised again; one still pending (a
-    // SIGPIPE of this thread) is delivered as the mask is restored.
-    const int signal = received_.load();
-    sigset_t pending;
-    if (signal != 0 && ::sigpending(&pending) == 0 && sigismember(&pending, signal) != 1)
+    if (watcher_.joinable()) {
+        stop_.store(true, std::memory_order_release);
+        watcher_.join();
+    }
+    for (const Handled& entry : handled_)
+        ::sigaction(entry.signal, &entry.previous, nullptr);
+    for (int& fd : wake) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    // With its handling as before, the signal received ends the program.
+    if (const int signal = received.exchange(0); signal != 0)
         ::raise(signal);
-    ::pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
 }
 
-void CEndSignals::Take(int signal)
+int CEndSignals::Received() const
 {
-    int none = 0;
-    if (received_.compare_exchange_strong(none, signal) && onSignal_)
-        onSignal_();
-}
-
-int CEndSignals::Received()
-{
-    // A failed write raises SIGPIPE for the thread that wrote; it stays
-    // pending there, where no other thread can wait for it.
-    sigset_t pending;
-    if (sigismember(&watched_, SIGPIPE) == 1 && ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1)
-        Take(SIGPIPE);
-    return received_.load();
+    return received.load();
 }
 
 }  // namespace kr::platform

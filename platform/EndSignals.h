@@ -3,20 +3,22 @@
 // The signals that end a program from outside, held off while a piece of
 // work must first end what it started: SIGTERM and SIGHUP, and for a command
 // line program SIGPIPE (its output is a pipe nobody reads any more), for a
-// window program SIGINT (Ctrl+C at the terminal it was started from). While a CEndSignals lives, such a
-// signal does not end the program: the first one received is remembered and
-// handed to onSignal on a thread of its own, at once, whatever the program's
-// other threads are doing. When the CEndSignals goes, a signal it received
-// ends the program as it would have without it.
+// window program SIGINT (Ctrl+C at the terminal it was started from). While
+// a CEndSignals lives, such a signal does not end the program: the first one
+// received is remembered and handed to onSignal on a thread of its own, at
+// once, whatever the program's other threads are doing (a write to a stalled
+// pipe included). When the CEndSignals goes, the signals are handled as
+// before again, and one it received ends the program as it would have.
 //
-// Made before any other thread of the program, so that every thread started
-// meanwhile leaves these signals to it. A signal the program ignores (SIGHUP
-// under nohup) stays ignored.
+// Only the handling is changed, never a thread's signal mask, so programs
+// started meanwhile get the signals as usual. A signal the program ignores
+// (SIGHUP under nohup) stays ignored. One CEndSignals at a time.
 
 #include <atomic>
 #include <csignal>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace kr::platform {
 
@@ -29,17 +31,16 @@ public:
     CEndSignals(const CEndSignals&) = delete;
     CEndSignals& operator=(const CEndSignals&) = delete;
 
-    // The signal received so far, or 0. A SIGPIPE of a failed write by the
-    // calling thread is seen here (and handed to onSignal) only.
-    int Received();
+    // The signal received so far, or 0.
+    int Received() const;
 
 private:
-    void Take(int signal);
-
+    struct Handled {
+        int signal;
+        struct sigaction previous;
+    };
     std::function<void()> onSignal_;
-    sigset_t watched_;
-    sigset_t previousMask_;
-    std::atomic<int> received_{0};
+    std::vector<Handled> handled_;
     std::atomic<bool> stop_{false};
     std::thread watcher_;
 };

@@ -44,7 +44,7 @@ int main(int argc, char** argv)
         return RunWithoutDisplay(argc, argv);
     // Ended from outside (SIGTERM, SIGHUP, Ctrl+C at its terminal), the
     // wizard ends every builder a batch runs at once, closes, and then ends
-    // by that signal. Made before Qt starts threads of its own.
+    // by that signal.
     kr::platform::CEndSignals endSignals(kr::platform::EndSignalsOf::Window, [] { kr::EndRunningBuilders(); });
     kr::CKR761x_ConfigWizardApp app(argc, argv);
     return app.Run([&] { return endSignals.Received() != 0; });
