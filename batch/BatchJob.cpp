@@ -3,18 +3,26 @@
 
 namespace kr {
 
+PendingLog::PendingLog(std::shared_ptr<CTextSpool> spool) : spool_(std::move(spool)), pending_(spool_)
+{
+}
+
 void PendingLog::Append(const std::u16string& text)
 {
     std::lock_guard<std::mutex> guard(logLock_);
-    pendingLog_ += text;
+    pending_.Append(text);
+}
+
+void PendingLog::Splice(SpooledText& text)
+{
+    std::lock_guard<std::mutex> guard(logLock_);
+    pending_.Splice(text);
 }
 
 std::u16string PendingLog::Take()
 {
     std::lock_guard<std::mutex> guard(logLock_);
-    std::u16string text;
-    text.swap(pendingLog_);
-    return text;
+    return pending_.Take(kTakeBytes);
 }
 
 void BatchJob::SetProgress(int percent)

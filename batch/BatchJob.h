@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "batch/SpooledText.h"
 #include "platform/Process.h"
 
 namespace kr {
@@ -24,16 +25,27 @@ protected:
     ~LogSink() = default;
 };
 
-// Log text the worker appends one step at a time and the viewer takes away.
+// Log text the worker appends one step at a time and the viewer takes away,
+// held back in the bounded memory of its spool until then.
 class PendingLog final : public LogSink {
 public:
+    static constexpr std::size_t kTakeBytes = 1u << 20;
+
+    explicit PendingLog(std::shared_ptr<CTextSpool> spool = std::make_shared<CTextSpool>());
     void Append(const std::u16string& text) override;
-    // Everything appended since the last call; the pending text is emptied.
+    // Moves all of text (of this log's spool) to the end of the pending text.
+    void Splice(SpooledText& text);
+    // The text appended since the last call, in order: all of it, or about
+    // kTakeBytes when there is more (the rest comes with the next calls).
+    // Empty when nothing is pending.
     std::u16string Take();
+    // The spool every text held back for this log draws on.
+    const std::shared_ptr<CTextSpool>& Spool() const { return spool_; }
 
 private:
     std::mutex logLock_;
-    std::u16string pendingLog_;
+    const std::shared_ptr<CTextSpool> spool_;
+    SpooledText pending_;
 };
 
 class BatchJob {

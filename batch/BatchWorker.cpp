@@ -36,8 +36,8 @@ const std::u16string kMsgControlCharacterInOutputFolder =
     u"Error: The output folder's path holds a control character, which would break the lines of the generated "
     u"files\n";
 
-// A step's lines, kept whole in the step log and passed on to the live log
-// as they are written.
+// A step's lines, passed on to the live log as they are written, else kept
+// in the step log (so a builder's output is held once, not twice).
 class StepWriter {
 public:
     StepWriter(std::u16string& stepLog, LogSink* live) : stepLog_(stepLog), live_(live) { stepLog_.clear(); }
@@ -46,9 +46,10 @@ public:
     {
         if (text.empty())
             return *this;
-        stepLog_ += text;
         if (live_)
             live_->Append(text);
+        else
+            stepLog_ += text;
         return *this;
     }
 
@@ -183,7 +184,7 @@ bool BuildOne(std::u16string& stepLog, const std::filesystem::path& builderPath,
     const platform::ProcessResult run =
         platform::RunAndWait(builderPath.native(), platform::AbsolutePath(workspaces.front().native()), control,
                              [&](std::string_view text) { log += output.Add(text); });
-    log += output.Finish();
+    output.Finish([&](const std::u16string& lines) { log += lines; });
     if (!run.started) {
         log += u"Error: Could not start builder: " + platform::FromUtf8(run.reason) + u"\n" + kFailed;
         return false;
@@ -260,7 +261,7 @@ public:
         if (index == head_)
             job_.log->Append(text);
         else
-            heldBack_[index].text += text;
+            heldBack_.try_emplace(index, job_.log->Spool()).first->second.text.Append(text);
     }
 
     // The file's block is complete; its counts join the run's.
@@ -276,7 +277,7 @@ public:
         ++finished_;
         job_.SetProgress(static_cast<int>(100u * finished_ / n_));
         if (index != head_) {
-            heldBack_[index].done = true;
+            heldBack_.try_emplace(index, job_.log->Spool()).first->second.done = true;
             return;
         }
         // Every complete block after it follows, then what the new earliest
@@ -285,7 +286,7 @@ public:
             const auto block = heldBack_.find(head_);
             if (block == heldBack_.end())
                 break;
-            job_.log->Append(block->second.text);
+            job_.log->Splice(block->second.text);
             const bool done = block->second.done;
             heldBack_.erase(block);
             if (!done)
@@ -301,8 +302,10 @@ public:
     unsigned Failed() const { return failed_; }
 
 private:
+    // A block held back, in the bounded memory of the log's spool.
     struct Block {
-        std::u16string text;
+        explicit Block(std::shared_ptr<CTextSpool> spool) : text(std::move(spool)) {}
+        SpooledText text;
         bool done = false;
     };
 

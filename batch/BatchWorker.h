@@ -27,9 +27,10 @@ namespace kr {
 // file was started.
 bool RunBatch(BatchJob& job);
 
-// Each step fills stepLog with its lines and, when live is given, appends
-// every line to it as soon as it is written, so the log shows a step while
-// it runs: its first lines when it starts, a builder's output as it comes.
+// Each step fills stepLog with its lines or, when live is given, appends
+// every line to live instead as soon as it is written, so the log shows a
+// step while it runs: its first lines when it starts, a builder's output as
+// it comes.
 
 // Loads savePath over the defaults and generates it into projectFolder
 // (created, one level, unless it exists, once the file has loaded). A folder

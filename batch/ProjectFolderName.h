@@ -18,9 +18,11 @@ inline constexpr char16_t kMsgNoProjectFolderName[] =
 // other bytes make a name, UTF-8 or not.
 bool IsProjectFolderName(std::string_view name);
 
-// The key under which two project folder names count as one: the letters A
-// to Z compared without case, as the save files' extension is, so that two
-// save files never share a folder on a file system that ignores case.
+// The key under which two project folder names count as one, so that two
+// save files never share a folder on a file system that ignores case: a
+// UTF-8 name folded as Unicode folds case in full, after normalisation
+// (CAFÉ, café and cafe with a combining accent are one); a name that is not
+// UTF-8 is compared as bytes, the letters A to Z without case.
 std::string ProjectFolderKey(std::string_view name);
 
 }  // namespace kr

@@ -7,15 +7,18 @@
 // the figures. Then builds B SDCC save files with kr761x-build, one file at
 // a time and side by side (2 and the core count), and prints the median wall
 // time of each against one at a time. Finally runs a small and a large batch
-// in child processes and prints their peak memory side by side.
+// in child processes and prints their peak memory side by side, and the
+// peak memory of F files each built by a builder printing M MiB, at J and at
+// 16 times J files side by side.
 //
 //   kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--jobs J] [--builds B R]
-//                      [--memory SMALL LARGE]
+//                      [--memory SMALL LARGE] [--output F M]
 //
 // N defaults to 1000, K to 5, J (files side by side in the generation and
 // memory runs) to the core count, B to 100 files built R (3) times at each
 // count (--builds 0 0 skips them), the memory batches to 100 and 10000 files
-// (--memory 0 0 skips them).
+// (--memory 0 0 skips them), the output batch to 32 files of 8 MiB (--output
+// 0 0 skips it).
 
 #include <algorithm>
 #include <chrono>
@@ -132,10 +135,12 @@ BatchOutcome RunOneBatch(const fs::path& in, const fs::path& out, unsigned jobs,
     kr::BatchRunner runner(job);
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
-        const std::u16string text = job->log->Take();
-        outcome.logCharacters += text.size();
-        if (const auto failed = text.find(u"Failed\n"); outcome.firstFailure.empty() && failed != std::u16string::npos)
-            outcome.firstFailure = kr::platform::ToUtf8(text.substr(failed > 800 ? failed - 800 : 0, 808));
+        for (std::u16string text; !(text = job->log->Take()).empty();) {
+            outcome.logCharacters += text.size();
+            if (const auto failed = text.find(u"Failed\n");
+                outcome.firstFailure.empty() && failed != std::u16string::npos)
+                outcome.firstFailure = kr::platform::ToUtf8(text.substr(failed > 800 ? failed - 800 : 0, 808));
+        }
         if (ended)
             break;
     }
@@ -172,25 +177,40 @@ double TimedCopy(const fs::path& from, const fs::path& to)
 }
 
 // The child side of a memory measurement: one batch, nothing else.
-int MemoryChild(const fs::path& in, const fs::path& out, unsigned jobs)
+int MemoryChild(const fs::path& in, const fs::path& out, unsigned jobs, const fs::path& builder)
 {
     fs::create_directories(out);
-    return RunOneBatch(in, out, jobs).failures == 0 ? 0 : 1;
+    return RunOneBatch(in, out, jobs, builder).failures == 0 ? 0 : 1;
 }
 
 // Peak resident memory in MiB of a child process that runs one batch of n
-// files, or a negative value when it failed.
-double PeakOfBatch(const fs::path& work, int n, unsigned jobs)
+// files, or a negative value when it failed. With outputMiB, every file is
+// built by a builder that prints that many MiB (lines of 60 bytes).
+double PeakOfBatch(const fs::path& work, int n, unsigned jobs, int outputMiB = 0)
 {
     const fs::path in = work / ("memory-in-" + std::to_string(n));
     const fs::path out = work / ("memory-out-" + std::to_string(n));
+    const fs::path builder = work / "printing-builder";
     if (!WriteSaveFiles(in, n))
         return -1;
+    if (outputMiB > 0) {
+        std::FILE* script = std::fopen(builder.c_str(), "w");
+        if (!script)
+            return -1;
+        std::fprintf(script,
+                     "#!/bin/sh\nyes 'a line a builder prints while it compiles and links the project' "
+                     "| head -c %d\n",
+                     outputMiB << 20);
+        std::fclose(script);
+        fs::permissions(builder, fs::perms::owner_all);
+    }
     struct rusage usage {};
-    const bool ok =
-        Spawn({"/proc/self/exe", "--memory-child", in.string(), out.string(), std::to_string(jobs)}, &usage);
+    const bool ok = Spawn({"/proc/self/exe", "--memory-child", in.string(), out.string(), std::to_string(jobs),
+                           outputMiB > 0 ? builder.string() : ""},
+                          &usage);
     fs::remove_all(in);
     fs::remove_all(out);
+    fs::remove(builder);
     return ok ? usage.ru_maxrss / 1024.0 : -1;
 }
 
@@ -250,6 +270,8 @@ struct Options {
     int buildRuns = 3;
     int memorySmall = 100;
     int memoryLarge = 10000;
+    int outputFiles = 32;
+    int outputMiB = 8;
     fs::path work;
 };
 
@@ -268,6 +290,9 @@ bool ParseOptions(int argc, char** argv, Options& options)
         } else if (arg == "--memory" && i + 2 < argc) {
             options.memorySmall = std::atoi(argv[++i]);
             options.memoryLarge = std::atoi(argv[++i]);
+        } else if (arg == "--output" && i + 2 < argc) {
+            options.outputFiles = std::atoi(argv[++i]);
+            options.outputMiB = std::atoi(argv[++i]);
         } else if (arg.starts_with("-")) {
             return false;
         } else {
@@ -287,13 +312,13 @@ bool ParseOptions(int argc, char** argv, Options& options)
 
 int main(int argc, char** argv)
 {
-    if (argc == 5 && std::strcmp(argv[1], "--memory-child") == 0)
-        return MemoryChild(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])));
+    if (argc == 6 && std::strcmp(argv[1], "--memory-child") == 0)
+        return MemoryChild(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])), argv[5]);
 
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: kr761x-batch-bench [N] [WORKDIR] [--pairs K] [--jobs J] [--builds B R] "
-                             "[--memory SMALL LARGE]\n");
+                             "[--memory SMALL LARGE] [--output F M]\n");
         return 2;
     }
     const fs::path& work = options.work;
@@ -350,6 +375,22 @@ int main(int argc, char** argv)
         } else {
             std::printf("peak memory:         %.1f MiB for %d files, %.1f MiB for %d files (%.2fx)\n", small,
                         options.memorySmall, large, options.memoryLarge, large / small);
+        }
+    }
+
+    if (options.outputFiles > 0 && options.outputMiB > 0) {
+        // Builder output held back: the same files at --jobs J and at 16
+        // times J, so a growth with the jobs shows.
+        for (const unsigned jobs : {options.jobs, 16 * options.jobs}) {
+            const double peak = PeakOfBatch(work, options.outputFiles, jobs, options.outputMiB);
+            if (peak <= 0) {
+                std::fprintf(stderr, "a builder output batch failed\n");
+                failures += 1;
+                break;
+            }
+            std::printf(
+                "peak memory:         %.1f MiB for %d files built at --jobs %u, %d MiB of builder output each\n", peak,
+                options.outputFiles, jobs, options.outputMiB);
         }
     }
     fs::remove_all(work);

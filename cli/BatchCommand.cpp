@@ -9,6 +9,7 @@
 #include "batch/CheckBatchPaths.h"
 #include "cli/TerminalText.h"
 #include "platform/Cores.h"
+#include "platform/EndSignals.h"
 #include "platform/Folders.h"
 #include "platform/ProgramSearch.h"
 
@@ -79,12 +80,17 @@ int CBatchCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
         return kExitFailure;
     }
 
+    // Ended from outside (SIGTERM, SIGHUP, a closed pipe), the batch first
+    // ends every running builder, then the program ends by that signal.
+    platform::CEndSignals endSignals(platform::EndSignalsOf::CommandLine, [job] { job->StopNow(); });
     BatchRunner runner(job);
     int stopRequests = 0;
     int shownProgress = -1;
     for (;;) {
         const bool ended = runner.WaitForEnd(std::chrono::milliseconds(100));
-        if (const std::u16string text = job->log->Take(); !text.empty())
+        // The log comes in pieces of bounded size; all of it once the run
+        // has ended.
+        for (std::u16string text; !(text = job->log->Take()).empty();)
             out << ForTerminal(text) << std::flush;
         if (showProgress_ && job->GetProgress() != shownProgress) {
             shownProgress = job->GetProgress();

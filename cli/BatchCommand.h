@@ -40,7 +40,9 @@ public:
     // BUILDER is a path, or a program name looked up on PATH. Prints the
     // batch log to out as it grows, builders' output included. Exit 0 when
     // every file (and build) succeeded, 1 when any failed or the run was
-    // stopped early.
+    // stopped early. SIGTERM, SIGHUP or a closed output pipe end the running
+    // builders at once; once the run has ended, the program ends by that
+    // signal.
     int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 
 private:

@@ -3,6 +3,7 @@
 
 #include "cli/TerminalText.h"
 #include "generator/GenerationCheck.h"
+#include "platform/PathText.h"
 #include "settings/SaveFile.h"
 
 namespace kr::cli {
@@ -19,7 +20,7 @@ int CCheckCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostr
             continue;
         }
         for (const SettingsProblem& problem : FindGenerationProblems(settings)) {
-            out << file << ": " << ForTerminal(ProblemLine(problem)) << "\n";
+            out << platform::EscapeControlBytes(file) << ": " << ForTerminal(ProblemLine(problem)) << "\n";
             clean = false;
         }
     }

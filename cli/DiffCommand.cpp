@@ -27,7 +27,9 @@ int CDiffCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostre
         out << platform::ToUtf8(row.path) << ": " << ForTerminal(before) << " -> " << ForTerminal(after) << "\n";
         differ = true;
     }
-    if (!out.good())
+    // Written out before the verdict: a listing that could not be written is
+    // trouble, never "the files differ".
+    if (!out.flush().good())
         return kExitTrouble;
     return differ ? kExitFailure : kExitSuccess;
 }

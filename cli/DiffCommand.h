@@ -2,8 +2,8 @@
 #pragma once
 // kr761x-gen diff A B: the fields in which two save files differ, one a line,
 // as "Group/field: old -> new" with the values as the wizard shows them.
-// Exit 0 when none differ, 1 when some do, 2 when a file cannot be read, as
-// diff(1) answers.
+// Exit 0 when none differ, 1 when some do, 2 on any trouble (a file cannot be
+// read, the listing cannot be written), as diff(1) answers.
 
 #include "cli/Command.h"
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/StandardOutput.h"
 
+#include <algorithm>
 #include <string>
 
 #include "cli/Command.h"
@@ -13,7 +14,8 @@ int FinishStandardOutput(int status, platform::CStandardOutputBuffer& output, st
     if (output.Finish(reason))
         return status;
     err << "Error: Could not write standard output\nstandard output: " << reason << "\n" << std::flush;
-    return kExitFailure;
+    // A failure, or the trouble status a command already chose for it.
+    return std::max(status, static_cast<int>(kExitFailure));
 }
 
 }  // namespace kr::cli

@@ -10,7 +10,7 @@
 namespace kr::cli {
 
 // status, unless some of the program's output could not be written: then
-// kExitFailure, with the first line "Error: Could not write standard output"
+// kExitFailure (or status, when that is higher: diff's trouble), with the first line "Error: Could not write standard output"
 // and the system's reason below it on err.
 int FinishStandardOutput(int status, platform::CStandardOutputBuffer& output, std::ostream& err);
 

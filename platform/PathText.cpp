@@ -48,9 +48,60 @@ std::size_t SequenceLength(std::string_view text, std::size_t i)
 
 }  // namespace
 
+std::u16string EscapeControls(std::u16string_view text)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    std::u16string shown;
+    shown.reserve(text.size());
+    for (const char16_t c : text) {
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+        if (!control) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+        case u'\t':
+            shown += u"\\t";
+            break;
+        case u'\n':
+            shown += u"\\n";
+            break;
+        case u'\r':
+            shown += u"\\r";
+            break;
+        default:
+            if (c <= 0xFF) {
+                shown += {u'\\', u'x', kDigits[c >> 4], kDigits[c & 0xF]};
+            } else {
+                shown +=
+                    {u'\\', u'u', kDigits[c >> 12], kDigits[(c >> 8) & 0xF], kDigits[(c >> 4) & 0xF], kDigits[c & 0xF]};
+            }
+        }
+    }
+    return shown;
+}
+
+std::string EscapeControlBytes(std::string_view bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = std::max<std::size_t>(SequenceLength(bytes, i), 1);
+        const std::u16string character = FromUtf8(bytes.substr(i, length));
+        const std::u16string escaped =
+            length == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80 ? character : EscapeControls(character);
+        if (escaped == character)
+            shown.append(bytes.substr(i, length));
+        else
+            shown += ToUtf8(escaped);
+        i += length;
+    }
+    return shown;
+}
+
 std::u16string ShownPath(const std::filesystem::path& path)
 {
-    return FromUtf8(path.native());
+    return EscapeControls(FromUtf8(path.native()));
 }
 
 std::u16string PathAsText(const std::filesystem::path& path)

@@ -207,7 +207,10 @@ ProcessResult RunProgram(const std::vector<std::string>& arguments, const std::s
         rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
     } while (rc != 0 && errno == EINTR);
     if (control) {
+        // Whatever the program left running in its group ends with it. The
+        // program is not reaped yet, so its id still names this group alone.
         std::lock_guard<std::mutex> guard(control->mutex_);
+        ::kill(-pid, SIGKILL);
         std::erase(control->groups_, pid);
     }
     int status = 0;

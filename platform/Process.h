@@ -49,7 +49,8 @@ private:
 // words as its arguments, in workingFolder unless that is empty, with its
 // standard input from /dev/null. With a control it runs in a process group
 // of its own, so that ending it also ends what it started (and a Ctrl+C at
-// the terminal does not reach it). With an output sink its standard output
+// the terminal does not reach it); once it has ended, whatever it left
+// running in that group is ended too. With an output sink its standard output
 // and error go to the sink; without one its standard output goes to our
 // standard error, so nothing it prints mixes with our own output. Waits
 // without a time limit; once the program has ended, output still held open

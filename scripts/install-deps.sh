@@ -9,6 +9,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   qt6-base-dev fonts-dejavu-core
   libxml2-dev libxslt1-dev
+  # Unicode case folding and normalisation of file names
+  libunistring-dev
   sdcc sdcc-ucsim make
   # Debian packages, manual pages, completion and desktop metadata, and
   # the tests that check them

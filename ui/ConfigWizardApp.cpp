@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ConfigWizardApp.h"
 
+#include <QTimer>
+
 #include "ui/AppArt.h"
 #include "ui/ConfigWizardDlg.h"
 #include "ui/QtText.h"
@@ -56,9 +58,17 @@ CKR761x_ConfigWizardDlg& CKR761x_ConfigWizardApp::Start()
     return *window_;
 }
 
-int CKR761x_ConfigWizardApp::Run()
+int CKR761x_ConfigWizardApp::Run(const std::function<bool()>& endRequested)
 {
     Start();
+    QTimer endWatch;
+    if (endRequested) {
+        QObject::connect(&endWatch, &QTimer::timeout, [&] {
+            if (endRequested())
+                QCoreApplication::quit();
+        });
+        endWatch.start(100);
+    }
     return application_.exec();
 }
 

@@ -4,6 +4,7 @@
 // puts the real modal interactions in force and runs the main window. The
 // program ends when the main window closes.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,9 +37,10 @@ public:
     // The window lives as long as the application object.
     CKR761x_ConfigWizardDlg& Start();
 
-    // Starts, then runs the main window until it closes; returns the exit
-    // status.
-    int Run();
+    // Starts, then runs the main window until it closes, or until
+    // endRequested (asked every 100 ms) says the program is to end; returns
+    // the exit status.
+    int Run(const std::function<bool()>& endRequested = {});
 
 private:
     QApplication application_;

@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 
+#include "platform/EndSignals.h"
 #include "ui/ConfigWizardApp.h"
+#include "ui/dialogs/ProgressDlg.h"
 
 namespace {
 
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
 {
     if (!HasDisplay())
         return RunWithoutDisplay(argc, argv);
+    // Ended from outside (SIGTERM, SIGHUP, Ctrl+C at its terminal), the
+    // wizard ends every builder a batch runs at once, closes, and then ends
+    // by that signal.
+    kr::platform::CEndSignals endSignals(kr::platform::EndSignalsOf::Window, [] { kr::EndRunningBuilders(); });
     kr::CKR761x_ConfigWizardApp app(argc, argv);
-    return app.Run();
+    return app.Run([&] { return endSignals.Received() != 0; });
 }

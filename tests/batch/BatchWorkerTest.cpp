@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "batch/CheckBatchPaths.h"
+#include "batch/ProjectFolderName.h"
+#include "batch/SpooledText.h"
 #include "firmware/BuildProject.h"
 #include "generator/GenerateProject.h"
 #include "generator/GenerationCheck.h"
@@ -321,6 +323,30 @@ TEST_F(Batch, NamesThatAreNotUtf8AreGeneratedBuiltAndNamedInTheLog)
     EXPECT_TRUE(std::filesystem::exists(out / "caf\xE9/STARTUP.A51"));
 }
 
+// Two names share a project folder when a file system that ignores case
+// would take them for one.
+TEST(ProjectFolderKeys, TwinsAreFoldedInFullAndBytesCompareAsBytes)
+{
+    const struct {
+        std::string a, b;
+        bool twins;
+    } rows[] = {
+        {"CAF\xC3\x89", "caf\xC3\xA9", true},  // CAFÉ, café
+        {"caf\xC3\xA9", "cafe\xCC\x81", true},  // é as one character or two
+        {"STRASSE",
+         "stra\xC3\x9F"
+         "e",
+         true},  // ß folds to ss
+        {"\xCE\xA3\xCE\x91\xCE\xA3", "\xCF\x83\xCE\xB1\xCF\x82", true},  // ΣΑΣ, σας
+        {"CAF\xC9", "caf\xC9", true},  // Latin-1: A to Z still fold
+        {"caf\xC9", "caf\xE9", false},  // but other bytes stay as they are
+        {"caf\xE9", "caf\xC3\xA9", false},
+        {"a1", "a2", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ProjectFolderKey(row.a) == ProjectFolderKey(row.b), row.twins) << row.a << " " << row.b;
+}
+
 TEST_F(Batch, AnOutputFolderInUseIsRefusedBeforeAnythingIsWritten)
 {
     Save("a.kcw", {});
@@ -383,20 +409,25 @@ TEST_F(Batch, BuildVerdictsFollowTheBuildersExitAfterItsOutput)
     for (const auto& row : rows) {
         const std::u16string builder =
             row.builder.starts_with("/") ? (tools / row.builder.substr(1)).u16string() : Builder(row.builder);
-        PendingLog live;
-        const bool built = BuildOne(log, builder, Folder("p"), &live);
+        const bool built = BuildOne(log, builder, Folder("p"));
         EXPECT_EQ(built, row.tail.ends_with(u"Succeeded\n\n")) << row.builder;
         EXPECT_EQ(log, head + row.tail) << row.builder;
-        EXPECT_EQ(live.Take(), log) << row.builder;
+        // With a live log the lines go there instead.
+        PendingLog live;
+        EXPECT_EQ(BuildOne(log, builder, Folder("p"), &live), built);
+        EXPECT_EQ(log, u"");
+        EXPECT_EQ(live.Take(), head + row.tail) << row.builder;
     }
     EXPECT_EQ(test::ReadBytes(args), (out / "p/KR761x_Keil.wsp").string());
 }
 
-// However much a builder prints, the log gets its head as it comes and its
-// tail at the end, from a line start, after a line saying what was left out.
-TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
+// However much a builder prints, the log gets the lines that start in its
+// head as they come and, at the end, the last lines that fit in its tail,
+// after a line saying exactly how much was left out; the last line is kept
+// whole whatever its size, long lines are cut.
+TEST(BuilderOutputBounds, HeadAndTailPassInWholeLines)
 {
-    const std::string longLine(BuilderOutput::kMaxLineBytes + 10, 'x');
+    const std::u16string piece(BuilderOutput::kMaxLineBytes - 1, u'x');
     const struct {
         const char* name;
         std::size_t head, tail;
@@ -404,18 +435,23 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
         std::u16string log;
     } rows[] = {
         {"within the head", 100, 100, {"a\nb", "c\n", "end"}, u"a\nbc\nend\n"},
+        {"a line across the head's end", 7, 10, {"abcd\nab", "cd\nabcd\nabcd\n"}, u"abcd\nabcd\nabcd\nabcd\n"},
         {"tail from a line start",
          4,
          6,
          {"12\n4", "56\n78\n9abc\ndef\ngh"},
-         u"12\n[12 bytes of builder output left out]\ndef\ngh\n"},
-        {"tail from a line's middle", 2, 5, {"ab\ncdefghij\nkl"}, u"[12 bytes of builder output left out]\nkl\n"},
-        {"tail without a line end", 2, 3, {"abcdefghij"}, u"[7 bytes of builder output left out]\nhij\n"},
-        {"a line too long",
-         1u << 20,
-         16,
-         {longLine + "\n"},
-         std::u16string(BuilderOutput::kMaxLineBytes - 1, u'x') + u"\n" + u"xxxxxxxxxxx\n"},
+         u"12\n456\n[8 bytes of builder output left out]\ndef\ngh\n"},
+        {"a last line longer than the tail",
+         1,
+         10,
+         {"start\n", "old line\n", "\r10%", "\r20%", "\r30%\r\n"},
+         u"start\n[9 bytes of builder output left out]\n\r10%\r20%\r30%\n"},
+        {"the error line after a line too long",
+         1,
+         100000,
+         {std::string(200000, 'x'), "\nerror: boom\n"},
+         piece + u"\n[65535 bytes of builder output left out]\n" + piece + u"\n" + std::u16string(3395, u'x')
+             + u"\nerror: boom\n"},
     };
     for (const auto& row : rows) {
         BuilderOutput output(row.head, row.tail);
@@ -425,6 +461,59 @@ TEST(BuilderOutputBounds, HeadAndTailPassLongLinesAreCut)
         log += output.Finish();
         EXPECT_EQ(log, row.log) << row.name;
     }
+
+    // At the bounds a batch uses, fed in the pieces a pipe gives.
+    std::string lines;
+    while (lines.size() + 100 < BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes)
+        lines += std::string(99, 'a' + lines.size() / 100 % 26) + "\n";
+    std::string progress;
+    for (int step = 0; step < 400000; ++step)
+        progress += "\r" + std::to_string(step);
+    const struct {
+        const char* name;
+        std::string output;
+        std::u16string ending;
+    } large[] = {
+        {"3 MB without a line end, then the error line", std::string(3000000, 'x') + "\nerror: boom\n",
+         u"xx\nerror: boom\n"},
+        {"8 MB in one line without end", std::string(8u << 20, 'x'), u"xxxx\n"},
+        {"progress written with CR", "start\n" + progress + "\r\ndone", u"\r399999\ndone\n"},
+        {"100-byte lines to just under head and tail", lines, std::u16string(lines.begin(), lines.end())},
+    };
+    for (const auto& row : large) {
+        BuilderOutput output;
+        std::u16string log;
+        for (std::size_t at = 0; at < row.output.size(); at += 65536)
+            log += output.Add(std::string_view(row.output).substr(at, 65536));
+        log += output.Finish();
+        EXPECT_TRUE(log.ends_with(row.ending)) << row.name;
+        EXPECT_LT(log.size(), BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes
+                                  + 2 * BuilderOutput::kMaxLineBytes)
+            << row.name;
+    }
+}
+
+// Held-back text beyond the spool's memory limit goes to its file and comes
+// back whole and in order, in pieces cut between characters.
+TEST(SpooledLogText, StaysWithinTheMemoryLimitAndComesBackInOrder)
+{
+    auto spool = std::make_shared<CTextSpool>(16);
+    SpooledText first(spool), second(spool), log(spool);
+    std::u16string expected, later;
+    for (int i = 0; i < 50; ++i) {
+        const std::u16string line = u"line " + std::u16string(i % 7, u'\u00e9') + u" \U0001F600\n";
+        (i % 2 ? second : first).Append(line);
+        (i % 2 ? later : expected) += line;
+        EXPECT_LE(spool->InMemory(), 16u);
+    }
+    EXPECT_GT(spool->Spooled(), 0u);
+    log.Splice(first);
+    log.Splice(second);
+    EXPECT_TRUE(first.Empty() && second.Empty());
+    std::u16string taken;
+    for (std::u16string piece; !(piece = log.Take(7)).empty();)
+        taken += piece;
+    EXPECT_EQ(taken, expected + later);
 }
 
 TEST_F(Batch, WorkspacesMustBeExactlyOne)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The built kr761x-gen as a build script sees it: exit status and streams.
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "generator/GenerateProject.h"
 #include "settings/SaveFile.h"
@@ -41,10 +43,16 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("HID report descriptor: 125 bytes\n", 0), 0u) << result.out;
     EXPECT_EQ(result.err, "");
-    // Output that cannot be written is a failure.
-    result = test::RunProgram({"/bin/sh", "-c", "exec \"$0\" describe \"$1\" > /dev/full", KR_GEN_PROGRAM, saveFile});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
+    // Output that cannot be written is a failure; diff calls it trouble (2),
+    // never "the files differ" (1).
+    const std::string keil = (dir / "keil.kcw").string();
+    ASSERT_TRUE(SaveSettings(fs::path(keil).u16string(), ConfigurationSettings{}, error));
+    for (const auto& [call, code] : {std::pair{"describe \"$1\"", 1}, {"diff \"$1\" \"$2\"", 2}}) {
+        result = test::RunProgram(
+            {"/bin/sh", "-c", "exec \"$0\" " + std::string(call) + " > /dev/full", KR_GEN_PROGRAM, saveFile, keil});
+        EXPECT_EQ(result.exitCode, code) << call;
+        EXPECT_EQ(result.err, "Error: Could not write standard output\nstandard output: No space left on device\n");
+    }
     settings.pen.bPen = settings.pen.bXTilt = 1;
     settings.pen.xTiltMin = 101;
     ASSERT_TRUE(SaveSettings(fs::path(saveFile).u16string(), settings, error));
@@ -114,6 +122,51 @@ TEST(Program, ABuilderPrintingMuchRunsInBoundedMemory)
     EXPECT_NE(result.out.find(leftOut, first + 1), std::string::npos);
     EXPECT_NE(result.out.find("\nSummary: 2 save files: 2 generated, 2 built, 0 failed, 0 not started.\n"),
               std::string::npos);
+}
+
+// However a batch ends, nothing its builders started outlives it: a
+// builder's background child is ended when the builder exits, and SIGTERM or
+// SIGHUP end the running builders before the program ends by that signal.
+TEST(Program, NoBuilderOutlivesTheBatch)
+{
+    const struct {
+        const char* name;
+        const char* signal;  // sent once both builders run, or none
+        int code;  // the shell's view of the program's end
+    } rows[] = {{"normal end", "", 0}, {"SIGTERM", "TERM", 128 + 15}, {"SIGHUP", "HUP", 128 + 1}};
+    for (const auto& row : rows) {
+        test::TempDir dir;
+        fs::create_directories(dir / "in");
+        fs::create_directories(dir / "out");
+        std::u16string error;
+        for (const char* name : {"a.kcw", "b.kcw"})
+            ASSERT_TRUE(SaveSettings((dir / "in" / name).u16string(), ConfigurationSettings{}, error));
+        const fs::path builder = dir / "builder.sh";
+        test::WriteBytes(builder, "#!/bin/sh\nsleep 300 &\necho $! >> \"$0.pids\"\n"
+                                      + std::string(*row.signal ? "echo $$ >> \"$0.pids\"\nexec sleep 300\n" : ""));
+        fs::permissions(builder, fs::perms::owner_all);
+        const test::ProgramResult result = test::RunProgram(
+            {"/bin/sh", "-c",
+             "\"$0\" batch \"$1\" \"$2\" --build \"$3\" -j 2 >/dev/null & p=$!; [ -z \"$4\" ] || { i=0; "
+             "until [ $(cat \"$3.pids\" 2>/dev/null | wc -l) -ge 4 ] || [ $i -ge 400 ]; do sleep 0.05; i=$((i+1)); "
+             "done; kill -$4 $p; }; wait $p; echo $?",
+             KR_GEN_PROGRAM, (dir / "in").string(), (dir / "out").string(), builder.string(), row.signal});
+        EXPECT_EQ(result.out, std::to_string(row.code) + "\n") << row.name;
+        std::istringstream pids(test::ReadBytes(fs::path(builder.string() + ".pids")));
+        int count = 0;
+        for (std::string pid; pids >> pid; ++count) {
+            // Gone within 3 s: no process, or one dead and not yet reaped.
+            bool gone = false;
+            for (int i = 0; i < 300 && !gone; ++i) {
+                const std::string stat = fs::exists("/proc/" + pid) ? test::ReadBytes("/proc/" + pid + "/stat") : "";
+                gone = stat.empty() || stat.find(") Z ") != std::string::npos;
+                if (!gone)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_TRUE(gone) << row.name << ": " << pid;
+        }
+        EXPECT_EQ(count, *row.signal ? 4 : 2) << row.name;
+    }
 }
 
 // Every row of the command and option tables starts its description in the

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/PathText.h"
+#include "platform/Utf.h"
 #include "support/TempDir.h"
 
 namespace kr::platform {
@@ -119,6 +120,9 @@ const PathTextRow kPathTexts[] = {
     // A character whose low surrogate lies among the carried bytes, then a
     // carried byte: both come back as they were.
     {"pairThenByte", "\xF0\x90\x82\x80\x80", u"\U00010080\uFFFD", u"\U00010080\xDC80"},
+    // Control characters are shown escaped, so a name stays on its line.
+    {"controls", "p\r\nSummary:\t\x1B[2J\x7F\xC2\x85\xE2\x80\xA8", u"p\\r\\nSummary:\\t\\x1B[2J\\x7F\\x85\\u2028",
+     u"p\r\nSummary:\t\x1B[2J\x7F\u0085\u2028"},
 };
 
 class PathText : public ::testing::TestWithParam<PathTextRow> {};
@@ -129,7 +133,10 @@ TEST_P(PathText, IsShownWithReplacementsAndCarriedWithoutLoss)
     EXPECT_EQ(ShownPath(row.bytes), row.shown);
     EXPECT_EQ(PathAsText(row.bytes), row.text);
     EXPECT_EQ(PathFromText(row.text).native(), row.bytes);
-    EXPECT_EQ(HoldsPathBytes(row.text), row.text != row.shown);
+    EXPECT_EQ(HoldsPathBytes(row.text), row.shown.find(u'\uFFFD') != std::u16string::npos);
+    // Named by its own bytes, only the control characters are escaped.
+    const bool controls = std::string_view(row.name) == "controls";
+    EXPECT_EQ(EscapeControlBytes(row.bytes), controls ? ToUtf8(row.shown) : row.bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PathText, ::testing::ValuesIn(kPathTexts),

@@ -2,7 +2,9 @@
 #include "ui/dialogs/ProgressDlg.h"
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -83,7 +85,37 @@ void WaitForWorker(BatchRunner& runner, std::chrono::milliseconds limit)
     QCoreApplication::processEvents();
 }
 
+// The jobs RunWithProgress runs now, for EndRunningBuilders.
+std::mutex runningLock;
+std::vector<std::shared_ptr<BatchJob>> runningJobs;
+
+class RunningJob {
+public:
+    explicit RunningJob(const std::shared_ptr<BatchJob>& job) : job_(job)
+    {
+        std::lock_guard<std::mutex> guard(runningLock);
+        runningJobs.push_back(job_);
+    }
+    ~RunningJob()
+    {
+        std::lock_guard<std::mutex> guard(runningLock);
+        std::erase(runningJobs, job_);
+    }
+    RunningJob(const RunningJob&) = delete;
+    RunningJob& operator=(const RunningJob&) = delete;
+
+private:
+    std::shared_ptr<BatchJob> job_;
+};
+
 }  // namespace
+
+void EndRunningBuilders()
+{
+    std::lock_guard<std::mutex> guard(runningLock);
+    for (const std::shared_ptr<BatchJob>& job : runningJobs)
+        job->StopNow();
+}
 
 CProgressDlg::CProgressDlg(std::shared_ptr<BatchJob> job, QString titlePrefix, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), job_(std::move(job)),
@@ -192,6 +224,7 @@ void CProgressDlg::StopNow()
 int RunWithProgress(const std::shared_ptr<BatchJob>& job, const QString& titlePrefix, QWidget* owner,
                     std::chrono::milliseconds waitLimit)
 {
+    const RunningJob running(job);
     CProgressDlg dialog(job, titlePrefix, owner);
     // A worker that cannot start finishes the job at once, its reason in the
     // log, so the dialog closes on its first tick.

@@ -84,4 +84,8 @@ private:
 int RunWithProgress(const std::shared_ptr<BatchJob>& job, const QString& titlePrefix, QWidget* owner = nullptr,
                     std::chrono::milliseconds waitLimit = kWorkerWaitLimit);
 
+// Ends every builder of the batches RunWithProgress runs now, at once, and
+// any they would still start: the wizard is closing. Safe on any thread.
+void EndRunningBuilders();
+
 }  // namespace kr
