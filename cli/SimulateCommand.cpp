@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "cli/TerminalText.h"
-#include "firmware/ReportSimulation.h"
+#include "simulation/ReportSimulation.h"
 #include "platform/Utf.h"
 
 namespace kr::cli {
@@ -22,7 +22,7 @@ std::optional<std::uint64_t> Count(const std::string& word, std::uint64_t most)
 }
 
 // The bytes as a host receives them: the report id, then the report.
-std::string Bytes(const firmware::SimulatedReport& report)
+std::string Bytes(const simulation::SimulatedReport& report)
 {
     std::string text;
     char byte[4];
@@ -51,11 +51,11 @@ std::string Quoted(const std::string& text, char quote)
     return out + quote;
 }
 
-void PrintText(const firmware::SimulationRun& run, std::ostream& out)
+void PrintText(const simulation::SimulationRun& run, std::ostream& out)
 {
     for (const std::u16string& assumption : run.assumptions)
         out << "Assumed: " << ForTerminal(assumption) << "\n";
-    for (const firmware::SimulatedReport& report : run.reports) {
+    for (const simulation::SimulatedReport& report : run.reports) {
         out << "#" << report.index << " " << report.instructions << " instructions  " << Bytes(report) << " ";
         for (const HidFieldValue& v : report.values) {
             out << " " << ForTerminal(v.name) << "=" << v.value;
@@ -66,7 +66,7 @@ void PrintText(const firmware::SimulationRun& run, std::ostream& out)
     }
 }
 
-void PrintCsv(const firmware::SimulationRun& run, std::ostream& out, std::ostream& err)
+void PrintCsv(const simulation::SimulationRun& run, std::ostream& out, std::ostream& err)
 {
     for (const std::u16string& assumption : run.assumptions)
         err << "Assumed: " << ForTerminal(assumption) << "\n";
@@ -75,7 +75,7 @@ void PrintCsv(const firmware::SimulationRun& run, std::ostream& out, std::ostrea
         for (const HidFieldValue& v : run.reports.front().values)
             out << "," << Quoted(platform::ToUtf8(v.name), '"');
     out << ",out of range\n";
-    for (const firmware::SimulatedReport& report : run.reports) {
+    for (const simulation::SimulatedReport& report : run.reports) {
         out << report.index << "," << report.instructions << "," << Bytes(report);
         std::string outside;
         for (const HidFieldValue& v : report.values) {
@@ -87,7 +87,7 @@ void PrintCsv(const firmware::SimulationRun& run, std::ostream& out, std::ostrea
     }
 }
 
-void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const std::u16string& error,
+void PrintJson(const simulation::SimulationRun& run, std::string_view mode, const std::u16string& error,
                std::ostream& out)
 {
     out << "{\n  \"mode\": \"" << mode << "\",\n  \"assumptions\": [";
@@ -95,7 +95,7 @@ void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const 
         out << (i ? ", " : "") << Quoted(platform::ToUtf8(run.assumptions[i]), '"');
     out << "],\n  \"reports\": [";
     for (std::size_t r = 0; r < run.reports.size(); ++r) {
-        const firmware::SimulatedReport& report = run.reports[r];
+        const simulation::SimulatedReport& report = run.reports[r];
         out << (r ? "," : "") << "\n    {\"report\": " << report.index << ", \"instructions\": " << report.instructions
             << ", \"reportId\": " << report.reportId << ", \"bytes\": \"" << Bytes(report) << "\", \"fields\": [";
         for (std::size_t i = 0; i < report.values.size(); ++i) {
@@ -117,8 +117,8 @@ void PrintJson(const firmware::SimulationRun& run, std::string_view mode, const 
 
 int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
-    firmware::SimulationOptions options;
-    if (args.Has("--mode") && !firmware::ParseInputMode(args.Value("--mode"), options.mode))
+    simulation::SimulationOptions options;
+    if (args.Has("--mode") && !simulation::ParseInputMode(args.Value("--mode"), options.mode))
         return kExitUsage;
     if (args.Has("--reports")) {
         const auto n = Count(args.Value("--reports"), 1000000);
@@ -138,11 +138,11 @@ int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
     options.passInterrupts = !args.Has("--no-vectors");
     const std::string& project = args.positionals[0];
 
-    firmware::SimulationRun run;
+    simulation::SimulationRun run;
     std::u16string errorText;
-    const bool simulated = firmware::SimulateReports(project, options, run, errorText);
+    const bool simulated = simulation::SimulateReports(project, options, run, errorText);
     if (format == "json")
-        PrintJson(run, firmware::InputModeName(options.mode), errorText, out);
+        PrintJson(run, simulation::InputModeName(options.mode), errorText, out);
     else if (format == "csv")
         PrintCsv(run, out, err);
     else

@@ -13,13 +13,13 @@
 #include "cli/CommandLine.h"
 #include "cli/SimulateCommand.h"
 #include "firmware/BuildProject.h"
-#include "firmware/ReportSimulation.h"
+#include "simulation/ReportSimulation.h"
 #include "sdcc/SdccSupport.h"
 
 namespace kr {
 namespace {
 
-using firmware::InputMode;
+using simulation::InputMode;
 
 // What each report region of the main program does; Step counts reports.
 struct Region {
@@ -76,12 +76,12 @@ protected:
     }
     static void TearDownTestSuite() { delete dir_; }
 
-    static firmware::SimulationRun Run(InputMode mode, int reports, bool succeeds = true,
-                                       std::u16string* error = nullptr)
+    static simulation::SimulationRun Run(InputMode mode, int reports, bool succeeds = true,
+                                         std::u16string* error = nullptr)
     {
-        firmware::SimulationRun run;
+        simulation::SimulationRun run;
         std::u16string errorText;
-        EXPECT_EQ(firmware::SimulateReports(dir_->folder(), {mode, reports, 20000, true}, run, errorText), succeeds)
+        EXPECT_EQ(simulation::SimulateReports(dir_->folder(), {mode, reports, 20000, true}, run, errorText), succeeds)
             << platform::ToUtf8(errorText);
         if (error)
             *error = errorText;
@@ -94,7 +94,7 @@ protected:
 test::TempDir* ReportSimulation::dir_ = nullptr;
 
 // "Name=value" of every field, "!" after a value outside its range.
-std::string Values(const firmware::SimulatedReport& report)
+std::string Values(const simulation::SimulatedReport& report)
 {
     std::string text;
     for (const HidFieldValue& v : report.values)
@@ -130,7 +130,7 @@ class ReportSimulationCase : public ReportSimulation, public ::testing::WithPara
 TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
 {
     const Case& c = GetParam();
-    const firmware::SimulationRun run = Run(c.mode, static_cast<int>(c.reports.size()));
+    const simulation::SimulationRun run = Run(c.mode, static_cast<int>(c.reports.size()));
     ASSERT_EQ(run.reports.size(), c.reports.size());
     for (std::size_t i = 0; i < c.reports.size(); ++i) {
         EXPECT_EQ(Values(run.reports[i]), c.reports[i]) << "report " << i + 1;

@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "firmware/ReportSimulation.h"
+#include "simulation/ReportSimulation.h"
 #include "ui/ControlId.h"
 #include "ui/Interaction.h"
 #include "ui/QtText.h"
@@ -24,7 +24,7 @@
 namespace kr {
 namespace {
 
-using firmware::InputMode;
+using simulation::InputMode;
 
 struct ModeChoice {
     const char* label;
@@ -77,15 +77,15 @@ CSimulateDlg::CSimulateDlg(std::u16string project, QWidget* parent) : QDialog(pa
 
 void CSimulateDlg::OnRun()
 {
-    firmware::SimulationOptions options;
+    simulation::SimulationOptions options;
     options.mode = kModeChoices[std::max(0, mode_->currentIndex())].mode;
     options.reports = count_->value();
-    firmware::SimulationRun run;
+    simulation::SimulationRun run;
     std::u16string error;
     bool simulated = false;
     {
         WaitCursor wait;
-        simulated = firmware::SimulateReports(platform::PathFromText(project_), options, run, error);
+        simulated = simulation::SimulateReports(platform::PathFromText(project_), options, run, error);
     }
 
     // One column per field, named as the descriptor names it; the fields
@@ -99,7 +99,7 @@ void CSimulateDlg::OnRun()
     reports_->setHorizontalHeaderLabels(titles);
     reports_->setRowCount(int(run.reports.size()));
     for (int row = 0; row < int(run.reports.size()); ++row) {
-        const firmware::SimulatedReport& report = run.reports[std::size_t(row)];
+        const simulation::SimulatedReport& report = run.reports[std::size_t(row)];
         QString bytes = QStringLiteral("%1").arg(report.reportId & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
         for (std::uint8_t b : report.bytes)
             bytes += QStringLiteral(" %1").arg(b, 2, 16, QLatin1Char('0')).toUpper();

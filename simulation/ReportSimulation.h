@@ -17,7 +17,7 @@
 #include "hid/ReportLayout.h"
 #include "hid/ReportValues.h"
 
-namespace kr::firmware {
+namespace kr::simulation {
 
 enum class InputMode { Mouse, Touch, MultiTouch, Pen, MultiPen };
 
@@ -60,4 +60,4 @@ struct SimulationRun {
 bool SimulateReports(const std::filesystem::path& project, const SimulationOptions& options, SimulationRun& run,
                      std::u16string& errorText);
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "firmware/ReportSimulation.h"
+#include "simulation/ReportSimulation.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include "firmware/IntelHex.h"
 #include "firmware/LinkSymbols.h"
 #include "firmware/MemoryMap.h"
-#include "firmware/SimulatorCommands.h"
+#include "simulation/SimulatorCommands.h"
 #include "hid/CSourceReader.h"
 #include "hid/HidDecoder.h"
 #include "platform/CommandRun.h"
@@ -21,10 +21,20 @@
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 
-namespace kr::firmware {
+namespace kr::simulation {
 namespace {
 
 namespace fs = std::filesystem;
+using firmware::FindSdccProject;
+using firmware::HexImage;
+using firmware::kKR7611Memory;
+using firmware::LinkSymbols;
+using firmware::NearestSourceLine;
+using firmware::ReadIntelHex;
+using firmware::ReadLinkSymbols;
+using firmware::SdccProject;
+using firmware::SourceLine;
+using firmware::SourceLineAddress;
 using platform::FormatDecimal;
 
 // What each input mode of the main program tests and sends: the mode flag,
@@ -407,4 +417,4 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     return true;
 }
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kr::firmware {
+namespace kr::simulation {
 
 // The interrupts of the simulated 8052: 0 (external 0) to 5 (timer 2).
 constexpr unsigned kSimulatedInterrupts = 6;
@@ -34,4 +34,4 @@ std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint
 // within first to last (the text column after the bytes is not read).
 std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, std::uint32_t first, std::uint32_t last);
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "firmware/SimulatorCommands.h"
+#include "simulation/SimulatorCommands.h"
 
 #include <regex>
 #include <sstream>
 
 #include "firmware/MemoryMap.h"
 
-namespace kr::firmware {
+namespace kr::simulation {
+
+using firmware::kKR7611Memory;
 
 std::uint32_t ApplicationVector(unsigned n)
 {
@@ -55,4 +57,4 @@ std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, s
     return bytes;
 }
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation
