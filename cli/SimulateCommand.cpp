@@ -51,12 +51,21 @@ std::string Quoted(const std::string& text, char quote)
     return out + quote;
 }
 
+// Chip time in ms, to the µs.
+std::string Milliseconds(double ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", ms);
+    return text;
+}
+
 void PrintText(const simulation::SimulationRun& run, std::ostream& out)
 {
     for (const std::u16string& assumption : run.assumptions)
         out << "Assumed: " << ForTerminal(assumption) << "\n";
     for (const simulation::SimulatedReport& report : run.reports) {
-        out << "#" << report.index << " " << report.instructions << " instructions  " << Bytes(report) << " ";
+        out << "#" << report.index << " " << report.instructions << " instructions " << Milliseconds(report.chipMs)
+            << " ms  " << Bytes(report) << " ";
         for (const HidFieldValue& v : report.values) {
             out << " " << ForTerminal(v.name) << "=" << v.value;
             if (v.outOfRange)
@@ -64,19 +73,27 @@ void PrintText(const simulation::SimulationRun& run, std::ostream& out)
         }
         out << "\n";
     }
+    for (const std::u16string& diagnostic : run.diagnostics)
+        out << ForTerminal(diagnostic) << "\n";
+    if (!run.stack.empty())
+        out << ForTerminal(run.stack) << "\n";
 }
 
 void PrintCsv(const simulation::SimulationRun& run, std::ostream& out, std::ostream& err)
 {
     for (const std::u16string& assumption : run.assumptions)
         err << "Assumed: " << ForTerminal(assumption) << "\n";
-    out << "report,instructions,bytes";
+    for (const std::u16string& diagnostic : run.diagnostics)
+        err << ForTerminal(diagnostic) << "\n";
+    if (!run.stack.empty())
+        err << ForTerminal(run.stack) << "\n";
+    out << "report,instructions,ms,bytes";
     if (!run.reports.empty())
         for (const HidFieldValue& v : run.reports.front().values)
             out << "," << Quoted(platform::ToUtf8(v.name), '"');
     out << ",out of range\n";
     for (const simulation::SimulatedReport& report : run.reports) {
-        out << report.index << "," << report.instructions << "," << Bytes(report);
+        out << report.index << "," << report.instructions << "," << Milliseconds(report.chipMs) << "," << Bytes(report);
         std::string outside;
         for (const HidFieldValue& v : report.values) {
             out << "," << v.value;
@@ -97,7 +114,8 @@ void PrintJson(const simulation::SimulationRun& run, std::string_view mode, cons
     for (std::size_t r = 0; r < run.reports.size(); ++r) {
         const simulation::SimulatedReport& report = run.reports[r];
         out << (r ? "," : "") << "\n    {\"report\": " << report.index << ", \"instructions\": " << report.instructions
-            << ", \"reportId\": " << report.reportId << ", \"bytes\": \"" << Bytes(report) << "\", \"fields\": [";
+            << ", \"ms\": " << Milliseconds(report.chipMs) << ", \"reportId\": " << report.reportId << ", \"bytes\": \""
+            << Bytes(report) << "\", \"fields\": [";
         for (std::size_t i = 0; i < report.values.size(); ++i) {
             const HidFieldValue& v = report.values[i];
             out << (i ? ", " : "") << "{\"name\": " << Quoted(platform::ToUtf8(v.name), '"')
@@ -107,7 +125,12 @@ void PrintJson(const simulation::SimulationRun& run, std::string_view mode, cons
         }
         out << "]}";
     }
-    out << (run.reports.empty() ? "]" : "\n  ]");
+    out << (run.reports.empty() ? "]" : "\n  ]") << ",\n  \"diagnostics\": [";
+    for (std::size_t i = 0; i < run.diagnostics.size(); ++i)
+        out << (i ? ", " : "") << Quoted(platform::ToUtf8(run.diagnostics[i]), '"');
+    out << "]";
+    if (!run.stack.empty())
+        out << ",\n  \"stack\": " << Quoted(platform::ToUtf8(run.stack), '"');
     if (!error.empty())
         out << ",\n  \"error\": " << Quoted(platform::ToUtf8(error), '"');
     out << "\n}\n";

@@ -2,8 +2,10 @@
 #include "simulation/ReportSimulation.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "firmware/BuildProject.h"
@@ -14,10 +16,12 @@
 #include "hid/CSourceReader.h"
 #include "hid/HidDecoder.h"
 #include "platform/CommandRun.h"
+#include "platform/FifoFeeder.h"
 #include "platform/InteractiveProcess.h"
 #include "platform/NumberText.h"
 #include "platform/PathText.h"
 #include "platform/SmallFile.h"
+#include "platform/TemporaryFolder.h"
 #include "platform/Utf.h"
 #include "platform/Windows1252.h"
 
@@ -95,19 +99,26 @@ bool ReadText(const fs::path& path, std::string& text, std::u16string& errorText
     return true;
 }
 
-// The line of the main loop's "while (1)", the one after the start-up region.
-int MainLoopLine(const std::string& mainProgram)
+// The oscillator the main program starts the chip with
+// (KR761x_System_Init (..., OSC_48)), in MHz; 0 when it names none.
+int OscillatorMHz(const std::string& mainProgram)
 {
-    std::istringstream in(mainProgram);
-    std::string line;
-    bool afterStartUp = false;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (line.find("//! END user code: start-up") != std::string::npos)
-            afterStartUp = true;
-        else if (afterStartUp && std::regex_search(line, std::regex(R"(^\s*while\s*\(\s*1\s*\))")))
-            return number;
-    }
+    std::smatch m;
+    if (std::regex_search(mainProgram, m, std::regex(R"(KR761x_System_Init\s*\(\s*\w+\s*,\s*OSC_(\d+)\s*\))")))
+        return std::stoi(m[1].str());
     return 0;
+}
+
+// The bytes the stack may use, from the linker's memory summary; -1 when it
+// gives none.
+long StackRoom(const std::string& memText)
+{
+    std::smatch m;
+    if (std::regex_search(
+            memText, m,
+            std::regex(R"(Stack starts at: 0x[0-9a-fA-F]+ \(sp set to (0x[0-9a-fA-F]+)\) with (\d+) bytes available)")))
+        return std::stol(m[2].str());
+    return -1;
 }
 
 // What the simulation reads of the link, all found by name.
@@ -115,7 +126,12 @@ struct Target {
     std::uint32_t buffer = 0;  // USB_Position_Buffer
     std::uint32_t modeBit = 0;
     std::uint32_t pendingBit = 0;
-    std::uint32_t mainLoop = 0;
+    int interval = 1;  // ms between the host's polls of the input endpoint
+    int oscillatorMHz = 24;
+    bool oscillatorNamed = false;
+    std::uint32_t stackStart = 0;  // SP after the start-up: the stack's bytes are above it
+    std::uint32_t main = 0;
+    long stackRoom = -1;
     std::vector<std::uint32_t> entries;
     HidDecoding descriptor;
     const HidReportSize* report = nullptr;
@@ -139,7 +155,7 @@ bool Symbol(const LinkSymbols& symbols, const std::string& name, std::uint32_t& 
 // The report descriptor as a host reads it from the image: the array at
 // HidReportDesc, as long as the configuration descriptor says.
 bool ReadDescriptor(const std::string& hexText, const LinkSymbols& symbols, std::vector<std::uint8_t>& bytes,
-                    std::u16string& errorText)
+                    int& interval, std::u16string& errorText)
 {
     HexImage image;
     std::uint32_t configuration = 0, report = 0;
@@ -156,6 +172,18 @@ bool ReadDescriptor(const std::string& hexText, const LinkSymbols& symbols, std:
         return false;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(low | high << 8);
+    // The input endpoint's bInterval: the host polls it every so many ms.
+    const int total = at(configuration + 2) | at(configuration + 3) << 8;
+    for (int offset = 0, size = 0; offset + 6 < total; offset += size) {
+        size = at(configuration + offset);
+        if (size <= 0)
+            break;
+        if (at(configuration + offset + 1) == 5 && (at(configuration + offset + 2) & 0x80) && size >= 7
+            && at(configuration + offset + 6) > 0) {
+            interval = at(configuration + offset + 6);
+            break;
+        }
+    }
     for (std::uint32_t i = 0; i < length; ++i) {
         const int b = at(report + i);
         if (b < 0) {
@@ -188,13 +216,21 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
         || !Symbol(target.symbols, mode.modeFlag, target.modeBit, errorText)
         || !Symbol(target.symbols, mode.pendingFlag, target.pendingBit, errorText))
         return false;
-    const int loopLine = MainLoopLine(mainProgram);
-    const std::optional<std::uint32_t> loop = SourceLineAddress(target.symbols, kMainProgram, loopLine);
-    if (!loop) {
-        errorText = u"The main loop of " + Text(kMainProgram) + u" has no code in the linker's map.";
-        return false;
+    if (const auto main = target.symbols.addresses.find("_main"); main != target.symbols.addresses.end())
+        target.main = main->second;
+    else
+        target.stackStart = 0;
+    if (const int mhz = OscillatorMHz(mainProgram)) {
+        target.oscillatorMHz = mhz;
+        target.oscillatorNamed = true;
     }
-    target.mainLoop = *loop;
+    if (const std::optional<std::string> mem =
+            platform::ReadSmallRegularFile(fs::path(image).replace_extension(".mem").string(), kMaxSourceBytes)) {
+        target.stackRoom = StackRoom(*mem);
+        std::smatch m;
+        if (std::regex_search(*mem, m, std::regex(R"(sp set to 0x([0-9a-fA-F]+))")))
+            target.stackStart = static_cast<std::uint32_t>(std::stoul(m[1].str(), nullptr, 16));
+    }
     target.entries = ReadSystemEntryPoints(apiHeader);
     if (target.entries.empty()) {
         errorText = u"KR761x_API.h defines no entry point of a system routine.";
@@ -202,7 +238,7 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
     }
 
     std::vector<std::uint8_t> descriptor;
-    if (!ReadDescriptor(hexText, target.symbols, descriptor, errorText))
+    if (!ReadDescriptor(hexText, target.symbols, descriptor, target.interval, errorText))
         return false;
     target.descriptor = DecodeHidReportDescriptor(descriptor);
     const auto defines = ReadNumericDefines(platform::DecodeWindows1252(configuration));
@@ -225,99 +261,180 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
     return true;
 }
 
-// Where one run of the simulator stopped, and what the user code had done
-// by then.
-struct Stop {
-    std::uint32_t pc = 0;
-    std::string reason;  // as s51 words it: "stepped ...", "Event break", "Breakpoint"
-    std::uint64_t instructions = 0;  // since the start
-    std::uint8_t flags = 0;  // the byte that holds the send-pending flag
-    std::vector<std::uint8_t> buffer;
+// The SFR that the poll clock drives: no register of the KR761x nor of the
+// 8052 lies there, so only the clock writes it.
+constexpr std::uint32_t kPollRegister = 0xFE;
+// Clocks of the oscillator per machine cycle of the simulated core, and the
+// most machine cycles one instruction takes (MUL, DIV).
+constexpr std::uint64_t kClocksPerCycle = 12;
+constexpr std::uint64_t kMostCyclesPerInstruction = 4;
+constexpr std::uint8_t kStackPaint = 0xA5;
+
+// What s51 prints first in answer to each command list, one number a line,
+// so that the trace can be cut into events.
+enum Marker : std::uint32_t {
+    kTaken = 7610001,  // a report taken: the chip time, the state, the buffer
+    kLastTaken = 7610002,  // the same, and the run stops
+    kBudget = 7610003,  // no report within the budget: the run stops
+    kStack = 7610006,  // the stack's RAM at the end
+    kFlagWritten = 7610004,  // the user code wrote the send flag: the PC, the flag's byte
+    kBufferWritten = 7610005,  // the user code wrote the buffer while the flag was set: the PC
+    kEnd = 7610099,
 };
 
-// One conversation with s51. Each exchange is written at once and ends with
-// a numbered marker whose answer tells that everything the commands printed
-// has arrived: s51 answers a command only when the one before is done (a
-// run included), and reads its input only every tenth of a second or so
-// when idle, so the exchanges are few.
-class CSimulator {
+// The poll clock as a value change dump: the register changes every
+// interval ms, from interval ms on, for as long as it is read.
+class CPollClock {
 public:
-    bool Start(std::u16string& errorText)
+    explicit CPollClock(int interval) : interval_(interval) {}
+    std::string Next()
     {
-        const std::optional<std::string> s51 = platform::FindOnPath("s51");
-        std::string reason;
-        if (!s51 || !process_.Start({*s51, "-t", "8052"}, reason)) {
-            errorText = s51 ? u"s51 cannot be started: " + Text(reason) + u"."
-                            : u"s51 was not found on PATH: install the 8051 simulator (the Debian package sdcc-ucsim).";
-            return false;
+        std::ostringstream s;
+        if (polls_ == 0)
+            s << "$timescale 1us $end\n$scope module bench $end\n$var wire 8 ! kp $end\n$upscope $end\n"
+                 "$enddefinitions $end\n";
+        for (int i = 0; i < 256; ++i) {
+            ++polls_;
+            s << "#" << polls_ * static_cast<std::uint64_t>(interval_) * 1000 << "\nb" << (polls_ % 2 ? "1" : "10")
+              << " !\n";
         }
-        return true;
-    }
-
-    // Runs commands and returns what they printed.
-    bool Do(const std::string& commands, std::string& printed)
-    {
-        process_.ClearOutput();
-        const std::string marker = std::to_string(7600000 + ++markers_);
-        if (!process_.Write(commands + "expression " + marker + "\n"))
-            return false;
-        const std::string answer = "\n" + marker + "\n";
-        if (!process_.ReadUntil([&](std::string_view out) { return out.find(answer) != std::string_view::npos; }))
-            return false;
-        printed = process_.Output();
-        return true;
-    }
-
-    // Runs commands, then at most count instructions, and reads where it
-    // stopped, the instructions run so far, the flag byte flagByte and the
-    // count bytes of XRAM from buffer.
-    bool Step(const std::string& commands, std::uint64_t count, std::uint32_t flagByte, std::uint32_t buffer,
-              std::size_t bytes, Stop& stop)
-    {
-        std::ostringstream c;
-        const std::uint32_t last = buffer + static_cast<std::uint32_t>(bytes) - 1;
-        c << commands << "step " << count << std::hex << "\nstate\ndump iram 0x" << flagByte << " 0x" << flagByte
-          << "\ndump xram 0x" << buffer << " 0x" << last << " 16\n";
-        std::string printed;
-        if (!Do(c.str(), printed))
-            return false;
-        // s51 echoes the commands as it reads them, then answers each in
-        // turn: the stop, the state (ending with "Simulation: ..."), the
-        // flag byte's line, the buffer's lines.
-        std::smatch m, n;
-        if (!std::regex_search(printed, m, std::regex(R"(Stop at 0x([0-9a-fA-F]+): \(\d+\) ([^\r\n]*))"))
-            || !std::regex_search(printed, n, std::regex(R"(Inst= *(\d+))")))
-            return false;
-        stop.pc = static_cast<std::uint32_t>(std::stoul(m[1].str(), nullptr, 16));
-        stop.reason = m[2].str();
-        stop.instructions = std::stoull(n[1].str());
-        const std::size_t state = printed.find("\nSimulation: ", static_cast<std::size_t>(n.position(0)));
-        const std::size_t iram = state == std::string::npos ? state : printed.find('\n', state + 1);
-        const std::size_t xram = iram == std::string::npos ? iram : printed.find('\n', iram + 1);
-        if (xram == std::string::npos)
-            return false;
-        const auto flags = ReadDumpedBytes(std::string_view(printed).substr(iram, xram - iram), flagByte, flagByte);
-        const auto dumped = ReadDumpedBytes(std::string_view(printed).substr(xram), buffer, last);
-        if (flags.size() != 1 || dumped.size() != bytes)
-            return false;
-        stop.flags = flags.begin()->second;
-        stop.buffer.clear();
-        for (const auto& [at, value] : dumped)
-            stop.buffer.push_back(value);
-        return true;
+        return s.str();
     }
 
 private:
-    platform::CInteractiveProcess process_;
-    int markers_ = 0;
+    int interval_;
+    std::uint64_t polls_ = 0;
 };
+
+std::u16string AtLine(std::uint32_t pc, const LinkSymbols& symbols)
+{
+    std::u16string text = Hex(pc);
+    if (const std::optional<SourceLine> line = NearestSourceLine(symbols, pc))
+        text += u", in " + Text(line->file) + u" line " + FormatDecimal(line->line);
+    return text;
+}
+
+// The C line of the instruction that wrote something and left the program
+// at pc (the instruction before it), or pc when the map has no line there.
+std::u16string WriterLine(std::uint32_t pc, const LinkSymbols& symbols)
+{
+    if (const std::optional<SourceLine> line = NearestSourceLine(symbols, pc - 1))
+        return Text(line->file) + u" line " + FormatDecimal(line->line);
+    return Hex(pc);
+}
 
 std::u16string NoReport(std::uint64_t budget, std::uint32_t pc, const LinkSymbols& symbols)
 {
-    std::u16string text = u"No report after " + FormatDecimal(budget) + u" instructions: the program is at " + Hex(pc);
-    if (const std::optional<SourceLine> line = NearestSourceLine(symbols, pc))
-        text += u", in " + Text(line->file) + u" line " + FormatDecimal(line->line);
-    return text + u".";
+    return u"No report after " + FormatDecimal(budget) + u" instructions: the program is at " + AtLine(pc, symbols)
+           + u".";
+}
+
+// The commands that set the bench up and run it to the end: the image with
+// the system routines and vectors in place, RAM cleared, the mode set, the
+// poll clock read from clockPath, and breakpoints whose command lists
+// (run inside s51, without a round trip) take each report when the host
+// polls with the send flag set, stop after the last report or when the
+// budget has run out, and trace the user code's writes to the flag, and to
+// the buffer while a report is pending.
+std::string BenchCommands(const SdccProject& found, const Target& target, const SimulationOptions& options,
+                          const std::string& clockPath)
+{
+    const std::uint32_t flagByte = 0x20 + target.pendingBit / 8, flagMask = 1u << target.pendingBit % 8;
+    const std::size_t bytes = static_cast<std::size_t>((target.report->bits + 7) / 8);
+    const std::uint32_t last = target.buffer + static_cast<std::uint32_t>(bytes) - 1;
+    const std::uint64_t budgetTicks = options.budget * kMostCyclesPerInstruction * kClocksPerCycle;
+    std::ostringstream s;
+    s << SimulatorSetUp(fs::absolute(found.image).string(), target.entries, options.passInterrupts) << std::hex
+      << "fill iram 0x00 0xff 0x00\nfill xram 0x0000 0x03ff 0x00\nset mem sfr 0xa8 0x00\n"
+      << "set bit 0x" << target.modeBit << " 1\npc 0x" << kKR7611Memory.applicationStart << "\n"
+      << "var kp sfr[0x" << kPollRegister << "][7:0]\nvar kf iram[0x" << flagByte << "]\nvar kn\nvar kt\n"
+      << std::dec << "kn=0\nkt=0\n"
+      << "set hw vcd[0] input \"" << clockPath << "\"\nset hw vcd[0] start\n";
+    const std::string take = std::string("expression sim_ticks;state;dump xram 0x") + [&] {
+        std::ostringstream t;
+        t << std::hex << target.buffer << " 0x" << last << " 16;set bit 0x" << target.pendingBit << " 0";
+        return t.str();
+    }() + ";kn=kn+1;kt=sim_ticks";
+    int number = 0;
+    auto breakpoint = [&](const std::string& event, const std::string& condition, Marker marker,
+                          const std::string& commands, bool run) {
+        s << "break " << event << " if " << condition << "\ncommands " << ++number << " expression " << marker
+          << (commands.empty() ? "" : ";") << commands << (run ? ";run" : "") << "\n";
+    };
+    std::ostringstream poll, pending, flagBit;
+    poll << std::hex << "sfr w 0x" << kPollRegister;
+    pending << "(kf&" << flagMask << ")";
+    flagBit << std::hex << "bits w 0x" << target.pendingBit;
+    const std::string reports = std::to_string(options.reports - 1);
+    breakpoint(poll.str(), pending.str() + "&&kn<" + reports, kTaken, take, true);
+    breakpoint(poll.str(), pending.str() + "&&kn>=" + reports, kLastTaken, take, false);
+    breakpoint(poll.str(), "sim_ticks-kt>" + std::to_string(budgetTicks), kBudget, "", false);
+    breakpoint(flagBit.str(), "1", kFlagWritten, "expression /X PC;expression kf", true);
+    for (std::uint32_t at = target.buffer; at <= last; ++at) {
+        std::ostringstream event;
+        event << std::hex << "xram w 0x" << at;
+        breakpoint(event.str(), pending.str(), kBufferWritten, "expression /X PC", true);
+    }
+    // Stack painting: at main's entry the stack's RAM above SP is filled
+    // with a byte, and the highest byte that no longer holds it at the end
+    // is as deep as the stack went.
+    if (target.stackStart > 0 && target.stackStart < 0xFF)
+        s << std::hex << "var kq\nkq=0\nbreak 0x" << target.main << " if kq==0\ncommands " << std::dec << ++number
+          << " kq=1;fill iram 0x" << std::hex << target.stackStart + 1 << " 0xff 0x" << int(kStackPaint) << ";run\n";
+    s << std::dec << "run\nexpression " << kStack << "\n";
+    if (target.stackStart > 0 && target.stackStart < 0xFF)
+        s << std::hex << "dump iram 0x" << target.stackStart + 1 << " 0xff 16\n";
+    s << std::dec << "expression " << kEnd << "\n";
+    return s.str();
+}
+
+// One event of the trace: its marker and the lines s51 printed for it.
+struct Event {
+    Marker marker;
+    std::string text;
+};
+
+std::vector<Event> ReadTrace(const std::string& printed)
+{
+    std::vector<Event> events;
+    std::istringstream in(printed);
+    std::string line;
+    bool echo = true;  // s51 echoes the commands it reads before it runs them
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const bool marker = line.size() == 7 && line.find_first_not_of("0123456789") == std::string::npos
+                            && line.compare(0, 3, "761") == 0;
+        if (marker) {
+            events.push_back({static_cast<Marker>(std::stoul(line)), {}});
+            echo = false;
+        } else if (!echo && !events.empty())
+            events.back().text += line + "\n";
+    }
+    return events;
+}
+
+// The number that starts line n of an event's text (decimal, or hex after
+// 0x), or that follows word on the first line holding it.
+std::optional<std::uint64_t> NumberAt(const std::string& text, std::size_t n, std::string_view word = {})
+{
+    std::size_t at = 0;
+    if (word.empty()) {
+        for (; n > 0 && at != std::string::npos; --n)
+            at = text.find('\n', at) == std::string::npos ? std::string::npos : text.find('\n', at) + 1;
+    } else if ((at = text.find(word)) != std::string::npos) {
+        at += word.size();
+        at = text.find_first_not_of(' ', at);
+    }
+    if (at == std::string::npos || at >= text.size())
+        return std::nullopt;
+    const bool hex = text.compare(at, 2, "0x") == 0;
+    const char* first = text.data() + at + (hex ? 2 : 0);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(first, text.data() + text.size(), value, hex ? 16 : 10);
+    if (error != std::errc() || end == first)
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -350,69 +467,139 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     if (!FindTarget(found, mode, target, errorText))
         return false;
     run.layout = target.layout;
+    run.stackStart = target.stackStart;
+    run.stackRoom = target.stackRoom;
     if (options.passInterrupts)
         run.assumptions.push_back(u"The system firmware passes interrupt n on to the application at 0x2603 + 8n: "
                                   u"a jump there is planted at each of the "
                                   + FormatDecimal(kSimulatedInterrupts) + u" standard interrupt vectors.");
     run.assumptions.push_back(u"Every system routine returns at once (a RET at its entry point) with "
                               u"KR761x_Status 0 (FUNC_SUCCESS).");
+    run.assumptions.push_back(u"The host polls the input endpoint every " + FormatDecimal(target.interval)
+                              + u" ms (its bInterval); at a poll with the send flag set, the system firmware takes "
+                                u"the report in USB_Position_Buffer and then clears the flag.");
+    run.assumptions.push_back(u"Chip time counts " + FormatDecimal(kClocksPerCycle)
+                              + u" oscillator clocks per machine cycle at " + FormatDecimal(target.oscillatorMHz)
+                              + u" MHz"
+                              + (target.oscillatorNamed ? u" (the oscillator KR761x_System_Init starts)."
+                                                        : u" (the main program names no oscillator)."));
 
-    CSimulator s51;
-    if (!s51.Start(errorText))
-        return false;
     const std::u16string lost = u"s51 ended or answered in a way that cannot be read.";
-    std::ostringstream setUp;
-    setUp << SimulatorSetUp(fs::absolute(found.image).string(), target.entries, options.passInterrupts) << std::hex
-          << "fill iram 0x00 0xff 0x00\nfill xram 0x0000 0x03ff 0x00\nset mem sfr 0xa8 0x00\n"
-          << "set bit 0x" << target.modeBit << " 1\npc 0x" << kKR7611Memory.applicationStart << "\n"
-          << "break bits w 0x" << target.pendingBit << "\nbreak iram w 0x" << 0x20 + target.pendingBit / 8 << "\n";
-    std::string printed;
-    if (!s51.Do(setUp.str(), printed)) {
+    platform::CTemporaryFolder folder(fs::temp_directory_path().string(), "kr761x-bench-");
+    CPollClock clock(target.interval);
+    platform::CFifoFeeder feeder;
+    std::string reason;
+    const std::string clockPath = folder.Path() + "/polls.vcd";
+    if (folder.Path().empty()
+        || !feeder.Start(
+            clockPath, [&clock] { return clock.Next(); }, reason)) {
+        errorText = u"The bench's poll clock cannot be made: "
+                    + Text(folder.Path().empty() ? folder.Failure().reason : reason) + u".";
+        return false;
+    }
+    const std::optional<std::string> s51 = platform::FindOnPath("s51");
+    platform::CInteractiveProcess process;
+    const std::string mhz = std::to_string(target.oscillatorMHz) + "M";
+    if (!s51 || !process.Start({*s51, "-t", "8052", "-X", mhz}, reason)) {
+        errorText = s51 ? u"s51 cannot be started: " + Text(reason) + u"."
+                        : u"s51 was not found on PATH: install the 8051 simulator (the Debian package sdcc-ucsim).";
+        return false;
+    }
+    const std::string end = "\n" + std::to_string(kEnd) + "\n";
+    if (!process.Write(BenchCommands(found, target, options, clockPath))
+        || !process.ReadUntil([&, searched = std::size_t(0)](std::string_view out) mutable {
+               // Only what arrived since the last look, the output being long.
+               const std::size_t from = searched > end.size() ? searched - end.size() : 0;
+               searched = out.size();
+               return out.find(end, from) != std::string_view::npos;
+           })) {
         errorText = lost;
         return false;
     }
+
     const std::size_t bytes = static_cast<std::size_t>((target.report->bits + 7) / 8);
-    const std::uint32_t flagByte = 0x20 + target.pendingBit / 8, flagMask = 1u << target.pendingBit % 8;
-    std::ostringstream loopBreak, taken;
-    loopBreak << std::hex << "break 0x" << target.mainLoop << "\n";
-    taken << std::hex << "clear 0x" << target.mainLoop << "\nset bit 0x" << target.pendingBit << " 0\n";
-    Stop stop;
-    std::string before;  // commands that go with the next step
-    for (int index = 1; index <= options.reports; ++index) {
-        const std::uint64_t start = stop.instructions;
-        // Until the user code sets the flag (a write may also clear it, or
-        // change another bit of its byte), then on to the top of the main
-        // loop, so that the whole block that set it has run.
-        bool loopSet = false;
-        do {
-            if (stop.instructions - start >= options.budget) {
-                errorText = NoReport(options.budget, stop.pc, target.symbols);
-                return false;
-            }
-            if (!s51.Step(before, options.budget - (stop.instructions - start), flagByte, target.buffer, bytes, stop)) {
+    const std::uint32_t last = target.buffer + static_cast<std::uint32_t>(bytes) - 1;
+    const std::uint32_t flagMask = 1u << target.pendingBit % 8;
+    const double ticksPerMs = target.oscillatorMHz * 1000.0;
+    std::uint64_t instructions = 0;
+    bool pending = false;
+    std::set<std::u16string> said;
+    auto diagnose = [&](std::u16string text) {
+        if (said.insert(text).second)
+            run.diagnostics.push_back(std::move(text));
+    };
+    for (const Event& event : ReadTrace(process.Output())) {
+        if (event.marker == kTaken || event.marker == kLastTaken) {
+            const std::optional<std::uint64_t> ticks = NumberAt(event.text, 0);
+            const std::optional<std::uint64_t> now = NumberAt(event.text, 0, "Inst=");
+            const std::size_t state = event.text.find("\nSimulation:");
+            if (!ticks || !now || state == std::string::npos) {
                 errorText = lost;
                 return false;
             }
-            before.clear();
-            if (stop.reason.find("stepped") == std::string::npos && stop.reason.find("Event") == std::string::npos
-                && stop.reason.find("Breakpoint") == std::string::npos) {
-                errorText = u"The simulation stopped at " + Hex(stop.pc) + u": " + Text(stop.reason) + u".";
+            const auto dumped = ReadDumpedBytes(std::string_view(event.text).substr(state + 1), target.buffer, last);
+            if (dumped.size() != bytes) {
+                errorText = lost;
                 return false;
             }
-            if ((stop.flags & flagMask) && !loopSet) {
-                before = loopBreak.str();
-                loopSet = true;
+            SimulatedReport report;
+            report.index = static_cast<int>(run.reports.size()) + 1;
+            report.instructions = *now - instructions;
+            instructions = *now;
+            report.chipMs = static_cast<double>(*ticks) / ticksPerMs;
+            report.reportId = target.reportId;
+            for (const auto& [at, value] : dumped)
+                report.bytes.push_back(value);
+            report.values = ReadReportValues(*target.report, report.bytes);
+            run.reports.push_back(std::move(report));
+            pending = false;
+        } else if (event.marker == kFlagWritten) {
+            const std::optional<std::uint64_t> pc = NumberAt(event.text, 0), flags = NumberAt(event.text, 1);
+            const bool set = flags && (*flags & flagMask);
+            if (set && pending && pc)
+                diagnose(u"The send flag was set again while a report was pending (not yet taken by the host), in "
+                         + WriterLine(static_cast<std::uint32_t>(*pc), target.symbols)
+                         + u": the two sends make one report.");
+            pending = set;
+        } else if (event.marker == kBufferWritten) {
+            if (const std::optional<std::uint64_t> pc = NumberAt(event.text, 0))
+                diagnose(u"USB_Position_Buffer was written while a report was pending (the send flag set, the host "
+                         u"not yet polled), in "
+                         + WriterLine(static_cast<std::uint32_t>(*pc), target.symbols)
+                         + u": the host may get the old or the new data.");
+        } else if (event.marker == kStack && target.stackStart > 0) {
+            const auto ram = ReadDumpedBytes(event.text, target.stackStart + 1, 0xFF);
+            run.deepestStack = static_cast<long>(target.stackStart);
+            for (const auto& [at, value] : ram)
+                if (value != kStackPaint)
+                    run.deepestStack = static_cast<long>(at);
+        } else if (event.marker == kBudget) {
+            std::smatch stop;
+            if (!std::regex_search(event.text, stop, std::regex(R"(Stop at 0x([0-9a-fA-F]+))"))) {
+                errorText = lost;
+                return false;
             }
-        } while (
-            !((stop.flags & flagMask) && stop.pc == target.mainLoop && stop.reason.find("Event") == std::string::npos));
-        before = taken.str();
-        SimulatedReport report;
-        report.index = index;
-        report.instructions = stop.instructions - start;
-        report.reportId = target.reportId;
-        report.bytes = stop.buffer;
-        report.values = ReadReportValues(*target.report, report.bytes);
-        run.reports.push_back(std::move(report));
+            errorText = NoReport(options.budget, static_cast<std::uint32_t>(std::stoul(stop[1].str(), nullptr, 16)),
+                                 target.symbols);
+            return false;
+        }
+    }
+    if (run.deepestStack >= 0 && run.stackStart > 0) {
+        const long used = run.deepestStack - static_cast<long>(run.stackStart);
+        run.stack = u"Stack: " + FormatDecimal(used) + u" bytes at its deepest (up to "
+                    + Hex(static_cast<std::uint32_t>(run.deepestStack), 2) + u")"
+                    + (run.stackRoom >= 0 ? u" of the " + FormatDecimal(run.stackRoom) + u" bytes the build left for it"
+                                          : std::u16string())
+                    + (run.stackRoom >= 0 && used > run.stackRoom ? u": it overran its room." : u".");
+    }
+    if (run.reports.size() != static_cast<std::size_t>(options.reports)) {
+        std::smatch stop;
+        const std::string& out = process.Output();
+        errorText =
+            std::regex_search(out, stop, std::regex(R"(Stop at 0x([0-9a-fA-F]+): \(\d+\) ([^\r\n]*))"))
+                ? u"The simulation stopped at " + Text("0x" + stop[1].str()) + u": " + Text(stop[2].str()) + u"."
+                : lost;
+        return false;
     }
     return true;
 }

@@ -41,7 +41,7 @@ std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint
 std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, std::uint32_t first, std::uint32_t last)
 {
     std::map<std::uint32_t, std::uint8_t> bytes;
-    const std::regex data(R"(^0x([0-9a-fA-F]+)\s+((?:[0-9a-fA-F]{2} )+))");
+    static const std::regex data(R"(^0x([0-9a-fA-F]+)\s+((?:[0-9a-fA-F]{2} )+))");
     std::istringstream in{std::string(output)};
     std::string line;
     std::smatch m;

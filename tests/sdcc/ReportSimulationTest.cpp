@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "cli/CommandLine.h"
@@ -42,11 +43,15 @@ const Region kRegions[] = {
      "            { Touch_Point_Report __xdata *r = (Touch_Point_Report __xdata *) USB_Position_Buffer;\r\n"
      "              r->Controls = 0x01; r->Contact_Identifier = 4;\r\n"
      "              STORE_REPORT_U16 (r->X, 0xFFFF); STORE_REPORT_U16 (r->Y, 7);\r\n"
-     "              KR761x_USB_Touch_Send_Pending = 1; }\r\n"},
+     "              KR761x_USB_Touch_Send_Pending = 1;\r\n"
+     "              KR761x_USB_Touch_Send_Pending = 1; /* again */\r\n"
+     "              Step++; }\r\n"},
+    // Send, then wait until the report is taken.
     {"single pen report", "            { Pen_Report __xdata *r = (Pen_Report __xdata *) USB_Position_Buffer;\r\n"
                           "              r->Controls = 0x03; r->Contact_Identifier = 0;\r\n"
                           "              STORE_REPORT_U16 (r->X, 10 * Step); STORE_REPORT_U16 (r->Y, 20);\r\n"
-                          "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
+                          "              KR761x_USB_Touch_Send_Pending = 1; Step++;\r\n"
+                          "              while (KR761x_USB_Touch_Send_Pending) ; }\r\n"},
     // Never sends.
     {"multi-pen report", "            for (;;) Step++;\r\n"},
 };
@@ -88,6 +93,10 @@ protected:
         return run;
     }
 
+public:
+    static const test::TempDir* Folder() { return dir_; }
+
+protected:
     static test::TempDir* dir_;
 };
 
@@ -107,6 +116,10 @@ struct Case {
     const char* name;
     InputMode mode;
     std::vector<std::string> reports;
+    // What the run says the user code did wrong, and the code of the line
+    // it must name; none when empty.
+    const char* diagnostic = "";
+    const char* line = "";
 };
 
 const Case kCases[] = {
@@ -117,15 +130,30 @@ const Case kCases[] = {
       "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457",
       "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458",
       "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459",
-      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460"}},
-    {"MultiTouchXOutOfRange", InputMode::MultiTouch, {"Tip Switch=1 In Range=0 Contact Identifier=4 X=65535! Y=7"}},
-    {"Pen",
+      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460"},
+     "USB_Position_Buffer was written while a report was pending",
+     "r->Controls = 0x03; r->Contact_Identifier = Step % 5;"},
+    {"MultiTouchXOutOfRangeSentTwice",
+     InputMode::MultiTouch,
+     {"Tip Switch=1 In Range=0 Contact Identifier=4 X=65535! Y=7"},
+     "The send flag was set again while a report was pending",
+     "/* again */"},
+    {"PenSendsThenWaits",
      InputMode::Pen,
      {"Tip Switch=1 In Range=1 Contact Identifier=0 X=0 Y=20",
       "Tip Switch=1 In Range=1 Contact Identifier=0 X=10 Y=20"}},
 };
 
 class ReportSimulationCase : public ReportSimulation, public ::testing::WithParamInterface<Case> {};
+
+// The line of KR761x_Main.c that holds code.
+int LineOf(const std::string& code)
+{
+    const std::string main = test::ReadBytes(*ReportSimulation::Folder() / "KR761x_Main.c");
+    const std::size_t at = main.find(code);
+    EXPECT_NE(at, std::string::npos) << code;
+    return at == std::string::npos ? 0 : int(std::count(main.begin(), main.begin() + long(at), '\n')) + 1;
+}
 
 TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
 {
@@ -135,7 +163,19 @@ TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
     for (std::size_t i = 0; i < c.reports.size(); ++i) {
         EXPECT_EQ(Values(run.reports[i]), c.reports[i]) << "report " << i + 1;
         EXPECT_GT(run.reports[i].instructions, 0u);
+        // Taken at the host's polls, one each ms at most.
+        EXPECT_GE(run.reports[i].chipMs, i ? run.reports[i - 1].chipMs + 0.999 : 0.999) << "report " << i + 1;
     }
+    std::string said;
+    for (const std::u16string& diagnostic : run.diagnostics)
+        said += platform::ToUtf8(diagnostic) + "\n";
+    if (*c.diagnostic == 0)
+        EXPECT_EQ(said, "");
+    else
+        EXPECT_NE(said.find(c.diagnostic), std::string::npos) << said;
+    if (*c.line)
+        EXPECT_NE(said.find("in KR761x_Main.c line " + std::to_string(LineOf(c.line)) + ":"), std::string::npos)
+            << said;
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ReportSimulationCase, ::testing::ValuesIn(kCases),
@@ -156,8 +196,9 @@ TEST_F(ReportSimulation, ARunawayLoopEndsAtTheBudgetNamingItsLine)
         << platform::ToUtf8(error);
 }
 
-// The command line's forms of one run: the assumption first, then a line,
-// a row or an element per report.
+// The command line's forms of one run: the assumptions first, then a line,
+// a row or an element per report, and the stack's use. Counts, chip times
+// and stack figures depend on the templates' code and are masked.
 TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
 {
     struct Form {
@@ -165,14 +206,19 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         std::string out;
     };
     const std::string project = platform::ToUtf8(dir_->folder());
-    const std::string assumed = "Assumed: Every system routine returns at once (a RET at its entry point) with "
-                                "KR761x_Status 0 (FUNC_SUCCESS).\n";
+    const std::string assumed =
+        "Assumed: Every system routine returns at once (a RET at its entry point) with KR761x_Status 0 "
+        "(FUNC_SUCCESS).\n"
+        "Assumed: The host polls the input endpoint every 1 ms (its bInterval); at a poll with the send flag set, the "
+        "system firmware takes the report in USB_Position_Buffer and then clears the flag.\n"
+        "Assumed: Chip time counts 12 oscillator clocks per machine cycle at 24 MHz (the oscillator "
+        "KR761x_System_Init starts).\n";
     const Form forms[] = {
         {{"--mode", "mouse", "--reports", "1", "--no-vectors", project},
-         assumed + "#1 INSTR instructions  80 01 64 00 C8 00  Button 1=1 X=100 Y=200\n"},
+         assumed + "#1 N instructions T ms  80 01 64 00 C8 00  Button 1=1 X=100 Y=200\nStack: S\n"},
         {{"--mode", "multitouch", "--reports", "1", "--no-vectors", "--format", "csv", project},
-         "report,instructions,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",out of range\n"
-         "1,INSTR,81 01 04 FF FF 07 00,1,0,4,65535,7,\"X (0..1024)\"\n"},
+         "report,instructions,ms,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",out of range\n"
+         "1,N,T,81 01 04 FF FF 07 00,1,0,4,65535,7,\"X (0..1024)\"\n"},
     };
     for (const Form& form : forms) {
         std::ostringstream out, err;
@@ -180,10 +226,14 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         cli::ParsedArguments parsed;
         ASSERT_TRUE(cli::ParseArguments(command.Parameters(), form.args, parsed));
         EXPECT_EQ(command.Run(parsed, out, err), 0) << err.str();
-        std::string text = out.str();
-        const std::size_t number =
-            text.find_first_of("0123456789", text.find(form.args[1] == "mouse" ? "#1 " : "\n1,") + 3);
-        text.replace(number, text.find_first_not_of("0123456789", number) - number, "INSTR");
+        std::string text =
+            std::regex_replace(out.str(), std::regex(R"(#1 \d+ instructions \d+\.\d{3} ms)"), "#1 N instructions T ms");
+        text = std::regex_replace(text, std::regex(R"(\n1,\d+,\d+\.\d{3},)"), "\n1,N,T,");
+        text = std::regex_replace(
+            text,
+            std::regex(
+                R"(Stack: \d+ bytes at its deepest \(up to 0x[0-9A-F]{2}\) of the \d+ bytes the build left for it\.)"),
+            "Stack: S");
         EXPECT_EQ(text, form.out);
     }
 }
