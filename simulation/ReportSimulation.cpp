@@ -342,7 +342,10 @@ std::string BenchCommands(const SdccProject& found, const Target& target, const 
     const std::uint32_t flagByte = 0x20 + target.pendingBit / 8, flagMask = 1u << target.pendingBit % 8;
     const std::size_t bytes = static_cast<std::size_t>((target.report->bits + 7) / 8);
     const std::uint32_t last = target.buffer + static_cast<std::uint32_t>(bytes) - 1;
-    const std::uint64_t budgetTicks = options.budget * kMostCyclesPerInstruction * kClocksPerCycle;
+    // s51 reckons in 32 bits: the clocks without a report are compared as a
+    // signed difference, so they stop at 2^31 - 1.
+    const std::uint64_t budgetTicks =
+        std::min<std::uint64_t>(options.budget * kMostCyclesPerInstruction * kClocksPerCycle, 0x7FFFFFFF);
     std::ostringstream s;
     s << SimulatorSetUp(fs::absolute(found.image).string(), target.entries, options.passInterrupts) << std::hex
       << "fill iram 0x00 0xff 0x00\nfill xram 0x0000 0x03ff 0x00\nset mem sfr 0xa8 0x00\n"
@@ -350,7 +353,7 @@ std::string BenchCommands(const SdccProject& found, const Target& target, const 
       << "var kp sfr[0x" << kPollRegister << "][7:0]\nvar kf iram[0x" << flagByte << "]\nvar kn\nvar kt\n"
       << std::dec << "kn=0\nkt=0\n"
       << "set hw vcd[0] input \"" << clockPath << "\"\nset hw vcd[0] start\n";
-    const std::string take = std::string("expression sim_ticks;state;dump xram 0x") + [&] {
+    const std::string take = std::string("expression /u sim_ticks;state;dump xram 0x") + [&] {
         std::ostringstream t;
         t << std::hex << target.buffer << " 0x" << last << " 16;set bit 0x" << target.pendingBit << " 0";
         return t.str();
@@ -521,7 +524,7 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     const std::uint32_t last = target.buffer + static_cast<std::uint32_t>(bytes) - 1;
     const std::uint32_t flagMask = 1u << target.pendingBit % 8;
     const double ticksPerMs = target.oscillatorMHz * 1000.0;
-    std::uint64_t instructions = 0;
+    std::uint64_t instructions = 0, lastTicks = 0, wrapped = 0;
     bool pending = false;
     std::set<std::u16string> said;
     auto diagnose = [&](std::u16string text) {
@@ -546,7 +549,12 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
             report.index = static_cast<int>(run.reports.size()) + 1;
             report.instructions = *now - instructions;
             instructions = *now;
-            report.chipMs = static_cast<double>(*ticks) / ticksPerMs;
+            // sim_ticks comes in 32 bits: it wraps after a minute or so of
+            // chip time, and the run goes on counting.
+            if (*ticks < lastTicks)
+                wrapped += std::uint64_t(1) << 32;
+            lastTicks = *ticks;
+            report.chipMs = static_cast<double>(wrapped + *ticks) / ticksPerMs;
             report.reportId = target.reportId;
             for (const auto& [at, value] : dumped)
                 report.bytes.push_back(value);
