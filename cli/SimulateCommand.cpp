@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "cli/SimulateCommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
 
 #include "cli/TerminalText.h"
-#include "simulation/ReportSimulation.h"
+#include "platform/SmallFile.h"
 #include "platform/Utf.h"
+#include "simulation/ReportSimulation.h"
+#include "simulation/TestScript.h"
 
 namespace kr::cli {
 namespace {
@@ -136,7 +139,105 @@ void PrintJson(const simulation::SimulationRun& run, std::string_view mode, cons
     out << "\n}\n";
 }
 
+constexpr std::size_t kMaxScriptBytes = 1024 * 1024;
+
+// Reads and parses the script at path; false with the sentence on err.
+bool LoadScript(const std::string& path, simulation::TestScript& script, std::ostream& err)
+{
+    const std::optional<std::string> text = platform::ReadSmallRegularFile(path, kMaxScriptBytes);
+    std::string error;
+    if (!text) {
+        err << ForTerminal(platform::FromUtf8(path)) << ": the script cannot be read.\n";
+        return false;
+    }
+    if (!simulation::ParseTestScript(*text, script, error)) {
+        err << ForTerminal(platform::FromUtf8(path)) << ":" << ForTerminal(platform::FromUtf8(error)) << "\n";
+        return false;
+    }
+    return true;
+}
+
+std::string Xml(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            // XML 1.0 takes no control character but tab and line breaks.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+                out += '?';
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+int CTestCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
+{
+    const std::string format = args.Has("--format") ? args.Value("--format") : "text";
+    if (format != "text" && format != "junit")
+        return kExitUsage;
+    const std::string& scriptPath = args.positionals[0];
+    simulation::TestScript script;
+    if (!LoadScript(scriptPath, script, err))
+        return kExitTrouble;
+    simulation::SimulationOptions options;
+    if (script.mode)
+        options.mode = *script.mode;
+    options.script = &script;
+    simulation::SimulationRun run;
+    std::u16string errorText;
+    const bool simulated = simulation::SimulateReports(args.positionals[1], options, run, errorText);
+    if (!simulated && run.reports.empty() && run.transfers.empty() && run.assumptions.empty()) {
+        err << ForTerminal(errorText) << "\n";
+        return kExitFailure;
+    }
+    const std::vector<simulation::ExpectationResult> results = simulation::JudgeScript(script, run);
+    const long failed = std::count_if(results.begin(), results.end(), [](const auto& r) { return !r.holds; });
+    if (format == "junit") {
+        out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuite name=\"" << Xml(scriptPath) << "\" tests=\""
+            << results.size() << "\" failures=\"" << failed << "\" errors=\"0\">\n";
+        for (const auto& r : results) {
+            out << "  <testcase classname=\"" << Xml(scriptPath) << "\" name=\"line " << r.line << ": expect "
+                << Xml(r.text) << "\"";
+            if (r.holds)
+                out << "/>\n";
+            else
+                out << ">\n    <failure message=\"" << Xml(scriptPath + ":" + std::to_string(r.line) + ": " + r.failure)
+                    << "\"/>\n  </testcase>\n";
+        }
+        if (!simulated)
+            out << "  <system-err>" << Xml(platform::ToUtf8(errorText)) << "</system-err>\n";
+        out << "</testsuite>\n";
+    } else {
+        PrintText(run, out);
+        for (const auto& r : results)
+            if (!r.holds)
+                out << scriptPath << ":" << r.line << ": " << r.failure << "\n";
+        out << results.size() - static_cast<std::size_t>(failed) << " of " << results.size() << " expectations hold.\n";
+    }
+    out.flush();
+    if (!simulated)
+        err << ForTerminal(errorText) << "\n";
+    // Expectations all decided and holding pass, even when the budget ran
+    // out after them.
+    return failed == 0 && (simulated || !results.empty()) ? kExitSuccess : kExitFailure;
+}
 
 int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::ostream& err)
 {
@@ -159,6 +260,16 @@ int CSimulateCommand::Run(const ParsedArguments& args, std::ostream& out, std::o
     if (format != "text" && format != "csv" && format != "json")
         return kExitUsage;
     options.passInterrupts = !args.Has("--no-vectors");
+    simulation::TestScript script;
+    if (args.Has("--script")) {
+        if (!LoadScript(args.Value("--script"), script, err))
+            return kExitTrouble;
+        if (script.mode && !args.Has("--mode"))
+            options.mode = *script.mode;
+        // Its answers only: the run takes the reports asked for.
+        script.expectations.clear();
+        options.script = &script;
+    }
     const std::string& project = args.positionals[0];
 
     simulation::SimulationRun run;

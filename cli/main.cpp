@@ -46,6 +46,7 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CBuildCommand>());
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSimulateCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CTestCommand>());
     commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSetCommand>());
     commandLine.Add(std::make_unique<kr::cli::CDiffCommand>());

@@ -23,6 +23,8 @@
 namespace kr::simulation {
 
 enum class InputMode { Mouse, Touch, MultiTouch, Pen, MultiPen };
+enum class Bus { Spi, SmBus };
+struct TestScript;
 
 // "mouse", "touch", "multitouch", "pen", "multipen"; and back (false for
 // another word).
@@ -34,6 +36,10 @@ struct SimulationOptions {
     int reports = 10;
     std::uint64_t budget = 1000000;  // instructions allowed for each report
     bool passInterrupts = true;  // plant a jump to 0x2603 + 8n at each standard vector
+    // The buses' answers and the failing calls; with no report expectation
+    // in it, the run ends when its sent bytes are all seen (or reports
+    // are taken).
+    const TestScript* script = nullptr;
 };
 
 struct SimulatedReport {
@@ -45,11 +51,20 @@ struct SimulatedReport {
     std::vector<HidFieldValue> values;
 };
 
+// A transfer the user code started on a bus.
+struct SimulatedTransfer {
+    Bus bus = Bus::Spi;
+    std::vector<std::uint8_t> sent;  // Comm_Tx_Buffer when it was called
+    int status = 0;
+    bool answered = false;  // by a line of the script
+};
+
 struct SimulationRun {
     // What the simulation takes for granted of the system firmware, one
     // sentence each.
     std::vector<std::u16string> assumptions;
     std::vector<SimulatedReport> reports;
+    std::vector<SimulatedTransfer> transfers;
     // What the user code did that the host may see wrong, one sentence
     // each, each once, naming the C line: a write to the buffer or a second
     // send while a report was pending.

@@ -18,11 +18,19 @@ std::uint32_t ApplicationVector(unsigned n)
 std::vector<std::uint32_t> ReadSystemEntryPoints(std::string_view apiHeader)
 {
     std::vector<std::uint32_t> entries;
-    const std::regex entry(R"(#define\s+\w+\s+CODE_ENTRY\s*\(\s*0[xX]([0-9A-Fa-f]+)\s*\))");
+    for (const auto& [name, address] : ReadSystemRoutines(apiHeader))
+        entries.push_back(address);
+    return entries;
+}
+
+std::vector<std::pair<std::string, std::uint32_t>> ReadSystemRoutines(std::string_view apiHeader)
+{
+    std::vector<std::pair<std::string, std::uint32_t>> routines;
+    const std::regex entry(R"(#define\s+(\w+)\s+CODE_ENTRY\s*\(\s*0[xX]([0-9A-Fa-f]+)\s*\))");
     const std::string text(apiHeader);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
-        entries.push_back(static_cast<std::uint32_t>(std::stoul((*it)[1].str(), nullptr, 16)));
-    return entries;
+        routines.emplace_back((*it)[1].str(), static_cast<std::uint32_t>(std::stoul((*it)[2].str(), nullptr, 16)));
+    return routines;
 }
 
 std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint32_t>& entries, bool passInterrupts)

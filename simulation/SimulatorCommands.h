@@ -25,6 +25,9 @@ std::uint32_t ApplicationVector(unsigned n);
 // (KR761x_API.h) defines with CODE_ENTRY, in the order it defines them.
 std::vector<std::uint32_t> ReadSystemEntryPoints(std::string_view apiHeader);
 
+// The same with the name of each entry macro ("KR761X_SPI_MASTER_TRANSFER").
+std::vector<std::pair<std::string, std::uint32_t>> ReadSystemRoutines(std::string_view apiHeader);
+
 // Loads image, plants a RET (0x22) at each entry point and, with
 // passInterrupts, an LJMP to ApplicationVector(n) at each standard vector
 // 0x0003 + 8n. One command a line.
