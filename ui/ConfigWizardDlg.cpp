@@ -139,7 +139,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
     QAction* simulate = add(project, tr("Simulate..."), kSimulate, nullptr);
     connect(simulate, &QAction::triggered, this, [this] {
         // Runs what was last built in the project folder, not the form.
-        CSimulateDlg dialog(settings_.project.projectPath, this);
+        CSimulateDlg dialog(settings_.project.projectPath, settings_, this);
         Interaction().RunModal(dialog);
     });
     project->addSeparator();
