@@ -59,7 +59,7 @@ void CFifoFeeder::Feed(std::function<std::string()> next)
             return;
         // Full: wait for the reader, looking at the stop request now and then.
         pollfd ready = {fd_, POLLOUT, 0};
-        ::poll(&ready, 1, 50);
+        ::poll(&ready, 1, 10);
     }
 }
 
