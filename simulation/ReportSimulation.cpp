@@ -136,6 +136,7 @@ struct Target {
     std::vector<std::uint32_t> entries;
     std::vector<std::pair<std::string, std::uint32_t>> routines;  // by entry macro
     std::uint32_t status = 0x01F0;  // KR761x_Status
+    std::optional<std::uint32_t> uartReady;  // the bit KR761x_UART_RX_Data_Ready
     HidDecoding descriptor;
     const HidReportSize* report = nullptr;
     int reportId = 0;
@@ -238,6 +239,9 @@ bool FindTarget(const SdccProject& project, const ModeRow& mode, Target& target,
     target.routines = ReadSystemRoutines(apiHeader);
     if (const auto status = target.symbols.addresses.find("_KR761x_Status"); status != target.symbols.addresses.end())
         target.status = status->second;
+    if (const auto ready = target.symbols.addresses.find("_KR761x_UART_RX_Data_Ready");
+        ready != target.symbols.addresses.end())
+        target.uartReady = ready->second;
     if (target.entries.empty()) {
         errorText = u"KR761x_API.h defines no entry point of a system routine.";
         return false;
@@ -279,6 +283,8 @@ constexpr std::uint64_t kMostCyclesPerInstruction = 4;
 constexpr std::uint8_t kStackPaint = 0xA5;
 // Comm_Rx_Buffer and Comm_Tx_Buffer, at fixed addresses of the shared XRAM.
 constexpr std::uint32_t kCommRx = 0x0000, kCommTx = 0x0080, kCommBytes = 128;
+// KR761x_Status of a UART dequeue with nothing received (FUNC_UART_NO_DATA).
+constexpr int kUartNoData = 0x31;
 
 // What s51 prints first in answer to each command list, one number a line,
 // so that the trace can be cut into events.
@@ -289,6 +295,7 @@ enum Marker : std::uint32_t {
     kStack = 7610006,  // the stack's RAM at the end
     kFlagWritten = 7610004,  // the user code wrote the send flag: the PC, the flag's byte
     kBufferWritten = 7610005,  // the user code wrote the buffer while the flag was set: the PC
+    kUartArrived = 7610008,  // the next UART byte of the script is due: the run stops
     kCall = 7610007,  // a watched routine was called: its number, the chip time, Comm_Tx_Buffer; the run stops
     kEnd = 7610099,
 };
@@ -409,6 +416,12 @@ std::string BenchCommands(const SdccProject& found, const Target& target, const 
     breakpoint(poll.str(), pending.str() + "&&kn>=" + reports, kLastTaken, take, false);
     breakpoint(poll.str(), "sim_ticks-kt>" + std::to_string(budgetTicks), kBudget, "", false);
     breakpoint(flagBit.str(), "1", kFlagWritten, "expression /X PC;expression kf", true);
+    if (options.script && !options.script->uart.empty()) {
+        std::ostringstream poll;
+        poll << std::hex << "sfr w 0x" << kPollRegister;
+        s << "var ku\nku=0\n";
+        breakpoint(poll.str(), "ku!=0&&sim_ticks>=ku", kUartArrived, "expression /u sim_ticks", false);
+    }
     if (!watched.empty()) {
         std::ostringstream call, commands;
         call << std::hex << "sfr w 0x" << kCallRegister;
@@ -428,7 +441,7 @@ std::string BenchCommands(const SdccProject& found, const Target& target, const 
     if (target.stackStart > 0 && target.stackStart < 0xFF)
         s << std::hex << "var kq\nkq=0\nbreak 0x" << target.main << " if kq==0\ncommands " << std::dec << ++number
           << " kq=1;fill iram 0x" << std::hex << target.stackStart + 1 << " 0xff 0x" << int(kStackPaint) << ";run\n";
-    return s.str() + RunOn(target);
+    return s.str();
 }
 
 // One event of the trace: its marker and the lines s51 printed for it.
@@ -553,7 +566,8 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
                 bus = Bus::SmBus;
             const bool named = std::any_of(script->statuses.begin(), script->statuses.end(),
                                            [&](const ScriptStatus& st) { return SameName(st.routine, name); });
-            if (bus || named)
+            const bool dequeue = !script->uart.empty() && SameName(name, "KR761X_UART_DEQUEUE");
+            if (bus || named || dequeue)
                 watched.push_back({name, entry, bus});
         }
         for (const ScriptStatus& status : script->statuses)
@@ -565,6 +579,16 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
             }
         run.assumptions.push_back(u"What the script does not answer keeps the bench's answer: KR761x_Status 0 and "
                                   u"no bytes in Comm_Rx_Buffer.");
+        if (!script->uart.empty()) {
+            if (!target.uartReady) {
+                errorText = u"The script gives UART bytes, but the linker's map names no KR761x_UART_RX_Data_Ready.";
+                return false;
+            }
+            run.assumptions.push_back(
+                u"UART bytes (KR761x_API.h leaves the hand-over open): the system firmware sets "
+                u"KR761x_UART_RX_Data_Ready while received bytes wait, and each KR761x_UART_Dequeue hands over the "
+                u"next one in Comm_Rx_Buffer[0] with KR761x_Status 0, or FUNC_UART_NO_DATA (0x31) when none waits.");
+        }
     }
 
     const std::u16string lost = u"s51 ended or answered in a way that cannot be read.";
@@ -610,7 +634,23 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
         return static_cast<double>(wrapped + ticks) / ticksPerMs;
     };
     const std::string end = "\n" + std::to_string(kEnd) + "\n";
-    std::string commands = BenchCommands(found, target, options, clockPath, watched);
+    // The UART as the script has it at chip time now: the ready flag set
+    // while an arrived byte waits, and a stop when the next one is due.
+    std::size_t uartNext = 0;
+    auto uartState = [&](double now) {
+        if (!script || script->uart.empty())
+            return std::string();
+        const bool waiting = uartNext < script->uart.size() && script->uart[uartNext].fromMs <= now;
+        std::uint64_t due = 0;
+        for (std::size_t i = uartNext; i < script->uart.size() && !due; ++i)
+            if (script->uart[i].fromMs > now)
+                due = static_cast<std::uint64_t>(script->uart[i].fromMs * ticksPerMs) & 0x7FFFFFFF;
+        std::ostringstream s;
+        s << std::hex << "set bit 0x" << *target.uartReady << (waiting ? " 1" : " 0") << std::dec << "\nku=" << due
+          << "\n";
+        return s.str();
+    };
+    std::string commands = BenchCommands(found, target, options, clockPath, watched) + uartState(0) + RunOn(target);
     for (bool more = true; more;) {
         more = false;
         process.ClearOutput();
@@ -694,6 +734,13 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
                     }
                 std::ostringstream reply;
                 reply << std::hex;
+                if (SameName(routine.name, "KR761X_UART_DEQUEUE") && transfer.status == 0 && script
+                    && !script->uart.empty()) {
+                    if (uartNext < script->uart.size() && script->uart[uartNext].fromMs <= now)
+                        reply << "set mem xram 0x" << kCommRx << " 0x" << int(script->uart[uartNext++].byte) << "\n";
+                    else
+                        transfer.status = kUartNoData;
+                }
                 if (routine.bus && transfer.status == 0)
                     for (std::size_t i = 0; i < answerUsed.size(); ++i)
                         if (!answerUsed[i] && script->answers[i].bus == *routine.bus
@@ -723,7 +770,15 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
                         && sentSeen[1] >= sentExpected[1] && sentExpected[0] + sentExpected[1] > 0)
                         more = false;
                 }
-                commands = reply.str() + RunOn(target);
+                commands = reply.str() + uartState(now) + RunOn(target);
+            } else if (event.marker == kUartArrived) {
+                const std::optional<std::uint64_t> ticks = NumberAt(event.text, 0);
+                if (!ticks) {
+                    errorText = lost;
+                    return false;
+                }
+                commands = uartState(chipMs(*ticks)) + RunOn(target);
+                more = true;
             } else if (event.marker == kBudget) {
                 std::smatch stop;
                 if (!std::regex_search(event.text, stop, std::regex(R"(Stop at 0x([0-9a-fA-F]+))"))) {

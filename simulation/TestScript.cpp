@@ -126,6 +126,12 @@ bool ParseTestScript(const std::string& text, TestScript& script, std::string& e
             if (!Bytes(words, answer.bytes) || answer.bytes.size() > 128)
                 return fail(verb + " takes 1 to 128 bytes as two hex digits each");
             script.answers.push_back(std::move(answer));
+        } else if (verb == "uart") {
+            std::vector<std::uint8_t> bytes;
+            if (!Bytes(words, bytes))
+                return fail("uart takes bytes as two hex digits each");
+            for (std::uint8_t b : bytes)
+                script.uart.push_back({number, fromMs, b});
         } else if (verb == "status") {
             ScriptStatus status{number, fromMs, {}, 0};
             std::optional<std::int64_t> n;
@@ -158,8 +164,7 @@ bool ParseTestScript(const std::string& text, TestScript& script, std::string& e
                 return fail("expect takes report or sent");
             script.expectations.push_back(std::move(expectation));
         } else
-            return fail("unknown instruction " + verb
-                        + " (mode, spi, smbus, status, wait or expect; uart answers are not simulated)");
+            return fail("unknown instruction " + verb + " (mode, spi, smbus, uart, status, wait or expect)");
     }
     return true;
 }

@@ -7,6 +7,8 @@
 //   mode MODE                    the input mode, as simulate --mode takes it
 //   spi HEX... / smbus HEX...    the bytes the next transfer on that bus that
 //                                ends with status 0 leaves in Comm_Rx_Buffer
+//   uart HEX...                  bytes arriving at the UART, handed over by
+//                                KR761x_UART_Dequeue one at a time
 //   status ROUTINE N             the next call of ROUTINE (its entry macro in
 //                                KR761x_API.h, in any case) ends with
 //                                KR761x_Status N and delivers no answer
@@ -31,6 +33,12 @@ struct ScriptAnswer {
     std::vector<std::uint8_t> bytes;
 };
 
+struct ScriptUartByte {
+    int line = 0;
+    double fromMs = 0;  // when it arrives
+    std::uint8_t byte = 0;
+};
+
 struct ScriptStatus {
     int line = 0;
     double fromMs = 0;
@@ -49,6 +57,7 @@ struct ScriptExpectation {
 struct TestScript {
     std::optional<InputMode> mode;
     std::vector<ScriptAnswer> answers;
+    std::vector<ScriptUartByte> uart;
     std::vector<ScriptStatus> statuses;
     std::vector<ScriptExpectation> expectations;
     int ReportExpectations() const;

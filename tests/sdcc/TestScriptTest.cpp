@@ -3,8 +3,8 @@
 // SPI sensor (command 0xA5, five bytes back) and reports it, or an empty
 // report when the transfer fails. Scripts answer the transfers, fail one,
 // and expect the reports and the command byte; a wrong value names its
-// line and both values, JUnit output is well-formed, and a script that
-// cannot be read names its line.
+// line and both values, JUnit output is well-formed, a script that cannot
+// be read names its line, and UART bytes arrive when the script says.
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
@@ -14,6 +14,7 @@
 #include "cli/CommandLine.h"
 #include "cli/SimulateCommand.h"
 #include "firmware/BuildProject.h"
+#include "simulation/TestScript.h"
 #include "sdcc/SdccSupport.h"
 
 namespace kr {
@@ -94,9 +95,9 @@ const Script kScripts[] = {
      {"tests=\"2\" failures=\"1\"", "<failure message=\"SCRIPT:4: expected sent spi A6, got spi A5\"/>"}},
     {"AnUnknownInstructionNamesItsLine",
      "text",
-     "mode multitouch\nuart 01\n",
+     "mode multitouch\nread 01\n",
      2,
-     {"SCRIPT:line 2: unknown instruction uart"}},
+     {"SCRIPT:line 2: unknown instruction read"}},
     {"AnUnknownRoutineIsSaid",
      "text",
      "mode multitouch\nstatus KR761X_SPI_TRANSFER 1\n",
@@ -133,6 +134,44 @@ TEST_P(TestScriptCase, ExitsAndSaysAsExpected)
 
 INSTANTIATE_TEST_SUITE_P(Scripts, TestScriptCase, ::testing::ValuesIn(kScripts),
                          [](const auto& info) { return info.param.name; });
+
+// UART bytes arrive when the script says, and Dequeue hands them over one at
+// a time while the ready flag is set.
+TEST(TestScriptUart, BytesArriveInTimeAndAreDequeuedInOrder)
+{
+    test::TempDir dir;
+    ConfigurationSettings s;
+    s.communication.protocol = 2;  // UART
+    test::GenerateSdccProject(s, dir);
+    std::string main = test::ReadBytes(dir / "KR761x_Main.c");
+    const std::size_t at = main.find("//! END user code: mouse report");
+    ASSERT_NE(at, std::string::npos);
+    main.insert(main.rfind('\n', at) + 1,
+                "            if (KR761x_UART_RX_Data_Ready) {\r\n"
+                "              Mouse_Report __xdata *r = (Mouse_Report __xdata *) USB_Position_Buffer;\r\n"
+                "              KR761x_UART_Dequeue ();\r\n"
+                "              if (KR761x_Status == FUNC_SUCCESS) {\r\n"
+                "                 r->Controls = 0; STORE_REPORT_U16 (r->X, Comm_Rx_Buffer[0]);\r\n"
+                "                 KR761x_USB_Mouse_Send_Pending = 1; } }\r\n");
+    test::WriteBytes(dir / "KR761x_Main.c", main);
+    firmware::BuildResult result;
+    ASSERT_TRUE(firmware::BuildSdccProject(dir.folder(), result)) << result.toolOutput;
+    simulation::TestScript script;
+    std::string error;
+    ASSERT_TRUE(simulation::ParseTestScript("uart 05 07\nwait 5 ms\nuart 09\n"
+                                            "expect report X=5\nexpect report X=7\nexpect report X=9\n",
+                                            script, error))
+        << error;
+    simulation::SimulationOptions options;
+    options.script = &script;
+    simulation::SimulationRun run;
+    std::u16string errorText;
+    ASSERT_TRUE(simulation::SimulateReports(dir.folder(), options, run, errorText)) << platform::ToUtf8(errorText);
+    for (const simulation::ExpectationResult& r : simulation::JudgeScript(script, run))
+        EXPECT_TRUE(r.holds) << r.line << ": " << r.failure;
+    ASSERT_EQ(run.reports.size(), 3u);
+    EXPECT_GT(run.reports[2].chipMs, 5.0);
+}
 
 }  // namespace
 }  // namespace kr
