@@ -26,6 +26,10 @@ public:
              .value = "INSTRUCTIONS",
              .inUsage = false},
             {.name = "--no-vectors", .description = "plant no jumps at the interrupt vectors", .inUsage = false},
+            {.name = "--script",
+             .description = "a test script whose answers the buses give",
+             .value = "SCRIPT",
+             .inUsage = false},
             {.name = "PROJECT", .description = "the built SDCC project's folder or its workspace (.wsp)"},
         };
     }
@@ -36,6 +40,29 @@ public:
     // json) or on err (csv). Fails with one sentence on err, after the
     // reports taken, when the project cannot be simulated or a report does
     // not come within the budget.
+    int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
+};
+
+// kr761x-gen test SCRIPT PROJECT: runs a built project with a test script's
+// answers and judges its expectations.
+class CTestCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "test"; }
+    std::vector<Parameter> Parameters() const override
+    {
+        return {
+            {.name = "--format", .description = "text (the default) or junit", .value = "FORMAT"},
+            {.name = "SCRIPT", .description = "the test script"},
+            {.name = "PROJECT", .description = "the built SDCC project's folder or its workspace (.wsp)"},
+        };
+    }
+    std::string_view Summary() const override { return "run a built SDCC project against a test script"; }
+
+    // text: the run as simulate prints it, then one line per failed
+    // expectation (SCRIPT:LINE: expected ..., got ...) and a count; junit:
+    // one testcase per expectation. 0 when every expectation holds, 1 when
+    // one fails or the run cannot be made, 2 on a script error (naming its
+    // line) or a command line not understood.
     int Run(const ParsedArguments& args, std::ostream& out, std::ostream& err) override;
 };
 

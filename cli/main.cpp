@@ -48,6 +48,7 @@ int main(int argc, char** argv)
     commandLine.Add(std::make_unique<kr::cli::CCheckCommand>());
     commandLine.Add(std::make_unique<kr::cli::CHostsCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSimulateCommand>());
+    commandLine.Add(std::make_unique<kr::cli::CTestCommand>());
     commandLine.Add(std::make_unique<kr::cli::CShowCommand>());
     commandLine.Add(std::make_unique<kr::cli::CSetCommand>());
     commandLine.Add(std::make_unique<kr::cli::CDiffCommand>());

@@ -16,7 +16,7 @@ if(KR_PLANT_FAULT_FROM)
 endif()
 
 set(globs)
-foreach(folder platform model settings templating hid generator firmware batch cli ui tests bench fuzz cmake)
+foreach(folder platform model settings templating hid generator firmware simulation batch cli ui tests bench fuzz cmake)
   list(APPEND globs "${KR_ROOT}/${folder}/*.cpp" "${KR_ROOT}/${folder}/*.h")
 endforeach()
 file(GLOB_RECURSE sources RELATIVE "${KR_ROOT}" ${globs})

@@ -20,11 +20,12 @@ set(KR_LAYERS
   hid 2
   generator 3
   firmware 3
+  simulation 4
   batch 4
   cli 5
   ui 5)
 # Folders that make up the core and so must stay free of Qt.
-set(KR_CORE_FOLDERS platform model settings templating hid generator firmware batch)
+set(KR_CORE_FOLDERS platform model settings templating hid generator firmware simulation batch)
 
 set(folders)
 list(LENGTH KR_LAYERS count)

@@ -8,7 +8,7 @@
 set(tag "SPDX-License-Identifier: MIT")
 set(patterns CMakeLists.txt *.cmake *.cpp *.h *.h.in *.sh *.bash *.1.in)
 set(globs "${KR_ROOT}/CMakeLists.txt" "${KR_ROOT}/.ci/run")
-foreach(folder platform model settings templating hid generator firmware batch cli ui tests bench fuzz cmake scripts)
+foreach(folder platform model settings templating hid generator firmware simulation batch cli ui tests bench fuzz cmake scripts)
   foreach(pattern IN LISTS patterns)
     list(APPEND globs "${KR_ROOT}/${folder}/${pattern}")
   endforeach()

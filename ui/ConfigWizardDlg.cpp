@@ -146,7 +146,7 @@ void CKR761x_ConfigWizardDlg::BuildMenu()
                                          "then generate and build the project there."));
             return;
         }
-        CSimulateDlg dialog(settings_.project.projectPath, this);
+        CSimulateDlg dialog(settings_.project.projectPath, settings_, this);
         Interaction().RunModal(dialog);
     });
     project->addSeparator();

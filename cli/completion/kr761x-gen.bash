@@ -9,9 +9,9 @@
 # a project folder or its workspace (*.wsp), BUILDER a program: a name looked
 # up on PATH, or an executable file by its path, PATH=VALUE a field path of
 # the save file named before it (as `show' prints them), OUT a save file to
-# write; MODE and FORMAT the words simulate takes, NAME the hosts hosts
-# judges, WORD|WORD one of the words shown; BYTES and INSTRUCTIONS nothing;
-# N the number of cores (the batch's jobs).
+# write; MODE and FORMAT the words simulate (or test) takes, NAME the hosts
+# hosts judges, WORD|WORD one of the words shown; BYTES and INSTRUCTIONS
+# nothing; N the number of cores (the batch's jobs).
 
 # The left column of the rows of table $1 ("Commands:", "Arguments:",
 # "Options:") of the help on standard input, one per line.
@@ -68,7 +68,13 @@ _kr761x_gen_argument()
         PROJECT* | WORKSPACE*) _filedir wsp ;;
         BUILDER) _kr761x_gen_program ;;
         MODE) COMPREPLY=($(compgen -W "mouse touch multitouch pen multipen" -- "$cur")) ;;
-        FORMAT) COMPREPLY=($(compgen -W "text csv json" -- "$cur")) ;;
+        FORMAT)
+            if [[ ${words[1]} == test ]]; then
+                COMPREPLY=($(compgen -W "text junit" -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W "text csv json" -- "$cur"))
+            fi
+            ;;
         NAME) COMPREPLY=($(compgen -W "Windows Linux Android macOS" -- "$cur")) ;;
         *'|'*) COMPREPLY=($(compgen -W "${1//|/ }" -- "$cur")) ;;
         BYTES | INSTRUCTIONS) ;;

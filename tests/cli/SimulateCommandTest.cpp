@@ -31,6 +31,7 @@ const Refusal kRefusals[] = {
     {"UnknownFormat", {"--format", "xml", "@"}, kExitUsage, kUsage},
     {"ModeTwice", {"--mode", "pen", "--mode", "pen", "@"}, kExitUsage, kUsage},
     {"TwoProjects", {"@", "@"}, kExitUsage, kUsage},
+    {"ScriptUnreadable", {"--script", "@/none.test", "@"}, kExitUsage, "@/none.test: the script cannot be read.\n"},
     {"NotBuilt",
      {"--no-vectors", "@"},
      kExitFailure,

@@ -167,10 +167,12 @@ std::map<std::string, unsigned> FlagBits(const std::string& text, int toolchain)
 // name -> "space address" of the shared variables.
 std::map<std::string, std::string> SharedVariables(const std::string& text, int toolchain)
 {
-    const std::regex declaration(toolchain == kKeil ? R"(U8 (xdata|pdata) (\w+)(?:\[\d+\])? _at_ (0x[0-9A-F]{4});)"
-                                 : toolchain == kRaisonance
-                                     ? R"(at (0x[0-9A-F]{4}) (xdata|pdata) U8 (\w+)(?:\[\d+\])?;)"
-                                     : R"(__(xdata|pdata) __at \((0x[0-9A-F]{4})\) U8 (\w+)(?:\[\d+\])?;)");
+    // Volatile everywhere: the system firmware writes them behind the user
+    // code's back.
+    const std::regex declaration(
+        toolchain == kKeil         ? R"(volatile U8 (xdata|pdata) (\w+)(?:\[\d+\])? _at_ (0x[0-9A-F]{4});)"
+        : toolchain == kRaisonance ? R"(at (0x[0-9A-F]{4}) (xdata|pdata) volatile U8 (\w+)(?:\[\d+\])?;)"
+                                   : R"(__(xdata|pdata) __at \((0x[0-9A-F]{4})\) volatile U8 (\w+)(?:\[\d+\])?;)");
     std::map<std::string, std::string> variables;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
@@ -221,7 +223,11 @@ TEST(SharedWithTheSystemFirmware, EveryToolchainPlacesTheSameVariablesAndFlags)
         // Only Keil reaches the flags through bytes of its own.
         EXPECT_EQ(text.find("KR761x_System_Flags") != std::string::npos, toolchain == kKeil);
     }
-    EXPECT_NE(PreprocessedMain(ConfigurationSettings{}, kKeil).find("U8 bdata KR761x_Control_Flags _at_ 0x22;"),
+    EXPECT_NE(
+        PreprocessedMain(ConfigurationSettings{}, kKeil).find("volatile U8 bdata KR761x_Control_Flags _at_ 0x22;"),
+        std::string::npos);
+    EXPECT_NE(PreprocessedMain(ConfigurationSettings{}, kSdcc)
+                  .find("volatile __bit __at (0x00) KR761x_USB_Touch_Send_Pending;"),
               std::string::npos);
 }
 

@@ -9,18 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "cli/CommandLine.h"
 #include "cli/SimulateCommand.h"
 #include "firmware/BuildProject.h"
-#include "firmware/ReportSimulation.h"
+#include "simulation/ReportSimulation.h"
 #include "sdcc/SdccSupport.h"
 
 namespace kr {
 namespace {
 
-using firmware::InputMode;
+using simulation::InputMode;
 
 // What each report region of the main program does; Step counts reports.
 struct Region {
@@ -46,11 +47,16 @@ const Region kRegions[] = {
      "              r->Controls = 0x01; r->Contact_Identifier = Step % 5;\r\n"
      "              STORE_REPORT_U16 (r->X, Step ? 100 + Step : 0xFFFF); STORE_REPORT_U16 (r->Y, 7);\r\n"
      "              STORE_REPORT_U16 (r->Scan_Time, Step / 5 * 167); r->Contact_Count = Step % 5 ? 0 : 5;\r\n"
-     "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
+     "              KR761x_USB_Touch_Send_Pending = 1;\r\n"
+     "              if (!Step) KR761x_USB_Touch_Send_Pending = 1; /* again */\r\n"
+     "              Step++;\r\n"
+     "              while (KR761x_USB_Touch_Send_Pending) ; }\r\n"},
+    // Send, then wait until the report is taken.
     {"single pen report", "            { Pen_Report __xdata *r = (Pen_Report __xdata *) USB_Position_Buffer;\r\n"
                           "              r->Controls = 0x03; r->Contact_Identifier = 0;\r\n"
                           "              STORE_REPORT_U16 (r->X, 10 * Step); STORE_REPORT_U16 (r->Y, 20);\r\n"
-                          "              KR761x_USB_Touch_Send_Pending = 1; Step++; }\r\n"},
+                          "              KR761x_USB_Touch_Send_Pending = 1; Step++;\r\n"
+                          "              while (KR761x_USB_Touch_Send_Pending) ; }\r\n"},
     // Never sends.
     {"multi-pen report", "            for (;;) Step++;\r\n"},
 };
@@ -81,25 +87,29 @@ protected:
     }
     static void TearDownTestSuite() { delete dir_; }
 
-    static firmware::SimulationRun Run(InputMode mode, int reports, bool succeeds = true,
-                                       std::u16string* error = nullptr)
+    static simulation::SimulationRun Run(InputMode mode, int reports, bool succeeds = true,
+                                         std::u16string* error = nullptr)
     {
-        firmware::SimulationRun run;
+        simulation::SimulationRun run;
         std::u16string errorText;
-        EXPECT_EQ(firmware::SimulateReports(dir_->folder(), {mode, reports, 20000, true}, run, errorText), succeeds)
+        EXPECT_EQ(simulation::SimulateReports(dir_->folder(), {mode, reports, 20000, true}, run, errorText), succeeds)
             << platform::ToUtf8(errorText);
         if (error)
             *error = errorText;
         return run;
     }
 
+public:
+    static const test::TempDir* Folder() { return dir_; }
+
+protected:
     static test::TempDir* dir_;
 };
 
 test::TempDir* ReportSimulation::dir_ = nullptr;
 
 // "Name=value" of every field, "!" after a value outside its range.
-std::string Values(const firmware::SimulatedReport& report)
+std::string Values(const simulation::SimulatedReport& report)
 {
     std::string text;
     for (const HidFieldValue& v : report.values)
@@ -112,6 +122,10 @@ struct Case {
     const char* name;
     InputMode mode;
     std::vector<std::string> reports;
+    // What the run says the user code did wrong, and the code of the line
+    // it must name; none when empty.
+    const char* diagnostic = "";
+    const char* line = "";
 };
 
 const Case kCases[] = {
@@ -122,8 +136,12 @@ const Case kCases[] = {
       "Tip Switch=1 In Range=1 Contact Identifier=1 X=123 Y=457 Scan Time=1 Contact Count=1",
       "Tip Switch=1 In Range=1 Contact Identifier=2 X=123 Y=458 Scan Time=2 Contact Count=1",
       "Tip Switch=1 In Range=1 Contact Identifier=3 X=123 Y=459 Scan Time=3 Contact Count=1",
-      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460 Scan Time=4 Contact Count=1"}},
-    {"MultiTouchFramesOfFiveXOutOfRange",
+      "Tip Switch=1 In Range=1 Contact Identifier=4 X=123 Y=460 Scan Time=4 Contact Count=1"},
+     "USB_Position_Buffer was written while a report was pending",
+     "r->Controls = 0x03; r->Contact_Identifier = Step % 5;"},
+    // Frames of five contacts, one a report: the first carries the count.
+    // The first report is sent twice.
+    {"MultiTouchFramesOfFiveXOutOfRangeSentTwice",
      InputMode::MultiTouch,
      {"Tip Switch=1 In Range=0 Contact Identifier=0 X=65535! Y=7 Scan Time=0 Contact Count=5",
       "Tip Switch=1 In Range=0 Contact Identifier=1 X=101 Y=7 Scan Time=0 Contact Count=0",
@@ -131,8 +149,10 @@ const Case kCases[] = {
       "Tip Switch=1 In Range=0 Contact Identifier=3 X=103 Y=7 Scan Time=0 Contact Count=0",
       "Tip Switch=1 In Range=0 Contact Identifier=4 X=104 Y=7 Scan Time=0 Contact Count=0",
       "Tip Switch=1 In Range=0 Contact Identifier=0 X=105 Y=7 Scan Time=167 Contact Count=5",
-      "Tip Switch=1 In Range=0 Contact Identifier=1 X=106 Y=7 Scan Time=167 Contact Count=0"}},
-    {"Pen",
+      "Tip Switch=1 In Range=0 Contact Identifier=1 X=106 Y=7 Scan Time=167 Contact Count=0"},
+     "The send flag was set again while a report was pending",
+     "/* again */"},
+    {"PenSendsThenWaits",
      InputMode::Pen,
      {"Tip Switch=1 In Range=1 Contact Identifier=0 X=0 Y=20",
       "Tip Switch=1 In Range=1 Contact Identifier=0 X=10 Y=20"}},
@@ -140,14 +160,37 @@ const Case kCases[] = {
 
 class ReportSimulationCase : public ReportSimulation, public ::testing::WithParamInterface<Case> {};
 
+// The line of KR761x_Main.c that holds code.
+int LineOf(const std::string& code)
+{
+    const std::string main = test::ReadBytes(*ReportSimulation::Folder() / "KR761x_Main.c");
+    const std::size_t at = main.find(code);
+    EXPECT_NE(at, std::string::npos) << code;
+    return at == std::string::npos ? 0 : int(std::count(main.begin(), main.begin() + long(at), '\n')) + 1;
+}
+
 TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
 {
     const Case& c = GetParam();
-    const firmware::SimulationRun run = Run(c.mode, static_cast<int>(c.reports.size()));
+    const simulation::SimulationRun run = Run(c.mode, static_cast<int>(c.reports.size()));
     ASSERT_EQ(run.reports.size(), c.reports.size());
     for (std::size_t i = 0; i < c.reports.size(); ++i) {
         EXPECT_EQ(Values(run.reports[i]), c.reports[i]) << "report " << i + 1;
         EXPECT_GT(run.reports[i].instructions, 0u);
+        // Taken at the host's polls, one each ms at most.
+        EXPECT_GE(run.reports[i].chipMs, i ? run.reports[i - 1].chipMs + 0.999 : 0.999) << "report " << i + 1;
+    }
+    std::string said;
+    for (const std::u16string& diagnostic : run.diagnostics)
+        said += platform::ToUtf8(diagnostic) + "\n";
+    if (*c.diagnostic == 0) {
+        EXPECT_EQ(said, "");
+    } else {
+        EXPECT_NE(said.find(c.diagnostic), std::string::npos) << said;
+    }
+    if (*c.line) {
+        EXPECT_NE(said.find("in KR761x_Main.c line " + std::to_string(LineOf(c.line)) + ":"), std::string::npos)
+            << said;
     }
 }
 
@@ -169,8 +212,9 @@ TEST_F(ReportSimulation, ARunawayLoopEndsAtTheBudgetNamingItsLine)
         << platform::ToUtf8(error);
 }
 
-// The command line's forms of one run: the assumption first, then a line,
-// a row or an element per report.
+// The command line's forms of one run: the assumptions first, then a line,
+// a row or an element per report, and the stack's use. Counts, chip times
+// and stack figures depend on the templates' code and are masked.
 TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
 {
     struct Form {
@@ -178,15 +222,20 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         std::string out;
     };
     const std::string project = platform::ToUtf8(dir_->folder());
-    const std::string assumed = "Assumed: Every system routine returns at once (a RET at its entry point) with "
-                                "KR761x_Status 0 (FUNC_SUCCESS).\n";
+    const std::string assumed =
+        "Assumed: Every system routine returns at once (a RET at its entry point) with KR761x_Status 0 "
+        "(FUNC_SUCCESS).\n"
+        "Assumed: The host polls the input endpoint every 1 ms (its bInterval); at a poll with the send flag set, the "
+        "system firmware takes the report in USB_Position_Buffer and then clears the flag.\n"
+        "Assumed: Chip time counts 12 oscillator clocks per machine cycle at 24 MHz (the oscillator "
+        "KR761x_System_Init starts).\n";
     const Form forms[] = {
         {{"--mode", "mouse", "--reports", "1", "--no-vectors", project},
-         assumed + "#1 INSTR instructions  80 01 64 00 C8 00  Button 1=1 X=100 Y=200\n"},
+         assumed + "#1 N instructions T ms  80 01 64 00 C8 00  Button 1=1 X=100 Y=200\nStack: S\n"},
         {{"--mode", "multitouch", "--reports", "1", "--no-vectors", "--format", "csv", project},
-         "report,instructions,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",\"Scan Time\","
+         "report,instructions,ms,bytes,\"Tip Switch\",\"In Range\",\"Contact Identifier\",\"X\",\"Y\",\"Scan Time\","
          "\"Contact Count\",out of range\n"
-         "1,INSTR,81 01 00 FF FF 07 00 00 00 05,1,0,0,65535,7,0,5,\"X (0..1024)\"\n"},
+         "1,N,T,81 01 00 FF FF 07 00 00 00 05,1,0,0,65535,7,0,5,\"X (0..1024)\"\n"},
     };
     for (const Form& form : forms) {
         std::ostringstream out, err;
@@ -194,10 +243,14 @@ TEST_F(ReportSimulation, TheCommandPrintsEachFormat)
         cli::ParsedArguments parsed;
         ASSERT_TRUE(cli::ParseArguments(command.Parameters(), form.args, parsed));
         EXPECT_EQ(command.Run(parsed, out, err), 0) << err.str();
-        std::string text = out.str();
-        const std::size_t number =
-            text.find_first_of("0123456789", text.find(form.args[1] == "mouse" ? "#1 " : "\n1,") + 3);
-        text.replace(number, text.find_first_not_of("0123456789", number) - number, "INSTR");
+        std::string text =
+            std::regex_replace(out.str(), std::regex(R"(#1 \d+ instructions \d+\.\d{3} ms)"), "#1 N instructions T ms");
+        text = std::regex_replace(text, std::regex(R"(\n1,\d+,\d+\.\d{3},)"), "\n1,N,T,");
+        text = std::regex_replace(
+            text,
+            std::regex(
+                R"(Stack: \d+ bytes at its deepest \(up to 0x[0-9A-F]{2}\) of the \d+ bytes the build left for it\.)"),
+            "Stack: S");
         EXPECT_EQ(text, form.out);
     }
 }

@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "firmware/BuildProject.h"
-#include "firmware/SimulatorCommands.h"
+#include "simulation/SimulatorCommands.h"
 #include "hid/CSourceReader.h"
 #include "generator/SubstitutionValues.h"
 #include "platform/Windows1252.h"
@@ -84,7 +84,7 @@ struct Stop {
 std::string Script(const fs::path& image, int stops, const std::string& setup, unsigned probe = 0)
 {
     std::ostringstream s;
-    s << firmware::SimulatorSetUp(image.string(), {std::begin(kEntries), std::end(kEntries)}, true) << std::hex;
+    s << simulation::SimulatorSetUp(image.string(), {std::begin(kEntries), std::end(kEntries)}, true) << std::hex;
     for (unsigned entry : kEntries)
         s << "break 0x" << entry << "\n";
     if (probe)

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Project > "Simulate...": the reports of the project folder's built image in
 // a table, one column per field; a folder without a built image is told in
-// a message.
+// a message; a test script's expectations are shown passed or failed; the
+// mode starts at one the configuration sends, and Enter runs.
 
 #include <QAction>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -28,11 +30,13 @@ struct Table {
     QStringList titles;
     std::vector<QStringList> rows;
     std::vector<ReportLayout> drawn;
+    QStringList expectations;
 };
 
 // Opens a form whose project folder is dir, runs Simulate with the mode and
 // count given and returns the table it showed.
-Table Simulate(ScriptedInteraction& ui, CKR761x_ConfigWizardDlg& window, const TempDir& dir, int mode, int count)
+Table Simulate(ScriptedInteraction& ui, CKR761x_ConfigWizardDlg& window, const TempDir& dir, int mode, int count,
+               bool script = false)
 {
     ConfigurationSettings settings;
     settings.project.toolchain = 2;
@@ -44,6 +48,9 @@ Table Simulate(ScriptedInteraction& ui, CKR761x_ConfigWizardDlg& window, const T
     ui.runModal = [&](QDialog& dialog) {
         qobject_cast<QComboBox*>(FindControl(&dialog, simulate_id::kMode))->setCurrentIndex(mode);
         qobject_cast<QSpinBox*>(FindControl(&dialog, simulate_id::kCount))->setValue(count);
+        if (script)
+            QTest::mouseClick(qobject_cast<QPushButton*>(FindControl(&dialog, simulate_id::kOpenScript)),
+                              Qt::LeftButton);
         QTest::mouseClick(qobject_cast<QPushButton*>(FindControl(&dialog, simulate_id::kRun)), Qt::LeftButton);
         auto* reports = qobject_cast<QTableWidget*>(FindControl(&dialog, simulate_id::kReports));
         for (int c = 0; c < reports->columnCount(); ++c)
@@ -56,6 +63,9 @@ Table Simulate(ScriptedInteraction& ui, CKR761x_ConfigWizardDlg& window, const T
         }
         if (auto* drawing = qobject_cast<CReportLayoutView*>(FindControl(&dialog, simulate_id::kLayout)))
             table.drawn = drawing->Layouts();
+        auto* expectations = qobject_cast<QListWidget*>(FindControl(&dialog, simulate_id::kExpectations));
+        for (int i = 0; i < expectations->count(); ++i)
+            table.expectations << expectations->item(i)->text();
         return int(QDialog::Rejected);
     };
     FindAction(&window, wizard_id::kSimulate)->trigger();
@@ -81,11 +91,37 @@ TEST(SimulateDialog, ShowsTheReportsOfTheBuiltImage)
     ASSERT_TRUE(firmware::BuildSdccProject(dir.folder(), built)) << built.toolOutput;
     const Table table = Simulate(ui, window, dir, 0, 2);
     EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(table.titles, (QStringList{"Report", "Instructions", "Bytes", "Button 1", "X", "Y"}));
+    EXPECT_EQ(table.titles, (QStringList{"Report", "Instructions", "Chip time (ms)", "Bytes", "Button 1", "X", "Y"}));
     ASSERT_EQ(table.rows.size(), 2u);
-    EXPECT_EQ(table.rows[1].mid(2), (QStringList{"80 01 F4 01 00 00", "1", "500", "0"}));
+    EXPECT_EQ(table.rows[1].mid(3), (QStringList{"80 01 F4 01 00 00", "1", "500", "0"}));
     ASSERT_EQ(table.drawn.size(), 1u);
     EXPECT_EQ(table.drawn[0].structName, u"Mouse_Report");
+
+    WriteBytes(dir / "mouse.test", "expect report X=500\nexpect report X=501\n");
+    ui.openAnswers.push_back(QString::fromStdString((dir / "mouse.test").string()));
+    const Table judged = Simulate(ui, window, dir, 0, 2, true);
+    EXPECT_EQ(judged.expectations, (QStringList{"Line 1: expect report X=500: passed",
+                                                "Line 2: expect report X=501: failed, expected X=501, got X=500"}));
+}
+
+// The mode the dialog starts in, and Enter running rather than closing.
+TEST(SimulateDialog, StartsInAModeTheConfigurationSends)
+{
+    struct Row {
+        int touchPoints;
+        int pen;
+        QString mode;
+    };
+    const Row rows[] = {
+        {0, 0, "Mouse"}, {1, 0, "Single-point touch"}, {5, 1, "Multi-point touch"}, {0, 1, "Single pen"}};
+    for (const Row& row : rows) {
+        ConfigurationSettings settings;
+        settings.touch.numTouchPoints = row.touchPoints;
+        settings.pen.bPen = row.pen;
+        CSimulateDlg dialog(u"", settings);
+        EXPECT_EQ(qobject_cast<QComboBox*>(FindControl(&dialog, simulate_id::kMode))->currentText(), row.mode);
+        EXPECT_TRUE(qobject_cast<QPushButton*>(FindControl(&dialog, simulate_id::kRun))->isDefault());
+    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kr::firmware {
+namespace kr::simulation {
 
 // The interrupts of the simulated 8052: 0 (external 0) to 5 (timer 2).
 constexpr unsigned kSimulatedInterrupts = 6;
@@ -25,6 +25,9 @@ std::uint32_t ApplicationVector(unsigned n);
 // (KR761x_API.h) defines with CODE_ENTRY, in the order it defines them.
 std::vector<std::uint32_t> ReadSystemEntryPoints(std::string_view apiHeader);
 
+// The same with the name of each entry macro ("KR761X_SPI_MASTER_TRANSFER").
+std::vector<std::pair<std::string, std::uint32_t>> ReadSystemRoutines(std::string_view apiHeader);
+
 // Loads image, plants a RET (0x22) at each entry point and, with
 // passInterrupts, an LJMP to ApplicationVector(n) at each standard vector
 // 0x0003 + 8n. One command a line.
@@ -34,4 +37,4 @@ std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint
 // within first to last (the text column after the bytes is not read).
 std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, std::uint32_t first, std::uint32_t last);
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation

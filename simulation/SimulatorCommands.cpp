@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "firmware/SimulatorCommands.h"
+#include "simulation/SimulatorCommands.h"
 
 #include <regex>
 #include <sstream>
 
 #include "firmware/MemoryMap.h"
 
-namespace kr::firmware {
+namespace kr::simulation {
+
+using firmware::kKR7611Memory;
 
 std::uint32_t ApplicationVector(unsigned n)
 {
@@ -16,11 +18,19 @@ std::uint32_t ApplicationVector(unsigned n)
 std::vector<std::uint32_t> ReadSystemEntryPoints(std::string_view apiHeader)
 {
     std::vector<std::uint32_t> entries;
-    const std::regex entry(R"(#define\s+\w+\s+CODE_ENTRY\s*\(\s*0[xX]([0-9A-Fa-f]+)\s*\))");
+    for (const auto& [name, address] : ReadSystemRoutines(apiHeader))
+        entries.push_back(address);
+    return entries;
+}
+
+std::vector<std::pair<std::string, std::uint32_t>> ReadSystemRoutines(std::string_view apiHeader)
+{
+    std::vector<std::pair<std::string, std::uint32_t>> routines;
+    const std::regex entry(R"(#define\s+(\w+)\s+CODE_ENTRY\s*\(\s*0[xX]([0-9A-Fa-f]+)\s*\))");
     const std::string text(apiHeader);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it)
-        entries.push_back(static_cast<std::uint32_t>(std::stoul((*it)[1].str(), nullptr, 16)));
-    return entries;
+        routines.emplace_back((*it)[1].str(), static_cast<std::uint32_t>(std::stoul((*it)[2].str(), nullptr, 16)));
+    return routines;
 }
 
 std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint32_t>& entries, bool passInterrupts)
@@ -39,7 +49,7 @@ std::string SimulatorSetUp(const std::string& image, const std::vector<std::uint
 std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, std::uint32_t first, std::uint32_t last)
 {
     std::map<std::uint32_t, std::uint8_t> bytes;
-    const std::regex data(R"(^0x([0-9a-fA-F]+)\s+((?:[0-9a-fA-F]{2} )+))");
+    static const std::regex data(R"(^0x([0-9a-fA-F]+)\s+((?:[0-9a-fA-F]{2} )+))");
     std::istringstream in{std::string(output)};
     std::string line;
     std::smatch m;
@@ -55,4 +65,4 @@ std::map<std::uint32_t, std::uint8_t> ReadDumpedBytes(std::string_view output, s
     return bytes;
 }
 
-}  // namespace kr::firmware
+}  // namespace kr::simulation
