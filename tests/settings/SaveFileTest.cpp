@@ -18,6 +18,7 @@
 #include "platform/PathText.h"
 #include "platform/Utf.h"
 #include "support/DefaultSaveFile.h"
+#include "support/Golden.h"
 #include "support/TempDir.h"
 
 namespace kr {
@@ -44,7 +45,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// A record whose every field differs from the defaults, including the
+// A record of random values in every field the table has, including the
 // awkward cases: -1 list positions, extreme numbers, markup, quotes and
 // characters beyond ASCII in the texts.
 ConfigurationSettings RandomRecord(std::mt19937& random)
@@ -53,8 +54,6 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
         const std::int32_t specials[] = {-1, 0, 1, INT32_MIN, INT32_MAX};
         return random() % 3 == 0 ? specials[random() % 5] : static_cast<std::int32_t>(random());
     };
-    const auto u16 = [&] { return static_cast<std::uint16_t>(random()); };
-    const auto u32 = [&] { return static_cast<std::uint32_t>(random()); };
     const auto text = [&] {
         static const std::u16string pieces[] = {u"\"",     u"&",          u"<",       u">",    u"&amp;",
                                                 u"]]>",    u" ",          u"\t",      u"\r\n", u"\u00E9",
@@ -67,18 +66,18 @@ ConfigurationSettings RandomRecord(std::mt19937& random)
     };
 
     ConfigurationSettings s;
-    s.project = {anyInt(), text()};
-    s.device = {anyInt(), anyInt(), anyInt(), anyInt(), u16(), u16(), u16(), anyInt(), anyInt(), u16(), text(), text()};
-    s.communication = {anyInt(), u32(),    anyInt(), anyInt(), u32(), static_cast<std::uint8_t>(random()),
-                       u32(),    anyInt(), anyInt(), anyInt()};
-    s.screen = {u16(), u16(), u16(), u16()};
-    s.touch = {anyInt(), anyInt(), anyInt(), u16(), anyInt(), u16(), anyInt(), u16()};
-    s.pen = {anyInt(), anyInt(), u16(), anyInt(), u16(), u16(), anyInt(), u16(), u16(), anyInt(), anyInt()};
-    s.mouse = {anyInt(), anyInt()};
-    for (int pin = 0; pin < kPinCount; ++pin) {
-        s.gpio.modes[pin] = anyInt();
-        s.gpio.values[pin] = anyInt();
-    }
+    for (const FieldRow& row : FieldTable())
+        std::visit(
+            [&](auto* field) {
+                using Field = std::remove_pointer_t<decltype(field)>;
+                if constexpr (std::is_same_v<Field, std::u16string>)
+                    *field = text();
+                else if constexpr (std::is_same_v<Field, std::int32_t>)
+                    *field = anyInt();
+                else
+                    *field = static_cast<Field>(random());
+            },
+            FieldIn(row, s));
     return s;
 }
 
@@ -121,9 +120,7 @@ TEST(SaveFile, RecordsLoadBackEqualInEveryField)
 TEST(SaveFile, TheDefaultRecordIsWrittenAsTheDefaultSaveFile)
 {
     const std::string text = SavedText(ConfigurationSettings{});
-    if (std::getenv("KR_UPDATE_GOLDEN"))
-        std::ofstream(test::DefaultSaveFile(), std::ios::binary) << text;
-    EXPECT_EQ(text, test::ReadBytes(test::DefaultSaveFile()));
+    EXPECT_EQ(text, test::Golden(test::DefaultSaveFile(), text));
 
     xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_NONET);
     ASSERT_NE(doc, nullptr);
