@@ -19,8 +19,9 @@ using Access = std::function<FieldRef(ConfigurationSettings&)>;
 #define KR_AT(member) [](ConfigurationSettings& s) -> FieldRef { return &s.member; }
 
 // The rows of one group, in save-file order. Each adder returns the new row,
-// so that a field introduced after the first version says so where it is
-// added: `touch.Flag(...).since = 0x0101;`.
+// so that a field introduced after the first version, or one whose control
+// its page makes from the row, says so where it is added:
+// `touch.Flag(...).Since(0x0101).OnPage(u"Caption")`.
 class GroupRows {
 public:
     GroupRows(std::vector<FieldRow>& rows, std::u16string group) : rows_(rows), group_(std::move(group)) {}
