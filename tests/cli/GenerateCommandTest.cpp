@@ -181,7 +181,7 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_NE(result.err.find("The file does not exist, or the file format is invalid."), std::string::npos);
 
-    test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0101</SAVE_FILE_VERSION>"
+    test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0200</SAVE_FILE_VERSION>"
                                "</Settings></Touch_Config_Wizard_Save>");
     result = RunCli({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
