@@ -49,7 +49,6 @@ SwitchSet& BuildSwitchSet(const ConfigurationSettings& settings, SwitchSet& swit
     copied(u"TOUCH_WIDTH", touch.bWidth);
     copied(u"TOUCH_CONFIDENCE", touch.bConfidence);
     derived(u"TOUCH_NO_CONFIDENCE", touch.bConfidence == 0);
-    copied(u"TOUCH_PALM", touch.bPalm);
 
     // Reports describe one pen at most.
     derived(u"MULTIPEN", false);

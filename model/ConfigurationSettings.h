@@ -74,7 +74,6 @@ struct TouchData {
     std::uint16_t width = 50;
     std::int32_t bHeight = 0;
     std::uint16_t height = 50;
-    std::int32_t bPalm = 0;
 
     void Reset() { *this = TouchData{}; }
     bool operator==(const TouchData&) const = default;

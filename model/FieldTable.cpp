@@ -148,7 +148,6 @@ std::vector<FieldRow> MakeTable()
     touch.Flag(u"bHeight", u"Touch point height", KR_AT(touch.bHeight));
     touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits,
                  KR_AT(touch.height));
-    touch.Flag(u"bPalm", u"Palm rejection", KR_AT(touch.bPalm)).Since(0x0101).OnPage(u"Palm Rejection");
 
     GroupRows pen(rows, u"PenData");
     pen.Flag(u"bPen", u"Pen support", KR_AT(pen.bPen));

@@ -57,7 +57,6 @@ TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
                                              u"TOUCH_CONFIDENCE",
                                              u"TOUCH_HEIGHT",
                                              u"TOUCH_NO_CONFIDENCE",
-                                             u"TOUCH_PALM",
                                              u"TOUCH_PRESSURE",
                                              u"TOUCH_WIDTH",
                                              u"UART"};
