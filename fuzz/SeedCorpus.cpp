@@ -32,44 +32,26 @@
 #include "settings/SaveFile.h"
 #include "settings/SaveFileSize.h"
 #include "model/SavedFields.h"
+#include "tests/support/Configurations.h"
 
 namespace {
 
-// The configurations of the golden files, each bus, and the awkward texts.
+// The configurations of the golden files, with awkward texts and GPIO pins,
+// and each bus.
 std::vector<kr::ConfigurationSettings> Configurations()
 {
-    std::vector<kr::ConfigurationSettings> list(1);  // the defaults
-
-    kr::ConfigurationSettings everything;
-    everything.project.toolchain = 2;
-    everything.device.powerMode = 1;
-    everything.device.bEnableRemoteWakeup = 1;
-    everything.device.maxPower = 500;
-    everything.mouse.numButtons = 8;
-    everything.touch = {10, 1, 1, 1023, 1, 40, 1, 30};
-    everything.pen = {1, 1, 511, 1, 1, 60, 1, 2, 70, 1, 1};
-    list.push_back(everything);
-
-    kr::ConfigurationSettings touchAndPen;
-    touchAndPen.project.toolchain = 1;
-    touchAndPen.device.deviceSel = 0;
-    touchAndPen.device.vid = 0x0ABC;
-    touchAndPen.device.manufacturer = u"O'Brien \"Labs\" \\ <&> \u00C5\u20AC";
-    touchAndPen.screen = {300, 1920, 200, 1080};
-    touchAndPen.mouse.bMouse = 0;
-    touchAndPen.touch.numTouchPoints = 1;
-    touchAndPen.pen.bPen = 1;
-    touchAndPen.pen.bInverted = 1;
-    touchAndPen.pen.bYTilt = 1;
-    list.push_back(touchAndPen);
-
-    kr::ConfigurationSettings small;
-    small.project.toolchain = 2;
-    small.project.projectPath = u"/home/\u00E5sa/projects/";
-    small.device.deviceSel = 0;
-    small.mouse.numButtons = 3;
-    small.gpio.modes = {2, 1, 0, 2, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    list.push_back(small);
+    std::vector<kr::ConfigurationSettings> list;
+    for (kr::test::NamedConfiguration& named : kr::test::GoldenConfigurations()) {
+        kr::ConfigurationSettings& s = named.settings;
+        const std::string_view name = named.name;
+        if (name == "raisonance-kr7610-touch-pen")
+            s.device.manufacturer += u" <&>";
+        if (name == "sdcc-kr7610-mouse") {
+            s.project.projectPath = u"/home/\u00E5sa/projects/";
+            s.gpio.modes = {2, 1, 0, 2, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        }
+        list.push_back(s);
+    }
 
     for (int protocol : {1, 2}) {
         kr::ConfigurationSettings bus;

@@ -19,8 +19,9 @@ using Access = std::function<FieldRef(ConfigurationSettings&)>;
 #define KR_AT(member) [](ConfigurationSettings& s) -> FieldRef { return &s.member; }
 
 // The rows of one group, in save-file order. Each adder returns the new row,
-// so that a field introduced after the first version says so where it is
-// added: `touch.Flag(...).since = 0x0101;`.
+// so that a field introduced after the first version, or one whose control
+// its page makes from the row, says so where it is added:
+// `touch.Flag(...).Since(0x0101).OnPage(u"Caption")`.
 class GroupRows {
 public:
     GroupRows(std::vector<FieldRow>& rows, std::u16string group) : rows_(rows), group_(std::move(group)) {}
@@ -147,7 +148,7 @@ std::vector<FieldRow> MakeTable()
     touch.Flag(u"bHeight", u"Touch point height", KR_AT(touch.bHeight));
     touch.Number(u"height", u"The maximum touch point height", DecimalWord, Range, kHidValueLimits,
                  KR_AT(touch.height));
-    touch.Flag(u"bContactCount", u"Touch contact count and scan time", KR_AT(touch.bContactCount)).since = 0x0101;
+    touch.Flag(u"bContactCount", u"Touch contact count and scan time", KR_AT(touch.bContactCount)).Since(0x0101);
 
     GroupRows pen(rows, u"PenData");
     pen.Flag(u"bPen", u"Pen support", KR_AT(pen.bPen));

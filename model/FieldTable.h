@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -80,6 +81,22 @@ struct FieldRow {
     // version may lack it (it then keeps its default), one of this version
     // or later must hold it.
     std::uint16_t since = kFirstSaveFileVersion;
+    // The text of the control its group's page makes from this row alone (a
+    // flag's check box, a number's label); empty when the page lays the
+    // field out itself.
+    std::u16string caption = {};
+
+    // For a row as the table adds it: `.Since(0x0101).OnPage(u"Caption")`.
+    FieldRow& Since(std::uint16_t version)
+    {
+        since = version;
+        return *this;
+    }
+    FieldRow& OnPage(std::u16string text)
+    {
+        caption = std::move(text);
+        return *this;
+    }
 };
 
 using FieldRows = std::vector<FieldRow>;

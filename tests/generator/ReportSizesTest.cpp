@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DescriptorRows.h"
+#include "support/Configurations.h"
 
 namespace kr {
 namespace {
@@ -18,8 +19,9 @@ TEST(ReportDescriptorLength, WorkedExamples)
     EXPECT_EQ(ReportDescriptorLength(s), 172);
 
     s.mouse.bMouse = 1;
-    s.touch = {5, 1, 1, 100, 1, 50, 1, 50};
-    s.pen = {1, 1, 100, 1, 10, 100, 1, 10, 100, 1, 1};
+    s.touch = {};
+    test::AllTouchOptions(s.touch);
+    test::AllPenOptions(s.pen);
     EXPECT_EQ(ReportDescriptorLength(s), 428);
 
     // One tilt adds 12 to the pen part, whichever it is; both add 22.

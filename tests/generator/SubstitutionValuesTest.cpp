@@ -8,7 +8,9 @@
 
 #include "platform/Utf.h"
 #include "settings/SaveFile.h"
+#include "support/Configurations.h"
 #include "support/DefaultSaveFile.h"
+#include "support/Golden.h"
 #include "support/TempDir.h"
 
 namespace kr {
@@ -37,8 +39,8 @@ std::vector<std::u16string> KeyNames(const SubstitutionMap& keys)
 ConfigurationSettings EverythingOn()
 {
     ConfigurationSettings s;
-    s.touch = {5, 1, 1, 100, 1, 50, 1, 50};
-    s.pen = {1, 1, 100, 1, 10, 100, 1, 10, 100, 1, 1};
+    test::AllTouchOptions(s.touch);
+    test::AllPenOptions(s.pen);
     return s;
 }
 
@@ -52,7 +54,8 @@ void ExpectKeys(const SubstitutionMap& keys, const std::vector<std::pair<std::u1
 
 // The keys of the default save file, one "KEY=text" a line (line ends in a
 // text written as \r and \n), against the reviewed listing beside it.
-// KR_UPDATE_GOLDEN=1 rewrites the listing; review its diff.
+// `cmake --build build --target update-golden` rewrites the listing; review
+// its diff.
 TEST(SubstitutionValues, DefaultConfiguration)
 {
     ConfigurationSettings defaults;
@@ -66,16 +69,13 @@ TEST(SubstitutionValues, DefaultConfiguration)
         listing += '\n';
     }
     const auto golden = test::DefaultSaveFile().replace_extension(".keys");
-    if (std::getenv("KR_UPDATE_GOLDEN"))
-        std::ofstream(golden, std::ios::binary) << listing;
-    EXPECT_EQ(listing, test::ReadBytes(golden));
+    EXPECT_EQ(listing, test::Golden(golden, listing));
     EXPECT_FALSE(Build({}).count(u"STALE"));
 }
 
 TEST(SubstitutionValues, EveryKeyIsDefinedWhateverTheFunctionsAndBus)
 {
     const auto expected = KeyNames(Build({}));
-    EXPECT_EQ(expected.size(), 106u);
     ConfigurationSettings s = EverythingOn();
     s.mouse.bMouse = 0;
     s.communication.protocol = 2;

@@ -13,13 +13,50 @@ namespace {
 ConfigurationSettings EveryFieldChanged()
 {
     ConfigurationSettings s;
-    s.project = {2, u"/tmp/out/"};
-    s.device = {0, 1, 1, 0, 1, 2, 500, 1, 1, 0x0200, u"M", u"P"};
-    s.communication = {2, 1, 1, 1, 2, 0xFE, 9600, 0, 4, 1};
-    s.screen = {1, 2, 3, 4};
-    s.touch = {5, 1, 1, 7, 1, 8, 1, 9};
-    s.pen = {1, 1, 2, 1, 3, 4, 1, 5, 6, 1, 1};
-    s.mouse = {0, 8};
+    s.project = {.toolchain = 2, .projectPath = u"/tmp/out/"};
+    s.device = {.deviceSel = 0,
+                .oscillator = 1,
+                .defaultInputMode = 1,
+                .bEnableRegulator = 0,
+                .vid = 1,
+                .pid = 2,
+                .maxPower = 500,
+                .powerMode = 1,
+                .bEnableRemoteWakeup = 1,
+                .releaseVersion = 0x0200,
+                .manufacturer = u"M",
+                .product = u"P"};
+    s.communication = {.protocol = 2,
+                       .spiClk = 1,
+                       .spiPha = 1,
+                       .spiPol = 1,
+                       .smbusClk = 2,
+                       .smbusAddress = 0xFE,
+                       .uartBaudRate = 9600,
+                       .uartDataBits = 0,
+                       .uartParity = 4,
+                       .uartStopBits = 1};
+    s.screen = {.width_mm = 1, .width_px = 2, .height_mm = 3, .height_px = 4};
+    s.touch = {.numTouchPoints = 5,
+               .bConfidence = 1,
+               .bPressure = 1,
+               .pressure = 7,
+               .bWidth = 1,
+               .width = 8,
+               .bHeight = 1,
+               .height = 9};
+    s.pen = {.bPen = 1,
+             .bPressure = 1,
+             .pressure = 2,
+             .bXTilt = 1,
+             .xTiltMin = 3,
+             .xTiltMax = 4,
+             .bYTilt = 1,
+             .yTiltMin = 5,
+             .yTiltMax = 6,
+             .bInverted = 1,
+             .bBarrelButton = 1};
+    s.mouse = {.bMouse = 0, .numButtons = 8};
     s.gpio.modes.fill(2);
     s.gpio.values.fill(0);
     return s;

@@ -17,6 +17,7 @@
 #include "hid/CSourceReader.h"
 #include "platform/Windows1252.h"
 #include "sdcc/SdccSupport.h"
+#include "support/Configurations.h"
 #include "support/RunProgram.h"
 #include "tests/TestPaths.h"
 
@@ -41,11 +42,7 @@ std::string ExtraCode()
 
 void EverythingOn(ConfigurationSettings& s)
 {
-    s.touch.numTouchPoints = 5;
-    s.touch.bConfidence = s.touch.bPressure = s.touch.bWidth = s.touch.bHeight = 1;
-    s.pen.bPen = s.pen.bPressure = s.pen.bXTilt = s.pen.bYTilt = s.pen.bInverted = s.pen.bBarrelButton = 1;
-    s.mouse.numButtons = 8;
-    s.communication.protocol = 2;
+    s = test::EverythingOn();
 }
 
 struct BuildCase {

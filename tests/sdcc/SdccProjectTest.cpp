@@ -10,6 +10,7 @@
 #include "platform/Utf.h"
 #include "sdcc/SdccSupport.h"
 #include "support/RunProgram.h"
+#include "support/Configurations.h"
 #include "support/TempDir.h"
 #include "tests/SdccTools.h"
 
@@ -23,16 +24,8 @@ struct Configuration {
     std::function<void(ConfigurationSettings&)> apply;
 };
 
-void AllTouchOptions(TouchData& touch)
-{
-    touch.numTouchPoints = 5;
-    touch.bConfidence = touch.bPressure = touch.bWidth = touch.bHeight = touch.bContactCount = 1;
-}
-
-void AllPenOptions(PenData& pen)
-{
-    pen.bPen = pen.bPressure = pen.bXTilt = pen.bYTilt = pen.bInverted = pen.bBarrelButton = 1;
-}
+using test::AllPenOptions;
+using test::AllTouchOptions;
 
 const std::vector<Configuration> kConfigurations = {
     {"Defaults", [](ConfigurationSettings&) {}},
@@ -47,6 +40,7 @@ const std::vector<Configuration> kConfigurations = {
          s.communication.smbusAddress = 0xFE;
          s.mouse.bMouse = 0;
          AllTouchOptions(s.touch);
+         s.touch.bContactCount = 1;
          s.gpio.modes = {2, 1, 0, 2, 2, 0, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2};
          s.gpio.values = {0, 0, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
      }},
@@ -69,8 +63,9 @@ const std::vector<Configuration> kConfigurations = {
          s.device.vid = s.device.pid = s.device.releaseVersion = 0xFFFF;
          s.device.maxPower = 500;
          s.communication.protocol = 2;
-         s.screen = {65535, 65535, 65535, 65535};
+         s.screen = {.width_mm = 65535, .width_px = 65535, .height_mm = 65535, .height_px = 65535};
          AllTouchOptions(s.touch);
+         s.touch.bContactCount = 1;
          s.touch.pressure = s.touch.width = s.touch.height = 65535;
          AllPenOptions(s.pen);
          s.pen.xTiltMin = s.pen.xTiltMax = s.pen.yTiltMax = 65535;

@@ -2,8 +2,8 @@
 #pragma once
 // The default record as a save file holds it, element by element: one
 // reviewed file that the model, save-file and substitution tests read, so
-// the defaults are written down once. KR_UPDATE_GOLDEN=1 rewrites it from
-// what the program saves; review its diff.
+// the defaults are written down once. The update-golden build target
+// rewrites it from what the program saves; review its diff.
 
 #include <filesystem>
 

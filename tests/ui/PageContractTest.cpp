@@ -3,11 +3,11 @@
 // putting them back, one message per commit (the first refusal in page
 // order), and a save or open stopped by the first page that refuses a value.
 
-#include <cstdlib>
 #include <fstream>
 
 #include "PageFixture.h"
 #include "support/DefaultSaveFile.h"
+#include "support/Golden.h"
 #include "ui/pages/CommunicationDlg.h"
 #include "ui/pages/DeviceDlg.h"
 #include "ui/pages/GpioDlg.h"
@@ -23,12 +23,49 @@ namespace {
 ConfigurationSettings Edited()
 {
     ConfigurationSettings s;
-    s.device = {0, 1, 1, 0, 0x1234, 0x5678, 200, 1, 1, 0x0200, u"Maker", u"Panel"};
-    s.communication = {2, 200000, 1, 1, 20000, 0x42, 9600, 0, 4, 1};
-    s.screen = {1, 2, 3, 4};
-    s.touch = {5, 1, 1, 7, 1, 8, 1, 9};
-    s.pen = {1, 1, 7, 1, 1, 2, 1, 3, 4, 1, 1};
-    s.mouse = {1, 8};
+    s.device = {.deviceSel = 0,
+                .oscillator = 1,
+                .defaultInputMode = 1,
+                .bEnableRegulator = 0,
+                .vid = 0x1234,
+                .pid = 0x5678,
+                .maxPower = 200,
+                .powerMode = 1,
+                .bEnableRemoteWakeup = 1,
+                .releaseVersion = 0x0200,
+                .manufacturer = u"Maker",
+                .product = u"Panel"};
+    s.communication = {.protocol = 2,
+                       .spiClk = 200000,
+                       .spiPha = 1,
+                       .spiPol = 1,
+                       .smbusClk = 20000,
+                       .smbusAddress = 0x42,
+                       .uartBaudRate = 9600,
+                       .uartDataBits = 0,
+                       .uartParity = 4,
+                       .uartStopBits = 1};
+    s.screen = {.width_mm = 1, .width_px = 2, .height_mm = 3, .height_px = 4};
+    s.touch = {.numTouchPoints = 5,
+               .bConfidence = 1,
+               .bPressure = 1,
+               .pressure = 7,
+               .bWidth = 1,
+               .width = 8,
+               .bHeight = 1,
+               .height = 9};
+    s.pen = {.bPen = 1,
+             .bPressure = 1,
+             .pressure = 7,
+             .bXTilt = 1,
+             .xTiltMin = 1,
+             .xTiltMax = 2,
+             .bYTilt = 1,
+             .yTiltMin = 3,
+             .yTiltMax = 4,
+             .bInverted = 1,
+             .bBarrelButton = 1};
+    s.mouse = {.bMouse = 1, .numButtons = 8};
     s.gpio.modes.fill(2);
     s.gpio.values.fill(0);
     return s;
@@ -96,7 +133,8 @@ TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
 {
     // At start-up every page shows the default save file: each numbered
     // control's text, state, enabled and shown, against the reviewed listing
-    // beside the file (KR_UPDATE_GOLDEN=1 rewrites it; review its diff).
+    // beside the file (the update-golden build target rewrites it; review
+    // its diff).
     const auto pagesOf = [this] {
         std::string listing;
         for (int tab = 0; tab < 7; ++tab)
@@ -106,9 +144,7 @@ TEST_F(PageContractTest, PagesFirstShowTheDefaultsAndDefaultBringsThemBack)
     };
     const std::string first = pagesOf();
     const auto golden = DefaultSaveFile().replace_extension(".pages");
-    if (std::getenv("KR_UPDATE_GOLDEN"))
-        std::ofstream(golden, std::ios::binary) << first;
-    EXPECT_EQ(first, ReadBytes(golden));
+    EXPECT_EQ(first, Golden(golden, first));
     EXPECT_FALSE(Enabled(Page(0), device_id::kDevice));
     std::filesystem::copy_file(DefaultSaveFile(), dir / "default.kcw");  // bound, never written
     window->OpenSaveFile(QString::fromStdString((dir / "default.kcw").string()));

@@ -20,42 +20,56 @@
 namespace kr::test {
 namespace {
 
-// The edit box each checked field is typed into: its page's tab and number.
+// The numbered edit box each checked field its page lays out is typed into.
 struct Binding {
     const char16_t* path;
-    int tab;
     int id;
 };
 
 const Binding kBindings[] = {
-    {u"DeviceData/maxPower", 0, device_id::kMaxPower},
-    {u"DeviceData/manufacturer", 0, device_id::kManufacturer},
-    {u"DeviceData/product", 0, device_id::kProduct},
-    {u"CommunicationData/spiClk", 1, communication_id::kSpiClock},
-    {u"CommunicationData/smbusClk", 1, communication_id::kSmbusClock},
-    {u"CommunicationData/smbusAddress", 1, communication_id::kAddress},
-    {u"CommunicationData/uartBaudRate", 1, communication_id::kBaudRate},
-    {u"ScreenData/width_mm", 2, screen_id::kWidthMm},
-    {u"ScreenData/width_px", 2, screen_id::kWidthPx},
-    {u"ScreenData/height_mm", 2, screen_id::kHeightMm},
-    {u"ScreenData/height_px", 2, screen_id::kHeightPx},
-    {u"TouchData/pressure", 3, touch_id::kPressureMax},
-    {u"TouchData/width", 3, touch_id::kWidthMax},
-    {u"TouchData/height", 3, touch_id::kHeightMax},
-    {u"PenData/pressure", 4, pen_id::kPressureMax},
-    {u"PenData/xTiltMin", 4, pen_id::kTiltXMin},
-    {u"PenData/xTiltMax", 4, pen_id::kTiltXMax},
-    {u"PenData/yTiltMin", 4, pen_id::kTiltYMin},
-    {u"PenData/yTiltMax", 4, pen_id::kTiltYMax},
+    {u"DeviceData/maxPower", device_id::kMaxPower},
+    {u"DeviceData/manufacturer", device_id::kManufacturer},
+    {u"DeviceData/product", device_id::kProduct},
+    {u"CommunicationData/spiClk", communication_id::kSpiClock},
+    {u"CommunicationData/smbusClk", communication_id::kSmbusClock},
+    {u"CommunicationData/smbusAddress", communication_id::kAddress},
+    {u"CommunicationData/uartBaudRate", communication_id::kBaudRate},
+    {u"ScreenData/width_mm", screen_id::kWidthMm},
+    {u"ScreenData/width_px", screen_id::kWidthPx},
+    {u"ScreenData/height_mm", screen_id::kHeightMm},
+    {u"ScreenData/height_px", screen_id::kHeightPx},
+    {u"TouchData/pressure", touch_id::kPressureMax},
+    {u"TouchData/width", touch_id::kWidthMax},
+    {u"TouchData/height", touch_id::kHeightMax},
+    {u"PenData/pressure", pen_id::kPressureMax},
+    {u"PenData/xTiltMin", pen_id::kTiltXMin},
+    {u"PenData/xTiltMax", pen_id::kTiltXMax},
+    {u"PenData/yTiltMin", pen_id::kTiltYMin},
+    {u"PenData/yTiltMax", pen_id::kTiltYMax},
 };
 
-const Binding& BindingOf(std::u16string_view path)
+// The tab of the field's page.
+int TabOf(std::u16string_view path)
+{
+    const std::u16string_view groups[] = {u"DeviceData/", u"CommunicationData/", u"ScreenData/", u"TouchData/",
+                                          u"PenData/",    u"MouseData/",         u"GpioData/"};
+    for (int tab = 0; tab < 7; ++tab)
+        if (path.starts_with(groups[tab]))
+            return tab;
+    ADD_FAILURE() << "no page edits " << platform::ToUtf8(path);
+    return 0;
+}
+
+// The field's edit box: the numbered one of its page's layout, else the one
+// the page made from the field's row, named by its path.
+QLineEdit* BoxOf(const CPage* page, std::u16string_view path)
 {
     for (const Binding& binding : kBindings)
         if (binding.path == path)
-            return binding;
-    ADD_FAILURE() << "no page edits " << platform::ToUtf8(path);
-    return kBindings[0];
+            return qobject_cast<QLineEdit*>(page->Control(binding.id));
+    QLineEdit* box = page->findChild<QLineEdit*>(ToQString(std::u16string(path)));
+    EXPECT_NE(box, nullptr) << "no edit box for " << platform::ToUtf8(path);
+    return box;
 }
 
 // One value of one field.
@@ -115,13 +129,13 @@ protected:
     void ExpectAgreement(const std::vector<Edge>& change)
     {
         ConfigurationSettings record = Base();
-        const int tab = BindingOf(change.front().row->path).tab;
+        const int tab = TabOf(change.front().row->path);
         CPage* page = Page(tab);
         Show(page);
         std::string what;
         for (const Edge& edge : change) {
             Put(*edge.row, edge.value, record);
-            Edit(page, BindingOf(edge.row->path).id)->setText(BoxText(*edge.row, record));
+            BoxOf(page, edge.row->path)->setText(BoxText(*edge.row, record));
             what += platform::ToUtf8(edge.row->path) + " = " + std::to_string(edge.value) + " ";
         }
         const std::vector<SettingsProblem> problems = CheckSettings(record);
@@ -131,17 +145,19 @@ protected:
             TakeMessage();
             // The refused box has its whole text selected (a greyed-out
             // one cannot take the focus).
-            for (const Binding& binding : kBindings) {
-                const QLineEdit* box = binding.tab == tab ? Edit(page, binding.id) : nullptr;
+            for (const FieldRow& row : FieldTable()) {
+                if (row.rule == FieldRule::None || row.rule == FieldRule::Listed || TabOf(row.path) != tab)
+                    continue;
+                const QLineEdit* box = BoxOf(page, row.path);
                 if (box && box->hasSelectedText() && box->selectedText() == box->text())
-                    refusedAt = binding.path;
+                    refusedAt = row.path;
             }
         }
         EXPECT_EQ(accepted, problems.empty()) << what;
         EXPECT_EQ(platform::ToUtf8(refusedAt), problems.empty() ? "" : platform::ToUtf8(problems[0].path)) << what;
 
         for (const Edge& edge : change)
-            Edit(page, BindingOf(edge.row->path).id)->setText(BoxText(*edge.row, Base()));
+            BoxOf(page, edge.row->path)->setText(BoxText(*edge.row, Base()));
         EXPECT_TRUE(page->ExchangeData(Direction::Commit)) << what;
     }
 

@@ -13,8 +13,10 @@
 #include <QWidget>
 
 #include "ui/Exchange.h"
+#include "ui/pages/RowControls.h"
 
 class QPushButton;
+class QVBoxLayout;
 
 namespace kr {
 
@@ -53,6 +55,10 @@ public:
     QWidget* Control(int id) const;
 
     QPushButton* DefaultButton() const { return defaultButton_; }
+
+    // Adds the controls the field table makes for the page's group below the
+    // page's own (FinishPage calls it).
+    virtual void AddRowControls(QVBoxLayout* layout) { (void)layout; }
 
 protected:
     // The page's exchange, in its fixed order, through the routines of
@@ -96,11 +102,19 @@ public:
     bool CommitQuietly(Group& into)
     {
         return RunExchange(
-            this, Direction::Commit, [&](ExchangeContext& ctx) { ExchangeGroup(ctx, into); }, Feedback::Silent);
+            this, Direction::Commit,
+            [&](ExchangeContext& ctx) {
+                ExchangeGroup(ctx, into);
+                rows_.Exchange(ctx, into);
+            },
+            Feedback::Silent);
     }
+
+    void AddRowControls(QVBoxLayout* layout) override { rows_.Make<Group>(this, layout); }
 
 private:
     Group own_;
+    CRowControls rows_;
 
 public:
     Group& data;
@@ -110,7 +124,11 @@ protected:
     // order, through the routines of Exchange.h.
     virtual void ExchangeGroup(ExchangeContext& ctx, Group& group) = 0;
 
-    void DoExchange(ExchangeContext& ctx) final { ExchangeGroup(ctx, data); }
+    void DoExchange(ExchangeContext& ctx) final
+    {
+        ExchangeGroup(ctx, data);
+        rows_.Exchange(ctx, data);
+    }
     void ResetGroup() override { data.Reset(); }
 };
 

@@ -150,6 +150,7 @@ QVBoxLayout* StartPage(CPage* page)
 
 void FinishPage(CPage* page, QVBoxLayout* layout)
 {
+    page->AddRowControls(layout);
     layout->addStretch(1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
