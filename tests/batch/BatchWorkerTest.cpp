@@ -464,8 +464,10 @@ TEST(BuilderOutputBounds, HeadAndTailPassInWholeLines)
 
     // At the bounds a batch uses, fed in the pieces a pipe gives.
     std::string lines;
-    while (lines.size() + 100 < BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes)
-        lines += std::string(99, 'a' + lines.size() / 100 % 26) + "\n";
+    while (lines.size() + 100 < BuilderOutput::kDefaultHeadBytes + BuilderOutput::kDefaultTailBytes) {
+        lines.append(99, static_cast<char>('a' + lines.size() / 100 % 26));
+        lines += '\n';
+    }
     std::string progress;
     for (int step = 0; step < 400000; ++step)
         progress += "\r" + std::to_string(step);
