@@ -10,6 +10,7 @@
 #include "generator/GenerateProject.h"
 #include "settings/SaveFile.h"
 #include "support/RunProgram.h"
+#include "support/Sanitizer.h"
 #include "support/TempDir.h"
 #include "tests/TestPaths.h"
 
@@ -97,7 +98,7 @@ TEST(Program, ExitStatusTellsSuccessFailureAndUsageApart)
 // address-space limit: the batch finishes, its log keeps a bounded share.
 TEST(Program, ABuilderPrintingMuchRunsInBoundedMemory)
 {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if KR_UNDER_SANITIZER
     GTEST_SKIP() << "a sanitizer reserves more address space than the limit";
 #endif
     test::TempDir dir;
