@@ -558,7 +558,11 @@ bool SimulateReports(const std::filesystem::path& project, const SimulationOptio
     // a status line names.
     std::vector<Watched> watched;
     if (script) {
-        for (const auto& [name, entry] : target.routines) {
+        for (const auto& routine : target.routines) {
+            // Named, not bound: a structured binding cannot be captured by
+            // the lambda below in every compiler this builds with.
+            const auto& name = routine.first;
+            const auto& entry = routine.second;
             std::optional<Bus> bus;
             if (SameName(name, "KR761X_SPI_MASTER_TRANSFER"))
                 bus = Bus::Spi;

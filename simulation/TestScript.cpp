@@ -187,7 +187,10 @@ std::vector<ExpectationResult> JudgeScript(const TestScript& script, const Simul
             } else {
                 const SimulatedReport& taken = run.reports[report];
                 r.holds = true;
-                for (const auto& [name, value] : e.fields) {
+                for (const auto& named : e.fields) {
+                    // Not a structured binding: the lambda below captures it.
+                    const auto& name = named.first;
+                    const auto& value = named.second;
                     const auto field = std::find_if(taken.values.begin(), taken.values.end(),
                                                     [&](const auto& v) { return platform::ToUtf8(v.name) == name; });
                     got +=
