@@ -2,6 +2,7 @@
 #include "platform/ExistingFile.h"
 
 #include "platform/FileFailure.h"
+#include "platform/SmallFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -40,24 +41,12 @@ ExistingFile ReadExistingFile(const CFolder& folder, const std::string& name, st
     } else if (static_cast<std::size_t>(info.st_size) > maxBytes) {
         result = ExistingFile::TooLarge;
     } else {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                err = errno;
-                break;
-            }
-            if (n == 0)
-                break;
-            // The size is checked again while reading: the file may grow.
-            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-                result = ExistingFile::TooLarge;
-                break;
-            }
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
+        // The size is checked again while reading: the file may grow.
+        const int readErr = ReadToEnd(fd, maxBytes, bytes);
+        if (readErr == EFBIG)
+            result = ExistingFile::TooLarge;
+        else
+            err = readErr;
     }
     if (fd >= 0)
         ::close(fd);

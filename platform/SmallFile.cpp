@@ -10,6 +10,23 @@
 
 namespace kr::platform {
 
+int ReadToEnd(int fd, std::size_t maxBytes, std::string& bytes)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return 0;
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes)
+            return EFBIG;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes, std::string* reason)
 {
     int err = 0;
@@ -27,24 +44,7 @@ std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::si
         err = EFBIG;
     } else {
         std::string bytes;
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                err = errno;
-                break;
-            }
-            // The size is checked again while reading: the file may grow.
-            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-                err = EFBIG;
-                break;
-            }
-            if (n == 0)
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
+        err = ReadToEnd(fd, maxBytes, bytes);
         if (err == 0)
             result = std::move(bytes);
     }

@@ -16,4 +16,9 @@ namespace kr::platform {
 std::optional<std::string> ReadSmallRegularFile(const std::string& path, std::size_t maxBytes,
                                                 std::string* reason = nullptr);
 
+// Reads the open file fd from where it stands to its end, appending to
+// bytes: 0 when done, EFBIG as soon as bytes would hold more than maxBytes
+// (the file may grow while it is read), else the system's error number.
+int ReadToEnd(int fd, std::size_t maxBytes, std::string& bytes);
+
 }  // namespace kr::platform
