@@ -42,6 +42,15 @@ std::optional<MemorySpace> SpaceOf(char letter, std::uint32_t address)
     }
 }
 
+// The module an "M:" record names, without the line's trailing blanks.
+std::string ModuleOfRecord(const std::string& line)
+{
+    std::string module = line.substr(2);
+    while (!module.empty() && (module.back() == '\r' || module.back() == ' '))
+        module.pop_back();
+    return module;
+}
+
 }  // namespace
 
 std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
@@ -63,9 +72,7 @@ std::vector<DebugSymbol> ReadDebugSymbols(std::string_view text)
         const std::string line(view);
         std::smatch m;
         if (line.starts_with("M:")) {
-            module = line.substr(2);
-            while (!module.empty() && (module.back() == '\r' || module.back() == ' '))
-                module.pop_back();
+            module = ModuleOfRecord(line);
         } else if (line.starts_with("S:") && std::regex_search(line, m, record)) {
             const std::string scope = m[1].str();
             const std::string whole = scope + "$" + m[2].str() + "$" + m[3].str();
@@ -110,9 +117,7 @@ std::vector<DebugFunction> ReadDebugFunctions(std::string_view text)
         const std::string line(view);
         std::smatch m;
         if (line.starts_with("M:")) {
-            module = line.substr(2);
-            while (!module.empty() && (module.back() == '\r' || module.back() == ' '))
-                module.pop_back();
+            module = ModuleOfRecord(line);
         } else if (std::regex_search(line, m, record)) {
             const std::string scope = m[1].str();
             DebugFunction f;
