@@ -85,7 +85,7 @@ constexpr const char16_t* kLocalNames[16] = {u"Usage",
 
 // The global state a Push saves and a Pop restores, held as the Linux HID
 // core holds it: 32-bit signed values.
-struct Globals {
+struct DecoderGlobals {
     std::uint32_t usagePage = 0;
     std::int32_t logicalMinimum = 0;
     std::int32_t logicalMaximum = 0;
@@ -282,7 +282,7 @@ private:
             name += u")";
         }
 
-        const Globals& g = globals_;
+        const DecoderGlobals& g = globals_;
         const bool outOfRange = g.logicalMinimum < 0 ? g.logicalMaximum < g.logicalMinimum
                                                      : static_cast<std::uint32_t>(g.logicalMaximum)
                                                            < static_cast<std::uint32_t>(g.logicalMinimum);
@@ -315,7 +315,7 @@ private:
     HidReportField Field(std::int64_t offset, std::int64_t bits, std::u16string name, bool padding,
                          std::u16string usage) const
     {
-        const Globals& g = globals_;
+        const DecoderGlobals& g = globals_;
         HidReportField field{offset, bits, std::move(name), padding, std::move(usage), g.reportSize};
         field.logicalMinimum = g.logicalMinimum;
         field.logicalMaximum = g.logicalMinimum < 0
@@ -327,7 +327,7 @@ private:
     // Adds the item's fields to report, from where the report stands now.
     void LayOut(HidReportSize& report, const HidItem& item) const
     {
-        const Globals& g = globals_;
+        const DecoderGlobals& g = globals_;
         const std::int64_t size = g.reportSize;
         const std::int64_t count = g.reportCount;
         // Sizes and counts beyond the host's limits are failures already, and
@@ -392,7 +392,7 @@ private:
 
     std::u16string Global(const HidItem& item)
     {
-        Globals& g = globals_;
+        DecoderGlobals& g = globals_;
         switch (item.tag) {
         case kUsagePage:
             g.usagePage = item.Unsigned();
@@ -564,8 +564,8 @@ private:
     bool usesReportIds_ = false;
     std::size_t truncatedAt_ = static_cast<std::size_t>(-1);
 
-    Globals globals_;
-    std::vector<Globals> stack_;
+    DecoderGlobals globals_;
+    std::vector<DecoderGlobals> stack_;
     std::vector<std::u16string> usages_;
     std::u16string usageMinimum_;
     // The same usages as numbers, a Usage Minimum to Maximum as one span.

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::uint32_t kMostUsages = 1024;
 
-struct Globals {
+struct TreeGlobals {
     std::uint32_t usagePage = 0;
     HidRangeValue logicalMinimum, logicalMaximum, physicalMinimum, physicalMaximum;
     std::uint32_t unit = 0;
@@ -63,8 +63,8 @@ bool HidDescriptorTree::Within(int collection, int ancestor) const
 HidDescriptorTree ReadHidDescriptorTree(const HidDecoding& decoding)
 {
     HidDescriptorTree tree;
-    Globals g;
-    std::vector<Globals> stack;
+    TreeGlobals g;
+    std::vector<TreeGlobals> stack;
     std::vector<std::uint32_t> usages;
     std::uint32_t usageMinimum = 0;
     std::vector<int> open;

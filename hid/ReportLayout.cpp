@@ -30,7 +30,7 @@ std::u16string Bytes(std::int64_t count)
     return FormatDecimal(count) + (count == 1 ? u" byte" : u" bytes");
 }
 
-std::u16string Padded(std::u16string text, std::size_t width)
+std::u16string PaddedColumn(std::u16string text, std::size_t width)
 {
     text.append(text.size() < width ? width - text.size() : 1, u' ');
     return text;
@@ -113,7 +113,8 @@ std::u16string ReportLayoutText(const std::vector<ReportLayout>& layouts)
     std::u16string text;
     for (const ReportLayout& layout : layouts) {
         text += ReportLayoutTitle(layout) + u"\n  " + ReportLayoutSizes(layout) + u"\n";
-        text += u"  " + Padded(u"Bit", 7) + Padded(u"Bits", 6) + Padded(u"Host field", 28) + u"Firmware field\n";
+        text += u"  " + PaddedColumn(u"Bit", 7) + PaddedColumn(u"Bits", 6) + PaddedColumn(u"Host field", 28)
+                + u"Firmware field\n";
         // One line for each offset at which a host field or a member starts.
         std::set<std::int64_t> starts;
         for (const HidReportField& field : layout.fields)
@@ -126,11 +127,11 @@ std::u16string ReportLayoutText(const std::vector<ReportLayout>& layouts)
             const auto member = std::find_if(layout.members.begin(), layout.members.end(), [&](const StructMember& m) {
                 return std::int64_t{m.offset} * 8 == start;
             });
-            std::u16string line = u"  " + Padded(FormatDecimal(start), 7);
+            std::u16string line = u"  " + PaddedColumn(FormatDecimal(start), 7);
             if (field != layout.fields.end())
-                line += Padded(FormatDecimal(field->bits), 6) + Padded(field->name, 28);
+                line += PaddedColumn(FormatDecimal(field->bits), 6) + PaddedColumn(field->name, 28);
             else
-                line += Padded(u"", 6) + Padded(u"", 28);
+                line += PaddedColumn(u"", 6) + PaddedColumn(u"", 28);
             if (member != layout.members.end())
                 line += member->name + u" (" + member->type + u", " + Bytes(member->size) + u")";
             while (!line.empty() && line.back() == u' ')

@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Refusal {
+struct ProjectRefusal {
     const char* name;
     int toolchain;
     int chip;
@@ -28,7 +28,7 @@ struct Refusal {
     std::string err;  // each "@" stands for the project folder
 };
 
-const Refusal kRefusals[] = {
+const ProjectRefusal kProjectRefusals[] = {
     {.name = "Keil",
      .toolchain = 0,
      .chip = 1,
@@ -80,11 +80,11 @@ const Refusal kRefusals[] = {
      .err = "usage: kr761x-gen build [--min-stack BYTES] PROJECT\n"},
 };
 
-class BuildRefusal : public ::testing::TestWithParam<Refusal> {};
+class BuildRefusal : public ::testing::TestWithParam<ProjectRefusal> {};
 
 TEST_P(BuildRefusal, SaysWhyInOneSentence)
 {
-    const Refusal& r = GetParam();
+    const ProjectRefusal& r = GetParam();
     test::TempDir dir;
     fs::create_directory(dir / "sub");
     ConfigurationSettings settings;
@@ -113,7 +113,7 @@ TEST_P(BuildRefusal, SaysWhyInOneSentence)
     EXPECT_FALSE(fs::exists(dir / "KR761x_Main.rel"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Projects, BuildRefusal, ::testing::ValuesIn(kRefusals),
+INSTANTIATE_TEST_SUITE_P(Projects, BuildRefusal, ::testing::ValuesIn(kProjectRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -18,7 +18,7 @@ using ::testing::HasSubstr;
 
 using test::Outcome;
 
-Outcome RunCli(const std::vector<std::string>& args)
+Outcome RunCheck(const std::vector<std::string>& args)
 {
     return test::RunWith(std::make_unique<CCheckCommand>(), args);
 }
@@ -50,7 +50,7 @@ TEST_F(Check, CleanFilesPassSilently)
     penOff.pen.bXTilt = 1;
     penOff.pen.xTiltMin = 200;
     const Outcome result =
-        RunCli({"check", Save("a.kcw", {}), Save("b.kcw", everything), Save("c.kcw", penOff), Save("d.kcw", full)});
+        RunCheck({"check", Save("a.kcw", {}), Save("b.kcw", everything), Save("c.kcw", penOff), Save("d.kcw", full)});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -70,7 +70,7 @@ TEST_F(Check, EveryProblemOfEveryFileOnALineOfItsOwn)
     const std::string b = Save("b.kcw", several);
     const std::string missing = (dir / "missing.kcw").string();
 
-    const Outcome result = RunCli({"check", a, good, missing, b});
+    const Outcome result = RunCheck({"check", a, good, missing, b});
 
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out,
@@ -84,7 +84,7 @@ TEST_F(Check, EveryProblemOfEveryFileOnALineOfItsOwn)
 
 TEST_F(Check, AFileThatCannotBeLoadedFailsAlone)
 {
-    const Outcome result = RunCli({"check", (dir / "missing.kcw").string()});
+    const Outcome result = RunCheck({"check", (dir / "missing.kcw").string()});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
 }
@@ -101,7 +101,7 @@ TEST_F(Check, NamesThatAreNotUtf8AreReadAndNamed)
     const std::string missing = (dir / "m\xE9.kcw").string();
     const std::string shownMissing = (dir / "m\xEF\xBF\xBD.kcw").string();
 
-    const Outcome result = RunCli({"check", latin1, clean, missing});
+    const Outcome result = RunCheck({"check", latin1, clean, missing});
 
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, latin1
@@ -116,13 +116,13 @@ TEST(CheckCommandLine, UsageAndHelp)
 {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"check"}, {"check", ""}, {"check", "a.kcw", "--all"}}) {
-        const Outcome result = RunCli(args);
+        const Outcome result = RunCheck(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "usage: kr761x-gen check SAVEFILE...\n");
     }
-    EXPECT_EQ(RunCli({"check", "--help"}).out.rfind("usage: kr761x-gen check SAVEFILE...\n", 0), 0u);
-    EXPECT_THAT(RunCli({"--help"}).out, HasSubstr("check SAVEFILE..."));
+    EXPECT_EQ(RunCheck({"check", "--help"}).out.rfind("usage: kr761x-gen check SAVEFILE...\n", 0), 0u);
+    EXPECT_THAT(RunCheck({"--help"}).out, HasSubstr("check SAVEFILE..."));
 }
 
 }  // namespace

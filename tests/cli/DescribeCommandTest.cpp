@@ -20,7 +20,7 @@ using ::testing::HasSubstr;
 
 using test::Outcome;
 
-Outcome RunCli(const std::vector<std::string>& args)
+Outcome RunDescribe(const std::vector<std::string>& args)
 {
     return test::RunWith(std::make_unique<CDescribeCommand>(), args);
 }
@@ -54,7 +54,7 @@ TEST_F(Describe, PrintsTheDecodedDescriptorTheWizardShows)
     settings.screen.width_px = 1920;
     Save(settings);
 
-    const Outcome result = RunCli({"describe", saveFile});
+    const Outcome result = RunDescribe({"describe", saveFile});
 
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.err, "");
@@ -66,7 +66,7 @@ TEST_F(Describe, PrintsTheDecodedDescriptorTheWizardShows)
 TEST_F(Describe, LayoutPrintsEveryReportBitByBit)
 {
     Save(ConfigurationSettings{});
-    const Outcome result = RunCli({"describe", "--layout", saveFile});
+    const Outcome result = RunDescribe({"describe", "--layout", saveFile});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, ForTerminal(View(ConfigurationSettings{}).layoutText));
@@ -82,7 +82,7 @@ TEST_F(Describe, ARangeHostsRefuseFailsWithTheReasonAfterTheListing)
     settings.pen.yTiltMax = 299;
     Save(settings);
 
-    const Outcome result = RunCli({"describe", saveFile});
+    const Outcome result = RunDescribe({"describe", saveFile});
 
     EXPECT_EQ(result.code, kExitFailure);
     const ReportDescriptorView view = View(settings);
@@ -96,7 +96,7 @@ TEST_F(Describe, ARangeHostsRefuseFailsWithTheReasonAfterTheListing)
 TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
 {
     const std::string missing = (dir / "missing.kcw").string();
-    Outcome result = RunCli({"describe", missing});
+    Outcome result = RunDescribe({"describe", missing});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + missing
@@ -106,7 +106,7 @@ TEST_F(Describe, FilesThatCannotBeLoadedOrExpandedFailWithTheirText)
     ConfigurationSettings settings;
     settings.project.toolchain = 3;
     Save(settings);
-    result = RunCli({"describe", saveFile});
+    result = RunDescribe({"describe", saveFile});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Error generating:\nKR761x_Configuration.h\n");
@@ -120,7 +120,7 @@ TEST_F(Describe, ASaveFileNamedByAnyBytesIsRead)
     const std::string latin1 = (dir / "caf\xE9.kcw").string();
     ASSERT_TRUE(SaveSettings(latin1, settings, error));
 
-    const Outcome result = RunCli({"describe", latin1});
+    const Outcome result = RunDescribe({"describe", latin1});
 
     EXPECT_EQ(result.code, kExitSuccess) << result.err;
     EXPECT_EQ(result.out, ForTerminal(View(settings).text));
@@ -135,15 +135,15 @@ TEST(DescribeCommandLine, UsageAndHelp)
                                                  {"describe", "--layout"},
                                                  {"describe", "--wide", "a.kcw"},
                                                  {"describe", "--layout", "a.kcw", "--layout"}}) {
-        const Outcome result = RunCli(args);
+        const Outcome result = RunDescribe(args);
         EXPECT_EQ(result.code, kExitUsage);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "usage: kr761x-gen describe [--layout] SAVEFILE\n");
     }
-    Outcome result = RunCli({"describe", "--help"});
+    Outcome result = RunDescribe({"describe", "--help"});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out.rfind("usage: kr761x-gen describe [--layout] SAVEFILE\n", 0), 0u);
-    result = RunCli({"--help"});
+    result = RunDescribe({"--help"});
     EXPECT_THAT(result.out, HasSubstr("describe [--layout] SAVEFILE"));
 }
 

@@ -91,13 +91,13 @@ TEST_F(FieldCommands, SetWritesVariantsThatDiffNames)
 }
 
 // A refused assignment writes nothing: its exit status and what it says.
-struct Refusal {
+struct FieldRefusal {
     std::string assignment;
     int code;
     const char* says;
 };
 
-const Refusal kRefusals[] = {
+const FieldRefusal kFieldRefusals[] = {
     {"DeviceData/maxPower=501", kExitFailure,
      "DeviceData/maxPower = 501: The maximum power in mA must be an even number from 0 to 500.\n"},
     {"CommunicationData/smbusAddress=0xFF", kExitFailure, "must be an even number from 0x00 to 0xFE."},
@@ -116,7 +116,7 @@ TEST_F(FieldCommands, SetRefusesWhatThePagesWouldRefuse)
     tilted.pen.bPen = tilted.pen.bXTilt = 1;
     const std::string file = Save("tilted.kcw", tilted);
     const std::string out = (dir / "out.kcw").string();
-    for (const Refusal& refusal : kRefusals) {
+    for (const FieldRefusal& refusal : kFieldRefusals) {
         const Outcome set = Set({"set", file, refusal.assignment, "-o", out});
         EXPECT_EQ(set.code, refusal.code) << refusal.assignment;
         EXPECT_THAT(set.err, HasSubstr(refusal.says)) << refusal.assignment;

@@ -18,18 +18,9 @@ namespace fs = std::filesystem;
 
 using test::Outcome;
 
-Outcome RunCli(const std::vector<std::string>& args)
+Outcome RunGenerate(const std::vector<std::string>& args)
 {
     return test::RunWith(std::make_unique<CGenerateCommand>(), args);
-}
-
-std::vector<std::string> FilesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class Generate : public ::testing::Test {
@@ -54,12 +45,12 @@ TEST_F(Generate, WritesTheProjectIntoANewFolderSilently)
     settings.pen.yTiltMin = 500;  // the pen is off: no range of it is generated
     Save(settings);
 
-    const Outcome result = RunCli({"generate", saveFile, outDir});
+    const Outcome result = RunGenerate({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(FilesIn(outDir),
+    EXPECT_EQ(test::FileNames(outDir),
               (std::vector<std::string>{"KR761x_API.h", "KR761x_Buffer_Struct.h", "KR761x_Configuration.c",
                                         "KR761x_Configuration.h", "KR761x_Main.c", "KR761x_SDCC.wsp",
                                         "KR761x_Startup.c", "KR761x_USB_Descriptor.c", "Makefile", "compiler_defs.h"}));
@@ -76,7 +67,7 @@ TEST_F(Generate, ReusesAnExistingFolderAndAddsNoSecondSeparator)
     test::WriteBytes(fs::path(outDir) / "KR761x_Main.c", "stale");
     test::WriteBytes(fs::path(outDir) / "notes.txt", "mine");
 
-    const Outcome result = RunCli({"generate", saveFile, outDir + "/"});
+    const Outcome result = RunGenerate({"generate", saveFile, outDir + "/"});
 
     ASSERT_EQ(result.code, kExitSuccess) << result.err;
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_Main.c"), "stale");
@@ -92,7 +83,7 @@ TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
     ConfigurationSettings settings;
     settings.project.toolchain = 2;
     Save(settings);
-    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
+    ASSERT_EQ(RunGenerate({"generate", saveFile, outDir}).code, kExitSuccess);
 
     // Every region gets its name and every byte value; one region is the user's own.
     const fs::path main = fs::path(outDir) / "KR761x_Main.c";
@@ -116,7 +107,7 @@ TEST_F(Generate, UserCodeSurvivesAndAFileKeptForItIsNamedOnStandardError)
     settings.device.vid = 0xBEEF;
     settings.communication.protocol = 2;
     Save(settings);
-    const Outcome result = RunCli({"generate", saveFile, outDir});
+    const Outcome result = RunGenerate({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "");
@@ -139,14 +130,14 @@ TEST_F(Generate, CheckWritesNothingAndNamesWhatAGenerationWouldCreateOrChange)
     ConfigurationSettings settings;
     settings.project.toolchain = 2;
     Save(settings);
-    Outcome result = RunCli({"generate", "--check", saveFile, outDir});
+    Outcome result = RunGenerate({"generate", "--check", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out.rfind("Would create: " + outDir + "/compiler_defs.h\n", 0), 0u) << result.out;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 10);
     EXPECT_FALSE(fs::exists(outDir));
 
-    ASSERT_EQ(RunCli({"generate", saveFile, outDir}).code, kExitSuccess);
-    result = RunCli({"generate", "--check", saveFile, outDir});
+    ASSERT_EQ(RunGenerate({"generate", saveFile, outDir}).code, kExitSuccess);
+    result = RunGenerate({"generate", "--check", saveFile, outDir});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out + result.err, "");
 
@@ -156,10 +147,10 @@ TEST_F(Generate, CheckWritesNothingAndNamesWhatAGenerationWouldCreateOrChange)
     const std::string begin = std::string(kUserCodeBegin) + "start-up\r\n";
     text.insert(text.find(begin) + begin.size(), "mine();\r\n");
     test::WriteBytes(main, text);
-    EXPECT_EQ(RunCli({"generate", "--check", saveFile, outDir}).code, kExitSuccess);
+    EXPECT_EQ(RunGenerate({"generate", "--check", saveFile, outDir}).code, kExitSuccess);
     test::WriteBytes(main, text + "edited\r\n");
     const auto before = fs::last_write_time(main);
-    result = RunCli({"generate", "--check", saveFile, outDir});
+    result = RunGenerate({"generate", "--check", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "Would change: " + main.string() + "\n");
     EXPECT_EQ(test::ReadBytes(main), text + "edited\r\n");
@@ -169,7 +160,7 @@ TEST_F(Generate, CheckWritesNothingAndNamesWhatAGenerationWouldCreateOrChange)
 TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
 {
     const std::string notFound = (dir / "missing.kcw").string();
-    Outcome result = RunCli({"generate", notFound, outDir});
+    Outcome result = RunGenerate({"generate", notFound, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + notFound
@@ -177,19 +168,19 @@ TEST_F(Generate, AFileThatCannotBeLoadedFailsWithItsTextAndCreatesNothing)
                               + ": No such file or directory\n");
 
     test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings>");
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_NE(result.err.find("The file does not exist, or the file format is invalid."), std::string::npos);
 
     test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0200</SAVE_FILE_VERSION>"
                                "</Settings></Touch_Config_Wizard_Save>");
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_NE(result.err.find("The file version is unsupported."), std::string::npos);
 
     test::WriteBytes(saveFile, "<Touch_Config_Wizard_Save><Settings><SAVE_FILE_VERSION>0100</SAVE_FILE_VERSION>"
                                "</Settings></Touch_Config_Wizard_Save>");
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_NE(result.err.find("The file is missing configuration settings."), std::string::npos);
 
@@ -205,7 +196,7 @@ TEST_F(Generate, AConfigurationWithProblemsListsThemAllAndCreatesNothing)
     settings.pen.xTiltMin = 200;
     Save(settings);
 
-    Outcome result = RunCli({"generate", saveFile, outDir});
+    Outcome result = RunGenerate({"generate", saveFile, outDir});
 
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out, "");
@@ -218,7 +209,7 @@ TEST_F(Generate, AConfigurationWithProblemsListsThemAllAndCreatesNothing)
 
     // Into an existing folder, nothing is written either.
     fs::create_directory(outDir);
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_TRUE(fs::is_empty(outDir));
 }
@@ -250,25 +241,25 @@ TEST_P(GenerateBytePaths, AreTakenAsTheyAre)
     std::u16string error;
     ASSERT_TRUE(SaveSettings(saveFile, settings, error));
 
-    Outcome result = RunCli({"generate", "--check", saveFile, outDir});
+    Outcome result = RunGenerate({"generate", "--check", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.out.rfind("Would create: " + shownDir + "/compiler_defs.h\n", 0), 0u) << result.out;
 
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     ASSERT_EQ(result.code, kExitSuccess) << result.err;
     EXPECT_EQ(result.out + result.err, "");
-    EXPECT_EQ(FilesIn(outDir).size(), 10u);
+    EXPECT_EQ(test::FileNames(outDir).size(), 10u);
     EXPECT_NE(test::ReadBytes(fs::path(outDir) / "KR761x_SDCC.wsp")
                   .find("WorkSpaceName=" + dir.path().native() + "/" + row.inFile + "/KR761x_SDCC.wsp\r\n"),
               std::string::npos);
 
     // Regenerating finds the files it wrote, by the same bytes.
-    result = RunCli({"generate", "--check", saveFile, outDir});
+    result = RunGenerate({"generate", "--check", saveFile, outDir});
     EXPECT_EQ(result.code, kExitSuccess) << result.out;
 
     // A save file that is not there is named as the user sees it.
     const std::string missing = saveFile + "\xFF";
-    result = RunCli({"generate", missing, outDir});
+    result = RunGenerate({"generate", missing, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     const std::string shownMissing = dir.path().native() + "/" + row.shownSave + "\xEF\xBF\xBD";
     EXPECT_EQ(result.err, "Failed to load settings from:\n" + shownMissing
@@ -289,26 +280,26 @@ TEST_F(Generate, AFolderThatCannotBeCreatedFails)
 {
     Save(ConfigurationSettings{});
     const std::string twoLevels = (dir / "a" / "b").string();
-    Outcome result = RunCli({"generate", saveFile, twoLevels});
+    Outcome result = RunGenerate({"generate", saveFile, twoLevels});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err, "Error: Could not create directory\n" + twoLevels + "/: No such file or directory\n");
     EXPECT_FALSE(fs::exists(dir / "a"));
 
     test::WriteBytes(outDir, "a file, not a folder");
-    result = RunCli({"generate", saveFile, outDir});
+    result = RunGenerate({"generate", saveFile, outDir});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err, "Error: Could not create directory\n" + outDir + "/: Not a directory\n");
 
     const std::string dangling = (dir / "dangling").string();
     fs::create_symlink(dir / "nowhere", dangling);
-    result = RunCli({"generate", saveFile, dangling});
+    result = RunGenerate({"generate", saveFile, dangling});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err, "Error: Could not create directory\n" + dangling + "/: No such file or directory\n");
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
 
     // A control character in the path is refused before the folder is made.
     const std::string control = (dir / "o\r\nCompFlag=-DX").string();
-    result = RunCli({"generate", saveFile, control});
+    result = RunGenerate({"generate", saveFile, control});
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_EQ(result.err.rfind("Error: The output folder's path holds a control character", 0), 0u) << result.err;
     EXPECT_FALSE(fs::exists(control));
@@ -329,29 +320,29 @@ TEST(CommandLine, RefusesWhatItDoesNotUnderstandWithUsageOnStandardError)
         {"--verbose"},
     };
     for (const auto& args : wrong) {
-        const Outcome result = RunCli(args);
+        const Outcome result = RunGenerate(args);
         EXPECT_EQ(result.code, kExitUsage) << ::testing::PrintToString(args);
         EXPECT_EQ(result.out, "");
         EXPECT_TRUE(result.err.find("usage: kr761x-gen") != std::string::npos) << result.err;
     }
-    EXPECT_NE(RunCli({"build"}).err.find("unknown command 'build'"), std::string::npos);
-    EXPECT_NE(RunCli({"--verbose"}).err.find("unknown option '--verbose'"), std::string::npos);
-    EXPECT_EQ(RunCli({"generate", "a.kcw"}).err, "usage: kr761x-gen generate [--check] SAVEFILE OUTDIR\n");
+    EXPECT_NE(RunGenerate({"build"}).err.find("unknown command 'build'"), std::string::npos);
+    EXPECT_NE(RunGenerate({"--verbose"}).err.find("unknown option '--verbose'"), std::string::npos);
+    EXPECT_EQ(RunGenerate({"generate", "a.kcw"}).err, "usage: kr761x-gen generate [--check] SAVEFILE OUTDIR\n");
 }
 
 TEST(CommandLine, HelpAndVersionGoToStandardOutput)
 {
-    Outcome result = RunCli({"--help"});
+    Outcome result = RunGenerate({"--help"});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.err, "");
     EXPECT_NE(result.out.find("generate [--check] SAVEFILE OUTDIR"), std::string::npos);
     EXPECT_NE(result.out.find("--version"), std::string::npos);
 
-    result = RunCli({"generate", "--help"});
+    result = RunGenerate({"generate", "--help"});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out.rfind("usage: kr761x-gen generate [--check] SAVEFILE OUTDIR\n", 0), 0u);
 
-    result = RunCli({"--version"});
+    result = RunGenerate({"--version"});
     EXPECT_EQ(result.code, kExitSuccess);
     EXPECT_EQ(result.out, "kr761x-gen 1.2.3\n");
 }

@@ -21,14 +21,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
-std::vector<std::string> FilesIn(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 // The files of each toolchain in the order they are written.
 const std::map<int, std::vector<std::string>> kFileSets = {
     {0,
@@ -62,7 +54,7 @@ TEST_F(Generate, EachToolchainGetsItsOwnFileSet)
         settings.project.projectPath = out.folder();
         ASSERT_TRUE(Run());
         EXPECT_EQ(error, u"");
-        EXPECT_THAT(FilesIn(out.path()), UnorderedElementsAreArray(names)) << "toolchain " << toolchain;
+        EXPECT_THAT(test::FileNames(out.path()), UnorderedElementsAreArray(names)) << "toolchain " << toolchain;
         if (toolchain != 2)
             startup[toolchain] = test::ReadBytes(out / "STARTUP.A51");
     }
@@ -85,7 +77,7 @@ TEST_F(Generate, AFailingFileLeavesTheFolderAsItWasAndSaysWhy)
             ASSERT_FALSE(Run());
             const std::u16string path = out.folder() + platform::FromUtf8(names[failing]);
             EXPECT_EQ(error, u"Error generating:\n" + path + u"\n" + path + u": Is a directory");
-            EXPECT_THAT(FilesIn(out.path()), ElementsAre(names[failing]));
+            EXPECT_THAT(test::FileNames(out.path()), ElementsAre(names[failing]));
         }
     }
 }
@@ -125,7 +117,7 @@ TEST_F(Generate, RefusedPlacesAndPathsWriteNothing)
         EXPECT_FALSE(Run()) << row.name;
         const std::u16string path = out.folder() + u"KR761x_Main.c";
         EXPECT_EQ(error, u"Error generating:\n" + path + u"\n" + path + u": " + row.reason) << row.name;
-        EXPECT_THAT(FilesIn(out.path()), ElementsAre("KR761x_Main.c")) << row.name;
+        EXPECT_THAT(test::FileNames(out.path()), ElementsAre("KR761x_Main.c")) << row.name;
         EXPECT_EQ(std::filesystem::symlink_status(out / "KR761x_Main.c").type(), before) << row.name;
     }
     EXPECT_EQ(test::ReadBytes(outside / "code.c"), "the user's code elsewhere");
@@ -184,7 +176,7 @@ TEST_F(Generate, MissingFolderFailsAtTheFirstFileAndWritesNothing)
     EXPECT_FALSE(Run());
     EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"missing/compiler_defs.h\n" + dir.folder()
                          + u"missing/: No such file or directory");
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(test::FileNames(dir.path()).empty());
 }
 
 TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
@@ -206,7 +198,7 @@ TEST_F(Generate, SecondRunOverwritesItsFilesAndLeavesOthers)
     // The Keil run's own files stay where they were.
     EXPECT_TRUE(std::filesystem::exists(dir / "KR761x_Keil.wsp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "STARTUP.A51"));
-    EXPECT_EQ(FilesIn(dir.path()).size(), 12u);
+    EXPECT_EQ(test::FileNames(dir.path()).size(), 12u);
 }
 
 // The prepared templates are shared by every thread: runs of different
@@ -252,7 +244,7 @@ TEST_F(Generate, TemplateThatCannotBeLoadedStopsTheRunBeforeAnyFileIsInPlace)
     EXPECT_EQ(error, u"Error loading resource files.");
     EXPECT_EQ(failure.fileName, u"absent.h");
     EXPECT_EQ(failure.error.code, ExpandResult::Ok);
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(test::FileNames(dir.path()).empty());
 }
 
 TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
@@ -300,7 +292,7 @@ TEST_F(Generate, AConfigurationWithProblemsWritesNothingAndNamesEachOne)
         c.spoil(s);
         EXPECT_FALSE(GenerateProject(s, error)) << c.name;
         EXPECT_EQ(error, u"Nothing was generated, because the configuration has these problems:\n" + c.lines) << c.name;
-        EXPECT_TRUE(FilesIn(out.path()).empty()) << c.name;
+        EXPECT_TRUE(test::FileNames(out.path()).empty()) << c.name;
     }
 }
 
@@ -311,7 +303,7 @@ TEST_F(Generate, UncheckedOutOfRangeSelectionsFailAtTheFirstTemplateUsingThem)
     GenerationFailure failure;
     EXPECT_FALSE(GenerateFiles(settings, TemplateTable, error, nullptr, &failure));
     EXPECT_EQ(error, u"Error generating:\n" + dir.folder() + u"KR761x_API.h");
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(test::FileNames(dir.path()).empty());
     // The reason is kept beside the text: which key, and where it is used first.
     EXPECT_EQ(DescribeTemplateError(failure.fileName, failure.error),
               u"KR761x_API.h:5:16: undefined key \u00A6S_COMPILER\u00A6");

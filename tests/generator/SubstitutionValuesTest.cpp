@@ -16,7 +16,7 @@
 namespace kr {
 namespace {
 
-SubstitutionMap Build(const ConfigurationSettings& settings)
+SubstitutionMap BuildKeys(const ConfigurationSettings& settings)
 {
     SubstitutionMap keys{{u"STALE", u"x"}};
     return BuildSubstitutionMap(settings, keys);
@@ -62,7 +62,7 @@ TEST(SubstitutionValues, DefaultConfiguration)
     std::u16string error;
     ASSERT_TRUE(LoadSettings(test::DefaultSaveFile().u16string(), defaults, error));
     std::string listing;
-    for (const auto& [key, text] : Build(defaults)) {
+    for (const auto& [key, text] : BuildKeys(defaults)) {
         listing += platform::ToUtf8(key) + '=';
         for (const char c : platform::ToUtf8(text))
             listing += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
@@ -70,17 +70,17 @@ TEST(SubstitutionValues, DefaultConfiguration)
     }
     const auto golden = test::DefaultSaveFile().replace_extension(".keys");
     EXPECT_EQ(listing, test::Golden(golden, listing));
-    EXPECT_FALSE(Build({}).count(u"STALE"));
+    EXPECT_FALSE(BuildKeys({}).count(u"STALE"));
 }
 
 TEST(SubstitutionValues, EveryKeyIsDefinedWhateverTheFunctionsAndBus)
 {
-    const auto expected = KeyNames(Build({}));
+    const auto expected = KeyNames(BuildKeys({}));
     ConfigurationSettings s = EverythingOn();
     s.mouse.bMouse = 0;
     s.communication.protocol = 2;
     s.device.powerMode = 1;
-    EXPECT_EQ(KeyNames(Build(s)), expected);
+    EXPECT_EQ(KeyNames(BuildKeys(s)), expected);
 }
 
 TEST(SubstitutionValues, SelectionOutsideItsListLeavesExactlyItsKeysUndefined)
@@ -99,10 +99,10 @@ TEST(SubstitutionValues, SelectionOutsideItsListLeavesExactlyItsKeysUndefined)
     for (const auto& [set, undefined] : cases) {
         ConfigurationSettings s;
         set(s);
-        auto expected = KeyNames(Build({}));
+        auto expected = KeyNames(BuildKeys({}));
         for (const std::u16string& key : undefined)
             ASSERT_EQ(std::erase(expected, key), 1u) << Narrow(key);
-        EXPECT_EQ(KeyNames(Build(s)), expected) << Narrow(undefined.front());
+        EXPECT_EQ(KeyNames(BuildKeys(s)), expected) << Narrow(undefined.front());
     }
 }
 
@@ -123,7 +123,7 @@ TEST(SubstitutionValues, WordsChosenByTwoFields)
         ConfigurationSettings s;
         s.device.powerMode = s.communication.spiPha = c.a;
         s.device.bEnableRegulator = s.communication.spiPol = c.b;
-        ExpectKeys(Build(s), {{u"S_REG", c.reg}, {u"S_SPI_CONFIG", c.spi}});
+        ExpectKeys(BuildKeys(s), {{u"S_REG", c.reg}, {u"S_SPI_CONFIG", c.spi}});
     }
 }
 
@@ -135,14 +135,14 @@ TEST(SubstitutionValues, PinMasksCoverOnlyThePinsOfTheChip)
     s.gpio.modes[6] = 2;
     s.gpio.values[3] = 0;
     ExpectKeys(
-        Build(s),
+        BuildKeys(s),
         {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x01"}, {u"X2_LATCH70", u"0xF7"}, {u"X2_LATCH158", u"0xFF"}});
     s.device.deviceSel = 0;
     ExpectKeys(
-        Build(s),
+        BuildKeys(s),
         {{u"X2_MODE70", u"0x40"}, {u"X2_MODE158", u"0x00"}, {u"X2_LATCH70", u"0x77"}, {u"X2_LATCH158", u"0x00"}});
     s.device.deviceSel = 5;
-    ExpectKeys(Build(s), {{u"X2_MODE70", u"0x00"}, {u"X2_LATCH70", u"0x00"}, {u"X2_LATCH158", u"0x00"}});
+    ExpectKeys(BuildKeys(s), {{u"X2_MODE70", u"0x00"}, {u"X2_LATCH70", u"0x00"}, {u"X2_LATCH158", u"0x00"}});
 }
 
 TEST(SubstitutionValues, HidCountsAndLimits)
@@ -150,27 +150,27 @@ TEST(SubstitutionValues, HidCountsAndLimits)
     ConfigurationSettings s = EverythingOn();
     s.pen.xTiltMin = 65535;
     s.mouse.numButtons = 8;
-    ExpectKeys(Build(s), {
-                             {u"D_TILT_X_MIN", u"65535"},
-                             {u"X2_TILT_X_MIN_LSB", u"0xFF"},
-                             {u"X2_TILT_X_MIN_MSB", u"0xFF"},
-                             {u"HID_TILT_X_MIN", u"0x17, 0xFF, 0xFF, 0x00, 0x00"},
-                             {u"HID_TILT_X_MAX", u"0x26, 0x64, 0x00"},
-                             {u"HID_X_LOG_MAX", u"0x26, X_RES_LSB, X_RES_MSB"},
-                             {u"D_PEN_CONTROL_COUNT", u"4"},
-                             {u"X2_PEN_CONTROL_PAD", u"0x04"},
-                             {u"D_NUM_TOUCH", u"5"},
-                             {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"},
-                             {u"X2_SIZE_PEN_DATA", u"0x0C"},
-                             {u"D_MOUSE_PAD_BUTTONS", u"0"},
-                             {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
-                             {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAE"},  // 428 + 2 for the 4-byte tilt minimum
-                             {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
-                         });
+    ExpectKeys(BuildKeys(s), {
+                                 {u"D_TILT_X_MIN", u"65535"},
+                                 {u"X2_TILT_X_MIN_LSB", u"0xFF"},
+                                 {u"X2_TILT_X_MIN_MSB", u"0xFF"},
+                                 {u"HID_TILT_X_MIN", u"0x17, 0xFF, 0xFF, 0x00, 0x00"},
+                                 {u"HID_TILT_X_MAX", u"0x26, 0x64, 0x00"},
+                                 {u"HID_X_LOG_MAX", u"0x26, X_RES_LSB, X_RES_MSB"},
+                                 {u"D_PEN_CONTROL_COUNT", u"4"},
+                                 {u"X2_PEN_CONTROL_PAD", u"0x04"},
+                                 {u"D_NUM_TOUCH", u"5"},
+                                 {u"X2_SIZE_SINGLE_TOUCH_DATA", u"0x0C"},
+                                 {u"X2_SIZE_PEN_DATA", u"0x0C"},
+                                 {u"D_MOUSE_PAD_BUTTONS", u"0"},
+                                 {u"X2_MOUSE_PAD_BUTTONS", u"0x00"},
+                                 {u"X2_HID_REPORT_DESC_LEN_LSB", u"0xAE"},  // 428 + 2 for the 4-byte tilt minimum
+                                 {u"X2_HID_REPORT_DESC_LEN_MSB", u"0x01"},
+                             });
     s.mouse.numButtons = 0;
-    ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"8"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x08"}});
+    ExpectKeys(BuildKeys(s), {{u"D_MOUSE_PAD_BUTTONS", u"8"}, {u"X2_MOUSE_PAD_BUTTONS", u"0x08"}});
     s.mouse.numButtons = 10;  // only from a save file; the decimal goes negative as written
-    ExpectKeys(Build(s), {{u"D_MOUSE_PAD_BUTTONS", u"-2"}, {u"X2_MOUSE_PAD_BUTTONS", u"0xFE"}});
+    ExpectKeys(BuildKeys(s), {{u"D_MOUSE_PAD_BUTTONS", u"-2"}, {u"X2_MOUSE_PAD_BUTTONS", u"0xFE"}});
 }
 
 TEST(SubstitutionValues, TouchPhysicalMaximaAreComputedWideAndNeverDivideByZero)
@@ -181,11 +181,11 @@ TEST(SubstitutionValues, TouchPhysicalMaximaAreComputedWideAndNeverDivideByZero)
     s.screen.width_mm = 1;
     s.screen.height_mm = 0;
     // 65535 * 65535 = 4294836225 = 0xFFFE0001: bytes keep bits 0-15.
-    ExpectKeys(Build(s), {{u"D_TOUCH_WIDTH_PHYS_MAX", u"4294836225"},
-                          {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0x01"},
-                          {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x00"},
-                          {u"D_TOUCH_HEIGHT_PHYS_MAX", u"0"},
-                          {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0x00"}});
+    ExpectKeys(BuildKeys(s), {{u"D_TOUCH_WIDTH_PHYS_MAX", u"4294836225"},
+                              {u"X2_TOUCH_WIDTH_PHYS_MAX_LSB", u"0x01"},
+                              {u"X2_TOUCH_WIDTH_PHYS_MAX_MSB", u"0x00"},
+                              {u"D_TOUCH_HEIGHT_PHYS_MAX", u"0"},
+                              {u"X2_TOUCH_HEIGHT_PHYS_MAX_LSB", u"0x00"}});
     // Halves round up: 1 * 3 px over 2 mm is 1.5.
     EXPECT_EQ(TouchPhysicalMaximum(1, 3, 2), 2);
     EXPECT_EQ(TouchPhysicalMaximum(1, 5, 4), 1);

@@ -7,7 +7,7 @@
 namespace kr {
 namespace {
 
-SwitchSet Build(const ConfigurationSettings& settings)
+SwitchSet BuildSwitches(const ConfigurationSettings& settings)
 {
     SwitchSet switches{{u"STALE", 1}};
     return BuildSwitchSet(settings, switches);
@@ -68,7 +68,7 @@ TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
     odd.mouse.numButtons = -3;
     for (const ConfigurationSettings& s : {ConfigurationSettings{}, odd}) {
         std::vector<std::u16string> tags;
-        for (const auto& [tag, flag] : Build(s))
+        for (const auto& [tag, flag] : BuildSwitches(s))
             tags.push_back(tag);
         EXPECT_EQ(tags, all);
     }
@@ -76,8 +76,9 @@ TEST(Switches, DefineExactlyTheTemplateTagsWhateverTheConfiguration)
 
 TEST(Switches, DefaultConfiguration)
 {
-    EXPECT_EQ(Active(Build({})), (std::vector<std::u16string>{u"BUS_POWER_NO_REMOTE_WAKE", u"KEIL", u"KR7611", u"MOUSE",
-                                                              u"MOUSE_BUTTON_1", u"SPI", u"TOUCH_NO_CONFIDENCE"}));
+    EXPECT_EQ(Active(BuildSwitches({})),
+              (std::vector<std::u16string>{u"BUS_POWER_NO_REMOTE_WAKE", u"KEIL", u"KR7611", u"MOUSE", u"MOUSE_BUTTON_1",
+                                           u"SPI", u"TOUCH_NO_CONFIDENCE"}));
 }
 
 TEST(Switches, SelectionsActivateOneTagOrNoneOutsideTheirList)
@@ -112,7 +113,7 @@ TEST(Switches, SelectionsActivateOneTagOrNoneOutsideTheirList)
     for (const Case& c : cases) {
         ConfigurationSettings s;
         c.set(s);
-        const SwitchSet switches = Build(s);
+        const SwitchSet switches = BuildSwitches(s);
         for (const auto& tag : c.group)
             EXPECT_EQ(switches.at(tag), tag == c.active ? 1 : 0) << std::string(tag.begin(), tag.end());
     }
@@ -124,7 +125,7 @@ TEST(Switches, MouseButtonsFollowTheCountWithSignedComparison)
         ConfigurationSettings s;
         s.mouse.bMouse = 0;  // the button tags do not look at the mouse tag
         s.mouse.numButtons = count;
-        const SwitchSet switches = Build(s);
+        const SwitchSet switches = BuildSwitches(s);
         for (int n = 1; n <= 8; ++n)
             EXPECT_EQ(switches.at(u"MOUSE_BUTTON_" + std::u16string(1, char16_t(u'0' + n))), count >= n ? 1 : 0)
                 << count << " buttons, tag " << n;
@@ -141,7 +142,7 @@ TEST(Switches, CopiedTagsKeepTheFieldsValueAndDetailTagsIgnoreTheirGroup)
     s.pen.bPen = 5;
     s.pen.bXTilt = 0;
     s.pen.bYTilt = 6;
-    const SwitchSet switches = Build(s);
+    const SwitchSet switches = BuildSwitches(s);
     EXPECT_EQ(switches.at(u"MOUSE"), 3);
     EXPECT_EQ(switches.at(u"TOUCH"), 0);
     EXPECT_EQ(switches.at(u"TOUCH_WIDTH"), 4);
@@ -153,9 +154,9 @@ TEST(Switches, CopiedTagsKeepTheFieldsValueAndDetailTagsIgnoreTheirGroup)
     EXPECT_EQ(switches.at(u"PEN_TILT_Y"), 6);
 
     s.touch.numTouchPoints = -2;  // a count below one is no touch
-    EXPECT_EQ(Build(s).at(u"TOUCH"), 0);
+    EXPECT_EQ(BuildSwitches(s).at(u"TOUCH"), 0);
     s.touch.numTouchPoints = 1;
-    EXPECT_EQ(Build(s).at(u"TOUCH"), 1);
+    EXPECT_EQ(BuildSwitches(s).at(u"TOUCH"), 1);
 }
 
 }  // namespace

@@ -40,30 +40,30 @@ std::string Read(const std::filesystem::path& file)
     return bytes.str();
 }
 
-struct Generated {
+struct DescriptorFiles {
     std::string buffers, configH, descriptor;
     std::map<std::string, long> defines;
 
     std::vector<int> Bytes(const std::string& array) const { return test::ArrayBytes(descriptor, array, defines); }
 };
 
-Generated Generate(ConfigurationSettings settings, const std::filesystem::path& folder)
+DescriptorFiles GenerateDescriptors(ConfigurationSettings settings, const std::filesystem::path& folder)
 {
     settings.project.projectPath = folder.u16string() + u"/";
     std::u16string error;
     EXPECT_TRUE(GenerateFiles(settings, kRows, error)) << platform::ToUtf8(error);
-    Generated g{Read(folder / "KR761x_Buffer_Struct.h"),
-                Read(folder / "KR761x_Configuration.h"),
-                Read(folder / "KR761x_USB_Descriptor.c"),
-                {}};
+    DescriptorFiles g{Read(folder / "KR761x_Buffer_Struct.h"),
+                      Read(folder / "KR761x_Configuration.h"),
+                      Read(folder / "KR761x_USB_Descriptor.c"),
+                      {}};
     g.defines = test::ReadDefines(g.configH);
     return g;
 }
 
-Generated Generate(const ConfigurationSettings& settings)
+DescriptorFiles GenerateDescriptors(const ConfigurationSettings& settings)
 {
     test::TempDir dir;
-    return Generate(settings, dir.path());
+    return GenerateDescriptors(settings, dir.path());
 }
 
 // The folder of the loop over every combination. Each generated file is
@@ -146,7 +146,7 @@ TEST(ReportDescriptor, EveryHidCombinationIsExactAcceptedByHostsAndDeclaresItsLe
                              + std::to_string(pen));
 
                 // Every run rewrites all three files, so one folder serves all.
-                const Generated g = Generate(s, scratch.path);
+                const DescriptorFiles g = GenerateDescriptors(s, scratch.path);
                 const std::vector<int> report = g.Bytes("HidReportDesc");
                 const std::vector<int> config = g.Bytes("HidConfigDesc");
                 const std::vector<int> expected = test::ExpectedReportDescriptor(s);
@@ -237,7 +237,7 @@ TEST(UsbDescriptors, DeviceDescriptorCarriesTheUsbIdentity)
     s.device.vid = 0xA1B2;
     s.device.pid = 0x0C0D;
     s.device.releaseVersion = 0x0217;
-    EXPECT_THAT(Generate(s).Bytes("HidDeviceDesc"),
+    EXPECT_THAT(GenerateDescriptors(s).Bytes("HidDeviceDesc"),
                 ElementsAreArray({18, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0xB2, 0xA1, 0x0D, 0x0C, 0x17, 0x02,
                                   0x01, 0x02, 0x03, 0x01}));
 }
@@ -255,7 +255,7 @@ TEST(UsbDescriptors, ConfigurationDescriptorCarriesPowerAndReportLength)
         s.touch.numTouchPoints = 2;
         s.pen.bPen = 1;
         const int length = ReportDescriptorLength(s);
-        EXPECT_THAT(Generate(s).Bytes("HidConfigDesc"),
+        EXPECT_THAT(GenerateDescriptors(s).Bytes("HidConfigDesc"),
                     ElementsAreArray({0x09, 0x02, 0x22, 0x00, 0x01, 0x01, 0x00, c.attributes,  c.maxPower / 2,
                                       0x09, 0x04, 0x00, 0x00, 0x01, 0x03, 0x00, 0x00,          0x00,
                                       0x09, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22, length & 0xFF, length >> 8,
@@ -287,7 +287,7 @@ TEST(UsbDescriptors, StringDescriptorsHoldAnyTextInTwoFixedSlots)
           std::pair{longest, awkward + u"*/ ?\?/"}}) {
         s.device.manufacturer = manufacturer;
         s.device.product = product;
-        const std::vector<int> bytes = Generate(s).Bytes("StringDesc");
+        const std::vector<int> bytes = GenerateDescriptors(s).Bytes("StringDesc");
         ASSERT_EQ(bytes.size(), 252u);
         EXPECT_EQ(SlotText(bytes, 0), manufacturer);
         EXPECT_EQ(SlotText(bytes, 126), product);

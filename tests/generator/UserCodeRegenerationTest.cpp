@@ -54,15 +54,6 @@ std::map<std::string, std::string> RegionTexts(const std::string& bytes)
     return texts;
 }
 
-std::vector<std::string> FilesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class Regenerate : public ::testing::TestWithParam<int> {
 protected:
     test::TempDir dir;
@@ -90,21 +81,21 @@ TEST_P(Regenerate, UserCodeSurvivesOtherSettingsAndTheRestIsAFreshGeneration)
 
     ASSERT_TRUE(Run(first, dir)) << platform::ToUtf8(error);
     std::size_t filled = 0;
-    for (const std::string& name : FilesIn(dir.path())) {
+    for (const std::string& name : test::FileNames(dir.path())) {
         const std::string bytes = test::ReadBytes(dir / name);
         filled += RegionTexts(bytes).size();
         test::WriteBytes(dir / name, FillRegions(bytes, UserText));
     }
     EXPECT_EQ(filled, 16u);
-    EXPECT_THAT(FilesIn(dir.path()), ::testing::Contains("KR761x_Main.c"));
+    EXPECT_THAT(test::FileNames(dir.path()), ::testing::Contains("KR761x_Main.c"));
 
     ASSERT_TRUE(Run(second, dir)) << platform::ToUtf8(error);
     EXPECT_TRUE(report.kept.empty());
     test::TempDir fresh;
     ASSERT_TRUE(Run(second, fresh));
-    EXPECT_EQ(FilesIn(dir.path()), FilesIn(fresh.path()));
+    EXPECT_EQ(test::FileNames(dir.path()), test::FileNames(fresh.path()));
 
-    for (const std::string& name : FilesIn(fresh.path())) {
+    for (const std::string& name : test::FileNames(fresh.path())) {
         const std::string regenerated = test::ReadBytes(dir / name);
         for (const auto& [region, text] : RegionTexts(regenerated))
             EXPECT_EQ(text, UserText(region)) << name << ": " << region;
@@ -125,7 +116,7 @@ TEST_P(Regenerate, CodeWithNoPlaceInTheNewFileIsKeptBesideIt)
     settings.project.toolchain = GetParam();
     ASSERT_TRUE(Run(settings, dir));
     const std::size_t fileCount = report.written.size();
-    EXPECT_EQ(fileCount, FilesIn(dir.path()).size());
+    EXPECT_EQ(fileCount, test::FileNames(dir.path()).size());
     const std::string generated = test::ReadBytes(dir / "KR761x_Main.c");
 
     // The same configuration again touches no file, its time included.

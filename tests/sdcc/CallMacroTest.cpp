@@ -40,13 +40,13 @@ std::string PreprocessedMain(ConfigurationSettings settings, int toolchain)
 }
 
 // One call into the system firmware: the parameters stored, then the address.
-struct Call {
+struct MacroCall {
     unsigned address;
     std::vector<std::string> parameters;  // Param1 first
-    bool operator==(const Call&) const = default;
+    bool operator==(const MacroCall&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Call& call)
+std::ostream& operator<<(std::ostream& out, const MacroCall& call)
 {
     out << std::hex << "0x" << call.address << "(";
     for (const auto& p : call.parameters)
@@ -54,13 +54,13 @@ std::ostream& operator<<(std::ostream& out, const Call& call)
     return out << ")";
 }
 
-std::vector<Call> CallsOfMain(const std::string& text)
+std::vector<MacroCall> CallsOfMain(const std::string& text)
 {
     const std::string body = text.substr(text.find("void main (void)"));
     const std::regex step(
         R"(KR761x_Param(\d) = (.*?);|\(\(void \((?:code )?\*\) \(void\)\) \((0x[0-9A-F]{4})\)\) \(\);)");
-    std::vector<Call> calls;
-    Call pending{};
+    std::vector<MacroCall> calls;
+    MacroCall pending{};
     for (auto it = std::sregex_iterator(body.begin(), body.end(), step); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
         if (m[1].matched) {
@@ -109,7 +109,7 @@ TEST(CallMacros, StoreTheConfiguredArgumentsLowByteFirstAndCallTheChipsEntryPoin
         const std::string text = PreprocessedMain(uart, toolchain);
         EXPECT_NE(text.find("UART_baud.U32 = 500000;"), std::string::npos);
         EXPECT_EQ(CallsOfMain(text),
-                  (std::vector<Call>{
+                  (std::vector<MacroCall>{
                       {0x1BB1, {"(0x02)", "(0x00)"}},
                       {0x239D, {"(0x01)", "(0x02)", "(0xF7)", "(0xFF)"}},
                       {0x09CB, Then(BytesOf("UART_baud", toolchain), {"(0x01)", "(0x02)", "(0x01)"})},
@@ -127,15 +127,15 @@ TEST(CallMacros, StoreTheConfiguredArgumentsLowByteFirstAndCallTheChipsEntryPoin
     smbus.communication.smbusAddress = 0x5A;
     for (int toolchain : {kKeil, kSdcc}) {
         SCOPED_TRACE(toolchain);
-        std::vector<Call> calls = CallsOfMain(PreprocessedMain(spi, toolchain));
+        std::vector<MacroCall> calls = CallsOfMain(PreprocessedMain(spi, toolchain));
         ASSERT_EQ(calls.size(), 5u);
-        EXPECT_EQ(calls[2], (Call{0x0000, Then(BytesOf("SPI_clock", toolchain), {"(0x03)"})}));
-        for (const Call& call : calls)
+        EXPECT_EQ(calls[2], (MacroCall{0x0000, Then(BytesOf("SPI_clock", toolchain), {"(0x03)"})}));
+        for (const MacroCall& call : calls)
             EXPECT_EQ(call.address, 0x0000u);
 
         calls = CallsOfMain(PreprocessedMain(smbus, toolchain));
         ASSERT_EQ(calls.size(), 5u);
-        EXPECT_EQ(calls[2], (Call{0x07A8, Then(BytesOf("SMBus_clock", toolchain), {"(0x5A)"})}));
+        EXPECT_EQ(calls[2], (MacroCall{0x07A8, Then(BytesOf("SMBus_clock", toolchain), {"(0x5A)"})}));
     }
 }
 

@@ -118,7 +118,7 @@ std::string Values(const simulation::SimulatedReport& report)
     return text;
 }
 
-struct Case {
+struct ModeCase {
     const char* name;
     InputMode mode;
     std::vector<std::string> reports;
@@ -128,7 +128,7 @@ struct Case {
     const char* line = "";
 };
 
-const Case kCases[] = {
+const ModeCase kModeCases[] = {
     {"Mouse", InputMode::Mouse, {"Button 1=1 X=100 Y=200", "Button 1=1 X=101 Y=200"}},
     {"TouchFlagSetFirstFiveContacts",
      InputMode::Touch,
@@ -158,7 +158,7 @@ const Case kCases[] = {
       "Tip Switch=1 In Range=1 Contact Identifier=0 X=10 Y=20"}},
 };
 
-class ReportSimulationCase : public ReportSimulation, public ::testing::WithParamInterface<Case> {};
+class ReportSimulationCase : public ReportSimulation, public ::testing::WithParamInterface<ModeCase> {};
 
 // The line of KR761x_Main.c that holds code.
 int LineOf(const std::string& code)
@@ -171,7 +171,7 @@ int LineOf(const std::string& code)
 
 TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
 {
-    const Case& c = GetParam();
+    const ModeCase& c = GetParam();
     const simulation::SimulationRun run = Run(c.mode, static_cast<int>(c.reports.size()));
     ASSERT_EQ(run.reports.size(), c.reports.size());
     for (std::size_t i = 0; i < c.reports.size(); ++i) {
@@ -194,7 +194,7 @@ TEST_P(ReportSimulationCase, ReportsDecodeToTheValuesSent)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, ReportSimulationCase, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Modes, ReportSimulationCase, ::testing::ValuesIn(kModeCases),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(ReportSimulation, ARunawayLoopEndsAtTheBudgetNamingItsLine)

@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Configuration {
+struct ProjectConfiguration {
     std::string name;
     std::function<void(ConfigurationSettings&)> apply;
 };
@@ -27,7 +27,7 @@ struct Configuration {
 using test::AllPenOptions;
 using test::AllTouchOptions;
 
-const std::vector<Configuration> kConfigurations = {
+const std::vector<ProjectConfiguration> kProjectConfigurations = {
     {"Defaults", [](ConfigurationSettings&) {}},
     {"Kr7610SmbusTouchWakeup",
      [](ConfigurationSettings& s) {
@@ -119,7 +119,7 @@ std::vector<std::string> CompileAll(const fs::path& project)
     return relocatables;
 }
 
-class SdccProject : public ::testing::TestWithParam<Configuration> {};
+class SdccProject : public ::testing::TestWithParam<ProjectConfiguration> {};
 
 TEST_P(SdccProject, EveryCFileCompilesWithoutErrorOrWarning)
 {
@@ -135,14 +135,14 @@ TEST_P(SdccProject, EveryCFileCompilesWithoutErrorOrWarning)
         EXPECT_TRUE(fs::exists(object)) << object;
 }
 
-INSTANTIATE_TEST_SUITE_P(Configurations, SdccProject, ::testing::ValuesIn(kConfigurations),
+INSTANTIATE_TEST_SUITE_P(Configurations, SdccProject, ::testing::ValuesIn(kProjectConfigurations),
                          [](const auto& info) { return info.param.name; });
 
 TEST(SdccReportMacro, StoresEveryReportFieldWithoutErrorOrWarning)
 {
     test::TempDir dir;
     ConfigurationSettings settings;
-    kConfigurations[2].apply(settings);  // the pen with everything, the mouse
+    kProjectConfigurations[2].apply(settings);  // the pen with everything, the mouse
     settings.touch.numTouchPoints = 1;
     settings.touch.bWidth = 1;
     test::GenerateSdccProject(settings, dir);

@@ -81,7 +81,7 @@ struct Stop {
 // The commands: load, answer the entries, pass the interrupt vectors on,
 // preset the RAM, start at 0x2600 with the timer set up as setup says, and
 // after each stop (a system call or probe) dump what the checks read.
-std::string Script(const fs::path& image, int stops, const std::string& setup, unsigned probe = 0)
+std::string SimulatorScript(const fs::path& image, int stops, const std::string& setup, unsigned probe = 0)
 {
     std::ostringstream s;
     s << simulation::SimulatorSetUp(image.string(), {std::begin(kEntries), std::end(kEntries)}, true) << std::hex;
@@ -257,7 +257,7 @@ TEST_P(Simulator, StartUpKeepsTheSystemsRamAndMainMakesTheConfiguredCalls)
     ConfigurationSettings settings;
     GetParam().apply(settings);
     BuildWithExtra(settings, dir);
-    const std::vector<Stop> stops = Simulate(dir, Script(dir / "KR761x_Image.ihx", 4, kInterruptsOn));
+    const std::vector<Stop> stops = Simulate(dir, SimulatorScript(dir / "KR761x_Image.ihx", 4, kInterruptsOn));
     ASSERT_EQ(stops.size(), 4u);
 
     // The start-up, as main's first call finds it.
@@ -310,7 +310,7 @@ TEST(SimulatedStartUp, AnInterruptDueAnywhereWaitsAndTheInitialValuesArriveWhole
         std::ostringstream setup;  // timer 0 in mode 1, running, its interrupt and EA enabled
         setup << std::hex << "set mem sfr 0x89 0x01\nset mem sfr 0x8c 0x" << (count >> 8) << "\nset mem sfr 0x8a 0x"
               << (count & 0xFF) << "\nset mem sfr 0x88 0x10\nset mem sfr 0xa8 0x82\n";
-        const std::vector<Stop> stops = Simulate(dir, Script(dir / "KR761x_Image.ihx", 1, setup.str()));
+        const std::vector<Stop> stops = Simulate(dir, SimulatorScript(dir / "KR761x_Image.ihx", 1, setup.str()));
         ASSERT_EQ(stops.size(), 1u);
         const Memory& at = stops[0].memory;
         EXPECT_EQ(test::BytesAt(at.xram, initial, 32), values);
@@ -338,7 +338,7 @@ TEST(SimulatedUserCode, ReachesTheSharedBuffersAndReadsAReportValueOnce)
 
     const std::string map = test::ReadBytes(dir / "KR761x_Image.map");
     const unsigned probe = MapAddress(map, "_Probe");
-    const std::vector<Stop> stops = Simulate(dir, Script(dir / "KR761x_Image.ihx", 5, kInterruptsOn, probe));
+    const std::vector<Stop> stops = Simulate(dir, SimulatorScript(dir / "KR761x_Image.ihx", 5, kInterruptsOn, probe));
     ASSERT_EQ(stops.size(), 5u);
     EXPECT_EQ(stops[4].pc, probe);
     const Memory& at = stops[4].memory;

@@ -3,9 +3,11 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace kr::test {
 
@@ -40,6 +42,16 @@ inline std::string ReadBytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The names of what a folder holds, sorted.
+inline std::vector<std::string> FileNames(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes)

@@ -31,11 +31,6 @@ namespace {
 
 using namespace batch_id;
 
-QString Q(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
 class BatchDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,13 +81,13 @@ protected:
             std::u16string error;
             ASSERT_TRUE(SaveSettings(in / name, {}, error));
         }
-        ui.folderAnswers = {{kFolderOk, Q(in.path())}, {kFolderOk, Q(out.path())}};
+        ui.folderAnswers = {{kFolderOk, PathToQString(in.path())}, {kFolderOk, PathToQString(out.path())}};
         Click(kBrowseInput);
         Click(kBrowseOutput);
         if (!builder.empty()) {
             WriteBytes(tools / "builder.sh", "#!/bin/sh\n" + builder + "\n");
             ::chmod((tools / "builder.sh").c_str(), 0755);
-            ui.openAnswers = {Q(tools / "builder.sh")};
+            ui.openAnswers = {PathToQString(tools / "builder.sh")};
             Click(kBrowseBuilder);
             Click(kBuildProjects);
         }
@@ -109,20 +104,21 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
 {
     Click(kOpenInput);
     Click(kStart);
-    ui.folderAnswers = {{kFolderOk, Q(in.path())}, {kFolderOk, Q(out / "gone")}, {kFolderCancel, {}}};
+    ui.folderAnswers = {
+        {kFolderOk, PathToQString(in.path())}, {kFolderOk, PathToQString(out / "gone")}, {kFolderCancel, {}}};
     Click(kBrowseInput);
     Click(kBrowseOutput);
     Click(kBrowseOutput);
-    EXPECT_EQ(Text(kInputFolder), Q(in.path()) + "/");
+    EXPECT_EQ(Text(kInputFolder), PathToQString(in.path()) + "/");
     EXPECT_EQ(ui.folderRequests[2].title, "Select batch output directory.");
-    EXPECT_EQ(ui.folderRequests[2].initialFolder, Q(out / "gone") + "/");
+    EXPECT_EQ(ui.folderRequests[2].initialFolder, PathToQString(out / "gone") + "/");
     Click(kStart);
     ui.folderAnswers = {{kFolderOk, "/"}};
     Click(kBrowseOutput);
     EXPECT_EQ(Text(kOutputFolder), "/");
     Click(kBuildProjects);  // ticked without a builder
     Click(kStart);
-    ui.openAnswers = {Q(tools.path())};  // a folder is no builder
+    ui.openAnswers = {PathToQString(tools.path())};  // a folder is no builder
     Click(kBrowseBuilder);
     Click(kStart);
     // The message, then the first bad path and why.
@@ -132,12 +128,13 @@ TEST_F(BatchDlgTest, PathsComeFromTheChoosersAndAreCheckedBeforeARun)
                                 + reason,
                             MessageIcon::None};
     };
-    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
-                               invalid("Input folder: none chosen"),
-                               invalid("Output folder: " + Q(out / "gone") + "/: No such file or directory"),
-                               invalid("Builder: none chosen"),
-                               invalid("Builder: " + Q(tools.path()) + ": Is a directory"),
-                           }));
+    EXPECT_EQ(ui.messages,
+              (std::vector<ShownMessage>{
+                  invalid("Input folder: none chosen"),
+                  invalid("Output folder: " + PathToQString(out / "gone") + "/: No such file or directory"),
+                  invalid("Builder: none chosen"),
+                  invalid("Builder: " + PathToQString(tools.path()) + ": Is a directory"),
+              }));
     EXPECT_TRUE(ui.dialogsRun.empty());
     EXPECT_TRUE(ui.explored.empty());
 
@@ -153,9 +150,9 @@ TEST_F(BatchDlgTest, ARunShowsItsLogAndASecondRunAddsToIt)
     WriteBytes(in / "broken.kcw", "<not a save file");
     Click(kStart);
     // Each step reaches the view whole, line ends as single breaks.
-    const QString a = "Generating Project: a.kcw\nOutput Folder: " + Q(out / "a") + "/\nSucceeded\n\n";
-    const QString broken = "Generating Project: broken.kcw\nOutput Folder: " + Q(out / "broken")
-                           + "/\nFailed to load settings from:\n" + Q(in / "broken.kcw");
+    const QString a = "Generating Project: a.kcw\nOutput Folder: " + PathToQString(out / "a") + "/\nSucceeded\n\n";
+    const QString broken = "Generating Project: broken.kcw\nOutput Folder: " + PathToQString(out / "broken")
+                           + "/\nFailed to load settings from:\n" + PathToQString(in / "broken.kcw");
     ASSERT_TRUE(WaitForLog(a) && WaitForLog(broken) && WaitForLog("b.kcw")) << Log().toStdString();
     EXPECT_TRUE(std::filesystem::exists(out / "b" / "KR761x_Main.c"));
     EXPECT_FALSE(std::filesystem::exists(out / "broken"));  // it did not load
@@ -185,7 +182,7 @@ TEST_F(BatchDlgTest, PathsThatAreNotUtf8SurviveTheBoxesAndAreGenerated)
     Click(kBrowseOutput);
     EXPECT_EQ(QStringToPath(Text(kOutputFolder)), output.native() + "/");
     Click(kStart);
-    const QString project = Q(out.path()) + ToQString(u"/\uFFFD/caf\uFFFD/");
+    const QString project = PathToQString(out.path()) + ToQString(u"/\uFFFD/caf\uFFFD/");
     ASSERT_TRUE(
         WaitForLog(ToQString(u"Generating Project: caf\uFFFD.kcw\nOutput Folder: ") + project + "\nSucceeded\n\n"))
         << Log().toStdString();
@@ -253,22 +250,23 @@ TEST_F(BatchDlgTest, OffersTheProjectsOwnBuilderAndShowsItsOutput)
     ::chmod((tools / "kr761x-build").c_str(), 0755);
     dialog = Open(tools.path().string());
     dialog->show();
-    const QString builder = Q(tools / "kr761x-build");
+    const QString builder = PathToQString(tools / "kr761x-build");
     EXPECT_EQ(Text(kBuilderPath), builder);
 
     Prepare();
     Click(kBuildProjects);
     Click(kStart);
-    ASSERT_TRUE(WaitForLog("KR761x_Keil.wsp\nkr761x-build " + Q(out / "b") + "/KR761x_Keil.wsp\nSucceeded\n\n"))
+    ASSERT_TRUE(
+        WaitForLog("KR761x_Keil.wsp\nkr761x-build " + PathToQString(out / "b") + "/KR761x_Keil.wsp\nSucceeded\n\n"))
         << Log().toStdString();
 
     // Another can still be chosen; every file shows first, the chooser starts at the current one.
-    ui.openAnswers = {Q(tools / "other")};
+    ui.openAnswers = {PathToQString(tools / "other")};
     Click(kBrowseBuilder);
     ASSERT_EQ(ui.openRequests.size(), 1u);
     EXPECT_TRUE(ui.openRequests[0].filter.startsWith("All Files (*);;"));
     EXPECT_EQ(ui.openRequests[0].initialName, builder);
-    EXPECT_EQ(Text(kBuilderPath), Q(tools / "other"));
+    EXPECT_EQ(Text(kBuilderPath), PathToQString(tools / "other"));
 }
 
 TEST_F(BatchDlgTest, RemembersItsFoldersAndBuilderAndShowsThemReadOnly)
@@ -277,14 +275,14 @@ TEST_F(BatchDlgTest, RemembersItsFoldersAndBuilderAndShowsThemReadOnly)
     ui.exploreWorks = false;
     Click(kOpenOutput);
     EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{{"Open Folder",
-                                                       "The folder " + Q(out.path())
+                                                       "The folder " + PathToQString(out.path())
                                                            + "/ cannot be shown: no file "
                                                              "manager could be started to show it.",
                                                        MessageIcon::Warning}}));
     dialog = Open();
-    for (const auto& [id, path] : {std::pair{kInputFolder, Q(in.path()) + "/"},
-                                   {kOutputFolder, Q(out.path()) + "/"},
-                                   {kBuilderPath, Q(tools / "builder.sh")}}) {
+    for (const auto& [id, path] : {std::pair{kInputFolder, PathToQString(in.path()) + "/"},
+                                   {kOutputFolder, PathToQString(out.path()) + "/"},
+                                   {kBuilderPath, PathToQString(tools / "builder.sh")}}) {
         EXPECT_EQ(Text(id), path);
         EXPECT_TRUE(Box(id)->isReadOnly());
         EXPECT_EQ(Box(id)->palette().color(QPalette::Base), Box(id)->palette().color(QPalette::Window));
@@ -314,14 +312,14 @@ TEST_F(BatchDlgTest, BatchGenerateOpensAFreshDialogWithTheFoldersLastChosen)
     QStringList inputs;
     ui.runModal = [&](QDialog& batch) {
         inputs << qobject_cast<QLineEdit*>(FindControl(&batch, kInputFolder))->text();
-        ui.folderAnswers = {{kFolderOk, Q(in.path())}};
+        ui.folderAnswers = {{kFolderOk, PathToQString(in.path())}};
         Click(kBrowseInput, &batch);
         return int(QDialog::Rejected);
     };
     FindAction(&window, wizard_id::kBatchGenerate)->trigger();
     FindAction(&window, wizard_id::kBatchGenerate)->trigger();
     EXPECT_EQ(ui.dialogsRun, std::vector<QString>(2, "Batch Project Generator"));
-    EXPECT_EQ(inputs, QStringList({"", Q(in.path()) + "/"}));
+    EXPECT_EQ(inputs, QStringList({"", PathToQString(in.path()) + "/"}));
 }
 
 }  // namespace

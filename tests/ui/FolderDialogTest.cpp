@@ -13,14 +13,10 @@
 #include "support/TempDir.h"
 #include "ui/dialogs/FolderBrowser.h"
 #include "ui/dialogs/FolderDialog.h"
+#include "ui/QtText.h"
 
 namespace kr::test {
 namespace {
-
-QString Q(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
 
 // Types a name into the browser's name box, as the user would.
 void TypeName(CFolderBrowser& browser, const QString& name)
@@ -64,11 +60,11 @@ TEST(FolderBrowser, OpensOnTheInitialFolderOnlyWhileItExists)
     TempDir dir;
     std::filesystem::create_directory(dir / "boards");
 
-    CFolderBrowser existing(nullptr, "Pick", Q(dir / "boards"));
+    CFolderBrowser existing(nullptr, "Pick", PathToQString(dir / "boards"));
     EXPECT_EQ(existing.windowTitle(), "Pick");
-    EXPECT_EQ(QDir(existing.directory()).absolutePath(), Q(dir / "boards"));
+    EXPECT_EQ(QDir(existing.directory()).absolutePath(), PathToQString(dir / "boards"));
 
-    CFolderBrowser vanished(nullptr, "Pick", Q(dir / "gone"));
+    CFolderBrowser vanished(nullptr, "Pick", PathToQString(dir / "gone"));
     EXPECT_EQ(QDir(vanished.directory()).absolutePath(), QDir::homePath());
 }
 
@@ -78,7 +74,7 @@ TEST(FolderBrowser, ATypedNameThatIsNoFolderKeepsItOpen)
     std::filesystem::create_directory(dir / "out");
     WriteBytes(dir / "file.txt", "x");
 
-    CFolderBrowser browser(nullptr, "Pick", Q(dir.path()));
+    CFolderBrowser browser(nullptr, "Pick", PathToQString(dir.path()));
     browser.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
 
@@ -94,7 +90,7 @@ TEST(FolderBrowser, ATypedNameThatIsNoFolderKeepsItOpen)
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(browser.result(), QDialog::Accepted);
     ASSERT_EQ(browser.selectedFiles().size(), 1);
-    EXPECT_EQ(browser.selectedFiles()[0], Q(dir / "out"));
+    EXPECT_EQ(browser.selectedFiles()[0], PathToQString(dir / "out"));
 }
 
 }  // namespace

@@ -30,11 +30,6 @@ namespace {
 
 using namespace wizard_id;
 
-QString Q(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
 const QString kBaseTitle = "KR761x Configuration Wizard";
 
 class MainWindowTest : public ::testing::Test {
@@ -162,7 +157,7 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenuTabsAndProjectBox)
 
 TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
 {
-    ui.saveAnswers = {Q(dir / "board.kcw")};
+    ui.saveAnswers = {PathToQString(dir / "board.kcw")};
     Toolchain()->setCurrentIndex(1);
     Trigger(kFileSave);
 
@@ -172,7 +167,7 @@ TEST_F(MainWindowTest, SaveWithoutAFileAsksForOneAndBindsTheWindowToIt)
     EXPECT_EQ(ui.saveRequests[0].filter, "KR761x Configuration Wizard Files (*.kcw);;All Files (*)");
     EXPECT_EQ(ui.saveRequests[0].folder, "");  // bound to no file: where the program was started
     EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
-    EXPECT_EQ(window->CurrentFile(), Q(dir / "board.kcw"));
+    EXPECT_EQ(window->CurrentFile(), PathToQString(dir / "board.kcw"));
 
     ConfigurationSettings saved;
     std::u16string error;
@@ -201,7 +196,7 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
 {
     const ConfigurationSettings edited = Edited(dir.folder());
     Save(dir / "panel.kcw", edited);
-    ui.openAnswers = {Q(dir / "panel.kcw")};
+    ui.openAnswers = {PathToQString(dir / "panel.kcw")};
     Trigger(kFileOpen);
 
     ASSERT_EQ(ui.openRequests.size(), 1u);
@@ -216,13 +211,13 @@ TEST_F(MainWindowTest, OpenSplitsTheFileIntoTheWindowAndEveryPage)
     // What was loaded is what a save writes back. Both dialogs now start in
     // the folder of the bound file.
     std::filesystem::create_directory(dir / "sub");
-    ui.saveAnswers = {Q(dir / "sub" / "copy.kcw")};
+    ui.saveAnswers = {PathToQString(dir / "sub" / "copy.kcw")};
     Trigger(kFileSaveAs);
     ui.openAnswers = {std::nullopt};
     Trigger(kFileOpen);
-    EXPECT_EQ(ui.saveRequests.back().folder, Q(dir.path()));
+    EXPECT_EQ(ui.saveRequests.back().folder, PathToQString(dir.path()));
     EXPECT_EQ(ui.saveRequests.back().initialName, "panel.kcw");
-    EXPECT_EQ(ui.openRequests.back().folder, Q(dir / "sub"));
+    EXPECT_EQ(ui.openRequests.back().folder, PathToQString(dir / "sub"));
     ConfigurationSettings copy;
     std::u16string error;
     ASSERT_TRUE(LoadSettings((dir / "sub" / "copy.kcw").u16string(), copy, error));
@@ -244,7 +239,7 @@ TEST_F(MainWindowTest, ASaveThatRaisesTheFileVersionSaysSo)
     ConfigurationSettings confident;
     confident.touch.bConfidence = 1;
     Save(dir / "old.kcw", confident);
-    ui.openAnswers = {Q(dir / "old.kcw"), Q(dir / "old.kcw")};
+    ui.openAnswers = {PathToQString(dir / "old.kcw"), PathToQString(dir / "old.kcw")};
     Trigger(kFileOpen);
     const QString raised = "Saved as file version 0x0101: older versions of this program cannot open it.";
     const struct {
@@ -268,7 +263,8 @@ TEST_F(MainWindowTest, ASaveThatRaisesTheFileVersionSaysSo)
 TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNothingAndIsNeverWrittenOver)
 {
     Save(dir / "good.kcw", Edited(dir.folder()));
-    ui.openAnswers = {Q(dir / "good.kcw"), Q(dir / "newer.kcw"), Q(dir / "broken.kcw")};
+    ui.openAnswers = {PathToQString(dir / "good.kcw"), PathToQString(dir / "newer.kcw"),
+                      PathToQString(dir / "broken.kcw")};
     Trigger(kFileOpen);
     const ConfigurationSettings before = window->CollectSettings();
 
@@ -284,12 +280,12 @@ TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNothingAndIsNeverWrittenOver)
         Trigger(kFileOpen);
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].title, "File Load Error");
-        EXPECT_TRUE(ui.messages[0].text.startsWith("Failed to load settings from:\n" + Q(dir / name)))
+        EXPECT_TRUE(ui.messages[0].text.startsWith("Failed to load settings from:\n" + PathToQString(dir / name)))
             << ui.messages[0].text.toStdString();
         EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
         ui.messages.clear();
         EXPECT_EQ(window->CollectSettings(), before);
-        EXPECT_EQ(window->CurrentFile(), Q(dir / "good.kcw"));
+        EXPECT_EQ(window->CurrentFile(), PathToQString(dir / "good.kcw"));
         EXPECT_EQ(Title(), kBaseTitle + " - good.kcw");
     }
 
@@ -308,9 +304,9 @@ TEST_F(MainWindowTest, AFileThatFailsToLoadChangesNothingAndIsNeverWrittenOver)
 TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
 {
     Save(dir / "start.kcw", Edited(dir.folder()));
-    Open(Q(dir / "start.kcw"));
+    Open(PathToQString(dir / "start.kcw"));
     window->OpenStartupFile();
-    EXPECT_EQ(window->CurrentFile(), Q(dir / "start.kcw"));
+    EXPECT_EQ(window->CurrentFile(), PathToQString(dir / "start.kcw"));
     EXPECT_EQ(window->CollectSettings(), Edited(dir.folder()));
     EXPECT_TRUE(ui.messages.empty());
 
@@ -323,7 +319,7 @@ TEST_F(MainWindowTest, StartUpFileIsOpenedOrReportedMissing)
     EXPECT_EQ(window->CollectSettings(), Edited(u""));
     EXPECT_TRUE(ui.messages.empty());
 
-    Open(Q(dir / "absent.kcw"));
+    Open(PathToQString(dir / "absent.kcw"));
     window->OpenStartupFile();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], (ShownMessage{"File Load Error", "File does not exist", MessageIcon::Warning}));
@@ -358,24 +354,25 @@ TEST_F(MainWindowTest, PathsThatAreNotUtf8OpenAndGenerateAndASaveThatCannotHoldT
     Trigger(kFileSave);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
-    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + Q(dir.path()) + "/caf" + QChar(0xFFFD) + ".kcw\n"
+    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + PathToQString(dir.path()) + "/caf" + QChar(0xFFFD)
+                                       + ".kcw\n"
                                        + "the text of element projectPath holds a character XML cannot carry");
     EXPECT_EQ(ReadBytes(file), saved);
 }
 
 TEST_F(MainWindowTest, ASaveAsThatFailsSaysSoAndKeepsThePreviousBinding)
 {
-    const QString target = Q(dir / "no-such-folder" / "board.kcw");
-    ui.saveAnswers = {Q(dir / "first.kcw"), target};
+    const QString target = PathToQString(dir / "no-such-folder" / "board.kcw");
+    ui.saveAnswers = {PathToQString(dir / "first.kcw"), target};
     Trigger(kFileSaveAs);
     Toolchain()->setCurrentIndex(2);
     Trigger(kFileSaveAs);
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "File Save Error");
-    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target + "\n" + Q(dir / "no-such-folder")
-                                       + ": No such file or directory");
-    EXPECT_EQ(window->CurrentFile(), Q(dir / "first.kcw"));
+    EXPECT_EQ(ui.messages[0].text, "Failed to save settings to:\n" + target + "\n"
+                                       + PathToQString(dir / "no-such-folder") + ": No such file or directory");
+    EXPECT_EQ(window->CurrentFile(), PathToQString(dir / "first.kcw"));
     EXPECT_EQ(Title(), kBaseTitle + " - first.kcw*");  // the change is still unsaved
 }
 
@@ -392,7 +389,7 @@ TEST_F(MainWindowTest, GenerateWithoutAProjectPathAsksForTheFolderFirst)
 
     // Choosing a folder goes on to generate into it.
     Toolchain()->setCurrentIndex(2);
-    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    ui.folderAnswers = {{kFolderOk, PathToQString(dir.path())}};
     Trigger(kGenerate);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(window->Project().projectPath, dir.folder());
@@ -410,9 +407,9 @@ TEST_F(MainWindowTest, GenerateWithoutAProjectPathAsksForTheFolderFirst)
 TEST_F(MainWindowTest, GenerateIntoAVanishedFolderAsksForAValidPath)
 {
     std::filesystem::create_directory(dir / "out");
-    ui.folderAnswers = {{kFolderOk, Q(dir / "out")}};
+    ui.folderAnswers = {{kFolderOk, PathToQString(dir / "out")}};
     Click(kBrowse);
-    EXPECT_EQ(PathBox(), Q(dir / "out") + "/");
+    EXPECT_EQ(PathBox(), PathToQString(dir / "out") + "/");
     std::filesystem::remove(dir / "out");
 
     Click(kGenerateButton);
@@ -426,7 +423,7 @@ TEST_F(MainWindowTest, AGeneratorFailureShowsItsText)
 {
     // A folder where the generator has to write a file cannot be replaced.
     std::filesystem::create_directories(dir / "KR761x_Main.c");
-    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    ui.folderAnswers = {{kFolderOk, PathToQString(dir.path())}};
     Trigger(kGenerate);
 
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -443,7 +440,7 @@ TEST_F(MainWindowTest, AConfigurationWithProblemsShowsThemAllInOneMessageAndWrit
     s.device.powerMode = 5;
     s.gpio.modes[4] = 9;
     Save(dir / "odd.kcw", s);
-    ui.openAnswers = {Q(dir / "odd.kcw")};
+    ui.openAnswers = {PathToQString(dir / "odd.kcw")};
     Trigger(kFileOpen);
 
     Trigger(kGenerate);
@@ -464,12 +461,12 @@ TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
     std::filesystem::create_directory(dir / "bare");
     s.project.projectPath = (dir / "bare").u16string();
     Save(dir / "bare.kcw", s);
-    ui.openAnswers = {Q(dir / "bare.kcw")};
+    ui.openAnswers = {PathToQString(dir / "bare.kcw")};
     Trigger(kFileOpen);
 
     Trigger(kGenerate);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(PathBox(), Q(dir / "bare") + "/");
+    EXPECT_EQ(PathBox(), PathToQString(dir / "bare") + "/");
     EXPECT_EQ(Title(), kBaseTitle + " - bare.kcw");  // the same folder: no unsaved change
     EXPECT_TRUE(std::filesystem::exists(dir / "bare" / "KR761x_Main.c"));
     EXPECT_FALSE(std::filesystem::exists(dir / "bareKR761x_Main.c"));
@@ -477,7 +474,8 @@ TEST_F(MainWindowTest, APathLoadedWithoutItsSeparatorGetsOneBeforeGenerating)
 
 TEST_F(MainWindowTest, BrowseKeepsTheOldPathUnlessAFolderIsChosen)
 {
-    ui.folderAnswers = {{kFolderOk, "/"}, {kFolderCancel, {}}, {kFolderNoPath, {}}, {kFolderOk, Q(dir.path()) + "/"}};
+    ui.folderAnswers = {
+        {kFolderOk, "/"}, {kFolderCancel, {}}, {kFolderNoPath, {}}, {kFolderOk, PathToQString(dir.path()) + "/"}};
     Click(kBrowse);
     EXPECT_EQ(PathBox(), "/");
     Click(kBrowse);
@@ -499,7 +497,7 @@ TEST_F(MainWindowTest, FolderCommandsNeedAProjectFolderAndSayWhenTheyFail)
     Trigger(kSimulate);
     EXPECT_TRUE(ui.dialogsRun.empty());
 
-    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    ui.folderAnswers = {{kFolderOk, PathToQString(dir.path())}};
     Click(kBrowse);
     Click(kOpenFolder);
     ui.exploreWorks = false;
@@ -565,7 +563,7 @@ TEST_F(MainWindowTest, ExitCloseAndOpenAskAboutUnsavedChangesOnly)
         SCOPED_TRACE(row.label);
         Save(dir / "board.kcw", ConfigurationSettings{});
         const std::string stored = ReadBytes(dir / "board.kcw");
-        Open(Q(dir / "board.kcw"));
+        Open(PathToQString(dir / "board.kcw"));
         window->OpenStartupFile();
         EXPECT_EQ(Title(), kBaseTitle + " - board.kcw");
         if (row.change) {
@@ -614,7 +612,7 @@ TEST_F(MainWindowTest, ASaveThatFailsOrIsRefusedWhileClosingKeepsTheWindowOpen)
     // Unbound: saving asks for a file; cancelling that keeps the window.
     QTest::keyClick(Toolchain(), Qt::Key_Down);
     ui.saveChangesAnswers = {SaveChoice::Save, SaveChoice::Save, SaveChoice::Save};
-    ui.saveAnswers = {std::nullopt, Q(dir / "missing" / "x.kcw")};
+    ui.saveAnswers = {std::nullopt, PathToQString(dir / "missing" / "x.kcw")};
     EXPECT_FALSE(window->close());
     EXPECT_EQ(ui.saveChangesQuestions.back().text, "Do you want to save the changes to the configuration?");
     EXPECT_EQ(ui.saveRequests.size(), 1u);
@@ -639,10 +637,11 @@ TEST_F(MainWindowTest, ASaveThatFailsOrIsRefusedWhileClosingKeepsTheWindowOpen)
 
 TEST_F(MainWindowTest, AGeneratedProjectIsReportedInTheStatusBarAndKeptCodeInAMessage)
 {
-    ui.folderAnswers = {{kFolderOk, Q(dir.path())}};
+    ui.folderAnswers = {{kFolderOk, PathToQString(dir.path())}};
     Trigger(kGenerate);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(window->statusBar()->currentMessage(), "Project generated: 9 files written to " + Q(dir.path()) + "/");
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Project generated: 9 files written to " + PathToQString(dir.path()) + "/");
 
     // Code in a region the new file does not have, after a region whose END
     // line is lost: the old file is kept, the intact region is carried.
@@ -654,16 +653,17 @@ TEST_F(MainWindowTest, AGeneratedProjectIsReportedInTheStatusBarAndKeptCodeInAMe
     WriteBytes(dir / "KR761x_Main.c", lost + edited + own);
     Click(kGenerateButton);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], (ShownMessage{"Generate Project",
-                                            "The previous KR761x_Main.c is kept as " + Q(dir / "KR761x_Main.c")
-                                                + ".previous: the markers of user code region \"gone\" do not pair "
-                                                  "up, so its code was not carried over; the new file has no user "
-                                                  "code region \"mine\".",
-                                            MessageIcon::Warning}));
+    EXPECT_EQ(ui.messages[0],
+              (ShownMessage{"Generate Project",
+                            "The previous KR761x_Main.c is kept as " + PathToQString(dir / "KR761x_Main.c")
+                                + ".previous: the markers of user code region \"gone\" do not pair "
+                                  "up, so its code was not carried over; the new file has no user "
+                                  "code region \"mine\".",
+                            MessageIcon::Warning}));
     EXPECT_NE(ReadBytes(dir / "KR761x_Main.c").find(loop + "poll();\r\n"), std::string::npos);
     EXPECT_NE(ReadBytes(dir / "KR761x_Main.c.previous").find(own), std::string::npos);
     EXPECT_EQ(window->statusBar()->currentMessage(),
-              "Project generated: 1 file written to " + Q(dir.path()) + "/ (8 unchanged)");
+              "Project generated: 1 file written to " + PathToQString(dir.path()) + "/ (8 unchanged)");
 }
 
 TEST_F(MainWindowTest, AboutShowsTheVersionLicenceAndWhoOwnsWhatIsGenerated)

@@ -98,7 +98,7 @@ TEST(SmallScreen, EveryDialogFits)
     all.touch.numTouchPoints = 5;
     all.touch.bPressure = all.touch.bWidth = all.touch.bHeight = all.touch.bConfidence = 1;
     all.pen.bPen = all.pen.bPressure = all.pen.bXTilt = all.pen.bYTilt = all.pen.bInverted = all.pen.bBarrelButton = 1;
-    ReportDescriptorView view;
+    kr::ReportDescriptorView view;
     std::u16string error;
     ASSERT_TRUE(DescribeReportDescriptor(all, view, error));
     CReportDescriptorDlg descriptor(view);

@@ -15,11 +15,10 @@
 
 namespace kr {
 
-using namespace communication_id;
-
 CCommunicationDlg::CCommunicationDlg(QWidget* parent, CommunicationData* record)
     : CGroupPage(kTemplateId, parent, record)
 {
+    using namespace communication_id;
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Inter-Chip Communication"), grid));

@@ -17,10 +17,9 @@
 
 namespace kr {
 
-using namespace device_id;
-
 CDeviceDlg::CDeviceDlg(QWidget* parent, DeviceData* record) : CGroupPage(kTemplateId, parent, record)
 {
+    using namespace device_id;
     QVBoxLayout* page = StartPage(this);
 
     QGridLayout* chip = nullptr;

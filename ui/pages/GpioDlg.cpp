@@ -17,8 +17,6 @@
 
 namespace kr {
 
-using namespace gpio_id;
-
 namespace {
 
 constexpr int kShortPins = 7;
@@ -63,6 +61,7 @@ int Pad(const QWidget* widget)
 CGpioDlg::CGpioDlg(const CDeviceDlg* device, QWidget* parent, GpioData* record)
     : CGroupPage(kTemplateId, parent, record), device_(device)
 {
+    using namespace gpio_id;
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
 

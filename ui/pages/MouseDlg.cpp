@@ -13,11 +13,10 @@
 
 namespace kr {
 
-using namespace mouse_id;
-
 CMouseDlg::CMouseDlg(const CDeviceDlg* device, QWidget* parent, MouseData* record)
     : CGroupPage(kTemplateId, parent, record), device_(device)
 {
+    using namespace mouse_id;
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
 

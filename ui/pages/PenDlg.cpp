@@ -13,10 +13,9 @@
 
 namespace kr {
 
-using namespace pen_id;
-
 CPenDlg::CPenDlg(QWidget* parent, PenData* record) : CGroupPage(kTemplateId, parent, record)
 {
+    using namespace pen_id;
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Pen Support"), grid));

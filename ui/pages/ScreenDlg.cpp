@@ -12,10 +12,9 @@
 
 namespace kr {
 
-using namespace screen_id;
-
 CScreenDlg::CScreenDlg(QWidget* parent, ScreenData* record) : CGroupPage(kTemplateId, parent, record)
 {
+    using namespace screen_id;
     QVBoxLayout* page = StartPage(this);
     QGridLayout* grid = nullptr;
     page->addWidget(MakeFrame(this, tr("Screen Dimensions"), grid));

@@ -16,11 +16,10 @@
 
 namespace kr {
 
-using namespace touch_id;
-
 CTouchDlg::CTouchDlg(const CDeviceDlg* device, QWidget* parent, TouchData* record)
     : CGroupPage(kTemplateId, parent, record), device_(device)
 {
+    using namespace touch_id;
     // Its rules read the Device page, which may have changed meanwhile.
     SetRefreshOnActivation(true);
 
