@@ -57,6 +57,16 @@ run_suite() {
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
 }
 
+# What the test programs' cases came to, from the log of the last ctest run:
+# where each program ran whole, its cases are not counted as tests.
+report_cases() {
+  local log=$1/Testing/Temporary/LastTest.log
+  local passed skipped
+  passed=$(grep -ho '^\[  PASSED  \] [0-9]* test' "$log" | awk '{n += $4} END {print n + 0}' || true)
+  skipped=$(grep -ho '^\[  SKIPPED \] [0-9]* test' "$log" | awk '{n += $4} END {print n + 0}' || true)
+  echo "The test programs ran $((passed + skipped)) cases: $passed passed, $skipped skipped"
+}
+
 # The batch runs its files on several threads: its tests, with the worker
 # and the builders they start, under ThreadSanitizer.
 tsan_batch() {
@@ -101,12 +111,16 @@ fuzz_briefly() {
 
 if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Tests built with clang, AddressSanitizer and UndefinedBehaviorSanitizer =="
+  # Each test program runs as two processes rather than one per case.
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_suite build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON -DKR_FUZZ=ON
+    run_suite build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON -DKR_FUZZ=ON \
+    -DKR_TEST_PER_PROGRAM=ON
+  report_cases build-asan
   stage_done "The sanitizer suite"
 fi
 echo "== Tests =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+report_cases build
 stage_done "The suite"
 if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Batch tests built with ThreadSanitizer =="
