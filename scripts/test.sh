@@ -111,10 +111,11 @@ fuzz_briefly() {
 
 if [ "${1:-}" != "--no-sanitizers" ]; then
   echo "== Tests built with clang, AddressSanitizer and UndefinedBehaviorSanitizer =="
-  # Each test program runs as two processes rather than one per case.
+  # Each test program runs as two processes rather than one per case, and
+  # the benchmarks, which no test runs, are left to the normal build.
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON -DKR_FUZZ=ON \
-    -DKR_TEST_PER_PROGRAM=ON
+    -DKR_TEST_PER_PROGRAM=ON -DKR_BUILD_BENCHMARKS=OFF
   report_cases build-asan
   stage_done "The sanitizer suite"
 fi
