@@ -23,6 +23,8 @@ PACKAGES=(
   clang-format
   # builds reuse what an earlier build of the same sources compiled
   ccache
+  # a linker four times as fast as the default one, for the test builds
+  lld
 )
 
 missing=()

@@ -34,6 +34,12 @@ fi
 # misses an #include shows there.
 configure+=(-DCMAKE_UNITY_BUILD=ON)
 
+# lld links a sanitizer build's programs in a quarter of the time the
+# default linker takes.
+if command -v ld.lld >/dev/null; then
+  configure+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+fi
+
 # Line tables are all the debug information a sanitizer's report or a
 # failing test needs; full debug information would cost a fifth of the
 # compile time of each build.
