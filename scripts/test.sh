@@ -20,7 +20,7 @@ jobs=$(nproc)
 configure=(-G Ninja)
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
-  # The test programs compile through a precompiled header, which ccache
+  # The wizard's library compiles through a precompiled header, which ccache
   # caches only when told that the header's macros and times do not matter.
   export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
   configure+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -76,10 +76,8 @@ report_cases() {
 # The batch runs its files on several threads: its tests, with the worker
 # and the builders they start, under ThreadSanitizer.
 tsan_batch() {
-  # Unoptimised, like the sanitizer build, and without the precompiled
-  # header, which serves one program here.
-  cmake -S . -B build-tsan "${configure[@]}" -DCMAKE_BUILD_TYPE=Debug -DKR_TSAN=ON \
-    -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON >/dev/null
+  # Unoptimised, like the sanitizer build.
+  cmake -S . -B build-tsan "${configure[@]}" -DCMAKE_BUILD_TYPE=Debug -DKR_TSAN=ON >/dev/null
   cmake --build build-tsan -j "$jobs" --target test_batch
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/test_batch
 }
