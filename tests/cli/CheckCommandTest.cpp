@@ -7,6 +7,7 @@
 
 #include "cli/CommandLine.h"
 #include "CommandRun.h"
+#include "SavedFilesTest.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -23,18 +24,7 @@ Outcome RunCheck(const std::vector<std::string>& args)
     return test::RunWith(std::make_unique<CCheckCommand>(), args);
 }
 
-class Check : public ::testing::Test {
-protected:
-    test::TempDir dir;
-
-    std::string Save(const std::string& name, const ConfigurationSettings& settings)
-    {
-        const std::string path = (dir / name).string();
-        std::u16string error;
-        EXPECT_TRUE(SaveSettings(path, settings, error));
-        return path;
-    }
-};
+class Check : public test::SavedFilesTest {};
 
 TEST_F(Check, CleanFilesPassSilently)
 {

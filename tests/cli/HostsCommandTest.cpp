@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "CommandRun.h"
+#include "SavedFilesTest.h"
 #include "settings/SaveFile.h"
 #include "support/TempDir.h"
 
@@ -14,18 +15,8 @@ namespace {
 using test::Outcome;
 using ::testing::HasSubstr;
 
-class Hosts : public ::testing::Test {
+class Hosts : public test::SavedFilesTest {
 protected:
-    test::TempDir dir;
-
-    std::string Save(const std::string& name, const ConfigurationSettings& settings)
-    {
-        const std::string path = (dir / name).string();
-        std::u16string error;
-        EXPECT_TRUE(SaveSettings(path, settings, error));
-        return path;
-    }
-
     static Outcome Run(const std::vector<std::string>& args)
     {
         return test::RunWith(std::make_unique<CHostsCommand>(), args);
